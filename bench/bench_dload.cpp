@@ -1,0 +1,69 @@
+// Reading a large landmark data file with dload.
+//
+// Writes a synthetic file of about 100 MB (N specimens of 30 landmarks, six
+// significant digits, as digitising software writes them) once into the
+// temporary folder, then reads it repeatedly. Reports MB/s and the peak
+// resident memory the reading added beyond the matrix it returns.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "io/dload.hpp"
+
+namespace {
+
+const std::string& bigFile() {
+  static const std::string path = [] {
+    auto p = std::filesystem::temp_directory_path() / "varnok_bench_100mb.txt";
+    if (std::filesystem::exists(p) && std::filesystem::file_size(p) > 100'000'000) return p.string();
+    std::FILE* f = std::fopen(p.string().c_str(), "w");
+    std::mt19937_64 rng(7);
+    std::normal_distribution<double> noise(0, 3);
+    size_t written = 0;
+    char buf[64];
+    while (written < 100'000'000) {
+      for (int j = 0; j < 60; ++j) {
+        int n = std::snprintf(buf, sizeof buf, "%.6g ", 200 * std::sin(j * 0.7) + noise(rng));
+        std::fwrite(buf, 1, static_cast<size_t>(n), f);
+        written += static_cast<size_t>(n);
+      }
+      int n = std::snprintf(buf, sizeof buf, "%.8g\n", 230 + noise(rng));
+      std::fwrite(buf, 1, static_cast<size_t>(n), f);
+      written += static_cast<size_t>(n);
+    }
+    std::fclose(f);
+    return p.string();
+  }();
+  return path;
+}
+
+long maxRssKb() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss;
+}
+
+void BM_dload100MB(benchmark::State& state) {
+  const std::string& path = bigFile();
+  const double bytes = static_cast<double>(std::filesystem::file_size(path));
+  long rows = 0, cols = 0;
+  for (auto _ : state) {
+    varnok::Mat m = varnok::io::dload(path);
+    rows = m.rows();
+    cols = m.cols();
+    benchmark::DoNotOptimize(m.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(bytes) * state.iterations());
+  state.counters["rows"] = static_cast<double>(rows);
+  state.counters["matrix_MB"] = static_cast<double>(rows * cols * 8) / 1e6;
+  state.counters["peak_rss_MB"] = static_cast<double>(maxRssKb()) / 1024.0;
+}
+BENCHMARK(BM_dload100MB)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+BENCHMARK_MAIN();

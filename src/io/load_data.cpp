@@ -1,0 +1,41 @@
+#include "io/load_data.hpp"
+
+#include "io/mfload.hpp"
+#include "platform/matrix/text.hpp"
+
+namespace varnok::io {
+
+void LoadData(shell::ActionContext& ctx) {
+  auto file = loadForAction(ctx);
+  if (!file) return;
+  if (file->data.size() == 0) {
+    ctx.window.dialogs().msgbox("The file " + file->name + " holds no landmark data.",
+                                kLoadErrorTitle);
+    return;
+  }
+  auto& s = ctx.state;
+  s.DATA = std::move(file->data);
+  const double m = static_cast<double>(s.DATA.rows());
+  const double n = static_cast<double>(s.DATA.cols());
+  ctx.window.control("FileBox").set(
+      "String", sprintf("File: %s \n %3.0f Specimens \n %3.0f Landmarks",
+                        {file->name, m, (n - 1) / 2}));
+
+  s.ColorList = shell::defaultColorList();
+  s.vplotdensity = 20;
+  s.vlinewidth = 1.5;
+  s.vlineformat1 = "k-";
+  s.vrefsymbol = "ko";
+  s.vaheads = 1;
+  s.defangle = 10;
+  s.marker1x = s.marker2x = s.marker1y = s.marker2y = 0;
+  s.referencetype = 0;
+
+  for (const char* tag : {"LoadGroup", "NoLoadGroup", "LoadReference"})
+    ctx.window.setAll(tag, "Enable", "On");
+
+  // A symbol table chosen before (black-and-white or loaded) stays in use.
+  if (!s.altcode || *s.altcode != 1) s.altcode = 0;
+}
+
+}  // namespace varnok::io

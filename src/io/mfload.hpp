@@ -1,0 +1,35 @@
+// mfload: asks for a file to read, reads it with the numeric file reader and
+// makes its folder the working directory, so later dialogs start there.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/matrix/types.hpp"
+#include "platform/window/window.hpp"
+#include "shell/action_context.hpp"
+
+namespace varnok::io {
+
+struct LoadedFile {
+  Mat data;
+  std::string name;  // without its folder
+  std::string path;  // folder and name
+};
+
+// The dialog's title and filter.
+inline constexpr const char* kLoadTitle = "Enter file to Load?";
+inline constexpr const char* kLoadFilter = "*.*";
+
+// nullopt when the dialog is cancelled. A file that cannot be opened or is
+// malformed raises DataFileError; the working directory then stays.
+std::optional<LoadedFile> mfload(window::Window& window);
+
+// For actions: as mfload, but a bad file is reported in a message box and
+// gives nullopt, so the action ends with its state unchanged.
+std::optional<LoadedFile> loadForAction(shell::ActionContext& ctx);
+
+// The title of the message box for a file that cannot be loaded.
+inline constexpr const char* kLoadErrorTitle = "Error Loading File";
+
+}  // namespace varnok::io

@@ -1,0 +1,49 @@
+// Console: where diagnostic echoes and runtime errors go.
+//
+// The named-value display writes "name =", a blank line, the value and a blank
+// line, the way an interactive matrix console shows an assignment. Output goes
+// to a stream (standard output in the program) and can also be kept in memory
+// so tests can read exactly what was written.
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/matrix/types.hpp"
+
+namespace varnok {
+
+class Console {
+ public:
+  // out may be null: then nothing is printed, only kept (if keeping is on).
+  explicit Console(std::ostream* out = nullptr, bool keep = false) : out_(out), keep_(keep) {}
+
+  // Writes text as it stands (no line end added).
+  void write(std::string_view text);
+  // Writes text and a line end.
+  void line(std::string_view text);
+
+  // Named-value displays.
+  void display(std::string_view name, const Mat& value);
+  void display(std::string_view name, double value);
+  void display(std::string_view name, std::string_view text);
+  void display(std::string_view name, const std::vector<std::string>& texts);
+
+  // Everything written since the last clear(), when keeping is on.
+  const std::string& kept() const { return kept_; }
+  void clear() { kept_.clear(); }
+  void setKeep(bool keep) { keep_ = keep; }
+
+ private:
+  std::ostream* out_;
+  bool keep_;
+  std::string kept_;
+};
+
+// Formats a matrix the way the console shows it (without name), one line per
+// row, columns right-aligned: integers as integers, others with 4 decimals.
+std::string formatMatrix(const Mat& value);
+
+}  // namespace varnok

@@ -1,0 +1,35 @@
+#include "platform/matrix/runtime_error.hpp"
+
+namespace varnok {
+
+namespace {
+std::string countMessage(std::string_view name, int declared, int column, const char* what) {
+  std::string n(name);
+  return "Run-time Error: File: " + n + " Line: 1 Column: " + std::to_string(column) +
+         " The function \"" + n + "\" was called with more than the declared number of " + what +
+         " (" + std::to_string(declared) + ").";
+}
+}  // namespace
+
+std::string tooManyInputsMessage(std::string_view name, int declared, int column) {
+  return countMessage(name, declared, column, "inputs");
+}
+
+std::string tooManyOutputsMessage(std::string_view name, int declared, int column) {
+  return countMessage(name, declared, column, "outputs");
+}
+
+void checkArgCounts(std::string_view name, int nargin, int nargout, int declaredIn,
+                    int declaredOut, int column) {
+  if (declaredIn >= 0 && nargin > declaredIn)
+    throw RuntimeError(tooManyInputsMessage(name, declaredIn, column));
+  if (declaredOut >= 0 && nargout > declaredOut)
+    throw RuntimeError(tooManyOutputsMessage(name, declaredOut, column));
+}
+
+void throwUndefined(std::string_view name) {
+  throw RuntimeError("Run-time Error: Reference to unassigned variable \"" + std::string(name) +
+                     "\".");
+}
+
+}  // namespace varnok

@@ -1,0 +1,311 @@
+#include "platform/matrix/text.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+namespace varnok {
+
+std::string expandEscapes(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\\' || i + 1 == s.size()) {
+      out += s[i];
+      continue;
+    }
+    char c = s[++i];
+    switch (c) {
+      case 'n':
+        out += '\n';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case '\\':
+        out += '\\';
+        break;
+      case '\'':
+        out += '\'';
+        break;
+      case '"':
+        out += '"';
+        break;
+      default:
+        out += '\\';
+        out += c;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+struct Directive {
+  std::string flags;
+  int width = -1;      // -1: none
+  int precision = -1;  // -1: none
+  bool hasPrecision = false;
+  char conv = 0;
+};
+
+// Parses a directive starting after '%' at position i; returns the position
+// after it, or npos when the text there is not a directive.
+size_t parseDirective(std::string_view f, size_t i, Directive& d) {
+  while (i < f.size() && std::string_view("-+ 0#").find(f[i]) != std::string_view::npos)
+    d.flags += f[i++];
+  auto digits = [&](int& out) {
+    while (i < f.size() && std::isdigit(static_cast<unsigned char>(f[i])))
+      out = std::max(out, 0) * 10 + (f[i++] - '0');
+  };
+  digits(d.width);
+  if (i < f.size() && f[i] == '.') {
+    d.hasPrecision = true;
+    d.precision = 0;
+    ++i;
+    digits(d.precision);
+  }
+  if (i < f.size() && std::string_view("sidfgecuoxXEG").find(f[i]) != std::string_view::npos) {
+    d.conv = f[i];
+    return i + 1;
+  }
+  return std::string_view::npos;
+}
+
+std::string cformat(const Directive& d, char conv, const char* lengthMod, ...) {
+  std::string spec = "%" + d.flags;
+  if (d.width >= 0) spec += std::to_string(d.width);
+  if (d.hasPrecision) spec += "." + std::to_string(d.precision);
+  spec += lengthMod;
+  spec += conv;
+  va_list ap;
+  va_start(ap, lengthMod);
+  va_list ap2;
+  va_copy(ap2, ap);
+  int n = std::vsnprintf(nullptr, 0, spec.c_str(), ap);
+  va_end(ap);
+  std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+  if (n > 0) std::vsnprintf(out.data(), out.size() + 1, spec.c_str(), ap2);
+  va_end(ap2);
+  return out;
+}
+
+// A text written in a field of the directive's width (precision ignored).
+std::string padded(const Directive& d, const std::string& s) {
+  Directive t = d;
+  t.hasPrecision = false;
+  t.flags.erase(std::remove(t.flags.begin(), t.flags.end(), '0'), t.flags.end());
+  return cformat(t, 's', "", s.c_str());
+}
+
+std::string nonFinite(double v) { return std::isnan(v) ? "NaN" : (v > 0 ? "Inf" : "-Inf"); }
+
+std::string formatNumber(const Directive& d, double v) {
+  if (!std::isfinite(v)) return padded(d, nonFinite(v));
+  switch (d.conv) {
+    case 'd':
+    case 'i':
+    case 'u':
+    case 'o':
+    case 'x':
+    case 'X':
+      // A value that is not a whole number cannot be written as an integer;
+      // it is written in exponent notation instead of being truncated.
+      if (v != std::floor(v) || std::fabs(v) > 9.2e18) {
+        Directive e = d;
+        if (!e.hasPrecision) {
+          e.hasPrecision = true;
+          e.precision = 6;
+        }
+        return cformat(e, 'e', "", v);
+      }
+      if (d.conv == 'd' || d.conv == 'i')
+        return cformat(d, d.conv, "ll", static_cast<long long>(v));
+      return cformat(d, d.conv, "ll", static_cast<unsigned long long>(static_cast<long long>(v)));
+    case 'c':
+      if (v == std::floor(v) && v >= 0 && v < 256)
+        return padded(d, std::string(1, static_cast<char>(v)));
+      return cformat(d, 'e', "", v);
+    case 's':
+      if (v == std::floor(v) && v >= 32 && v < 127)
+        return padded(d, std::string(1, static_cast<char>(v)));
+      {
+        Directive e = d;
+        e.hasPrecision = false;
+        return cformat(e, 'e', "", v);
+      }
+    default:
+      return cformat(d, d.conv, "", v);
+  }
+}
+
+std::string formatText(const Directive& d, const std::string& s) {
+  if (d.conv == 's' || d.conv == 'c') return cformat(d, 's', "", s.c_str());
+  return padded(d, s);
+}
+
+}  // namespace
+
+std::string sprintf(std::string_view format, const std::vector<FormatArg>& args) {
+  const std::string f = expandEscapes(format);
+  std::string out;
+  size_t next = 0;  // next argument
+  bool consumedInPass = false;
+  while (true) {
+    consumedInPass = false;
+    size_t i = 0;
+    while (i < f.size()) {
+      char c = f[i];
+      if (c != '%') {
+        out += c;
+        ++i;
+        continue;
+      }
+      if (i + 1 < f.size() && f[i + 1] == '%') {
+        out += '%';
+        i += 2;
+        continue;
+      }
+      Directive d;
+      size_t end = parseDirective(f, i + 1, d);
+      if (end == std::string_view::npos) {  // not a directive: written as it stands
+        out += c;
+        ++i;
+        continue;
+      }
+      if (next >= args.size()) {
+        // Out of arguments: the output stops before the first directive
+        // that has none (on a first pass without any arguments, too).
+        return out;
+      }
+      const FormatArg& a = args[next++];
+      consumedInPass = true;
+      if (const double* v = std::get_if<double>(&a))
+        out += formatNumber(d, *v);
+      else
+        out += formatText(d, std::get<std::string>(a));
+      i = end;
+    }
+    // The format is used again while arguments remain.
+    if (next >= args.size() || !consumedInPass) break;
+  }
+  return out;
+}
+
+std::string sprintfMat(std::string_view format, const Mat& m) {
+  std::vector<FormatArg> args;
+  args.reserve(static_cast<size_t>(m.size()));
+  for (Eigen::Index r = 0; r < m.rows(); ++r)
+    for (Eigen::Index c = 0; c < m.cols(); ++c) args.emplace_back(m(r, c));
+  return sprintf(format, args);
+}
+
+std::string num2str(double x) {
+  if (std::isnan(x)) return "NaN";
+  if (std::isinf(x)) return x > 0 ? "Inf" : "-Inf";
+  char buf[64];
+  if (x == std::floor(x) && std::fabs(x) < 1e15) {
+    std::snprintf(buf, sizeof buf, "%.0f", x);
+    std::string s = buf;
+    return s == "-0" ? "0" : s;
+  }
+  // Four decimals after the leading digit, at least five significant digits.
+  int digits = x == 0 ? 5 : static_cast<int>(std::floor(std::log10(std::fabs(x)))) + 5;
+  digits = std::clamp(digits, 5, 16);
+  std::snprintf(buf, sizeof buf, "%.*g", digits, x);
+  return buf;
+}
+
+std::string num2str(const Mat& m) {
+  if (m.size() == 1) return num2str(m(0, 0));
+  std::string out;
+  for (Eigen::Index r = 0; r < m.rows(); ++r) {
+    if (r > 0) out += '\n';
+    for (Eigen::Index c = 0; c < m.cols(); ++c) {
+      if (c > 0) out += "  ";
+      out += num2str(m(r, c));
+    }
+  }
+  return out;
+}
+
+namespace {
+
+bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r'; }
+
+// Parses one number at p; returns the end or nullptr. Accepts a leading '+',
+// "Inf", "NaN" in any case, and the usual decimal and exponent forms.
+const char* parseNumber(const char* p, const char* end, double& v) {
+  const char* start = p;
+  bool plus = false;
+  if (p < end && *p == '+') {
+    plus = true;
+    ++p;
+  }
+  auto r = std::from_chars(p, end, v);
+  if (r.ec != std::errc()) {
+    // from_chars refuses values out of range; take them as the runtime
+    // would (overflow to infinity, underflow to zero).
+    if (r.ec == std::errc::result_out_of_range && r.ptr != p) {
+      v = std::strtod(std::string(p, r.ptr).c_str(), nullptr);
+      return r.ptr;
+    }
+    return nullptr;
+  }
+  if (plus && (*p == '-')) return nullptr;
+  (void)start;
+  return r.ptr;
+}
+
+}  // namespace
+
+Mat str2num(std::string_view text) {
+  std::vector<double> values;
+  std::vector<size_t> rowEnds;
+  const char* p = text.data();
+  const char* end = p + text.size();
+  size_t cols = 0;
+  auto closeRow = [&]() -> bool {
+    size_t n = values.size() - (rowEnds.empty() ? 0 : rowEnds.back());
+    if (n == 0) return true;  // empty rows are skipped
+    if (cols == 0) cols = n;
+    if (n != cols) return false;
+    rowEnds.push_back(values.size());
+    return true;
+  };
+  while (p < end) {
+    char c = *p;
+    if (isSeparator(c)) {
+      ++p;
+      continue;
+    }
+    if (c == ';' || c == '\n') {
+      if (!closeRow()) return Mat();
+      ++p;
+      continue;
+    }
+    double v;
+    const char* q = parseNumber(p, end, v);
+    if (q == nullptr) return Mat();
+    if (q < end && !isSeparator(*q) && *q != ';' && *q != '\n') return Mat();
+    values.push_back(v);
+    p = q;
+  }
+  if (!closeRow()) return Mat();
+  if (values.empty()) return Mat();
+  Mat m(static_cast<Eigen::Index>(rowEnds.size()), static_cast<Eigen::Index>(cols));
+  for (size_t i = 0; i < values.size(); ++i) m.data()[i] = values[i];
+  return m;
+}
+
+double round(double x) { return std::round(x); }
+
+Mat round(const Mat& m) { return m.unaryExpr([](double v) { return std::round(v); }); }
+
+}  // namespace varnok

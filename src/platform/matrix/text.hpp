@@ -1,0 +1,46 @@
+// Number and text conversion with the program's own rules.
+//
+// Every message, box text and result file goes through these, so a number is
+// written the same way everywhere. Formats follow C's printf where it agrees:
+// %s %i %d %f %g %e %c with flags, widths and precisions; escapes \n \t \\ are
+// expanded in the format; a format is reused while arguments remain, and a
+// numeric argument given to %s is written as by %g.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "platform/matrix/types.hpp"
+
+namespace varnok {
+
+// One argument of sprintf: a number or a text.
+using FormatArg = std::variant<double, std::string>;
+
+// Formats like the runtime's sprintf. Matrix arguments are passed element by
+// element (row by row); sprintfMat does that for a matrix.
+std::string sprintf(std::string_view format, const std::vector<FormatArg>& args = {});
+// Formats every element of m, row after row, cycling through the format.
+std::string sprintfMat(std::string_view format, const Mat& m);
+
+// Number to text: integers as integers, other values with up to 4 decimals
+// after the most significant digit ("%.{max(log10|x|,0)+5}g"), as the
+// runtime's num2str does for scalars. Rows are joined with two blanks.
+std::string num2str(double x);
+std::string num2str(const Mat& m);
+
+// Text to a row of numbers: numbers separated by blanks, tabs or commas (and
+// semicolons, which start a new row). Returns an empty matrix when the text
+// holds no number or anything that is not a number; never throws.
+Mat str2num(std::string_view text);
+
+// Rounds halves away from zero (2.5 -> 3, -2.5 -> -3).
+double round(double x);
+Mat round(const Mat& m);
+
+// Expands the escapes \n \t \\ \' \" of a format text.
+std::string expandEscapes(std::string_view s);
+
+}  // namespace varnok

@@ -1,0 +1,23 @@
+#include "platform/window/window.hpp"
+
+#include "platform/matrix/runtime_error.hpp"
+
+namespace varnok::window {
+
+Control& Window::control(std::string_view tag) {
+  auto found = findobj(tag);
+  if (found.empty())
+    throw RuntimeError("Run-time Error: The window has no control tagged \"" + std::string(tag) +
+                       "\".");
+  return *found.front();
+}
+
+void Window::setAll(std::string_view tag, std::string_view prop, const Value& v) {
+  auto found = findobj(tag);
+  if (found.empty())
+    throw RuntimeError("Run-time Error: The window has no control tagged \"" + std::string(tag) +
+                       "\".");
+  for (Control* c : found) c->set(prop, v);
+}
+
+}  // namespace varnok::window

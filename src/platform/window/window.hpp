@@ -1,0 +1,83 @@
+// Window: what actions see of the main window.
+//
+// Controls are found by tag and read or written through the runtime's property
+// names (String, Value, Enable, Checked, Label); the plot area is a graphics
+// Figure; dialogs are reached through Dialogs. The Qt window implements it for
+// real, InMemoryWindow for tests.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/graphics/graphics.hpp"
+#include "platform/matrix/value.hpp"
+
+namespace varnok::window {
+
+class Control {
+ public:
+  virtual ~Control() = default;
+  virtual std::string tag() const = 0;
+  // Properties: "String" (text, line breaks kept), "Value" (number), "Enable"
+  // ("On"/"Off" as written; "on"/"off" read back), "Checked" ("on"/"off"),
+  // "Label" (menu text). Unknown properties throw RuntimeError.
+  virtual Value get(std::string_view prop) const = 0;
+  virtual void set(std::string_view prop, const Value& v) = 0;
+  // The callback string of the control, empty when it has none.
+  virtual std::string callback() const { return {}; }
+};
+
+// A file chosen in a file dialog: the name without its folder, and the folder
+// ending with a separator.
+struct FileChoice {
+  std::string name;
+  std::string folder;
+};
+
+// A click in the plot area, in data units; button 1 left, 2 middle, 3 right.
+struct Click {
+  double x = 0, y = 0;
+  int button = 1;
+};
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // nullopt when the user cancels.
+  virtual std::optional<FileChoice> uigetfile(std::string_view filter, std::string_view title) = 0;
+  virtual std::optional<FileChoice> uiputfile(std::string_view filter, std::string_view title) = 0;
+  // A modal message box; returns when the user has dismissed it.
+  virtual void msgbox(std::string_view text, std::string_view title = {}) = 0;
+  // A dialog of one-line answers; nullopt when cancelled.
+  virtual std::optional<std::vector<std::string>> inputdlg(const std::vector<std::string>& prompts,
+                                                           std::string_view title,
+                                                           const std::vector<std::string>& defaults) = 0;
+  // Waits for one click in the plot area; nullopt when cancelled.
+  virtual std::optional<Click> ginput() = 0;
+};
+
+class Window {
+ public:
+  virtual ~Window() = default;
+  // Every control whose tag is tag (none, one or several).
+  virtual std::vector<Control*> findobj(std::string_view tag) = 0;
+  virtual graphics::Figure& figure() = 0;
+  virtual Dialogs& dialogs() = 0;
+  // A short message in the status bar (errors of actions go here too).
+  virtual void status(std::string_view text) = 0;
+  // Draws pending changes now (drawnow).
+  virtual void drawnow() {}
+  // Puts a picture of the plot on the clipboard; false when there is none.
+  virtual bool copyToClipboard() { return false; }
+  // Brings the window forward (a second start reuses the window).
+  virtual void raise() {}
+
+  // Convenience: the first control with this tag, or RuntimeError naming it.
+  Control& control(std::string_view tag);
+  // Sets a property on every control with the tag; RuntimeError when none.
+  void setAll(std::string_view tag, std::string_view prop, const Value& v);
+};
+
+}  // namespace varnok::window

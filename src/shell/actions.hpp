@@ -1,0 +1,31 @@
+// The dispatcher's actions: names in the order they are matched, and the
+// main window's callback sub-routines.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "shell/action_context.hpp"
+
+namespace varnok::shell {
+
+struct ActionEntry {
+  const char* name;
+  Action run;
+};
+
+// The actions built so far, in matching order.
+const std::vector<ActionEntry>& actionTable();
+
+// All 46 action names the window may send, in matching order (for checks of
+// the layout file).
+const std::vector<std::string>& actionNames();
+
+// The 44 callback sub-routines of the main window ("axes1_ButtondownFcn" and
+// the 43 "TAG_Callback"), in their order.
+const std::vector<std::string>& subroutineNames();
+
+// The console line a callback sub-routine writes.
+std::string subroutineLine(const std::string& name);
+
+}  // namespace varnok::shell

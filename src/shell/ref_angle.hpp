@@ -1,0 +1,19 @@
+// RefAngleSetup: the start-up value of the reference angle box.
+//
+// An entry in RefAngleBox that begins with "a" ("auto") is replaced by the
+// angle in degrees stored in "refanglefile.txt" in the working directory; any
+// other entry is written back unchanged. Returns the value written, or
+// nothing when the window has no RefAngleBox.
+#pragma once
+
+#include <optional>
+
+#include "platform/matrix/value.hpp"
+
+namespace varnok::shell {
+
+class Shell;
+
+std::optional<Value> RefAngleSetup(Shell& shell);
+
+}  // namespace varnok::shell

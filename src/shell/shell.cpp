@@ -1,0 +1,118 @@
+#include "shell/shell.hpp"
+
+#include <algorithm>
+
+#include "platform/matrix/runtime_error.hpp"
+#include "shell/actions.hpp"
+#include "shell/callback.hpp"
+#include "shell/ref_angle.hpp"
+#include "shell/routines.hpp"
+
+namespace varnok {
+
+window::Window& CallEnv::window() { return shell.window(); }
+
+namespace shell {
+
+Shell::Shell(Console& console, WindowOpener opener)
+    : console_(console), opener_(std::move(opener)), routines_(buildRoutineTable()) {}
+
+window::Window& Shell::window() {
+  if (window_ == nullptr) window_ = &opener_();
+  return *window_;
+}
+
+ValueList Shell::Varnok6p(const ValueList& args, int nargout) {
+  if (args.empty()) {
+    window_ = &opener_();  // reuses the open window, brought forward
+    window_->raise();
+    RefAngleSetup(*this);
+    if (nargout >= 1) return {Value(window_->figure().handle())};
+    return {};
+  }
+  if (!args.front().isText()) return {};
+  ValueList rest(args.begin() + 1, args.end());
+  try {
+    return callByName(args.front().text(), rest, nargout);
+  } catch (const RuntimeError& e) {
+    console_.line(e.what());
+  }
+  return {};
+}
+
+void Shell::Varnoksw(const ValueList& args, int nargout) {
+  checkArgCounts("Varnoksw", static_cast<int>(args.size()), nargout, 2, 0);
+  if (args.empty())
+    throw RuntimeError(
+        "Run-time Error: File: Varnoksw Line: 1 Column: 1 Not enough input arguments.");
+  if (args[0].isText()) {
+    const std::string& action = args[0].text();
+    for (const auto& entry : actionTable()) {
+      if (action == entry.name) {
+        ActionContext ctx{state_, window(), console_, *this, std::nullopt};
+        if (args.size() > 1) ctx.fpass = args[1];
+        entry.run(ctx);
+        return;
+      }
+    }
+  }
+  console_.write("Fell through case!");
+}
+
+ValueList Shell::callByName(std::string_view name, const ValueList& args, int nargout) {
+  const auto& subs = subroutineNames();
+  if (std::find(subs.begin(), subs.end(), name) != subs.end()) {
+    console_.line(subroutineLine(std::string(name)));
+    return {};
+  }
+  CallEnv env{console_, *this};
+  return routines_.call(env, name, args, nargout);
+}
+
+bool Shell::runCallback(std::string_view callback, window::Control* source) {
+  std::string message;
+  try {
+    std::string why;
+    auto call = parseCallback(callback, &why);
+    if (!call)
+      throw RuntimeError("Run-time Error: The callback \"" + std::string(callback) +
+                         "\" cannot be run: " + why + ".");
+    ValueList args;
+    for (const auto& a : call->args) {
+      if (const Value* v = std::get_if<Value>(&a)) {
+        args.push_back(*v);
+        continue;
+      }
+      switch (std::get<CallbackSymbol>(a)) {
+        case CallbackSymbol::Gca:
+          args.emplace_back(window().figure().axes().handle());
+          break;
+        case CallbackSymbol::Gcf:
+          args.emplace_back(window().figure().handle());
+          break;
+        case CallbackSymbol::Gcbo:
+          args.emplace_back(source != nullptr ? Value(source->tag()) : Value());
+          break;
+      }
+    }
+    callByName(call->name, args, 0);
+    return true;
+  } catch (const RuntimeError& e) {
+    message = e.what();
+  } catch (const std::exception& e) {
+    message = std::string("Run-time Error: ") + e.what();
+  }
+  // An action stopped part way: say why where the user looks, and never
+  // leave the busy pointer behind.
+  console_.line(message);
+  window::Window& w = window();  // callbacks come from the window, so it is open
+  w.status(message);
+  if (w.figure().pointer == "watch") {
+    w.figure().pointer = "arrow";
+    w.figure().touch();
+  }
+  return false;
+}
+
+}  // namespace shell
+}  // namespace varnok

@@ -1,0 +1,63 @@
+// Shell: the program's entry routines and the owner of the analysis state.
+//
+// Varnok6p opens the main window (reusing an open one) or calls a routine by
+// name; Varnoksw dispatches an action name to its action; runCallback runs a
+// callback string of the layout file the way a control sends it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/matrix/console.hpp"
+#include "platform/matrix/routine_table.hpp"
+#include "platform/window/window.hpp"
+#include "shell/call_env.hpp"
+#include "shell/state.hpp"
+
+namespace varnok::shell {
+
+class Shell {
+ public:
+  // opener opens the main window from the layout file, or returns the window
+  // already open (the "reuse" of a second start).
+  using WindowOpener = std::function<window::Window&()>;
+
+  Shell(Console& console, WindowOpener opener);
+
+  // The main window routine: no arguments opens the window, sets its colour
+  // and the start-up reference angle; a first argument that is text calls the
+  // routine of that name with the rest (errors are written to the console);
+  // anything else does nothing.
+  ValueList Varnok6p(const ValueList& args, int nargout);
+
+  // The dispatcher: action name and optional second argument.
+  void Varnoksw(const ValueList& args, int nargout = 0);
+
+  // Calls by name: the main window's callback sub-routines first, then the
+  // routine table. Throws RuntimeError (unknown name, argument counts, or the
+  // routine's own error).
+  ValueList callByName(std::string_view name, const ValueList& args, int nargout);
+
+  // Runs one callback string (for example "Varnoksw('SetLineWidth',25)"). A
+  // runtime error is written to the console and the status bar and the
+  // pointer is set back to the arrow; it never escapes. Returns false when the
+  // callback stopped with an error.
+  bool runCallback(std::string_view callback, window::Control* source = nullptr);
+
+  AnalysisState& state() { return state_; }
+  Console& console() { return console_; }
+  const RoutineTable& routines() const { return routines_; }
+  window::Window& window();
+  window::Window* windowIfOpen() { return window_; }
+
+ private:
+  Console& console_;
+  WindowOpener opener_;
+  window::Window* window_ = nullptr;
+  RoutineTable routines_;
+  AnalysisState state_;
+};
+
+}  // namespace varnok::shell

@@ -1,0 +1,12 @@
+#include "shell/state.hpp"
+
+namespace varnok::shell {
+
+const std::vector<std::string>& defaultColorList() {
+  static const std::vector<std::string> list = {
+      "ko", "bx", "rp", "ms", "c+", "g*", "y>", "k<", "bo", "rs", "mp", "co",
+      "g^", "kx", "bp", "rs", "m+", "c*", "g>", "y<", "kp", "bs", "rx", "yh"};
+  return list;
+}
+
+}  // namespace varnok::shell

@@ -1,0 +1,160 @@
+#include "platform/matrix/text.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "platform/matrix/console.hpp"
+#include "platform/matrix/routine_table.hpp"
+#include "platform/matrix/runtime_error.hpp"
+
+namespace varnok {
+namespace {
+
+TEST(Sprintf, SummaryFormatOfTheDataBox) {
+  EXPECT_EQ(sprintf("File: %s \\n %3.0f Specimens \\n %3.0f Landmarks", {"a.txt", 30.0, 12.0}),
+            "File: a.txt \n  30 Specimens \n  12 Landmarks");
+  // Three characters is a minimum width, not a limit, and %3.0f rounds.
+  EXPECT_EQ(sprintf("%3.0f|%3.0f|%3.0f", {1234.0, 2.5, 12.5}), "1234|  2| 12");
+}
+
+TEST(Sprintf, FixedDecimalsAndGeneralFormat) {
+  EXPECT_EQ(sprintf("%1.4f", {0.43096}), "0.4310");
+  EXPECT_EQ(sprintf("%1.7f", {0.0123456789}), "0.0123457");
+  EXPECT_EQ(sprintf("%f", {12.0}), "12.000000");
+  EXPECT_EQ(sprintf("%g ", {0.1}), "0.1 ");
+  EXPECT_EQ(sprintf("%g ", {1234567.0}), "1.23457e+06 ");
+  EXPECT_EQ(sprintf("%g ", {-0.000012345}), "-1.2345e-05 ");
+  EXPECT_EQ(sprintf("%g", {100000.0}), "100000");
+  EXPECT_EQ(sprintf("%e", {1.5}), "1.500000e+00");
+}
+
+TEST(Sprintf, IntegersAndNonIntegersUnderIntegerDirectives) {
+  EXPECT_EQ(sprintf("%i specimens", {59.0}), "59 specimens");
+  EXPECT_EQ(sprintf("%3.0i", {7.0}), "  7");
+  EXPECT_EQ(sprintf("%d", {-3.0}), "-3");
+  // A fraction is not truncated to an integer: it is written in full.
+  EXPECT_EQ(sprintf("%d", {1.5}), "1.500000e+00");
+}
+
+TEST(Sprintf, FormatIsReusedAndStopsWhereArgumentsEnd) {
+  EXPECT_EQ(sprintf("%g ", {1.0, 2.0, 3.0}), "1 2 3 ");
+  EXPECT_EQ(sprintf("%d and %d", {1.0}), "1 and ");
+  EXPECT_EQ(sprintf("no directive here"), "no directive here");
+  EXPECT_EQ(sprintf("%d items"), "");
+  EXPECT_EQ(sprintfMat("%g ", (Mat(2, 2) << 1, 2, 3, 4).finished()), "1 2 3 4 ");
+}
+
+TEST(Sprintf, EscapesPercentAndText) {
+  EXPECT_EQ(sprintf("a\\tb\\\\c 100%%"), "a\tb\\c 100%");
+  EXPECT_EQ(sprintf("\\nSS distance/(n-1) =%1.7f", {0.5}), "\nSS distance/(n-1) =0.5000000");
+  EXPECT_EQ(sprintf("[%5s]", {"ab"}), "[   ab]");
+  EXPECT_EQ(sprintf("%c%c", {"x", 65.0}), "xA");
+  EXPECT_EQ(sprintf("%s is %d", {"x", 2.0}), "x is 2");
+  EXPECT_EQ(sprintf("rate 5%"), "rate 5%");  // not a directive: kept
+  EXPECT_EQ(sprintf("%5.1q"), "%5.1q");
+}
+
+TEST(Sprintf, NonFiniteValues) {
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(sprintf("%g %f %d", {inf, -inf, std::nan("")}), "Inf -Inf NaN");
+  EXPECT_EQ(sprintf("%5.1f|", {inf}), "  Inf|");
+}
+
+TEST(Num2str, IntegersAndFractions) {
+  EXPECT_EQ(num2str(15.0), "15");
+  EXPECT_EQ(num2str(-1.0), "-1");
+  EXPECT_EQ(num2str(0.0), "0");
+  EXPECT_EQ(num2str(-0.0), "0");
+  EXPECT_EQ(num2str(3.14159265), "3.1416");
+  EXPECT_EQ(num2str(123.4567), "123.4567");
+  EXPECT_EQ(num2str(0.4310123), "0.43101");
+  EXPECT_EQ(num2str(0.001234567), "0.0012346");
+  EXPECT_EQ(num2str(std::nan("")), "NaN");
+  EXPECT_EQ(num2str((Mat(1, 3) << 1, 2.5, 3).finished()), "1  2.5  3");
+}
+
+TEST(Str2num, SeparatorsAndRows) {
+  Mat blanks = str2num("1 2.5 -3e2");
+  ASSERT_EQ(blanks.rows(), 1);
+  ASSERT_EQ(blanks.cols(), 3);
+  EXPECT_DOUBLE_EQ(blanks(0, 2), -300);
+  EXPECT_EQ(str2num("1,2.5,-3e2"), blanks);
+  EXPECT_EQ(str2num("\t1\t2.5 , -3e2\r\n"), blanks);
+  EXPECT_EQ(str2num("+1 2.5 -3E+2"), blanks);
+  Mat rows = str2num("1 2; 3 4");
+  EXPECT_EQ(rows.rows(), 2);
+  EXPECT_EQ(rows(1, 0), 3);
+  EXPECT_EQ(str2num(".5")(0, 0), 0.5);
+  EXPECT_TRUE(std::isinf(str2num("Inf")(0, 0)));
+}
+
+TEST(Str2num, TextWithoutANumberGivesEmpty) {
+  EXPECT_EQ(str2num("").size(), 0);
+  EXPECT_EQ(str2num("   ").size(), 0);
+  EXPECT_EQ(str2num("auto").size(), 0);
+  EXPECT_EQ(str2num("12abc").size(), 0);
+  EXPECT_EQ(str2num("1 2; 3").size(), 0);  // ragged rows
+  EXPECT_EQ(str2num("1 -").size(), 0);
+  EXPECT_EQ(str2num("+-1").size(), 0);
+}
+
+TEST(Round, HalvesAwayFromZero) {
+  EXPECT_EQ(round(2.5), 3);
+  EXPECT_EQ(round(-2.5), -3);
+  EXPECT_EQ(round(0.49999999999999994), 0);
+  EXPECT_EQ(round(1.4999), 1);
+  Mat r = round((Mat(1, 2) << 10000 * 0.12345, -0.5).finished());
+  EXPECT_EQ(r(0, 0), 1235);
+  EXPECT_EQ(r(0, 1), -1);
+}
+
+TEST(ArgumentCounts, ExactMessages) {
+  EXPECT_EQ(tooManyInputsMessage("Varnoksw", 2),
+            "Run-time Error: File: Varnoksw Line: 1 Column: 1 The function \"Varnoksw\" was "
+            "called with more than the declared number of inputs (2).");
+  EXPECT_EQ(tooManyOutputsMessage("Varnoksw", 0),
+            "Run-time Error: File: Varnoksw Line: 1 Column: 1 The function \"Varnoksw\" was "
+            "called with more than the declared number of outputs (0).");
+  EXPECT_EQ(tooManyInputsMessage("UniArbitrary", 1, 3),
+            "Run-time Error: File: UniArbitrary Line: 1 Column: 3 The function \"UniArbitrary\" "
+            "was called with more than the declared number of inputs (1).");
+  EXPECT_NO_THROW(checkArgCounts("f", 5, 5, -1, -1));
+  EXPECT_THROW(checkArgCounts("f", 2, 0, 1, 0), RuntimeError);
+}
+
+
+TEST(RoutineTable, ChecksCountsBeforeCalling) {
+  RoutineTable t;
+  int calls = 0;
+  t.add({"centsize", 1, 1, [&](varnok::CallEnv&, const ValueList& a, int) -> ValueList {
+           ++calls;
+           return {a[0]};
+         }});
+  auto& env = reinterpret_cast<varnok::CallEnv&>(calls);  // never dereferenced here
+  EXPECT_EQ(t.call(env, "centsize", {Value(2.0)}, 1)[0].scalar(), 2.0);
+  try {
+    t.call(env, "centsize", {Value(1.0), Value(2.0)}, 1);
+    FAIL();
+  } catch (const RuntimeError& e) {
+    EXPECT_EQ(std::string(e.what()), tooManyInputsMessage("centsize", 1));
+  }
+  EXPECT_THROW(t.call(env, "centsize", {Value(1.0)}, 2), RuntimeError);
+  EXPECT_THROW(t.call(env, "nosuch", {}, 0), RuntimeError);
+  EXPECT_EQ(calls, 1);
+}
+
+TEST(Console, NamedValueDisplay) {
+  Console c(nullptr, true);
+  c.display("scale", 2.0);
+  c.display("x", (Mat(1, 2) << 0.5, -1.25).finished());
+  c.display("name", std::string_view("text"));
+  EXPECT_EQ(c.kept(),
+            "scale =\n\n         2\n\n"
+            "x =\n\n    0.5000   -1.2500\n\n"
+            "name =\n\ntext\n\n");
+}
+
+}  // namespace
+}  // namespace varnok

@@ -1,0 +1,343 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/matrix/runtime_error.hpp"
+#include "platform/window/in_memory_window.hpp"
+#include "shell/actions.hpp"
+#include "shell/callback.hpp"
+#include "shell/help.hpp"
+#include "shell/routines.hpp"
+#include "shell/shell.hpp"
+
+namespace varnok::shell {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A shell on an in-memory window with the controls the actions touch, in a
+// scratch folder that becomes the working directory.
+class ShellTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::current_path();
+    dir_ = fs::temp_directory_path() /
+           ("varnok_shell_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    fs::current_path(dir_);
+    for (const char* tag : {"FileBox", "GroupBox", "LoadGroup", "NoLoadGroup", "LoadReference"})
+      win_.add(tag);
+    win_.add("RefAngleBox").set("String", "auto");
+    win_.control("LoadGroup").set("Enable", "Off");
+  }
+  void TearDown() override {
+    fs::current_path(home_);
+    fs::remove_all(dir_);
+  }
+
+  void write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+  void answerFile(const std::string& name) {
+    win_.answers.files.push_back(window::FileChoice{name, dir_.string() + "/"});
+  }
+  void act(const std::string& action) { shell_.Varnoksw({Value(action)}); }
+  std::string fileBox() { return win_.control("FileBox").get("String").text(); }
+
+  fs::path home_, dir_;
+  window::InMemoryWindow win_;
+  Console console_{nullptr, true};
+  Shell shell_{console_, [this]() -> window::Window& { return win_; }};
+};
+
+std::string dataLines(int n, int cols) {
+  std::string s;
+  for (int i = 0; i < n; ++i) {
+    for (int j = 0; j < cols; ++j) s += std::to_string(i + j * 0.5) + " ";
+    s += "\n";
+  }
+  return s;
+}
+
+TEST_F(ShellTest, UnknownActionFallsThrough) {
+  act("loaddata");
+  EXPECT_EQ(console_.kept(), "Fell through case!");
+  EXPECT_EQ(shell_.state().DATA.size(), 0);
+  EXPECT_TRUE(win_.answers.fileDialogTitles.empty());
+}
+
+TEST_F(ShellTest, DispatcherArgumentCounts) {
+  try {
+    shell_.callByName("Varnoksw", {Value("LoadData"), Value(1.0), Value(2.0)}, 0);
+    FAIL();
+  } catch (const RuntimeError& e) {
+    EXPECT_STREQ(e.what(),
+                 "Run-time Error: File: Varnoksw Line: 1 Column: 1 The function \"Varnoksw\" was "
+                 "called with more than the declared number of inputs (2).");
+  }
+  try {
+    shell_.callByName("Varnoksw", {Value("LoadData")}, 1);
+    FAIL();
+  } catch (const RuntimeError& e) {
+    EXPECT_STREQ(e.what(),
+                 "Run-time Error: File: Varnoksw Line: 1 Column: 1 The function \"Varnoksw\" was "
+                 "called with more than the declared number of outputs (0).");
+  }
+  // Through the main window routine the error is written to the console.
+  shell_.Varnok6p({Value("Varnoksw"), Value("a"), Value("b"), Value("c")}, 0);
+  EXPECT_NE(console_.kept().find("declared number of inputs (2)."), std::string::npos);
+}
+
+TEST_F(ShellTest, LoadDataSummaryAndDefaults) {
+  write("thirty.txt", dataLines(30, 25) + "\n");
+  answerFile("thirty.txt");
+  act("LoadData");
+  EXPECT_EQ(win_.answers.fileDialogTitles.at(0), "Enter file to Load?");
+  EXPECT_EQ(shell_.state().DATA.rows(), 30);
+  EXPECT_EQ(shell_.state().DATA.cols(), 25);
+  EXPECT_EQ(fileBox(), "File: thirty.txt \n  30 Specimens \n  12 Landmarks");
+  for (const char* tag : {"LoadGroup", "NoLoadGroup", "LoadReference"})
+    EXPECT_EQ(win_.control(tag).get("Enable").text(), "On") << tag;
+  EXPECT_EQ(shell_.state().ColorList.size(), 24u);
+  EXPECT_EQ(shell_.state().ColorList[9], "rs");
+  EXPECT_EQ(shell_.state().ColorList[23], "yh");
+  EXPECT_EQ(*shell_.state().altcode, 0);
+  EXPECT_EQ(*shell_.state().referencetype, 0);
+  EXPECT_EQ(fs::current_path(), dir_);
+}
+
+TEST_F(ShellTest, DefaultsComeBackAfterClearAndReload) {
+  write("d.txt", dataLines(5, 9));
+  answerFile("d.txt");
+  act("LoadData");
+  auto& s = shell_.state();
+  s.vplotdensity = 50;
+  s.vlinewidth = 2.5;
+  s.vlineformat1 = "r";
+  s.vrefsymbol = "ks";
+  s.vaheads = 0;
+  s.defangle = 33;
+  s.marker1x = 4;
+  s.marker2y = -1;
+  s.GLIST = Mat::Ones(5, 1);
+  act("ClearData");
+  EXPECT_EQ(s.DATA.size(), 0);
+  EXPECT_EQ(s.GLIST.size(), 0);
+  EXPECT_EQ(*s.vplotdensity, 50);  // settings survive ClearData
+  EXPECT_EQ(fileBox(), "No File Loaded");
+  EXPECT_EQ(win_.control("GroupBox").get("String").text(), "No File Loaded");
+  answerFile("d.txt");
+  act("LoadData");
+  EXPECT_EQ(*s.vplotdensity, 20);
+  EXPECT_EQ(*s.vlinewidth, 1.5);
+  EXPECT_EQ(*s.vlineformat1, "k-");
+  EXPECT_EQ(*s.vrefsymbol, "ko");
+  EXPECT_EQ(*s.vaheads, 1);
+  EXPECT_EQ(*s.defangle, 10);
+  EXPECT_EQ(*s.marker1x, 0);
+  EXPECT_EQ(*s.marker1y, 0);
+  EXPECT_EQ(*s.marker2x, 0);
+  EXPECT_EQ(*s.marker2y, 0);
+}
+
+TEST_F(ShellTest, LoadDataKeepsChosenSymbolTable) {
+  write("d.txt", dataLines(4, 7));
+  answerFile("d.txt");
+  act("LoadData");
+  shell_.state().altcode = 1;  // as after choosing the black-and-white symbols
+  answerFile("d.txt");
+  act("LoadData");
+  EXPECT_EQ(*shell_.state().altcode, 1);
+  shell_.state().altcode = 7;
+  answerFile("d.txt");
+  act("LoadData");
+  EXPECT_EQ(*shell_.state().altcode, 0);
+}
+
+TEST_F(ShellTest, BadFilesLeaveDataAndSummaryAsTheyWere) {
+  write("good.txt", dataLines(6, 7));
+  answerFile("good.txt");
+  act("LoadData");
+  const Mat before = shell_.state().DATA;
+  const std::string summary = fileBox();
+
+  write("bad.txt", "1 2 3\n4 5\n");
+  answerFile("bad.txt");
+  act("LoadData");
+  ASSERT_EQ(win_.answers.messages.size(), 1u);
+  EXPECT_EQ(win_.answers.messages[0].text,
+            "The file bad.txt could not be loaded: line 2 holds 2 numbers, but the first line "
+            "holds 3.");
+
+  answerFile("missing.txt");
+  act("LoadData");
+  ASSERT_EQ(win_.answers.messages.size(), 2u);
+  EXPECT_NE(win_.answers.messages[1].text.find("missing.txt"), std::string::npos);
+
+  write("empty.txt", "");
+  answerFile("empty.txt");
+  act("LoadData");
+  ASSERT_EQ(win_.answers.messages.size(), 3u);
+  EXPECT_NE(win_.answers.messages[2].text.find("empty.txt"), std::string::npos);
+
+  // Cancelling the dialog is quiet.
+  win_.answers.files.push_back(std::nullopt);
+  act("LoadData");
+  EXPECT_EQ(win_.answers.messages.size(), 3u);
+
+  EXPECT_EQ(shell_.state().DATA, before);
+  EXPECT_EQ(fileBox(), summary);
+}
+
+TEST_F(ShellTest, HelpTextsAreDrawnLineByLine) {
+  auto& ax = win_.figure().axes();
+  act("CopyHints");
+  act("CopyHints");
+  ASSERT_EQ(ax.children().size(), 11u);
+  auto* first = dynamic_cast<graphics::Text*>(ax.children().front().get());
+  auto* last = dynamic_cast<graphics::Text*>(ax.children().back().get());
+  ASSERT_TRUE(first && last);
+  EXPECT_EQ(first->string, "When using the copy to clipboard function");
+  EXPECT_EQ(first->x, 1);
+  EXPECT_EQ(first->y, 10);
+  EXPECT_EQ(last->y, 0);
+  EXPECT_EQ(ax.limits(), (graphics::Limits{0, 16, -2, 12}));
+
+  act("FileHints");
+  ASSERT_EQ(ax.children().size(), 10u);
+  last = dynamic_cast<graphics::Text*>(ax.children().back().get());
+  EXPECT_EQ(last->string, "WordPad");
+  EXPECT_EQ(last->y, 1);
+  auto* fifth = dynamic_cast<graphics::Text*>(ax.children()[4].get());
+  EXPECT_EQ(fifth->string, "Errors in the group file are often due to the ");
+
+  act("ManualHint");
+  ASSERT_EQ(ax.children().size(), 8u);
+  EXPECT_EQ(dynamic_cast<graphics::Text*>(ax.children().back().get())->y, 3);
+  EXPECT_EQ(ax.limits(), (graphics::Limits{-2, 16, -2, 12}));
+
+  act("ClearData");
+  EXPECT_TRUE(ax.children().empty());
+}
+
+TEST_F(ShellTest, CallbackSubroutinesOnlyWriteTheirLine) {
+  shell_.callByName("edit2_Callback", {Value(1.0), Value(), Value()}, 0);
+  shell_.callByName("RefAngleBox_Callback", {}, 0);
+  shell_.callByName("axes1_ButtondownFcn", {}, 0);
+  EXPECT_EQ(console_.kept(),
+            "edit2 Callback not implemented yet.\n"
+            "RefAngleBox Callback not implemented yet.\n"
+            "axes1 ButtondownFcn not implemented yet.\n");
+  EXPECT_EQ(subroutineNames().size(), 44u);
+}
+
+TEST_F(ShellTest, MainWindowRoutineModes) {
+  EXPECT_TRUE(shell_.Varnok6p({Value(3.0)}, 1).empty());
+  write("d.txt", dataLines(3, 7));
+  answerFile("d.txt");
+  shell_.Varnok6p({Value("Varnoksw"), Value("LoadData")}, 0);
+  EXPECT_EQ(shell_.state().DATA.rows(), 3);
+  console_.clear();
+  shell_.Varnok6p({Value("NoSuchRoutine")}, 0);
+  EXPECT_EQ(console_.kept(), "Run-time Error: Undefined function or variable \"NoSuchRoutine\".\n");
+}
+
+TEST_F(ShellTest, ReferenceAngleFromFile) {
+  write("refanglefile.txt", "15\n");
+  auto fig = shell_.Varnok6p({}, 1);
+  ASSERT_EQ(fig.size(), 1u);
+  EXPECT_EQ(win_.control("RefAngleBox").get("String").text(), "15");
+}
+
+TEST_F(ShellTest, ReferenceAngleFileMissingMeansNoTurn) {
+  shell_.Varnok6p({}, 0);
+  EXPECT_EQ(win_.control("RefAngleBox").get("String").text(), "0");
+}
+
+TEST_F(ShellTest, ReferenceAngleOtherEntriesWrittenBack) {
+  write("refanglefile.txt", "15\n");
+  win_.control("RefAngleBox").set("String", "0");
+  shell_.Varnok6p({}, 0);
+  EXPECT_EQ(win_.control("RefAngleBox").get("String").text(), "0");
+  win_.control("RefAngleBox").set("String", "-22.5");
+  shell_.callByName("RefAngleSetup", {Value(1.0)}, 1);
+  EXPECT_EQ(win_.control("RefAngleBox").get("String").text(), "-22.5");
+}
+
+TEST_F(ShellTest, FailedCallbackReportsAndResetsPointer) {
+  win_.figure().pointer = "watch";
+  EXPECT_FALSE(shell_.runCallback("Varnoksw('LoadData', 1, 2)"));
+  EXPECT_EQ(win_.figure().pointer, "arrow");
+  EXPECT_NE(win_.statusText.find("declared number of inputs (2)"), std::string::npos);
+  EXPECT_FALSE(shell_.runCallback("Varnoksw('LoadData'"));
+  EXPECT_NE(win_.statusText.find("cannot be run"), std::string::npos);
+  EXPECT_TRUE(shell_.runCallback("Varnoksw('NoSuchAction')"));
+}
+
+TEST_F(ShellTest, FishPointer) {
+  shell_.runCallback("spiffyfish");
+  auto& fig = win_.figure();
+  EXPECT_EQ(fig.pointer, "custom");
+  int nan = 0, black = 0, white = 0;
+  for (Eigen::Index i = 0; i < fig.pointerShapeCData.size(); ++i) {
+    double v = fig.pointerShapeCData.data()[i];
+    nan += std::isnan(v);
+    black += v == 1;
+    white += v == 2;
+  }
+  EXPECT_EQ(nan, 118);
+  EXPECT_EQ(black, 62);
+  EXPECT_EQ(white, 76);
+  EXPECT_EQ(fig.pointerShapeCData(1, 7), 1);  // the fish's nose, row 2
+  shell_.runCallback("boringcursor");
+  EXPECT_EQ(fig.pointer, "arrow");
+  EXPECT_EQ(fig.pointerShapeCData.rows(), 16);
+}
+
+TEST(Callback, Grammar) {
+  auto c = parseCallback("Varnoksw('SetLineWidth',25)");
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->name, "Varnoksw");
+  ASSERT_EQ(c->args.size(), 2u);
+  EXPECT_EQ(std::get<Value>(c->args[0]).text(), "SetLineWidth");
+  EXPECT_EQ(std::get<Value>(c->args[1]).scalar(), 25);
+  c = parseCallback(" incrementsymbolsize ( gca , -1 ) ; ");
+  ASSERT_TRUE(c);
+  EXPECT_EQ(std::get<CallbackSymbol>(c->args[0]), CallbackSymbol::Gca);
+  EXPECT_EQ(std::get<Value>(c->args[1]).scalar(), -1);
+  c = parseCallback("ScaleBox_Callback(gcbo,[],gcf)");
+  ASSERT_TRUE(c);
+  EXPECT_TRUE(std::get<Value>(c->args[1]).isEmpty());
+  c = parseCallback("f('it''s')");
+  ASSERT_TRUE(c);
+  EXPECT_EQ(std::get<Value>(c->args[0]).text(), "it's");
+  EXPECT_TRUE(parseCallback("spiffyfish"));
+  std::string why;
+  EXPECT_FALSE(parseCallback("Varnoksw('x'", &why));
+  EXPECT_FALSE(why.empty());
+  EXPECT_FALSE(parseCallback("Varnoksw(foo)"));
+  EXPECT_FALSE(parseCallback("Varnoksw(1 2)"));
+  EXPECT_FALSE(parseCallback("1abc"));
+  EXPECT_FALSE(parseCallback("f() g()"));
+}
+
+TEST(RoutineTableOrder, FollowsTheDeclarations) {
+  const auto& decls = routineDeclarations();
+  ASSERT_EQ(decls.size(), 56u);
+  EXPECT_STREQ(decls.front().name, "Varnok6p");
+  EXPECT_STREQ(decls.back().name, "eigsort");
+  auto table = buildRoutineTable();
+  size_t at = 0;
+  for (const auto& r : table.entries()) {
+    while (at < decls.size() && r.name != decls[at].name) ++at;
+    ASSERT_LT(at, decls.size()) << r.name << " is out of order";
+  }
+  EXPECT_EQ(actionNames().size(), 46u);
+}
+
+}  // namespace
+}  // namespace varnok::shell
