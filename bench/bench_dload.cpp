@@ -19,7 +19,8 @@ namespace {
 const std::string& bigFile() {
   static const std::string path = [] {
     auto p = std::filesystem::temp_directory_path() / "varnok_bench_100mb.txt";
-    if (std::filesystem::exists(p) && std::filesystem::file_size(p) > 100'000'000) return p.string();
+    if (std::filesystem::exists(p) && std::filesystem::file_size(p) > 100'000'000)
+      return p.string();
     std::FILE* f = std::fopen(p.string().c_str(), "w");
     std::mt19937_64 rng(7);
     std::normal_distribution<double> noise(0, 3);

@@ -7,13 +7,17 @@
 #include <istream>
 #include <vector>
 
+#include "platform/matrix/text.hpp"
+
 namespace varnok::io {
 
 namespace {
 
 constexpr size_t kChunk = 1 << 20;
 
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r'; }
+bool isSeparator(char c) {
+  return c == ' ' || c == '\t' || c == ',' || c == '\r';
+}
 
 [[noreturn]] void lineError(const std::string& file, long line, const std::string& what) {
   throw DataFileError("The file " + file + " could not be loaded: line " + std::to_string(line) +
@@ -30,17 +34,9 @@ long parseLine(const char* p, const char* end, double* out, long max, const std:
     while (p < end && isSeparator(*p)) ++p;
     if (p >= end) break;
     const char* start = p;
-    if (*p == '+') ++p;
     double v;
-    auto r = std::from_chars(p, end, v);
-    if (r.ec == std::errc::result_out_of_range && r.ptr != p) {
-      v = std::strtod(std::string(p, r.ptr).c_str(), nullptr);
-    } else if (r.ec != std::errc() || (p != start && *p == '-')) {
-      const char* q = start;
-      while (q < end && !isSeparator(*q)) ++q;
-      lineError(file, lineNo, "holds \"" + std::string(start, q) + "\", which is not a number.");
-    }
-    if (r.ptr < end && !isSeparator(*r.ptr)) {
+    const char* next = parseDouble(p, end, v);
+    if (next == nullptr || (next < end && !isSeparator(*next))) {
       const char* q = start;
       while (q < end && !isSeparator(*q)) ++q;
       lineError(file, lineNo, "holds \"" + std::string(start, q) + "\", which is not a number.");
@@ -50,7 +46,7 @@ long parseLine(const char* p, const char* end, double* out, long max, const std:
                 "holds more than " + std::to_string(firstCount) +
                     " numbers, but the first line holds " + std::to_string(firstCount) + ".");
     out[n++] = v;
-    p = r.ptr;
+    p = next;
   }
   return n;
 }
@@ -114,8 +110,9 @@ Mat readNumeric(std::istream& in, const std::string& displayName) {
                        displayName, lineNo, 0);
       if (cols == 0) lineError(displayName, lineNo, "holds no number.");
       long estimate = 1024;
-      if (total > 0) estimate = static_cast<long>(static_cast<double>(total) /
-                                                  static_cast<double>(length) * 1.02) + 16;
+      if (total > 0)
+        estimate =
+            static_cast<long>(static_cast<double>(total) / static_cast<double>(length) * 1.02) + 16;
       m.resize(estimate, cols);
       std::copy(first.begin(), first.begin() + cols, m.data());
       rows = 1;
@@ -147,7 +144,7 @@ std::optional<Mat> readNumericFile(const std::string& path) {
 Mat dload(const std::string& fname) {
   auto m = readNumericFile(fname);
   if (!m) return Mat::Constant(1, 1, -1.0);
-  return *m;
+  return std::move(*m);
 }
 
 }  // namespace varnok::io

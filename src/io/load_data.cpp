@@ -18,8 +18,8 @@ void LoadData(shell::ActionContext& ctx) {
   const double m = static_cast<double>(s.DATA.rows());
   const double n = static_cast<double>(s.DATA.cols());
   ctx.window.control("FileBox").set(
-      "String", sprintf("File: %s \n %3.0f Specimens \n %3.0f Landmarks",
-                        {file->name, m, (n - 1) / 2}));
+      "String",
+      sprintf("File: %s \n %3.0f Specimens \n %3.0f Landmarks", {file->name, m, (n - 1) / 2}));
 
   s.ColorList = shell::defaultColorList();
   s.vplotdensity = 20;

@@ -9,7 +9,8 @@ namespace varnok::shell {
 void bindIoRoutines(RoutineBindings& b) {
   b["dload"] = [](CallEnv&, const ValueList& args, int) -> ValueList {
     if (args.empty())
-      throw RuntimeError("Run-time Error: File: dload Line: 1 Column: 1 Not enough input arguments.");
+      throw RuntimeError(
+          "Run-time Error: File: dload Line: 1 Column: 1 Not enough input arguments.");
     return {Value(io::dload(args[0].text()))};
   };
   b["mfload"] = [](CallEnv& env, const ValueList&, int) -> ValueList {

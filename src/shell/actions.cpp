@@ -7,29 +7,59 @@ namespace varnok::shell {
 
 const std::vector<ActionEntry>& actionTable() {
   static const std::vector<ActionEntry> table = {
-      {"LoadData", io::LoadData},
-      {"CopyHints", CopyHints},
-      {"FileHints", FileHints},
-      {"ManualHint", ManualHint},
-      {"ClearData", ClearData},
+      {"LoadData", io::LoadData}, {"CopyHints", CopyHints}, {"FileHints", FileHints},
+      {"ManualHint", ManualHint}, {"ClearData", ClearData},
   };
   return table;
 }
 
 const std::vector<std::string>& actionNames() {
-  static const std::vector<std::string> names = {
-      "LoadData",         "LoadReference",        "LoadGroupList",         "NoGroupList",
-      "ShowMeans",        "ShowProcrustes",       "ShowBC",                "ShowSBR",
-      "ShowPCAAxis",      "ShowPCADeformationPS", "ShowPCADeformationBC",  "ShowPCADeformationSBR",
-      "PlaceM1",          "PlaceM2",              "RestoreMarkers",        "ShowMarker1PCA",
-      "ShowMarker2PCA",   "ShowMarkerDif",        "UpXAxis",               "DownXAxis",
-      "UpYAxis",          "DownYAxis",            "UpDisplay",             "DownDisplay",
-      "SavePCA",          "SaveEigen",            "SavePCMatrix",          "SaveOneAxis",
-      "SaveWarp",         "SaveRef",              "ScreePlot",             "ScreePercentages",
-      "CheckSig",         "SetPlotDensity",       "ArrowHeads",            "NoArrowHeads",
-      "SetReferenceSymbol", "SetLineFormat1",     "SetLineWidth",          "CodeLoad",
-      "SetBWCode",        "ShowSymbolCodes",      "CopyHints",             "FileHints",
-      "ManualHint",       "ClearData"};
+  static const std::vector<std::string> names = {"LoadData",
+                                                 "LoadReference",
+                                                 "LoadGroupList",
+                                                 "NoGroupList",
+                                                 "ShowMeans",
+                                                 "ShowProcrustes",
+                                                 "ShowBC",
+                                                 "ShowSBR",
+                                                 "ShowPCAAxis",
+                                                 "ShowPCADeformationPS",
+                                                 "ShowPCADeformationBC",
+                                                 "ShowPCADeformationSBR",
+                                                 "PlaceM1",
+                                                 "PlaceM2",
+                                                 "RestoreMarkers",
+                                                 "ShowMarker1PCA",
+                                                 "ShowMarker2PCA",
+                                                 "ShowMarkerDif",
+                                                 "UpXAxis",
+                                                 "DownXAxis",
+                                                 "UpYAxis",
+                                                 "DownYAxis",
+                                                 "UpDisplay",
+                                                 "DownDisplay",
+                                                 "SavePCA",
+                                                 "SaveEigen",
+                                                 "SavePCMatrix",
+                                                 "SaveOneAxis",
+                                                 "SaveWarp",
+                                                 "SaveRef",
+                                                 "ScreePlot",
+                                                 "ScreePercentages",
+                                                 "CheckSig",
+                                                 "SetPlotDensity",
+                                                 "ArrowHeads",
+                                                 "NoArrowHeads",
+                                                 "SetReferenceSymbol",
+                                                 "SetLineFormat1",
+                                                 "SetLineWidth",
+                                                 "CodeLoad",
+                                                 "SetBWCode",
+                                                 "ShowSymbolCodes",
+                                                 "CopyHints",
+                                                 "FileHints",
+                                                 "ManualHint",
+                                                 "ClearData"};
   return names;
 }
 
@@ -37,15 +67,15 @@ const std::vector<std::string>& subroutineNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> n = {"axes1_ButtondownFcn"};
     for (const char* tag :
-         {"pushbutton4", "pushbutton5", "ScaleBox",    "ExclusionBox", "FiveBox",
-          "alphabox",    "pushbutton1", "pushbutton2", "pushbutton3",  "edit2",
-          "edit3",       "edit4",       "edit5",       "pushbutton6",  "pushbutton7",
-          "edit6",       "pushbutton8", "edit7",       "pushbutton9",  "VarianceBox",
-          "listbox1",    "pushbutton10", "pushbutton11", "pushbutton12", "pushbutton13",
-          "pushbutton14", "pushbutton15", "BaseBox1",   "BaseBox2",     "pushbutton16",
-          "pushbutton17", "RangeBox",   "PCALabel",    "pushbutton21", "pushbutton22",
-          "pushbutton23", "edit12",     "listbox2",    "RotationBox",  "AxisOnePos",
-          "AxisTwoPos",  "radiobutton9", "RefAngleBox"})
+         {"pushbutton4",  "pushbutton5",  "ScaleBox",     "ExclusionBox", "FiveBox",
+          "alphabox",     "pushbutton1",  "pushbutton2",  "pushbutton3",  "edit2",
+          "edit3",        "edit4",        "edit5",        "pushbutton6",  "pushbutton7",
+          "edit6",        "pushbutton8",  "edit7",        "pushbutton9",  "VarianceBox",
+          "listbox1",     "pushbutton10", "pushbutton11", "pushbutton12", "pushbutton13",
+          "pushbutton14", "pushbutton15", "BaseBox1",     "BaseBox2",     "pushbutton16",
+          "pushbutton17", "RangeBox",     "PCALabel",     "pushbutton21", "pushbutton22",
+          "pushbutton23", "edit12",       "listbox2",     "RotationBox",  "AxisOnePos",
+          "AxisTwoPos",   "radiobutton9", "RefAngleBox"})
       n.push_back(std::string(tag) + "_Callback");
     return n;
   }();

@@ -60,10 +60,14 @@ struct Parser {
     }
     std::string name;
     if (identifier(name)) {
-      if (name == "gca") out = CallbackSymbol::Gca;
-      else if (name == "gcf") out = CallbackSymbol::Gcf;
-      else if (name == "gcbo") out = CallbackSymbol::Gcbo;
-      else return fail("unknown name \"" + name + "\" in the arguments");
+      if (name == "gca")
+        out = CallbackSymbol::Gca;
+      else if (name == "gcf")
+        out = CallbackSymbol::Gcf;
+      else if (name == "gcbo")
+        out = CallbackSymbol::Gcbo;
+      else
+        return fail("unknown name \"" + name + "\" in the arguments");
       return true;
     }
     size_t b = i;

@@ -5,18 +5,17 @@
 namespace varnok::shell {
 
 const std::vector<std::string>& copyHintLines() {
-  static const std::vector<std::string> lines = {
-      "When using the copy to clipboard function",
-      "It is not unusual for the copied image to be",
-      "missing an edge of the image.  This is due to",
-      "an unfortunate interaction of Windows and my",
-      "copy routine.  It is fixable by changing the",
-      "size of the program window.  Try resetting the",
-      "program to the default size (using the button",
-      "between the close and minimize buttons on the",
-      "upper right corner of the window).  If this",
-      "does not work, try various resizings of the",
-      "window before copying"};
+  static const std::vector<std::string> lines = {"When using the copy to clipboard function",
+                                                 "It is not unusual for the copied image to be",
+                                                 "missing an edge of the image.  This is due to",
+                                                 "an unfortunate interaction of Windows and my",
+                                                 "copy routine.  It is fixable by changing the",
+                                                 "size of the program window.  Try resetting the",
+                                                 "program to the default size (using the button",
+                                                 "between the close and minimize buttons on the",
+                                                 "upper right corner of the window).  If this",
+                                                 "does not work, try various resizings of the",
+                                                 "window before copying"};
   return lines;
 }
 
@@ -36,15 +35,14 @@ const std::vector<std::string>& fileHintLines() {
 }
 
 const std::vector<std::string>& manualHintLines() {
-  static const std::vector<std::string> lines = {
-      "There is a manual in the Adobe",
-      "PDF file format.  The manual was included",
-      "in the self-extracting zip file the program",
-      "came in and is named VarnokMan.pdf",
-      "There are example files, named ",
-      "Tarvish.txt and Tarvishgrp.txt ",
-      "that may be loaded into the program",
-      "or examined using a text editor"};
+  static const std::vector<std::string> lines = {"There is a manual in the Adobe",
+                                                 "PDF file format.  The manual was included",
+                                                 "in the self-extracting zip file the program",
+                                                 "came in and is named VarnokMan.pdf",
+                                                 "There are example files, named ",
+                                                 "Tarvish.txt and Tarvishgrp.txt ",
+                                                 "that may be loaded into the program",
+                                                 "or examined using a text editor"};
   return lines;
 }
 
@@ -64,9 +62,15 @@ void showLines(ActionContext& ctx, const std::vector<std::string>& lines,
 
 }  // namespace
 
-void CopyHints(ActionContext& ctx) { showLines(ctx, copyHintLines(), {0, 16, -2, 12}); }
-void FileHints(ActionContext& ctx) { showLines(ctx, fileHintLines(), {-2, 16, -2, 12}); }
-void ManualHint(ActionContext& ctx) { showLines(ctx, manualHintLines(), {-2, 16, -2, 12}); }
+void CopyHints(ActionContext& ctx) {
+  showLines(ctx, copyHintLines(), {0, 16, -2, 12});
+}
+void FileHints(ActionContext& ctx) {
+  showLines(ctx, fileHintLines(), {-2, 16, -2, 12});
+}
+void ManualHint(ActionContext& ctx) {
+  showLines(ctx, manualHintLines(), {-2, 16, -2, 12});
+}
 
 void ClearData(ActionContext& ctx) {
   ctx.window.figure().axes().cla();

@@ -15,9 +15,9 @@ namespace {
 
 bool isKeyword(std::string_view s) {
   static constexpr std::array<std::string_view, 20> words = {
-      "break",  "case",     "catch",   "classdef", "continue", "else",   "elseif",
-      "end",    "for",      "function", "global",  "if",       "otherwise", "parfor",
-      "persistent", "return", "spmd",  "switch",   "try",      "while"};
+      "break",      "case",   "catch",    "classdef", "continue", "else",      "elseif",
+      "end",        "for",    "function", "global",   "if",       "otherwise", "parfor",
+      "persistent", "return", "spmd",     "switch",   "try",      "while"};
   return std::find(words.begin(), words.end(), s) != words.end();
 }
 

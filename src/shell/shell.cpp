@@ -10,7 +10,9 @@
 
 namespace varnok {
 
-window::Window& CallEnv::window() { return shell.window(); }
+window::Window& CallEnv::window() {
+  return shell.window();
+}
 
 namespace shell {
 

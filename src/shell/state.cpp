@@ -3,9 +3,9 @@
 namespace varnok::shell {
 
 const std::vector<std::string>& defaultColorList() {
-  static const std::vector<std::string> list = {
-      "ko", "bx", "rp", "ms", "c+", "g*", "y>", "k<", "bo", "rs", "mp", "co",
-      "g^", "kx", "bp", "rs", "m+", "c*", "g>", "y<", "kp", "bs", "rx", "yh"};
+  static const std::vector<std::string> list = {"ko", "bx", "rp", "ms", "c+", "g*", "y>", "k<",
+                                                "bo", "rs", "mp", "co", "g^", "kx", "bp", "rs",
+                                                "m+", "c*", "g>", "y<", "kp", "bs", "rx", "yh"};
   return list;
 }
 

@@ -16,19 +16,19 @@
 namespace varnok::shell {
 
 struct AnalysisState {
-  Mat DATA;                            // N x (2L+1) landmark data (superimposed after analysis)
-  Mat GLIST;                           // N x 1 group codes
-  std::vector<std::string> ColorList;  // 24 symbol codes, one per group code
-  Mat codearray;                       // G x 6 symbol code table
-  std::optional<double> altcode;       // 1: symbols from codearray, 0: from ColorList
-  Mat reference;                       // 1 x (2L+1) reference form
-  std::optional<double> referencetype; // 0 consensus, 1 loaded reference
-  Mat pwscores;                        // N x (V+1) shape variables and centroid size
-  Mat Vmatrix;                         // V x V eigenvectors, ascending eigenvalues
-  Mat Dmatrix;                         // V x V eigenvalues, ascending
-  Mat percentexp;                      // 1 x V shares of the total variance
-  Mat PCAScores;                       // N x V scores
-  std::optional<double> NumPCA;        // V + 1
+  Mat DATA;                             // N x (2L+1) landmark data (superimposed after analysis)
+  Mat GLIST;                            // N x 1 group codes
+  std::vector<std::string> ColorList;   // 24 symbol codes, one per group code
+  Mat codearray;                        // G x 6 symbol code table
+  std::optional<double> altcode;        // 1: symbols from codearray, 0: from ColorList
+  Mat reference;                        // 1 x (2L+1) reference form
+  std::optional<double> referencetype;  // 0 consensus, 1 loaded reference
+  Mat pwscores;                         // N x (V+1) shape variables and centroid size
+  Mat Vmatrix;                          // V x V eigenvectors, ascending eigenvalues
+  Mat Dmatrix;                          // V x V eigenvalues, ascending
+  Mat percentexp;                       // 1 x V shares of the total variance
+  Mat PCAScores;                        // N x V scores
+  std::optional<double> NumPCA;         // V + 1
   std::optional<double> vplotdensity;
   std::optional<double> vlinewidth;
   std::optional<std::string> vlineformat1;

@@ -26,9 +26,7 @@ class ScriptMode : public ::testing::Test {
 
   // Runs a script; returns standard output, and the exit status in *status.
   std::string run(const std::string& script, int* status = nullptr) {
-    {
-      std::ofstream(dir_ / "session.vks") << script;
-    }
+    { std::ofstream(dir_ / "session.vks") << script; }
     std::string cmd = "cd '" + dir_.string() + "' && QT_QPA_PLATFORM=offscreen '" +
                       VARNOK_BINARY_DIR "/varnok' --script session.vks 2>stderr.txt";
     std::FILE* p = popen(cmd.c_str(), "r");
@@ -52,11 +50,11 @@ class ScriptMode : public ::testing::Test {
 
 TEST_F(ScriptMode, LoadDataShowsTheThreeLineSummary) {
   int status = -1;
-  std::string out = run(
-      "answer file gorilla.txt\n"
-      "Varnoksw('LoadData')\n"
-      "print FileBox String\n",
-      &status);
+  std::string out =
+      run("answer file gorilla.txt\n"
+          "Varnoksw('LoadData')\n"
+          "print FileBox String\n",
+          &status);
   EXPECT_EQ(status, 0);
   EXPECT_NE(out.find("FileBox String: File: gorilla.txt \n  59 Specimens \n   8 Landmarks\n"),
             std::string::npos)
@@ -64,9 +62,9 @@ TEST_F(ScriptMode, LoadDataShowsTheThreeLineSummary) {
 }
 
 TEST_F(ScriptMode, WrongCaseAndTooManyInputs) {
-  std::string out = run(
-      "Varnoksw('loaddata')\n"
-      "Varnoksw('LoadData', 1, 2)\n");
+  std::string out =
+      run("Varnoksw('loaddata')\n"
+          "Varnoksw('LoadData', 1, 2)\n");
   EXPECT_NE(out.find("Fell through case!"), std::string::npos) << out;
   EXPECT_NE(out.find("Run-time Error: File: Varnoksw Line: 1 Column: 1 The function "
                      "\"Varnoksw\" was called with more than the declared number of inputs (2)."),
@@ -75,15 +73,13 @@ TEST_F(ScriptMode, WrongCaseAndTooManyInputs) {
 }
 
 TEST_F(ScriptMode, BadFileIsReportedAndDataKept) {
-  {
-    std::ofstream(dir_ / "broken.txt") << "1 2 3 4 5\n1 2 3\n";
-  }
-  std::string out = run(
-      "answer file mice.txt\n"
-      "Varnoksw('LoadData')\n"
-      "answer file broken.txt\n"
-      "Varnoksw('LoadData')\n"
-      "print FileBox String\n");
+  { std::ofstream(dir_ / "broken.txt") << "1 2 3 4 5\n1 2 3\n"; }
+  std::string out =
+      run("answer file mice.txt\n"
+          "Varnoksw('LoadData')\n"
+          "answer file broken.txt\n"
+          "Varnoksw('LoadData')\n"
+          "print FileBox String\n");
   EXPECT_NE(out.find("[msgbox Error Loading File] The file broken.txt could not be loaded: line 2 "
                      "holds 3 numbers, but the first line holds 5."),
             std::string::npos)
@@ -95,8 +91,7 @@ TEST_F(ScriptMode, BadFileIsReportedAndDataKept) {
 
 TEST_F(ScriptMode, SavePictureWritesEveryFormat) {
   int status = -1;
-  run(
-      "Varnoksw('ManualHint')\n"
+  run("Varnoksw('ManualHint')\n"
       "save-picture plot.png\n"
       "save-picture plot.svg\n"
       "save-picture plot.pdf\n"

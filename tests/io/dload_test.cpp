@@ -92,7 +92,9 @@ TEST(Dload, MalformedLinesNameFileAndLine) {
   EXPECT_EQ(errorOf("\n1 2\n"), "The file test.txt could not be loaded: line 1 holds no number.");
 }
 
-TEST(Dload, EmptyInputGivesEmptyMatrix) { EXPECT_EQ(parse("").size(), 0); }
+TEST(Dload, EmptyInputGivesEmptyMatrix) {
+  EXPECT_EQ(parse("").size(), 0);
+}
 
 TEST(Dload, MissingFileIsMinusOneForTheRoutineAndNulloptForReaders) {
   EXPECT_FALSE(readNumericFile("/nonexistent/dir/file.txt").has_value());

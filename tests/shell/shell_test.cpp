@@ -1,3 +1,5 @@
+#include "shell/shell.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -10,7 +12,6 @@
 #include "shell/callback.hpp"
 #include "shell/help.hpp"
 #include "shell/routines.hpp"
-#include "shell/shell.hpp"
 
 namespace varnok::shell {
 namespace {

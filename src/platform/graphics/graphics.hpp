@@ -5,7 +5,11 @@
 // of an interactive plotting runtime would; tests inspect the model; the
 // renderer (render.hpp) draws it on screen and into files. Every object has a
 // numeric handle and a Type ("line", "text", "patch"); properties can be read
-// and written by name with get/set, using the runtime's property names.
+// and written by name with get/set, using the runtime's property names
+// (case-insensitive).
+//
+// Changing a public field directly does not count as a change for repainting:
+// call Figure::touch() afterwards (get/set and the Axes operations do it).
 #pragma once
 
 #include <array>
@@ -45,7 +49,8 @@ std::optional<Rgb> colorFromLetter(char c);
 // components 0..1, "none", "auto". Throws RuntimeError for anything else.
 ColorSpec parseColor(const Value& v);
 
-// A parsed line-style code such as "ko", "k-", "r", "k:", "b*", "--".
+// A parsed line-style code such as "ko", "k-", "r", "k:", "b*", "--". The
+// parts may come in any order ("o-r" is "r-o").
 struct LineSpec {
   std::optional<Rgb> color;
   std::optional<std::string> lineStyle;  // "-", "--", ":", "-.", absent = not given
@@ -57,7 +62,18 @@ LineSpec parseLineSpec(std::string_view code);
 // The thirteen marker characters, in the order symbol code tables index them.
 inline constexpr std::string_view kMarkers = ".ox+*sdv^<>ph";
 
+// Screen geometry used to convert between units: 96 pixels per inch, so one
+// point is 4/3 pixel; a character cell is 5 x 13 pixels (the width of an "x"
+// and the line spacing of the default interface font).
+inline constexpr double kPixelsPerPoint = 96.0 / 72.0;
+inline constexpr double kCharWidthPx = 5.0;
+inline constexpr double kCharHeightPx = 13.0;
+// The screen a figure in "normalized" units is measured against.
+inline constexpr double kScreenWidthPx = 1920.0;
+inline constexpr double kScreenHeightPx = 1080.0;
+
 class Figure;
+class Axes;
 
 class Object {
  public:
@@ -66,23 +82,37 @@ class Object {
   virtual std::string type() const = 0;
   // Property access by the runtime's names. Unknown names or bad values throw
   // RuntimeError ("There is no X property on the Line class." and the like).
+  // Every object has Type, Tag, Visible, Parent and Children (empty).
   virtual Value get(std::string_view prop) const;
-  virtual void set(std::string_view prop, const Value& v);
+  // Sets one property and marks the figure changed.
+  void set(std::string_view prop, const Value& v);
 
   std::string tag;
   bool visible = true;
 
  protected:
+  // Sets a property of the concrete class; false when it has no such
+  // property (the common ones are tried next).
+  virtual bool setOwn(std::string_view prop, const Value& v) = 0;
+  // The class name used in messages: "Line", "Text", "Patch".
+  virtual const char* className() const = 0;
+  [[noreturn]] void noSuchProperty(std::string_view prop) const;
+
+ private:
   friend class Axes;
   Handle handle_ = 0;
+  Axes* parent_ = nullptr;
 };
 
 class Line : public Object {
  public:
   std::string type() const override { return "line"; }
+  // XData, YData, Color, LineStyle, LineWidth, Marker, MarkerSize,
+  // MarkerFaceColor, MarkerEdgeColor.
   Value get(std::string_view prop) const override;
-  void set(std::string_view prop, const Value& v) override;
 
+  // XData and YData may differ in length while being set one after the
+  // other; only the first min(size) points are drawn. NaN breaks the line.
   std::vector<double> xdata, ydata;
   Rgb color;
   std::string lineStyle = "-";  // "-", "--", ":", "-.", "none"
@@ -91,32 +121,46 @@ class Line : public Object {
   double markerSize = 6;        // points
   ColorSpec markerFaceColor = ColorSpec::none();
   ColorSpec markerEdgeColor = ColorSpec::autoColor();
+
+ protected:
+  bool setOwn(std::string_view prop, const Value& v) override;
+  const char* className() const override { return "Line"; }
 };
 
 class Text : public Object {
  public:
   std::string type() const override { return "text"; }
+  // String, Position, Color, FontSize, FontName, HorizontalAlignment,
+  // VerticalAlignment.
   Value get(std::string_view prop) const override;
-  void set(std::string_view prop, const Value& v) override;
 
   double x = 0, y = 0;
   std::string string;  // may hold line breaks
   Rgb color;
-  double fontSize = 10;                       // points
-  std::string horizontalAlignment = "left";   // left, center, right
-  std::string verticalAlignment = "middle";   // top, middle, bottom, baseline
+  double fontSize = 10;                      // points
+  std::string fontName = "DejaVu Sans";      // falls back to any sans-serif face
+  std::string horizontalAlignment = "left";  // left, center, right
+  std::string verticalAlignment = "middle";  // top, middle, bottom, baseline
+
+ protected:
+  bool setOwn(std::string_view prop, const Value& v) override;
+  const char* className() const override { return "Text"; }
 };
 
 class Patch : public Object {
  public:
   std::string type() const override { return "patch"; }
+  // XData, YData, FaceColor, EdgeColor, LineWidth.
   Value get(std::string_view prop) const override;
-  void set(std::string_view prop, const Value& v) override;
 
   std::vector<double> xdata, ydata;  // one closed polygon
   ColorSpec faceColor = ColorSpec::of({0, 0, 0});
   ColorSpec edgeColor = ColorSpec::none();
   double lineWidth = 0.5;
+
+ protected:
+  bool setOwn(std::string_view prop, const Value& v) override;
+  const char* className() const override { return "Patch"; }
 };
 
 // Axis limits [xmin xmax ymin ymax].
@@ -125,24 +169,45 @@ using Limits = std::array<double, 4>;
 class Axes {
  public:
   explicit Axes(Figure& fig, Handle h);
+  Axes(const Axes&) = delete;
+  Axes& operator=(const Axes&) = delete;
   Handle handle() const { return handle_; }
 
+  // Children in drawing order (oldest first).
   const std::vector<std::unique_ptr<Object>>& children() const { return children_; }
   Object* find(Handle h) const;
 
   // plot(x, y, code, property pairs): one line object. With hold off the axes
   // are reset first (children, title, limits, equal scaling), as a new plot.
   // An empty code draws a solid line in the next colour of the colour order.
+  // A code with a marker and no line style draws markers only.
   Line& plot(const std::vector<double>& x, const std::vector<double>& y,
              std::string_view code = "", const ValueList& props = {});
-  // plot of matrices: one line per column (x may be a vector shared by all).
+  // plot of matrices: one line per column (x may be a vector shared by all;
+  // a vector y against a matrix x, and a row of the other's length, work as
+  // in the runtime). Two vectors give one line.
   std::vector<Line*> plot(const Mat& x, const Mat& y, std::string_view code = "",
                           const ValueList& props = {});
+  // A text at a data point; does not start a new plot.
   Text& text(double x, double y, std::string s, const ValueList& props = {});
+  // A filled polygon; does not start a new plot.
   Patch& patch(const std::vector<double>& x, const std::vector<double>& y, ColorSpec face,
                const ValueList& props = {});
   void setTitle(std::string t) { title_ = std::move(t), touch(); }
   const std::string& title() const { return title_; }
+
+  // Adds an object made elsewhere (arrow fields, filled contours) as the last
+  // child, giving it a handle. Call newPlot() first where the operation
+  // starts a new plot.
+  template <class T>
+  T& add(std::unique_ptr<T> o) {
+    T& ref = *o;
+    adopt(std::move(o));
+    return ref;
+  }
+  // What a high-level drawing operation does first: with hold off, clears
+  // the axes and resets title, limits and scaling; with hold on, nothing.
+  void newPlot();
 
   // Removes every child and the title; hold, limits mode and scaling stay.
   void cla();
@@ -154,52 +219,73 @@ class Axes {
 
   // axis "auto": limits follow the data. axis "equal": one data unit is the
   // same length on both axes (limits widen to fill the box). axis "normal":
-  // the box is filled without equal units. setLimits: manual limits.
+  // the box is filled without equal units. setLimits: manual limits, which
+  // must be finite and increasing (RuntimeError otherwise).
   void axisAuto();
   void axisEqual();
   void axisNormal();
   void setLimits(const Limits& l);
   // The limits in force for the current box size (what the renderer draws and
   // axis reads back).
-  Limits limits() const;
+  Limits limits() const { return limitsFor(boxWidth(), boxHeight()); }
+  // The limits for a plot box of the given size in pixels.
+  Limits limitsFor(double boxWidthPx, double boxHeightPx) const;
   bool equalUnits() const { return equal_; }
-  bool autoLimits() const { return !manual_.has_value(); }
-  // The extent of the data (all children), or nullopt with no data.
+  bool autoLimits() const { return !manualX_ && !manualY_; }
+  // The extent of the data (visible lines and patches; texts do not count),
+  // or nullopt with no data.
   std::optional<Limits> dataExtent() const;
 
   // Size of the plot box in pixels, on which the limits under equal units
-  // depend. Set by the window when it is resized.
+  // depend: the axes Position taken in the figure's size in pixels. The
+  // window keeps Figure::position in step with its plot area; setBoxSize is
+  // a shorthand that resizes the figure (or, for an axes in absolute units,
+  // the axes) so that the box gets this size.
   void setBoxSize(double widthPx, double heightPx);
-  double boxWidth() const { return boxW_; }
-  double boxHeight() const { return boxH_; }
+  double boxWidth() const;
+  double boxHeight() const;
+  // The plot box [left bottom width height] in pixels from the lower left
+  // corner of a figure of the given size.
+  std::array<double, 4> boxPx(double figWidthPx, double figHeightPx) const;
 
-  // Position of the axes in its figure: [left bottom width height], fractions
-  // of the figure (Units "normalized").
+  // Axes properties by name: Type ("axes"), Children (handles, newest first,
+  // as the runtime returns them), Parent, Tag, Units, Position, XLim, YLim,
+  // XLimMode, YLimMode, NextPlot ("replace"/"add"), Color. Setting Units
+  // converts Position so the axes stay where they are.
+  Value get(std::string_view prop) const;
+  void set(std::string_view prop, const Value& v);
+
+  // Position of the axes in its figure: [left bottom width height] in Units
+  // ("normalized": fractions of the figure; "pixels", "points", "inches",
+  // "centimeters", "characters"). Assigning units directly does not convert.
   std::array<double, 4> position = {0.09, 0.08, 0.88, 0.85};
   std::string units = "normalized";
+  Rgb color = {1, 1, 1};
+  std::string tag;
 
   Figure& figure() const { return *fig_; }
+  void touch();
 
  private:
-  void touch();
-  Handle nextHandle();
-  void newPlotIfNeeded();
+  void adopt(std::unique_ptr<Object> o);
   void applyProps(Object& o, const ValueList& props);
+  Rgb nextColor();
 
   Figure* fig_;
   Handle handle_;
-  std::vector<std::unique_ptr<Object>> children_;
+  std::vector<std::unique_ptr<Object>> children_;  // handles ascending
   std::string title_;
   bool hold_ = false;
   bool equal_ = false;
-  std::optional<Limits> manual_;
-  double boxW_ = 560, boxH_ = 420;
+  std::optional<std::array<double, 2>> manualX_, manualY_;
   int colorIndex_ = 0;
 };
 
 class Figure {
  public:
   Figure();
+  Figure(const Figure&) = delete;
+  Figure& operator=(const Figure&) = delete;
   Handle handle() const { return 1; }
   Axes& axes() { return *axes_; }
   const Axes& axes() const { return *axes_; }
@@ -208,12 +294,27 @@ class Figure {
   // its own handle); null when none.
   Object* find(Handle h) const { return axes_->find(h); }
 
+  // Property access by handle: the figure, its axes or one of the axes'
+  // children. An unknown handle throws RuntimeError.
+  Value getProperty(Handle h, std::string_view prop) const;
+  void setProperty(Handle h, std::string_view prop, const Value& v);
+
+  // Figure properties by name: Type ("figure"), Children, Tag, Units,
+  // Position, Color, Pointer, PointerShapeCData. Setting Units converts
+  // Position.
+  Value get(std::string_view prop) const;
+  void set(std::string_view prop, const Value& v);
+
   // Window properties.
   std::string pointer = "arrow";  // "arrow", "watch", "custom"
   Mat pointerShapeCData;          // 16 x 16: 1 black, 2 white, NaN transparent
   std::string units = "pixels";
   std::array<double, 4> position = {0, 0, 1000, 700};
   Rgb color = {0.94, 0.94, 0.94};
+  std::string tag;
+
+  // The figure's width and height in pixels, whatever its Units.
+  std::array<double, 2> sizePx() const;
 
   // Counts every change, so a window can tell when to repaint.
   std::uint64_t version() const { return version_; }
@@ -222,9 +323,13 @@ class Figure {
   Handle allocateHandle() { return nextHandle_ += 1.0; }
 
  private:
+  Handle nextHandle_ = 1.0;  // before axes_, which takes the first handle
   std::unique_ptr<Axes> axes_;
   std::uint64_t version_ = 0;
-  Handle nextHandle_ = 1.0;
 };
+
+// Pixels per unit along x and y for an absolute unit ("pixels", "points",
+// "inches", "centimeters", "characters"); RuntimeError for any other name.
+std::array<double, 2> pixelsPerUnit(std::string_view units);
 
 }  // namespace varnok::graphics

@@ -4,6 +4,8 @@
 // and writes PNG, SVG, PDF and EPS, so a saved picture looks like the window.
 #pragma once
 
+#include <array>
+#include <optional>
 #include <string>
 
 #include <cairo.h>
@@ -13,9 +15,26 @@
 namespace varnok::graphics {
 
 // Paints the whole figure (background, axes box, ticks and labels, title,
-// children) into a width x height area of cr, in device units (pixels for
-// the screen, points for vector files).
+// children) into the area (0, 0)-(width, height) of cr's user space.
+//
+// User units are screen pixels at 96 dpi: sizes given in points (markers,
+// line widths, fonts) are drawn at 4/3 unit per point. A widget passes its
+// size in pixels (with a cairo_scale for high-density screens); vector files
+// scale by 0.75 so the picture comes out in points. The axes box follows the
+// axes Position taken in a figure of width x height pixels, and the limits
+// are those of Axes::limitsFor that box, so equal units stay equal in every
+// picture.
 void render(const Figure& fig, cairo_t* cr, double width, double height);
+
+// The plot box of the axes, [left top width height] in the user units of
+// render (origin at the top left), for a figure drawn at width x height.
+std::array<double, 4> plotBox(const Figure& fig, double width, double height);
+
+// The data coordinates (x, y) of the point (px, py) of a figure drawn at
+// width x height (origin at the top left, y downwards), as used by pointer
+// input; points outside the box map outside the limits.
+std::array<double, 2> pixelToData(const Figure& fig, double width, double height, double px,
+                                  double py);
 
 enum class PictureFormat { Png, Svg, Pdf, Eps };
 
@@ -24,9 +43,11 @@ enum class PictureFormat { Png, Svg, Pdf, Eps };
 std::optional<PictureFormat> formatFromPath(const std::string& path);
 
 // Writes the figure to a file, completely or not at all (a temporary file in
-// the same folder is renamed over the target). Throws RuntimeError with a
-// clear message when the file cannot be written.
+// the same folder is renamed over the target). width and height are the
+// figure's size in screen pixels, 0 for the figure's own size (Position);
+// PNG files get twice as many pixels, vector files are 0.75 point per pixel.
+// Throws RuntimeError naming the file when it cannot be written.
 void savePicture(const Figure& fig, const std::string& path, PictureFormat format,
-                 double width = 800, double height = 600);
+                 double width = 0, double height = 0);
 
 }  // namespace varnok::graphics

@@ -4,7 +4,9 @@
 
 namespace varnok {
 
-void RoutineTable::add(Routine r) { entries_.push_back(std::move(r)); }
+void RoutineTable::add(Routine r) {
+  entries_.push_back(std::move(r));
+}
 
 const Routine* RoutineTable::find(std::string_view name) const {
   for (const auto& r : entries_)

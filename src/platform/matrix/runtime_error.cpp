@@ -19,8 +19,8 @@ std::string tooManyOutputsMessage(std::string_view name, int declared, int colum
   return countMessage(name, declared, column, "outputs");
 }
 
-void checkArgCounts(std::string_view name, int nargin, int nargout, int declaredIn,
-                    int declaredOut, int column) {
+void checkArgCounts(std::string_view name, int nargin, int nargout, int declaredIn, int declaredOut,
+                    int column) {
   if (declaredIn >= 0 && nargin > declaredIn)
     throw RuntimeError(tooManyInputsMessage(name, declaredIn, column));
   if (declaredOut >= 0 && nargout > declaredOut)

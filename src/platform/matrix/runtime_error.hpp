@@ -23,8 +23,8 @@ std::string tooManyOutputsMessage(std::string_view name, int declared, int colum
 
 // Throws the messages above when a call exceeds a routine's declared counts
 // (a declared count below 0 means "any number").
-void checkArgCounts(std::string_view name, int nargin, int nargout, int declaredIn,
-                    int declaredOut, int column = 1);
+void checkArgCounts(std::string_view name, int nargin, int nargout, int declaredIn, int declaredOut,
+                    int column = 1);
 
 // The error of reading a state variable or value that was never assigned.
 [[noreturn]] void throwUndefined(std::string_view name);

@@ -1,8 +1,8 @@
 #include "platform/matrix/text.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -104,7 +104,9 @@ std::string padded(const Directive& d, const std::string& s) {
   return cformat(t, 's', "", s.c_str());
 }
 
-std::string nonFinite(double v) { return std::isnan(v) ? "NaN" : (v > 0 ? "Inf" : "-Inf"); }
+std::string nonFinite(double v) {
+  return std::isnan(v) ? "NaN" : (v > 0 ? "Inf" : "-Inf");
+}
 
 std::string formatNumber(const Directive& d, double v) {
   if (!std::isfinite(v)) return padded(d, nonFinite(v));
@@ -237,30 +239,8 @@ std::string num2str(const Mat& m) {
 
 namespace {
 
-bool isSeparator(char c) { return c == ' ' || c == '\t' || c == ',' || c == '\r'; }
-
-// Parses one number at p; returns the end or nullptr. Accepts a leading '+',
-// "Inf", "NaN" in any case, and the usual decimal and exponent forms.
-const char* parseNumber(const char* p, const char* end, double& v) {
-  const char* start = p;
-  bool plus = false;
-  if (p < end && *p == '+') {
-    plus = true;
-    ++p;
-  }
-  auto r = std::from_chars(p, end, v);
-  if (r.ec != std::errc()) {
-    // from_chars refuses values out of range; take them as the runtime
-    // would (overflow to infinity, underflow to zero).
-    if (r.ec == std::errc::result_out_of_range && r.ptr != p) {
-      v = std::strtod(std::string(p, r.ptr).c_str(), nullptr);
-      return r.ptr;
-    }
-    return nullptr;
-  }
-  if (plus && (*p == '-')) return nullptr;
-  (void)start;
-  return r.ptr;
+bool isSeparator(char c) {
+  return c == ' ' || c == '\t' || c == ',' || c == '\r';
 }
 
 }  // namespace
@@ -291,7 +271,7 @@ Mat str2num(std::string_view text) {
       continue;
     }
     double v;
-    const char* q = parseNumber(p, end, v);
+    const char* q = parseDouble(p, end, v);
     if (q == nullptr) return Mat();
     if (q < end && !isSeparator(*q) && *q != ';' && *q != '\n') return Mat();
     values.push_back(v);
@@ -304,8 +284,82 @@ Mat str2num(std::string_view text) {
   return m;
 }
 
-double round(double x) { return std::round(x); }
+const char* parseDouble(const char* p, const char* end, double& v) {
+  // Fast path for the plain decimals landmark files are made of: at most 19
+  // significant digits and a small power of ten. When the digits fit in 53
+  // bits and the power of ten is exact (10^0..10^22), one multiplication or
+  // division of two exact doubles rounds correctly (Clinger 1990).
+  static constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                      1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                      1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  const char* s = p;
+  bool negative = false;
+  if (s < end && (*s == '-' || *s == '+')) negative = *s++ == '-';
+  const char* digitsStart = s;
+  unsigned long long mantissa = 0;
+  int digits = 0, exp10 = 0;
+  while (s < end && static_cast<unsigned>(*s - '0') < 10) {
+    if (mantissa == 0 && *s == '0') {  // leading zeros carry no digit
+    } else if (digits < 19) {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*s - '0'), ++digits;
+    } else {
+      ++exp10;
+    }
+    ++s;
+  }
+  bool anyDigit = s != digitsStart;
+  if (s < end && *s == '.') {
+    ++s;
+    const char* frac = s;
+    while (s < end && static_cast<unsigned>(*s - '0') < 10) {
+      if (mantissa == 0 && *s == '0') {
+        --exp10;
+      } else if (digits < 19) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(*s - '0'), ++digits, --exp10;
+      }
+      ++s;
+    }
+    anyDigit = anyDigit || s != frac;
+  }
+  if (anyDigit && s < end && (*s == 'e' || *s == 'E')) {
+    const char* e = s + 1;
+    bool eneg = false;
+    if (e < end && (*e == '-' || *e == '+')) eneg = *e++ == '-';
+    if (e < end && static_cast<unsigned>(*e - '0') < 10) {
+      int ev = 0;
+      while (e < end && static_cast<unsigned>(*e - '0') < 10) {
+        if (ev < 100000) ev = ev * 10 + (*e - '0');
+        ++e;
+      }
+      exp10 += eneg ? -ev : ev;
+      s = e;
+    }
+  }
+  if (anyDigit && mantissa < (1ULL << 53) && exp10 >= -22 && exp10 <= 22) {
+    double m = static_cast<double>(mantissa);
+    m = exp10 < 0 ? m / kPow10[-exp10] : m * kPow10[exp10];
+    v = negative ? -m : m;
+    return s;
+  }
+  // Everything else (long mantissas, large exponents, Inf, NaN) goes to the
+  // library's correctly rounded parser.
+  const char* q = p + (p < end && *p == '+' ? 1 : 0);
+  if (q < end && q != p && *q == '-') return nullptr;  // "+-1"
+  auto r = std::from_chars(q, end, v);
+  if (r.ec == std::errc::result_out_of_range && r.ptr != q) {
+    v = std::strtod(std::string(q, r.ptr).c_str(), nullptr);
+    return r.ptr;
+  }
+  if (r.ec != std::errc()) return nullptr;
+  return r.ptr;
+}
 
-Mat round(const Mat& m) { return m.unaryExpr([](double v) { return std::round(v); }); }
+double round(double x) {
+  return std::round(x);
+}
+
+Mat round(const Mat& m) {
+  return m.unaryExpr([](double v) { return std::round(v); });
+}
 
 }  // namespace varnok

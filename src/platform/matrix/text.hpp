@@ -36,6 +36,12 @@ std::string num2str(const Mat& m);
 // holds no number or anything that is not a number; never throws.
 Mat str2num(std::string_view text);
 
+// Parses one number at p (up to end): optional sign ('+' or '-'), digits with
+// an optional decimal point, an optional exponent; also Inf and NaN in any
+// case. Returns the position after it, or nullptr when p holds no number.
+// The result is correctly rounded (the same double as strtod gives).
+const char* parseDouble(const char* p, const char* end, double& v);
+
 // Rounds halves away from zero (2.5 -> 3, -2.5 -> -3).
 double round(double x);
 Mat round(const Mat& m);

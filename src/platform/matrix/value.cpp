@@ -1,7 +1,7 @@
 #include "platform/matrix/value.hpp"
 
-#include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/console.hpp"
+#include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
 
 namespace varnok {

@@ -16,10 +16,10 @@ class Value {
  public:
   enum class Kind { Matrix, Text, TextList };
 
-  Value() : kind_(Kind::Matrix) {}  // the empty matrix
+  Value() : kind_(Kind::Matrix) {}                                      // the empty matrix
   Value(double x) : kind_(Kind::Matrix), m_(Mat::Constant(1, 1, x)) {}  // NOLINT implicit
-  Value(int x) : Value(static_cast<double>(x)) {}                        // NOLINT implicit
-  Value(Mat m) : kind_(Kind::Matrix), m_(std::move(m)) {}                // NOLINT implicit
+  Value(int x) : Value(static_cast<double>(x)) {}                       // NOLINT implicit
+  Value(Mat m) : kind_(Kind::Matrix), m_(std::move(m)) {}               // NOLINT implicit
   Value(std::string s) : kind_(Kind::Text), s_(std::move(s)) {}         // NOLINT implicit
   Value(const char* s) : kind_(Kind::Text), s_(s) {}                    // NOLINT implicit
   Value(std::vector<std::string> l) : kind_(Kind::TextList), list_(std::move(l)) {}  // NOLINT

@@ -61,7 +61,9 @@ std::optional<std::vector<std::string>> ScriptedAnswers::inputdlg(const std::vec
   return pop(inputs);
 }
 
-std::optional<Click> ScriptedAnswers::ginput() { return pop(clicks); }
+std::optional<Click> ScriptedAnswers::ginput() {
+  return pop(clicks);
+}
 
 InMemoryWindow::InMemoryWindow() = default;
 

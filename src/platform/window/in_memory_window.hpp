@@ -34,9 +34,9 @@ class ScriptedAnswers : public Dialogs {
   std::optional<FileChoice> uigetfile(std::string_view filter, std::string_view title) override;
   std::optional<FileChoice> uiputfile(std::string_view filter, std::string_view title) override;
   void msgbox(std::string_view text, std::string_view title) override;
-  std::optional<std::vector<std::string>> inputdlg(const std::vector<std::string>& prompts,
-                                                   std::string_view title,
-                                                   const std::vector<std::string>& defaults) override;
+  std::optional<std::vector<std::string>> inputdlg(
+      const std::vector<std::string>& prompts, std::string_view title,
+      const std::vector<std::string>& defaults) override;
   std::optional<Click> ginput() override;
 
   // Queued answers; an empty optional is a cancel. A dialog with no queued

@@ -51,9 +51,9 @@ class Dialogs {
   // A modal message box; returns when the user has dismissed it.
   virtual void msgbox(std::string_view text, std::string_view title = {}) = 0;
   // A dialog of one-line answers; nullopt when cancelled.
-  virtual std::optional<std::vector<std::string>> inputdlg(const std::vector<std::string>& prompts,
-                                                           std::string_view title,
-                                                           const std::vector<std::string>& defaults) = 0;
+  virtual std::optional<std::vector<std::string>> inputdlg(
+      const std::vector<std::string>& prompts, std::string_view title,
+      const std::vector<std::string>& defaults) = 0;
   // Waits for one click in the plot area; nullopt when cancelled.
   virtual std::optional<Click> ginput() = 0;
 };

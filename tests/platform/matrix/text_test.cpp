@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <random>
 
 #include "platform/matrix/console.hpp"
 #include "platform/matrix/routine_table.hpp"
@@ -100,6 +102,34 @@ TEST(Str2num, TextWithoutANumberGivesEmpty) {
   EXPECT_EQ(str2num("+-1").size(), 0);
 }
 
+TEST(ParseDouble, AgreesWithStrtodToTheLastBit) {
+  std::mt19937_64 rng(42);
+  std::uniform_int_distribution<int> digit(0, 9), len(1, 22), exp(-30, 30), kind(0, 3);
+  for (int i = 0; i < 20000; ++i) {
+    std::string s = kind(rng) == 0 ? "-" : "";
+    int n = len(rng);
+    int point = std::uniform_int_distribution<int>(0, n)(rng);
+    for (int k = 0; k < n; ++k) {
+      if (k == point) s += '.';
+      s += static_cast<char>('0' + digit(rng));
+    }
+    if (kind(rng) == 1) s += "e" + std::to_string(exp(rng));
+    double fast = 0;
+    const char* end = parseDouble(s.data(), s.data() + s.size(), fast);
+    ASSERT_EQ(end, s.data() + s.size()) << s;
+    EXPECT_EQ(fast, std::strtod(s.c_str(), nullptr)) << s;
+  }
+  const char* zeros = "0.0000000000000000000000001234";
+  double v = 0;
+  parseDouble(zeros, zeros + std::strlen(zeros), v);
+  EXPECT_EQ(v, 1.234e-25);
+  for (const char* bad : {".", "-", "+", "e5", "+-1", "", "abc"}) {
+    EXPECT_EQ(parseDouble(bad, bad + std::strlen(bad), v), nullptr) << bad;
+  }
+  const char* partial = "1e+";
+  EXPECT_EQ(parseDouble(partial, partial + 3, v), partial + 1);
+}
+
 TEST(Round, HalvesAwayFromZero) {
   EXPECT_EQ(round(2.5), 3);
   EXPECT_EQ(round(-2.5), -3);
@@ -123,7 +153,6 @@ TEST(ArgumentCounts, ExactMessages) {
   EXPECT_NO_THROW(checkArgCounts("f", 5, 5, -1, -1));
   EXPECT_THROW(checkArgCounts("f", 2, 0, 1, 0), RuntimeError);
 }
-
 
 TEST(RoutineTable, ChecksCountsBeforeCalling) {
   RoutineTable t;
