@@ -1,14 +1,45 @@
 #include "shell/actions.hpp"
 
+#include "analysis/pipeline.hpp"
+#include "analysis/result_files.hpp"
+#include "analysis/scree.hpp"
+#include "display/score_plot.hpp"
+#include "io/code_load.hpp"
 #include "io/load_data.hpp"
+#include "io/load_reference.hpp"
 #include "shell/help.hpp"
 
 namespace varnok::shell {
 
 const std::vector<ActionEntry>& actionTable() {
   static const std::vector<ActionEntry> table = {
-      {"LoadData", io::LoadData}, {"CopyHints", CopyHints}, {"FileHints", FileHints},
-      {"ManualHint", ManualHint}, {"ClearData", ClearData},
+      // clang-format off
+      {"LoadData", io::LoadData},
+      {"LoadReference", io::LoadReference},
+      {"LoadGroupList", analysis::LoadGroupList},
+      {"NoGroupList", analysis::NoGroupList},
+      {"ShowPCAAxis", display::ShowPCAAxis},
+      {"UpXAxis", display::UpXAxis},
+      {"DownXAxis", display::DownXAxis},
+      {"UpYAxis", display::UpYAxis},
+      {"DownYAxis", display::DownYAxis},
+      {"UpDisplay", display::UpDisplay},
+      {"DownDisplay", display::DownDisplay},
+      {"SavePCA", analysis::SavePCA},
+      {"SaveEigen", analysis::SaveEigen},
+      {"SavePCMatrix", analysis::SavePCMatrix},
+      {"SaveOneAxis", analysis::SaveOneAxis},
+      {"SaveWarp", analysis::SaveWarp},
+      {"SaveRef", analysis::SaveRef},
+      {"ScreePlot", analysis::ScreePlot},
+      {"ScreePercentages", analysis::ScreePercentages},
+      {"CheckSig", analysis::CheckSig},
+      {"CodeLoad", io::CodeLoad},
+      {"CopyHints", CopyHints},
+      {"FileHints", FileHints},
+      {"ManualHint", ManualHint},
+      {"ClearData", ClearData},
+      // clang-format on
   };
   return table;
 }

@@ -70,6 +70,7 @@ RoutineTable buildRoutineTable() {
   bindIoRoutines(b);
   bindMorphoRoutines(b);
   bindStyleRoutines(b);
+  bindDisplayRoutines(b);
   RoutineTable t;
   for (const auto& d : routineDeclarations()) {
     auto it = b.find(d.name);

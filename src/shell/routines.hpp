@@ -19,6 +19,7 @@ void bindShellRoutines(RoutineBindings& b);
 void bindIoRoutines(RoutineBindings& b);
 void bindMorphoRoutines(RoutineBindings& b);
 void bindStyleRoutines(RoutineBindings& b);
+void bindDisplayRoutines(RoutineBindings& b);
 
 // Name, declared inputs and outputs (-1 = any), argument-count message column.
 struct RoutineDecl {

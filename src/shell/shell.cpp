@@ -98,6 +98,7 @@ bool Shell::runCallback(std::string_view callback, window::Control* source) {
       }
     }
     callByName(call->name, args, 0);
+    console_.flush();
     return true;
   } catch (const RuntimeError& e) {
     message = e.what();
@@ -107,6 +108,7 @@ bool Shell::runCallback(std::string_view callback, window::Control* source) {
   // An action stopped part way: say why where the user looks, and never
   // leave the busy pointer behind.
   console_.line(message);
+  console_.flush();
   window::Window& w = window();  // callbacks come from the window, so it is open
   w.status(message);
   if (w.figure().pointer == "watch") {

@@ -11,9 +11,12 @@ namespace varnok {
 void Console::write(std::string_view text) {
   if (out_ != nullptr) {
     out_->write(text.data(), static_cast<std::streamsize>(text.size()));
-    out_->flush();
   }
   if (keep_) kept_.append(text);
+}
+
+void Console::flush() {
+  if (out_ != nullptr) out_->flush();
 }
 
 void Console::line(std::string_view text) {
@@ -25,6 +28,13 @@ void Console::display(std::string_view name, const Mat& value) {
   std::string s(name);
   if (value.size() == 0) {
     write(s + " =\n\n     []\n\n");
+    return;
+  }
+  // A large matrix (a whole data set) is summarised: printing millions of
+  // numbers would only bury the console and stall the action.
+  if (value.size() > kMaxDisplayedElements) {
+    write(s + " =\n\n  [" + std::to_string(value.rows()) + "x" + std::to_string(value.cols()) +
+          " double]\n\n");
     return;
   }
   write(s + " =\n\n" + formatMatrix(value) + "\n");

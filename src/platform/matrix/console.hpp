@@ -17,6 +17,9 @@ namespace varnok {
 
 class Console {
  public:
+  // Matrices with more elements are displayed by their size only.
+  static constexpr Eigen::Index kMaxDisplayedElements = 2000;
+
   // out may be null: then nothing is printed, only kept (if keeping is on).
   explicit Console(std::ostream* out = nullptr, bool keep = false) : out_(out), keep_(keep) {}
 
@@ -24,6 +27,9 @@ class Console {
   void write(std::string_view text);
   // Writes text and a line end.
   void line(std::string_view text);
+  // Output is buffered (an action may echo many values); the shell flushes
+  // after every callback.
+  void flush();
 
   // Named-value displays.
   void display(std::string_view name, const Mat& value);

@@ -1,0 +1,244 @@
+#include "analysis/pipeline.hpp"
+
+#include <cmath>
+
+#include "analysis/pca.hpp"
+#include "display/showshape.hpp"
+#include "io/mfload.hpp"
+#include "morpho/centroid.hpp"
+#include "morpho/getconsensus.hpp"
+#include "morpho/getpsup.hpp"
+#include "morpho/getpw_arbit.hpp"
+#include "platform/matrix/text.hpp"
+#include "style/symbols.hpp"
+
+namespace varnok::analysis {
+
+namespace {
+
+constexpr const char* kGroupErrorTitle = "Error Loading Group Code";
+constexpr const char* kDataErrorTitle = "Error in Data";
+
+void setPointer(shell::ActionContext& ctx, const char* pointer) {
+  auto& fig = ctx.window.figure();
+  fig.pointer = pointer;
+  fig.touch();
+  ctx.window.drawnow();
+}
+
+void setString(shell::ActionContext& ctx, const char* tag, const std::string& text) {
+  ctx.window.control(tag).set("String", text);
+}
+
+// The reference of this run: the consensus of the data, or the loaded form.
+RowVec formReference(shell::ActionContext& ctx, bool standardiseLoaded) {
+  auto& s = ctx.state;
+  if (shell::need(s.referencetype, "referencetype") == 0) {
+    morpho::ConsensusOptions options;
+    options.console = &ctx.console;
+    return morpho::getconsensus(s.DATA, options).y;
+  }
+  RowVec ref = shell::need(s.reference, "reference").row(0);
+  if (standardiseLoaded) {
+    Mat centred = morpho::centerref(ref);
+    ref = centred.row(0) / morpho::centsize(centred)(0);
+  }
+  return ref;
+}
+
+RowVec roundTo4(const RowVec& r) {
+  return r.unaryExpr([](double v) { return round(10000 * v) / 10000; });
+}
+
+// The shape variables, the PCA and the boxes: what both actions share.
+void commonSteps(shell::ActionContext& ctx, bool echo) {
+  auto& s = ctx.state;
+  s.pwscores = morpho::getpw_arbit(s.reference, s.DATA);
+  if (echo) ctx.console.display("pwscores", s.pwscores);
+  const Eigen::Index n = s.DATA.cols();
+  const Eigen::Index V = n - 5;
+
+  // A restricted PCA takes its axes from the first specimens only; anything
+  // unusable in the boxes falls back to all specimens, without a message.
+  Eigen::Index rows = 0;
+  try {
+    if (ctx.window.control("PCALimit").get("Value").scalar() != 0) {
+      Value stemp = ctx.window.control("RestrictBox").get("String");
+      ctx.console.display("stemp", stemp.describe());
+      Mat number = str2num(stemp.isText() ? stemp.text() : std::string());
+      ctx.console.display("numpcaused", number);
+      if (number.size() >= 1 && number(0, 0) >= 1 &&
+          std::floor(number(0, 0)) <= static_cast<double>(s.pwscores.rows())) {
+        rows = static_cast<Eigen::Index>(std::floor(number(0, 0)));
+        if (rows >= 2) {
+          std::string first = sprintf(
+              "Calculated PCA Axes based on specimens 1 to %i only, all specimens scored, note "
+              "there are %i variables per specimen",
+              {static_cast<double>(rows), static_cast<double>(V)});
+          ctx.console.line(first);
+          ctx.window.dialogs().msgbox(
+              first + sprintf("\\nThere will be zero eigenvalues if there are less specimens "
+                              "than variables"),
+              "Restricted PCA:");
+        }
+      }
+    }
+  } catch (const RuntimeError&) {
+    rows = 0;
+  }
+  // One specimen spans no variance: there would be no axes at all.
+  if (rows == 1)
+    throw RuntimeError(
+        "Run-time Error: A restricted PCA needs its axes from at least 2 specimens.");
+
+  Pca p = pca(s.pwscores, V, rows);
+  s.Vmatrix = std::move(p.Vmatrix);
+  s.Dmatrix = std::move(p.Dmatrix);
+  s.PCAScores = std::move(p.PCAScores);
+  s.percentexp = std::move(p.percentexp);
+  s.NumPCA = static_cast<double>(n - 4);
+  if (echo) ctx.console.display("NumPCA", *s.NumPCA);
+
+  setString(ctx, "XBox", "1");
+  setString(ctx, "YBox", "2");
+  setString(ctx, "XBoxExp", sprintf("%1.4f", {s.percentexp(0, V - 1)}));
+  setString(ctx, "YBoxExp", sprintf("%1.4f", {s.percentexp(0, V - 2)}));
+  setPointer(ctx, "arrow");
+
+  Value box = ctx.window.control("FileBox").get("String");
+  std::string current = box.isText() ? box.text() : box.describe();
+  ctx.console.display("stemp", current);
+  std::string stempa = appendTotalVariance(current, p.tvar);
+  ctx.console.display("stempa", stempa);
+  setString(ctx, "FileBox", stempa);
+}
+
+bool checkData(shell::ActionContext& ctx) {
+  if (auto problem = dataProblem(shell::need(ctx.state.DATA, "DATA"))) {
+    ctx.window.dialogs().msgbox(*problem, kDataErrorTitle);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> dataProblem(const Mat& data) {
+  const Eigen::Index n = data.cols();
+  if (n % 2 == 0)
+    return "The data have " + std::to_string(n) +
+           " columns; a landmark data file holds x y pairs followed by the centroid size, an odd "
+           "number of columns.";
+  if ((n - 1) / 2 < 3)
+    return "The data have " + std::to_string((n - 1) / 2) +
+           " landmarks; the analysis needs at least 3.";
+  if (data.rows() < 2) return std::string("The analysis needs at least 2 specimens.");
+  const ColVec cs = morpho::centsize(data);
+  for (Eigen::Index i = 0; i < data.rows(); ++i) {
+    if (!data.row(i).allFinite())
+      return "Specimen " + std::to_string(i + 1) + " holds a value that is not a finite number.";
+    if (!(cs(i) > 0))
+      return "Specimen " + std::to_string(i + 1) +
+             " has all its landmarks at one point (centroid size 0); it cannot be scaled.";
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> groupCodeProblem(const Mat& glist, bool useCodeTable,
+                                            Eigen::Index tableRows) {
+  const double limit = useCodeTable ? static_cast<double>(tableRows) : 24.0;
+  for (Eigen::Index i = 0; i < glist.rows(); ++i) {
+    double g = glist(i, 0);
+    if (g >= 1 && g <= limit && g == std::floor(g)) continue;
+    std::string range =
+        useCodeTable ? "from 1 to " + num2str(limit) + " (the rows of the symbol code table in use)"
+                     : std::string("from 1 to 24 (the default symbols)");
+    return "Line " + std::to_string(i + 1) + " of the group code list holds the code " +
+           num2str(g) + "; group codes must be whole numbers " + range + ".";
+  }
+  return std::nullopt;
+}
+
+std::string appendTotalVariance(const std::string& box, double tvar) {
+  std::string out;
+  size_t start = 0;
+  while (start <= box.size()) {
+    size_t end = box.find('\n', start);
+    if (end == std::string::npos) end = box.size();
+    std::string line = box.substr(start, end - start);
+    while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
+    if (!out.empty() || start > 0) out += '\n';
+    out += line;
+    start = end + 1;
+  }
+  return out + sprintf("\\nSS distance/(n-1) =%1.7f", {tvar});
+}
+
+void LoadGroupList(shell::ActionContext& ctx) {
+  auto& s = ctx.state;
+  const Mat& data = shell::need(s.DATA, "DATA");
+  auto file = io::loadForAction(ctx);
+  if (!file) return;
+  s.GLIST = file->data.col(0);
+  const Eigen::Index mg = s.GLIST.rows(), m = data.rows();
+  ctx.window.figure().axes().cla();
+  if (mg != m) {
+    ctx.window.dialogs().msgbox(
+        sprintf("The size of your group code list indicates %i specimens, but there are %i in "
+                "your data set.",
+                {static_cast<double>(mg), static_cast<double>(m)}) +
+            " Please check for a missing line feed in your group code file",
+        kGroupErrorTitle);
+    return;
+  }
+  const bool useTable = s.altcode.value_or(0) != 0;
+  if (auto problem = groupCodeProblem(s.GLIST, useTable, s.codearray.rows())) {
+    ctx.window.dialogs().msgbox(*problem, kGroupErrorTitle);
+    return;
+  }
+  if (!checkData(ctx)) return;
+
+  ctx.window.setAll("LoadReference", "Enable", "Off");
+  setPointer(ctx, "watch");
+  setString(ctx, "GroupBox",
+            sprintf("File: %s \n %3.0f Specimens \n", {file->name, static_cast<double>(m)}));
+
+  RowVec reference = formReference(ctx, false);
+  display::showshape_rot(ctx.window, &ctx.console, reference, "b*");
+  s.reference = roundTo4(reference);
+  s.DATA = morpho::getpsup(s.DATA, s.reference);
+
+  // Every specimen in the style of its group, in file order.
+  const double theta = display::refAngle(ctx.window, &ctx.console).value_or(0.0);
+  for (Eigen::Index i = 0; i < mg; ++i) {
+    const auto g = static_cast<Eigen::Index>(s.GLIST(i, 0));
+    if (useTable)
+      display::showshapec(ctx.window, s.DATA.row(i), s.codearray.row(g - 1));
+    else
+      display::showshape_rot(ctx.window, nullptr, s.DATA.row(i), s.ColorList.at(g - 1), theta);
+  }
+  if (!useTable) style::setsymbolfill(style::childrenOf(ctx.window.figure().axes()), 1);
+  commonSteps(ctx, false);
+}
+
+void NoGroupList(shell::ActionContext& ctx) {
+  auto& s = ctx.state;
+  const Eigen::Index m = shell::need(s.DATA, "DATA").rows();
+  if (!checkData(ctx)) return;
+  s.GLIST = Mat::Ones(m, 1);
+  setPointer(ctx, "watch");
+  setString(ctx, "GroupBox", sprintf("No Group List Used"));
+  style::setsymbolfill(style::childrenOf(ctx.window.figure().axes()), 1);
+
+  RowVec reference = formReference(ctx, true);
+  s.reference = roundTo4(reference);
+  ctx.console.display("reference", s.reference);
+  ctx.window.figure().axes().cla();
+  display::showshape_rot(ctx.window, &ctx.console, s.reference, "b*");
+  s.DATA = morpho::getpsup(s.DATA, s.reference);
+  ctx.console.display("DATA", s.DATA);
+  display::showshape_rot(ctx.window, &ctx.console, s.DATA, "ko");
+  commonSteps(ctx, true);
+}
+
+}  // namespace varnok::analysis

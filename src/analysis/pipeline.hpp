@@ -1,0 +1,33 @@
+// The analysis: LoadGroupList (group codes from a file) and NoGroupList (one
+// group) form the reference, superimpose every specimen onto it, compute the
+// shape variables and run the PCA, storing every result in the analysis
+// state and filling the summary and axis boxes.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "shell/action_context.hpp"
+
+namespace varnok::analysis {
+
+void LoadGroupList(shell::ActionContext& ctx);
+void NoGroupList(shell::ActionContext& ctx);
+
+// What makes a landmark data matrix unfit for the analysis (fewer than 2
+// specimens, fewer than 3 landmarks, an even column count, a specimen whose
+// landmarks all coincide or that holds values that are not finite), as a
+// message for the user; nullopt when it is fit.
+std::optional<std::string> dataProblem(const Mat& data);
+
+// The first group code that cannot be drawn (not a whole number from 1 to the
+// number of symbols available: 24 default symbols, or the rows of the symbol
+// code table when one is in use), as a message naming its line.
+std::optional<std::string> groupCodeProblem(const Mat& glist, bool useCodeTable,
+                                            Eigen::Index tableRows);
+
+// The FileBox text with one "SS distance/(n-1) =" line appended: every line
+// keeps its text without trailing blanks.
+std::string appendTotalVariance(const std::string& box, double tvar);
+
+}  // namespace varnok::analysis

@@ -1,0 +1,164 @@
+#include "display/score_plot.hpp"
+
+#include <cmath>
+
+#include "platform/matrix/runtime_error.hpp"
+#include "platform/matrix/text.hpp"
+#include "style/symbols.hpp"
+
+namespace varnok::display {
+
+namespace {
+
+double boxNumber(window::Window& w, const char* tag) {
+  Value v = w.control(tag).get("String");
+  Mat m = str2num(v.isText() ? v.text() : v.describe());
+  if (m.size() == 0)
+    throw RuntimeError("Run-time Error: The text \"" + v.describe() + "\" in " + tag +
+                       " is not a number.");
+  return m(0, 0);
+}
+
+// Column (0-based) of principal axis t; the runtime's index error outside 1..V.
+Eigen::Index axisColumn(double numPCA, double t, Eigen::Index columns) {
+  double c = numPCA - t;  // 1-based
+  if (!(c >= 1 && c <= static_cast<double>(columns) && c == std::floor(c)))
+    throw RuntimeError(
+        "Run-time Error: Index exceeds matrix dimensions: there is no principal "
+        "axis " +
+        num2str(t) + ", the analysis has axes 1 to " + num2str(static_cast<double>(columns)) + ".");
+  return static_cast<Eigen::Index>(c) - 1;
+}
+
+struct Symbol {
+  graphics::Rgb color;
+  char marker = 'o';
+  std::string lineStyle = "none";
+  double size = 6;
+  graphics::ColorSpec face = graphics::ColorSpec::none();
+};
+
+Symbol symbolOf(const shell::AnalysisState& s, bool useTable, Eigen::Index g, double sizeOverride) {
+  Symbol sym;
+  if (useTable) {
+    if (g < 1 || g > s.codearray.rows())
+      throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: group code " +
+                         std::to_string(g) + " has no row in the symbol code table.");
+    auto row = s.codearray.row(g - 1);
+    const double index = row(3);
+    if (!(index >= 1 && index <= 13 && index == std::floor(index)))
+      throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: marker " +
+                         num2str(index) + " of the 13 symbols.");
+    sym.color = {row(0), row(1), row(2)};
+    sym.marker = shell::kSymbolList[static_cast<int>(index) - 1];
+    sym.size = row(4);
+    sym.face = row(5) != 0 ? graphics::ColorSpec::of(sym.color) : graphics::ColorSpec::none();
+    return sym;
+  }
+  if (g < 1 || g > static_cast<Eigen::Index>(s.ColorList.size()))
+    throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: group code " +
+                       std::to_string(g) + " has no default symbol (codes 1 to 24).");
+  auto spec = graphics::parseLineSpec(s.ColorList[static_cast<size_t>(g - 1)]);
+  sym.color = spec.color.value_or(graphics::Rgb{0, 0, 0});
+  sym.marker = spec.marker.value_or(0);
+  sym.lineStyle = spec.lineStyle ? *spec.lineStyle : (spec.marker ? "none" : "-");
+  if (sizeOverride > 0) sym.size = sizeOverride;
+  return sym;
+}
+
+void plotPoint(graphics::Axes& ax, double x, double y, const Symbol& sym, double sizeAdd = 0) {
+  auto& line = ax.plot({x}, {y});
+  line.color = sym.color;
+  line.marker = sym.marker;
+  line.lineStyle = sym.lineStyle;
+  line.set("MarkerSize", sym.size + sizeAdd);
+  line.markerFaceColor = sym.face;
+}
+
+void step(shell::ActionContext& ctx, const char* box, const char* partner, double delta) {
+  double t = boxNumber(ctx.window, box) + delta;
+  ctx.window.control(box).set("String", num2str(t));
+  const Mat& pe = shell::need(ctx.state.percentexp, "percentexp");
+  Eigen::Index c = axisColumn(shell::need(ctx.state.NumPCA, "NumPCA"), t, pe.cols());
+  ctx.window.control(partner).set("String", num2str(pe(0, c)));
+}
+
+}  // namespace
+
+void ShowPCAAxis(shell::ActionContext& ctx) {
+  auto& s = ctx.state;
+  auto& w = ctx.window;
+  const double xpcan = boxNumber(w, "XBox");
+  const double ypcan = boxNumber(w, "YBox");
+  const bool activelabel = w.control("PCALabel").get("Value").scalar() != 0;
+  const bool activecentroid = w.control("CentroidButton").get("Value").scalar() != 0;
+  const Mat& glist = shell::need(s.GLIST, "GLIST");
+  const Mat& scores = shell::need(s.PCAScores, "PCAScores");
+  const double numPCA = shell::need(s.NumPCA, "NumPCA");
+  const Eigen::Index N = scores.rows();
+  const auto ngroups = static_cast<Eigen::Index>(glist.maxCoeff());
+  const double axisonesign = w.control("AxisOnePos").get("Value").scalar() == 0 ? -1 : 1;
+  const double axistwosign = w.control("AxisTwoPos").get("Value").scalar() == 0 ? -1 : 1;
+  const Eigen::Index cx = axisColumn(numPCA, xpcan, scores.cols());
+  const Eigen::Index cy = axisColumn(numPCA, ypcan, scores.cols());
+  const bool useTable = s.altcode.value_or(0) != 0;
+
+  auto& ax = w.figure().axes();
+  ax.cla();
+  std::vector<double> xcsum(static_cast<size_t>(std::max<Eigen::Index>(ngroups, 0)), 0.0);
+  std::vector<double> ycsum(xcsum.size(), 0.0), cgcount(xcsum.size(), 0.0);
+
+  // Symbols are looked up once per group: the same style for every member.
+  std::vector<std::optional<Symbol>> symbols(xcsum.size());
+  for (Eigen::Index i = 0; i < N; ++i) {
+    const auto g = static_cast<Eigen::Index>(glist(i, 0));
+    if (g < 1 || g > ngroups || static_cast<double>(g) != glist(i, 0))
+      throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: group code " +
+                         num2str(glist(i, 0)) + " of specimen " + std::to_string(i + 1) + ".");
+    auto& sym = symbols[static_cast<size_t>(g - 1)];
+    if (!sym) sym = symbolOf(s, useTable, g, 0);
+    plotPoint(ax, axisonesign * scores(i, cx), axistwosign * scores(i, cy), *sym);
+    if (i == 0) ax.hold(true);
+    xcsum[static_cast<size_t>(g - 1)] += scores(i, cx);
+    ycsum[static_cast<size_t>(g - 1)] += scores(i, cy);
+    cgcount[static_cast<size_t>(g - 1)] += 1;
+  }
+  if (activelabel)
+    for (Eigen::Index i = 0; i < N; ++i)
+      ax.text(axisonesign * scores(i, cx), axistwosign * scores(i, cy),
+              sprintf("%3.0i", {static_cast<double>(i + 1)}));
+  if (activecentroid) {
+    for (Eigen::Index g = 1; g <= ngroups; ++g) {
+      const auto k = static_cast<size_t>(g - 1);
+      if (cgcount[k] == 0) continue;
+      Symbol mean = *symbols[k];
+      if (!useTable) mean.size = 12;
+      plotPoint(ax, axisonesign * xcsum[k] / cgcount[k], axistwosign * ycsum[k] / cgcount[k], mean,
+                useTable ? 3 : 0);
+    }
+  }
+  if (!useTable) style::setsymbolfill(style::childrenOf(ax), 1);
+  ax.axisAuto();
+  ax.axisEqual();
+}
+
+void UpXAxis(shell::ActionContext& ctx) {
+  step(ctx, "XBox", "XBoxExp", 1);
+}
+void DownXAxis(shell::ActionContext& ctx) {
+  step(ctx, "XBox", "XBoxExp", -1);
+}
+void UpYAxis(shell::ActionContext& ctx) {
+  step(ctx, "YBox", "YBoxExp", 1);
+}
+void DownYAxis(shell::ActionContext& ctx) {
+  step(ctx, "YBox", "YBoxExp", -1);
+}
+void UpDisplay(shell::ActionContext& ctx) {
+  step(ctx, "ShowBox", "VarianceBox", 1);
+}
+void DownDisplay(shell::ActionContext& ctx) {
+  step(ctx, "ShowBox", "VarianceBox", -1);
+}
+
+}  // namespace varnok::display

@@ -1,0 +1,115 @@
+#include "display/showshape.hpp"
+
+#include <cmath>
+
+#include "platform/matrix/runtime_error.hpp"
+#include "platform/matrix/text.hpp"
+#include "shell/state.hpp"
+
+namespace varnok::display {
+
+namespace {
+
+// One point object per landmark, styled from a parsed code: the hot loop of
+// every superimposition picture, so the code is parsed once.
+void plotPoints(graphics::Axes& ax, const Mat& x, const graphics::LineSpec& spec,
+                double markerSize) {
+  ax.hold(true);
+  const Eigen::Index L = (x.cols() - 1) / 2;
+  for (Eigen::Index i = 0; i < x.rows(); ++i) {
+    for (Eigen::Index j = 0; j < L; ++j) {
+      auto& line = ax.plot({x(i, 2 * j)}, {x(i, 2 * j + 1)});
+      line.color = spec.color.value_or(graphics::Rgb{0, 0, 0});
+      line.marker = spec.marker.value_or(0);
+      line.lineStyle = spec.lineStyle ? *spec.lineStyle : (spec.marker ? "none" : "-");
+      line.markerSize = markerSize;
+    }
+  }
+  ax.axisAuto();
+  ax.axisEqual();
+}
+
+}  // namespace
+
+RowVec defaultCodeRow() {
+  return (RowVec(6) << 0, 1, 0, 1, 6, 1).finished();
+}
+
+std::optional<double> refAngle(window::Window& window, Console* console) {
+  auto boxes = window.findobj("RefAngleBox");
+  if (boxes.empty()) return std::nullopt;
+  Value s = boxes.front()->get("String");
+  Mat angle = s.isText() ? str2num(s.text()) : Mat();
+  if (console != nullptr) console->display("angle", angle);
+  if (angle.size() == 0) return std::nullopt;
+  return M_PI * angle(0, 0) / 180.0;
+}
+
+Mat turnRows(const Mat& x, double theta) {
+  Mat y = x;
+  const double c = std::cos(theta), s = std::sin(theta);
+  const Eigen::Index L = (x.cols() - 1) / 2;
+  for (Eigen::Index i = 0; i < x.rows(); ++i)
+    for (Eigen::Index j = 0; j < L; ++j) {
+      double px = x(i, 2 * j), py = x(i, 2 * j + 1);
+      y(i, 2 * j) = c * px - s * py;
+      y(i, 2 * j + 1) = s * px + c * py;
+    }
+  return y;
+}
+
+void showshape(graphics::Axes& ax, const Mat& x, std::string_view xform) {
+  plotPoints(ax, x, graphics::parseLineSpec(xform), 3);
+}
+
+Mat showshape_rot(window::Window& window, Console* console, const Mat& x, std::string_view xform,
+                  std::optional<double> theta) {
+  if (!theta) theta = refAngle(window, console).value_or(0.0);
+  Mat turned = turnRows(x, *theta);
+  plotPoints(window.figure().axes(), turned, graphics::parseLineSpec(xform), 3);
+  return turned;
+}
+
+void showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
+                std::optional<double> theta) {
+  if (codelist.size() < 6)
+    throw RuntimeError("Run-time Error: A symbol code row needs 6 values, not " +
+                       std::to_string(codelist.size()) + ".");
+  if (!theta) {
+    auto boxes = window.findobj("RefAngleBox");
+    if (boxes.empty()) {
+      theta = 0.0;
+    } else {
+      Value s = boxes.front()->get("String");
+      Mat angle = s.isText() ? str2num(s.text()) : Mat();
+      if (angle.size() == 0)
+        throw RuntimeError("Run-time Error: The reference angle \"" + s.describe() +
+                           "\" is not a number.");
+      theta = M_PI * angle(0, 0) / 180.0;
+    }
+  }
+  const graphics::Rgb color{codelist(0), codelist(1), codelist(2)};
+  const double index = codelist(3);
+  const bool filled = codelist(5) != 0;
+  Mat turned = turnRows(x, *theta);
+  auto& ax = window.figure().axes();
+  ax.hold(true);
+  const Eigen::Index L = (x.cols() - 1) / 2;
+  for (Eigen::Index i = 0; i < turned.rows(); ++i) {
+    for (Eigen::Index j = 0; j < L; ++j) {
+      if (!(index >= 1 && index <= 13 && index == std::floor(index)))
+        throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: marker " +
+                           num2str(index) + " of the 13 symbols \"" + shell::kSymbolList + "\".");
+      auto& line = ax.plot({turned(i, 2 * j)}, {turned(i, 2 * j + 1)});
+      line.set("MarkerSize", codelist(4));
+      line.marker = shell::kSymbolList[static_cast<int>(index) - 1];
+      line.lineStyle = "none";
+      line.color = color;
+      line.markerFaceColor = filled ? graphics::ColorSpec::of(color) : graphics::ColorSpec::none();
+    }
+  }
+  ax.axisAuto();
+  ax.axisEqual();
+}
+
+}  // namespace varnok::display

@@ -1,0 +1,49 @@
+// Drawing landmark configurations, one marker per landmark.
+//
+// Input rows are specimen rows, x1 y1 ... xL yL followed by one extra value
+// (the stored centroid size), which is never drawn and is kept when a row is
+// turned. Every landmark is plotted as a point object of its own, row by row,
+// landmark by landmark; hold is switched on first, and the axes end with
+// automatic limits and equal units.
+//
+// The reference angle is the text of RefAngleBox in degrees, counter-clockwise
+// positive; turning a row applies R(t) = [cos t, -sin t; sin t, cos t] about
+// the origin.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "platform/matrix/console.hpp"
+#include "platform/matrix/types.hpp"
+#include "platform/window/window.hpp"
+
+namespace varnok::display {
+
+// The default symbol code row: green filled points of size 6.
+RowVec defaultCodeRow();
+
+// The reference angle in radians, read from RefAngleBox (echoed as "angle");
+// nullopt when there is no such box or its text holds no number.
+std::optional<double> refAngle(window::Window& window, Console* console);
+
+// Turns every row of x by theta radians about the origin (extra value kept).
+Mat turnRows(const Mat& x, double theta);
+
+// Draws every landmark of every row with the line-style code and marker size 3.
+void showshape(graphics::Axes& ax, const Mat& x, std::string_view xform = "k.");
+
+// As showshape after turning every row by theta (default: the reference
+// angle, 0 when it cannot be read). Returns the turned rows.
+Mat showshape_rot(window::Window& window, Console* console, const Mat& x,
+                  std::string_view xform = "k.", std::optional<double> theta = std::nullopt);
+
+// Draws with one row of a symbol code table: colour (columns 1-3), marker
+// index into ".ox+*sdv^<>ph" (4), size in points (5), fill flag (6). Without
+// theta the reference angle is read; a RefAngleBox text that holds no number
+// stops with a RuntimeError, a missing box means 0. A marker index outside
+// 1..13 stops with a RuntimeError after the points drawn before it.
+void showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
+                std::optional<double> theta = std::nullopt);
+
+}  // namespace varnok::display

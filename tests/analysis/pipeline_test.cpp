@@ -1,0 +1,319 @@
+// The analysis actions on the real data, through the dispatcher, on an
+// in-memory window.
+#include "analysis/pipeline.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "analysis/pca.hpp"
+#include "morpho/centroid.hpp"
+#include "platform/matrix/text.hpp"
+#include "platform/window/in_memory_window.hpp"
+#include "shell/shell.hpp"
+
+namespace varnok::analysis {
+namespace {
+
+namespace fs = std::filesystem;
+
+class PipelineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    home_ = fs::current_path();
+    dir_ = fs::temp_directory_path() /
+           (std::string("varnok_pipeline_") +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    for (const char* f :
+         {"gorilla.txt", "gorilla_groups.txt", "mice.txt", "mice_groups.txt", "digit3.txt"})
+      fs::copy_file(fs::path(VARNOK_DATA_DIR) / f, dir_ / f);
+    for (const char* tag :
+         {"FileBox", "GroupBox", "LoadGroup", "NoLoadGroup", "LoadReference", "XBox", "YBox",
+          "XBoxExp", "YBoxExp", "RestrictBox", "PCALimit", "ShowBox", "VarianceBox", "PCALabel",
+          "CentroidButton", "AxisOnePos", "AxisTwoPos", "BWButton"})
+      win_.add(tag);
+    win_.add("RefAngleBox").set("String", "0");
+    win_.control("AxisOnePos").set("Value", 1.0);
+    win_.control("AxisTwoPos").set("Value", 1.0);
+  }
+  void TearDown() override {
+    if (HasFailure())
+      std::cerr << console_.kept().substr(0, 3000) << "\n" << win_.statusText << "\n";
+    fs::current_path(home_);
+    fs::remove_all(dir_);
+  }
+  void answer(const std::string& name) {
+    win_.answers.files.push_back(window::FileChoice{name, dir_.string() + "/"});
+  }
+  void load(const std::string& name) {
+    answer(name);
+    act("LoadData");
+  }
+  void act(const std::string& a) { shell_.runCallback("Varnoksw('" + a + "')"); }
+  std::string box(const char* tag) { return win_.control(tag).get("String").text(); }
+  void write(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name) << text;
+  }
+
+  fs::path home_, dir_;
+  window::InMemoryWindow win_;
+  Console console_{nullptr, true};
+  shell::Shell shell_{console_, [this]() -> window::Window& { return win_; }};
+  shell::AnalysisState& s_ = shell_.state();
+};
+
+TEST_F(PipelineTest, NoGroupListOnDigits) {
+  load("digit3.txt");
+  act("NoGroupList");
+  const Eigen::Index N = 30, V = 2 * 13 - 4;
+  ASSERT_EQ(s_.PCAScores.rows(), N);
+  ASSERT_EQ(s_.PCAScores.cols(), V);
+  EXPECT_EQ(*s_.NumPCA, V + 1);
+  EXPECT_EQ(s_.pwscores.cols(), V + 1);
+  EXPECT_EQ(s_.GLIST, Mat::Ones(N, 1));
+  EXPECT_EQ(box("GroupBox"), "No Group List Used");
+  EXPECT_EQ(win_.figure().pointer, "arrow");
+  // Shares: fractions summing to 1, the largest shown with 4 decimals.
+  EXPECT_NEAR(s_.percentexp.sum(), 1.0, 1e-12);
+  EXPECT_EQ(box("XBoxExp"), sprintf("%1.4f", {s_.percentexp.maxCoeff()}));
+  EXPECT_EQ(box("XBox"), "1");
+  EXPECT_EQ(box("YBox"), "2");
+  // Eigenvalues ascending, the decomposition exact, the scores projections.
+  for (Eigen::Index j = 1; j < V; ++j) EXPECT_LE(s_.Dmatrix(j - 1, j - 1), s_.Dmatrix(j, j));
+  Mat cov = covariance(s_.pwscores.leftCols(V));
+  EXPECT_LT((cov * s_.Vmatrix - s_.Vmatrix * s_.Dmatrix).norm(), 1e-12);
+  EXPECT_LT((s_.PCAScores - s_.pwscores.leftCols(V) * s_.Vmatrix).norm(), 1e-12);
+  // The summary line holds the sum of the eigenvalues with 7 decimals.
+  const std::string fb = box("FileBox");
+  EXPECT_EQ(fb, "File: digit3.txt\n  30 Specimens\n  13 Landmarks\nSS distance/(n-1) =" +
+                    sprintf("%1.7f", {s_.Dmatrix.trace()}));
+  // DATA now holds the fitted specimens: unit centroid size, stored size kept.
+  EXPECT_NEAR(morpho::centsize(s_.DATA).maxCoeff(), 1.0, 1e-12);
+  // The reference is rounded to 4 decimals.
+  EXPECT_EQ(s_.reference, round(Mat(s_.reference * 10000)) / 10000);
+  act("NoGroupList");
+  const std::string twice = box("FileBox");
+  EXPECT_EQ(std::count(twice.begin(), twice.end(), '='), 2);
+}
+
+TEST_F(PipelineTest, LoadGroupListOnGorillas) {
+  load("gorilla.txt");
+  answer("gorilla_groups.txt");
+  act("LoadGroupList");
+  ASSERT_EQ(s_.GLIST.rows(), 59);
+  EXPECT_EQ((s_.GLIST.array() == 1).count(), 30);
+  EXPECT_EQ(box("GroupBox"), "File: gorilla_groups.txt \n  59 Specimens \n");
+  EXPECT_EQ(win_.control("LoadReference").get("Enable").text(), "Off");
+  EXPECT_EQ(s_.PCAScores.rows(), 59);
+  EXPECT_EQ(s_.PCAScores.cols(), 12);
+  // The reference and every landmark of every specimen are drawn.
+  EXPECT_EQ(win_.figure().axes().children().size(), 8u + 59u * 8u);
+  auto* line = dynamic_cast<graphics::Line*>(win_.figure().axes().children().back().get());
+  ASSERT_TRUE(line);
+  EXPECT_EQ(line->markerFaceColor.mode, graphics::ColorSpec::Mode::Rgb);  // filled
+
+  // The score plot: one point per specimen, then one mean per group.
+  win_.control("CentroidButton").set("Value", 1.0);
+  win_.control("PCALabel").set("Value", 1.0);
+  act("ShowPCAAxis");
+  const auto& kids = win_.figure().axes().children();
+  ASSERT_EQ(kids.size(), 59u + 59u + 2u);
+  auto* first = dynamic_cast<graphics::Line*>(kids[0].get());
+  EXPECT_DOUBLE_EQ(first->xdata[0], s_.PCAScores(0, 11));
+  EXPECT_DOUBLE_EQ(first->ydata[0], s_.PCAScores(0, 10));
+  auto* label = dynamic_cast<graphics::Text*>(kids[59 + 6].get());
+  ASSERT_TRUE(label);
+  EXPECT_EQ(label->string, "  7");
+  auto* mean = dynamic_cast<graphics::Line*>(kids.back().get());
+  EXPECT_EQ(mean->markerSize, 12);
+  EXPECT_EQ(mean->marker, 'x');  // group 2's default symbol
+  Mat males = Mat::Zero(1, 1);
+  int count = 0;
+  for (int i = 0; i < 59; ++i)
+    if (s_.GLIST(i, 0) == 2) males(0, 0) += s_.PCAScores(i, 11), ++count;
+  EXPECT_NEAR(mean->xdata[0], males(0, 0) / count, 1e-12);
+
+  // Mirroring the first axis mirrors points and means.
+  win_.control("AxisOnePos").set("Value", 0.0);
+  act("ShowPCAAxis");
+  auto* mirrored = dynamic_cast<graphics::Line*>(win_.figure().axes().children()[0].get());
+  EXPECT_DOUBLE_EQ(mirrored->xdata[0], -s_.PCAScores(0, 11));
+  EXPECT_DOUBLE_EQ(mirrored->ydata[0], s_.PCAScores(0, 10));
+}
+
+TEST_F(PipelineTest, SteppingTheAxisBoxes) {
+  load("mice.txt");
+  act("NoGroupList");
+  act("UpXAxis");
+  act("UpXAxis");
+  EXPECT_EQ(box("XBox"), "3");
+  EXPECT_EQ(box("XBoxExp"), num2str(s_.percentexp(0, 9 - 3 - 1)));
+  act("DownYAxis");
+  EXPECT_EQ(box("YBox"), "1");
+  win_.control("ShowBox").set("String", "1");
+  act("UpDisplay");
+  EXPECT_EQ(box("ShowBox"), "2");
+  EXPECT_EQ(box("VarianceBox"), num2str(s_.percentexp(0, 9 - 2 - 1)));
+  // Past the last axis the box moves but its share cannot be shown.
+  win_.control("ShowBox").set("String", "8");
+  EXPECT_FALSE(shell_.runCallback("Varnoksw('UpDisplay')"));
+  EXPECT_EQ(box("ShowBox"), "9");
+}
+
+TEST_F(PipelineTest, GroupListProblemsAreReportedBeforeTheAnalysis) {
+  load("mice.txt");
+  const Mat raw = s_.DATA;
+  write("short.txt", "1\n2\n3\n");
+  answer("short.txt");
+  act("LoadGroupList");
+  ASSERT_EQ(win_.answers.messages.size(), 1u);
+  EXPECT_EQ(win_.answers.messages[0].title, "Error Loading Group Code");
+  EXPECT_EQ(win_.answers.messages[0].text,
+            "The size of your group code list indicates 3 specimens, but there are 76 in your "
+            "data set. Please check for a missing line feed in your group code file");
+
+  std::string codes;
+  for (int i = 0; i < 76; ++i) codes += (i == 40 ? "0" : "1") + std::string("\n");
+  write("zero.txt", codes);
+  answer("zero.txt");
+  act("LoadGroupList");
+  ASSERT_EQ(win_.answers.messages.size(), 2u);
+  EXPECT_NE(win_.answers.messages[1].text.find("Line 41"), std::string::npos);
+  EXPECT_EQ(s_.DATA, raw);
+  EXPECT_EQ(s_.PCAScores.size(), 0);
+  EXPECT_EQ(win_.figure().pointer, "arrow");
+
+  codes.clear();
+  for (int i = 0; i < 76; ++i) codes += (i == 3 ? "25" : "2") + std::string("\n");
+  write("big.txt", codes);
+  answer("big.txt");
+  act("LoadGroupList");
+  EXPECT_NE(win_.answers.messages.back().text.find("Line 4"), std::string::npos);
+  // With a symbol code table of 2 rows, code 3 cannot be drawn.
+  s_.altcode = 1;
+  s_.codearray = Mat::Ones(2, 6);
+  answer("mice_groups.txt");
+  act("LoadGroupList");
+  EXPECT_NE(win_.answers.messages.back().text.find("symbol code table"), std::string::npos);
+  EXPECT_EQ(s_.DATA, raw);
+}
+
+TEST_F(PipelineTest, DegenerateSpecimenIsNamed) {
+  write("flat.txt", "0 0 1 0 0 1 5\n2 2 2 2 2 2 5\n0 0 2 0 0 2 5\n");
+  load("flat.txt");
+  act("NoGroupList");
+  ASSERT_EQ(win_.answers.messages.size(), 1u);
+  EXPECT_NE(win_.answers.messages[0].text.find("Specimen 2"), std::string::npos);
+  EXPECT_EQ(s_.pwscores.size(), 0);
+}
+
+TEST_F(PipelineTest, RestrictedPca) {
+  load("gorilla.txt");
+  win_.control("PCALimit").set("Value", 1.0);
+  win_.control("RestrictBox").set("String", "10");
+  act("NoGroupList");
+  ASSERT_EQ(win_.answers.messages.size(), 1u);
+  EXPECT_EQ(win_.answers.messages[0].title, "Restricted PCA:");
+  EXPECT_EQ(win_.answers.messages[0].text,
+            "Calculated PCA Axes based on specimens 1 to 10 only, all specimens scored, note "
+            "there are 12 variables per specimen\nThere will be zero eigenvalues if there are "
+            "less specimens than variables");
+  EXPECT_EQ(s_.PCAScores.rows(), 59);
+  Mat cov10 = covariance(s_.pwscores.topLeftCorner(10, 12));
+  EXPECT_NEAR(s_.Dmatrix.trace(), cov10.trace(), 1e-12);
+
+  // A limit beyond the specimens falls back to all of them, quietly.
+  win_.control("RestrictBox").set("String", "1000");
+  act("NoGroupList");
+  EXPECT_EQ(win_.answers.messages.size(), 1u);
+  EXPECT_NEAR(s_.Dmatrix.trace(), covariance(s_.pwscores.leftCols(12)).trace(), 1e-12);
+}
+
+TEST_F(PipelineTest, LoadedAndRefusedReference) {
+  load("gorilla.txt");
+  write("ref.txt", "5 193 53 -27 0 0 0 33 -2 105 18 176 72 114 92 38 235.17972\n");
+  answer("ref.txt");
+  act("LoadReference");
+  ASSERT_EQ(win_.answers.messages.size(), 1u);
+  EXPECT_EQ(win_.answers.messages[0].title, "Reference Loaded");
+  EXPECT_EQ(win_.answers.messages[0].text,
+            "Successfully loaded reference file ref.txt with 8.000000 landmarks");
+  EXPECT_EQ(*s_.referencetype, 1);
+  EXPECT_NEAR(morpho::centsize(s_.reference)(0), 1.0, 1e-12);
+  EXPECT_NEAR(morpho::centpos(s_.reference).norm(), 0.0, 1e-12);
+  act("NoGroupList");
+  const Mat withLoaded = s_.reference;
+
+  write("two.txt",
+        "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17\n1 2 3 4 5 6 7 8 9 10 11 12 13 14 "
+        "15 16 17\n");
+  answer("two.txt");
+  act("LoadReference");
+  EXPECT_EQ(win_.answers.messages.back().text,
+            "The reference file had more than 1 specimen,  Reverting to consensus specimen");
+  write("wide.txt", "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19\n");
+  answer("wide.txt");
+  act("LoadReference");
+  EXPECT_EQ(win_.answers.messages.back().title, "Reference Error");
+  EXPECT_EQ(*s_.referencetype, 0);
+  act("NoGroupList");
+  EXPECT_GT((s_.reference - withLoaded).norm(), 1e-3);  // back to the consensus
+}
+
+TEST_F(PipelineTest, CodeLoad) {
+  write("codes6.txt", "1 0 0 2 8 1\n0 0 1 6 9 0\n");
+  write("codes5.txt", "1 0 0 2 8\n");
+  answer("codes5.txt");
+  act("CodeLoad");
+  EXPECT_EQ(win_.answers.messages.back().text,
+            "The file loaded does not have the correct dimensions to be a Group Code File, "
+            "Please try another file");
+  EXPECT_EQ(*s_.altcode, 1);
+  EXPECT_EQ(s_.codearray.size(), 0);
+  answer("codes6.txt");
+  act("CodeLoad");
+  EXPECT_EQ(s_.codearray.rows(), 2);
+  EXPECT_EQ(win_.control("BWButton").get("Label").text(), "Return to Default Symbols");
+
+  // The next score plot uses the table: colour, marker, size, fill.
+  load("mice.txt");
+  std::string codes;
+  for (int i = 0; i < 76; ++i) codes += (i < 30 ? "1\n" : "2\n");
+  write("g.txt", codes);
+  answer("g.txt");
+  act("LoadGroupList");
+  act("ShowPCAAxis");
+  auto* a = dynamic_cast<graphics::Line*>(win_.figure().axes().children().front().get());
+  auto* b = dynamic_cast<graphics::Line*>(win_.figure().axes().children().back().get());
+  EXPECT_EQ(a->marker, 'o');
+  EXPECT_EQ(a->markerSize, 8);
+  EXPECT_EQ(a->markerFaceColor, graphics::ColorSpec::of({1, 0, 0}));
+  EXPECT_EQ(b->marker, 's');
+  EXPECT_EQ(b->markerFaceColor.mode, graphics::ColorSpec::Mode::None);
+}
+
+TEST(Pipeline, TotalVarianceLine) {
+  EXPECT_EQ(appendTotalVariance("File: a.txt \n  30 Specimens \n  12 Landmarks", 0.25),
+            "File: a.txt\n  30 Specimens\n  12 Landmarks\nSS distance/(n-1) =0.2500000");
+  EXPECT_EQ(appendTotalVariance("", 1), "\nSS distance/(n-1) =1.0000000");
+}
+
+TEST(Pca, SignRuleAndOrder) {
+  Mat c(3, 3);
+  c << 2, 0, 0, 0, 3, 1, 0, 1, 3;
+  auto e = symmetricEigen(c);
+  EXPECT_NEAR(e.values(0), 2, 1e-12);
+  EXPECT_NEAR(e.values(2), 4, 1e-12);
+  for (Eigen::Index j = 0; j < 3; ++j) {
+    Eigen::Index big;
+    e.vectors.col(j).cwiseAbs().maxCoeff(&big);
+    EXPECT_GT(e.vectors(big, j), 0);
+  }
+}
+
+}  // namespace
+}  // namespace varnok::analysis
