@@ -1,7 +1,10 @@
 // End-to-end: the real program in script mode on the bundled data.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <vector>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -19,7 +22,8 @@ class ScriptMode : public ::testing::Test {
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    for (const char* f : {"gorilla.txt", "mice.txt", "digit3.txt"})
+    for (const char* f : {"gorilla.txt", "gorilla_groups.txt", "mice.txt", "mice_groups.txt",
+                          "digit3.txt"})
       fs::copy_file(fs::path(VARNOK_DATA_DIR) / f, dir_ / f);
   }
   void TearDown() override { fs::remove_all(dir_); }
@@ -110,6 +114,137 @@ TEST_F(ScriptMode, UnansweredDialogIsCancelled) {
   EXPECT_EQ(status, 0);
   EXPECT_EQ(out.find("[msgbox"), std::string::npos) << out;
   EXPECT_NE(read("stderr.txt").find("cancel"), std::string::npos);
+}
+
+// The rows of a result file: numbers separated by blanks.
+std::vector<std::vector<double>> numbers(const std::string& text) {
+  std::vector<std::vector<double>> rows;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream ls(line);
+    std::vector<double> row;
+    double v;
+    while (ls >> v) row.push_back(v);
+    if (!row.empty()) rows.push_back(row);
+  }
+  return rows;
+}
+
+// "%g " numbers, rows ending in " \n ": every line but the first starts with
+// a blank, every line ends with two blanks, the file ends with "\n ".
+void expectResultLayout(const std::string& text) {
+  ASSERT_GE(text.size(), 2u);
+  EXPECT_EQ(text.substr(text.size() - 2), "\n ");
+  size_t start = 0;
+  int line = 0;
+  while (true) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) break;
+    if (line > 0) {
+      EXPECT_EQ(text[start], ' ') << "line " << line;
+    }
+    EXPECT_EQ(text.substr(end - 2, 2), "  ") << "line " << line;
+    start = end + 1;
+    ++line;
+  }
+}
+
+double after(const std::string& out, const std::string& key) {
+  size_t at = out.rfind(key);
+  if (at == std::string::npos) return std::nan("");
+  return std::stod(out.substr(at + key.size()));
+}
+
+TEST_F(ScriptMode, GorillaStudyWithGroups) {
+  std::string out = run(
+      "answer file gorilla.txt\n"
+      "Varnoksw('LoadData')\n"
+      "answer file gorilla_groups.txt\n"
+      "Varnoksw('LoadGroupList')\n"
+      "print FileBox String\n"
+      "print XBoxExp String\n"
+      "Varnoksw('ShowPCAAxis')\n"
+      "answer file scores.txt\n"
+      "Varnoksw('SavePCA')\n"
+      "answer file eigen.txt\n"
+      "Varnoksw('SaveEigen')\n"
+      "answer file warps.txt\n"
+      "Varnoksw('SaveWarp')\n"
+      "Varnoksw('CheckSig')\n"
+      "Varnoksw('UpXAxis')\n"
+      "Varnoksw('UpXAxis')\n"
+      "print XBox String\n");
+  auto scores = numbers(read("scores.txt"));
+  ASSERT_EQ(scores.size(), 59u);
+  EXPECT_EQ(scores[0].size(), 12u);
+  expectResultLayout(read("scores.txt"));
+  EXPECT_EQ(numbers(read("warps.txt"))[0].size(), 13u);
+
+  auto eigen = numbers(read("eigen.txt"));
+  ASSERT_EQ(eigen.size(), 12u);
+  double sum = 0, largest = 0;
+  for (auto& r : eigen) sum += r[0], largest = std::max(largest, r[0]);
+  const double ss = after(out, "SS distance/(n-1) =");
+  EXPECT_NEAR(sum, ss, 1e-6 * ss + 1e-7);
+  // The largest share, with 4 decimals.
+  const size_t at = out.find("XBoxExp String: ");
+  ASSERT_NE(at, std::string::npos);
+  const std::string share = out.substr(at + 16, out.find('\n', at) - at - 16);
+  EXPECT_EQ(share.size(), 6u) << share;
+  EXPECT_NEAR(std::stod(share), largest / sum, 1e-4);
+  EXPECT_NE(out.find("[msgbox Test for significantly different PCAs] The number of distinct "
+                     "eigenvalues is "),
+            std::string::npos);
+  EXPECT_NE(out.find("XBox String: 3\n"), std::string::npos);
+}
+
+TEST_F(ScriptMode, MiceWithGroupsAndDigitsWithout) {
+  run("answer file mice.txt\nVarnoksw('LoadData')\nanswer file mice_groups.txt\n"
+      "Varnoksw('LoadGroupList')\nanswer file mice_scores.txt\nVarnoksw('SavePCA')\n"
+      "answer file digit3.txt\nVarnoksw('LoadData')\nVarnoksw('NoGroupList')\n"
+      "answer file digit_scores.txt\nVarnoksw('SavePCA')\n");
+  auto mice = numbers(read("mice_scores.txt"));
+  ASSERT_EQ(mice.size(), 76u);
+  EXPECT_EQ(mice[0].size(), 8u);
+  auto digits = numbers(read("digit_scores.txt"));
+  ASSERT_EQ(digits.size(), 30u);
+  EXPECT_EQ(digits[0].size(), 22u);
+}
+
+TEST_F(ScriptMode, RestrictedPcaAndRefusedReference) {
+  {
+    std::ofstream(dir_ / "ref2.txt") << "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17\n"
+                                        "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17\n";
+    std::ofstream(dir_ / "wide.txt") << "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19\n";
+  }
+  std::string out = run(
+      "answer file gorilla.txt\nVarnoksw('LoadData')\n"
+      "set PCALimit Value 1\nset RestrictBox String 10\n"
+      "Varnoksw('NoGroupList')\n"
+      "set PCALimit Value 0\n"
+      "answer file consensus.txt\nVarnoksw('SaveRef')\n"
+      "answer file wide.txt\nVarnoksw('LoadReference')\n"
+      "answer file ref2.txt\nVarnoksw('LoadReference')\n"
+      "Varnoksw('NoGroupList')\n"
+      "answer file again.txt\nVarnoksw('SaveRef')\n");
+  EXPECT_NE(out.find("[msgbox Restricted PCA:] Calculated PCA Axes based on specimens 1 to 10 "
+                     "only, all specimens scored, note there are 12 variables per specimen\n"
+                     "There will be zero eigenvalues"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("[msgbox Reference Error] The number of landmarks in the reference does not "
+                     "match"),
+            std::string::npos);
+  EXPECT_NE(out.find("[msgbox Reference Error] The reference file had more than 1 specimen,  "
+                     "Reverting to consensus specimen"),
+            std::string::npos);
+  // After the refusal the analysis is back on the consensus of the (already
+  // fitted) data: the same form up to rounding.
+  auto a = numbers(read("consensus.txt")), b = numbers(read("again.txt"));
+  ASSERT_EQ(a.size(), 1u);
+  ASSERT_EQ(b.size(), 1u);
+  for (size_t k = 0; k + 1 < a[0].size(); ++k) EXPECT_NEAR(a[0][k], b[0][k], 2e-4) << k;
 }
 
 }  // namespace

@@ -1,0 +1,149 @@
+// The whole analysis on large data sets, and drawing its pictures.
+//
+// Analysis: reading the landmark file plus the numerics of NoGroupList
+// (consensus, fit, shape variables, covariance, eigen-decomposition, scores).
+// The synthetic files (a base form plus noise, each specimen turned, scaled
+// and shifted; fixed seed) are written once into the temporary folder.
+//
+// Pictures: ShowPCAAxis of 100,000 specimens in two groups plus one render
+// into a 1000 x 700 image, and the superimposed landmarks of 10,000 x 30
+// (300,000 markers) drawn and rendered.
+#include <benchmark/benchmark.h>
+#include <sys/resource.h>
+
+#include <cairo.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+
+#include "analysis/pca.hpp"
+#include "display/score_plot.hpp"
+#include "display/showshape.hpp"
+#include "io/dload.hpp"
+#include "morpho/getconsensus.hpp"
+#include "morpho/getpsup.hpp"
+#include "morpho/getpw_arbit.hpp"
+#include "platform/graphics/render.hpp"
+#include "platform/window/in_memory_window.hpp"
+#include "shell/shell.hpp"
+
+namespace {
+
+using varnok::Mat;
+
+std::string syntheticFile(long n, int L) {
+  auto p = std::filesystem::temp_directory_path() /
+           ("varnok_bench_" + std::to_string(n) + "x" + std::to_string(L) + ".txt");
+  if (std::filesystem::exists(p)) return p.string();
+  std::mt19937_64 rng(11);
+  std::normal_distribution<double> noise(0, 0.03);
+  std::uniform_real_distribution<double> angle(-0.5, 0.5), scale(50, 150), shift(-100, 100);
+  std::vector<double> base(2 * static_cast<size_t>(L));
+  for (int j = 0; j < L; ++j) {
+    double t = 2 * M_PI * j / L;
+    base[2 * j] = std::cos(t) * (1 + 0.3 * std::sin(3 * t));
+    base[2 * j + 1] = 0.7 * std::sin(t);
+  }
+  auto tmp = p.string() + ".part";
+  std::FILE* f = std::fopen(tmp.c_str(), "w");
+  for (long i = 0; i < n; ++i) {
+    double a = angle(rng), s = scale(rng), dx = shift(rng), dy = shift(rng);
+    for (int j = 0; j < L; ++j) {
+      double x = base[2 * j] + noise(rng), y = base[2 * j + 1] + noise(rng);
+      std::fprintf(f, "%.6g %.6g ", s * (std::cos(a) * x - std::sin(a) * y) + dx,
+                   s * (std::sin(a) * x + std::cos(a) * y) + dy);
+    }
+    std::fprintf(f, "%.6g\n", s);
+  }
+  std::fclose(f);
+  std::filesystem::rename(tmp, p);
+  return p.string();
+}
+
+long peakRssMB() {
+  rusage u{};
+  getrusage(RUSAGE_SELF, &u);
+  return u.ru_maxrss / 1024;
+}
+
+void BM_ReadAndAnalyse(benchmark::State& state) {
+  const long n = state.range(0);
+  const int L = static_cast<int>(state.range(1));
+  const std::string path = syntheticFile(n, L);
+  for (auto _ : state) {
+    Mat data = varnok::io::dload(path);
+    Mat ref = varnok::morpho::getconsensus(data).y;
+    ref = ref.unaryExpr([](double v) { return std::round(10000 * v) / 10000; });
+    data = varnok::morpho::getpsup(data, ref);
+    Mat pw = varnok::morpho::getpw_arbit(ref, data);
+    auto p = varnok::analysis::pca(pw, data.cols() - 5);
+    benchmark::DoNotOptimize(p.PCAScores.data());
+  }
+  state.counters["peak_rss_MB"] = static_cast<double>(peakRssMB());
+}
+BENCHMARK(BM_ReadAndAnalyse)
+    ->Args({100000, 30})
+    ->Args({1000000, 12})
+    ->Args({10000, 100})
+    ->Args({1000, 50})
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
+
+void render(varnok::graphics::Figure& fig) {
+  cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1000, 700);
+  cairo_t* cr = cairo_create(s);
+  fig.axes().setBoxSize(880, 600);
+  varnok::graphics::render(fig, cr, 1000, 700);
+  cairo_destroy(cr);
+  cairo_surface_destroy(s);
+}
+
+void BM_ScorePlot(benchmark::State& state) {
+  const long n = state.range(0);
+  varnok::window::InMemoryWindow w;
+  for (const char* tag : {"XBox", "YBox", "PCALabel", "CentroidButton", "AxisOnePos",
+                          "AxisTwoPos"})
+    w.add(tag);
+  w.control("XBox").set("String", "1");
+  w.control("YBox").set("String", "2");
+  w.control("AxisOnePos").set("Value", 1.0);
+  w.control("AxisTwoPos").set("Value", 1.0);
+  w.control("CentroidButton").set("Value", 1.0);
+  varnok::Console console;
+  varnok::shell::Shell shell(console, [&]() -> varnok::window::Window& { return w; });
+  auto& s = shell.state();
+  std::mt19937_64 rng(3);
+  std::normal_distribution<double> g(0, 1);
+  s.PCAScores = Mat::NullaryExpr(n, 20, [&]() { return g(rng); });
+  s.GLIST = Mat::NullaryExpr(n, 1, [&]() { return 1.0 + (g(rng) > 0); });
+  s.NumPCA = 21;
+  s.altcode = 0;
+  s.ColorList = varnok::shell::defaultColorList();
+  for (auto _ : state) {
+    varnok::shell::ActionContext ctx{s, w, console, shell, std::nullopt};
+    varnok::display::ShowPCAAxis(ctx);
+    render(w.figure());
+  }
+}
+BENCHMARK(BM_ScorePlot)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_Superimposed(benchmark::State& state) {
+  const long n = state.range(0);
+  Mat data = varnok::io::dload(syntheticFile(n, 30));
+  Mat ref = varnok::morpho::getconsensus(data).y;
+  data = varnok::morpho::getpsup(data, ref);
+  varnok::window::InMemoryWindow w;
+  for (auto _ : state) {
+    w.figure().axes().cla();
+    varnok::display::showshape_rot(w, nullptr, data, "ko", 0.0);
+    render(w.figure());
+  }
+  state.counters["markers"] = static_cast<double>(n * 30);
+}
+BENCHMARK(BM_Superimposed)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

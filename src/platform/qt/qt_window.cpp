@@ -1,0 +1,386 @@
+#include "platform/qt/qt_window.hpp"
+
+#include <cairo-svg.h>
+#include <cairo.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QUiLoader>
+#include <cmath>
+#include <exception>
+
+#include "platform/graphics/render.hpp"
+#include "platform/matrix/runtime_error.hpp"
+#include "platform/qt/plot_widget.hpp"
+#include "platform/qt/pointer.hpp"
+#include "platform/qt/qt_control.hpp"
+#include "platform/qt/qt_dialogs.hpp"
+
+// The layout resource lives in this static library, so it must be registered
+// by hand; Q_INIT_RESOURCE may not be used inside a namespace.
+static void initLayoutResource() {
+  Q_INIT_RESOURCE(layout);
+}
+
+namespace varnok::qt {
+
+namespace {
+
+constexpr const char* kResourceLayout = ":/layout/Varnok6p.ui";
+
+// Builds the plot area where the layout names the PlotWidget class.
+class Loader : public QUiLoader {
+ public:
+  QWidget* createWidget(const QString& className, QWidget* parent, const QString& name) override {
+    if (className == QLatin1String("PlotWidget")) {
+      auto* w = new PlotWidget(parent);
+      w->setObjectName(name);
+      return w;
+    }
+    return QUiLoader::createWidget(className, parent, name);
+  }
+};
+
+// Closing the window ends a pick in progress, which would otherwise keep the
+// event loop of the pick running with no window to click in.
+class CloseWatcher : public QObject {
+ public:
+  explicit CloseWatcher(PlotWidget* plot) : plot_(plot) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Close && plot_) plot_->cancelWait();
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  PlotWidget* plot_;
+};
+
+std::unique_ptr<QMainWindow> loadLayout(const std::string& path, std::string* error) {
+  QFile file(QString::fromStdString(path));
+  if (!file.open(QIODevice::ReadOnly)) {
+    *error = "cannot open " + path + ": " + file.errorString().toStdString();
+    return nullptr;
+  }
+  Loader loader;
+  QWidget* widget = loader.load(&file, nullptr);
+  if (!widget) {
+    *error = "cannot read " + path + ": " + loader.errorString().toStdString();
+    return nullptr;
+  }
+  auto* main = qobject_cast<QMainWindow*>(widget);
+  if (!main) {
+    delete widget;
+    *error = path + " does not describe a main window";
+    return nullptr;
+  }
+  if (!main->findChild<PlotWidget*>()) {
+    delete main;
+    *error = path + " has no plot area (a widget of class PlotWidget)";
+    return nullptr;
+  }
+  return std::unique_ptr<QMainWindow>(main);
+}
+
+cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<QByteArray*>(closure)->append(reinterpret_cast<const char*>(data),
+                                            static_cast<qsizetype>(length));
+  return CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
+
+std::string defaultLayoutFile() {
+  const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/Varnok6p.ui");
+  if (QFileInfo::exists(beside)) return beside.toStdString();
+  return kResourceLayout;
+}
+
+QtWindow::QtWindow(CallbackRunner runner, Options options)
+    : runner_(std::move(runner)), options_(std::move(options)) {
+  initLayoutResource();
+  std::string error;
+  const std::string first = options_.layoutFile.empty() ? defaultLayoutFile() : options_.layoutFile;
+  main_ = loadLayout(first, &error);
+  layoutSource_ = first;
+  if (!main_ && options_.layoutFile.empty() && first != kResourceLayout) {
+    // A broken copy beside the executable must not stop the program.
+    std::string fallbackError;
+    main_ = loadLayout(kResourceLayout, &fallbackError);
+    layoutSource_ = kResourceLayout;
+    if (main_) qWarning("varnok: %s; using the built-in layout", error.c_str());
+  }
+  if (!main_) throw RuntimeError("The window layout cannot be loaded: " + error + ".");
+
+  // A scrolled side panel is exactly as wide as its controls want, with room
+  // for the scroll bar, so nothing is cut off on the right whatever the font.
+  for (QScrollArea* area : main_->findChildren<QScrollArea*>()) {
+    if (!area->widget() || !area->widgetResizable()) continue;
+    area->setFixedWidth(area->widget()->sizeHint().width() +
+                        area->verticalScrollBar()->sizeHint().width() + 2 * area->frameWidth());
+  }
+
+  plot_ = main_->findChild<PlotWidget*>();
+  plot_->setFigure(&figure_);
+  realDialogs_ = std::make_unique<QtDialogs>(main_.get(), plot_);
+  closeWatcher_ = std::make_unique<CloseWatcher>(plot_);
+  main_->installEventFilter(closeWatcher_.get());
+
+  QList<QObject*> objects = main_->findChildren<QObject*>();
+  objects.prepend(main_.get());
+  for (QObject* o : objects) {
+    const QString name = o->objectName();
+    if (name.isEmpty() || name.startsWith(QLatin1String("qt_"))) continue;
+    if (!qobject_cast<QWidget*>(o) && !qobject_cast<QAction*>(o)) continue;
+    controls_.push_back(std::make_unique<QtControl>(o, name.toStdString()));
+    wire(*controls_.back());
+  }
+}
+
+QtWindow::~QtWindow() {
+  // Widgets go first, while the controls their signals refer to still exist;
+  // fire() sees no window and runs nothing on the way out.
+  if (main_) main_->removeEventFilter(closeWatcher_.get());
+  main_.reset();
+}
+
+void QtWindow::wire(QtControl& control) {
+  QObject* o = control.object();
+  QtControl* c = &control;
+  if (auto* action = qobject_cast<QAction*>(o)) {
+    if (!control.builtin().empty()) {
+      QObject::connect(action, &QAction::triggered, main_.get(),
+                       [this, c] { runBuiltin(c->builtin()); });
+      return;
+    }
+    if (control.callback().empty()) return;
+    QObject::connect(action, &QAction::triggered, main_.get(), [this, c, action](bool checked) {
+      // Check marks are the program's to set: undo the toggle Qt made.
+      if (action->isCheckable()) {
+        const QSignalBlocker quiet(action);
+        action->setChecked(!checked);
+      }
+      fire(*c);
+    });
+    return;
+  }
+  if (control.callback().empty()) return;
+  if (o == plot_) {
+    QObject::connect(plot_, &PlotWidget::pressed, main_.get(), [this, c] { fire(*c); });
+  } else if (auto* b = qobject_cast<QAbstractButton*>(o)) {
+    QObject::connect(b, &QAbstractButton::clicked, main_.get(), [this, c] { fire(*c); });
+  } else if (auto* e = qobject_cast<QLineEdit*>(o)) {
+    // Like an edit box of the runtime: the callback runs when an edit is
+    // finished (Return or leaving the box), not on every keystroke and not
+    // when the box is left unchanged.
+    QObject::connect(e, &QLineEdit::editingFinished, main_.get(), [this, c, e] {
+      if (!e->isModified()) return;
+      e->setModified(false);
+      fire(*c);
+    });
+  } else if (auto* combo = qobject_cast<QComboBox*>(o)) {
+    QObject::connect(combo, &QComboBox::activated, main_.get(), [this, c] { fire(*c); });
+  } else if (auto* list = qobject_cast<QListWidget*>(o)) {
+    QObject::connect(list, &QListWidget::currentRowChanged, main_.get(), [this, c] { fire(*c); });
+  }
+}
+
+void QtWindow::fire(QtControl& control) {
+  if (!main_) return;  // the window is being taken down
+  if (busy_) {
+    // A pick or a dialog of the running action is still open.
+    main_->statusBar()->showMessage(
+        QObject::tr("Finish the current step first (click in the plot, or Esc to cancel)."));
+    QApplication::beep();
+    return;
+  }
+  busy_ = true;
+  main_->statusBar()->clearMessage();
+  try {
+    runner_(control.callback(), &control);
+  } catch (const std::exception& e) {
+    status(e.what());
+  }
+  busy_ = false;
+  sync();
+}
+
+void QtWindow::runBuiltin(const std::string& what) {
+  if (busy_) return;  // a dialog or pick of an action is open
+  if (what == "quit") {
+    main_->close();
+  } else if (what == "about") {
+    QMessageBox::about(
+        main_.get(), QObject::tr("About Varnok"),
+        QObject::tr("<b>Varnok</b><p>Two-dimensional geometric morphometrics: Procrustes "
+                    "superimposition, partial warps and principal components of shape, score "
+                    "plots and deformation grids.</p>"));
+  } else if (what == "savepicture") {
+    QString selected;
+    QString path = QFileDialog::getSaveFileName(
+        main_.get(), QObject::tr("Save Picture"), QDir::currentPath(),
+        QObject::tr("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf);;"
+                    "Encapsulated PostScript (*.eps)"),
+        &selected);
+    if (path.isEmpty()) return;
+    if (!graphics::formatFromPath(path.toStdString())) {
+      // No known extension typed: take the one of the chosen filter.
+      const int star = static_cast<int>(selected.indexOf(QLatin1String("*.")));
+      path += selected.mid(star + 1, selected.indexOf(QLatin1Char(')')) - star - 1);
+    }
+    try {
+      savePicture(path.toStdString());
+      status("Picture saved to " + path.toStdString());
+    } catch (const std::exception& e) {
+      QMessageBox::warning(main_.get(), QObject::tr("Save Picture"), QString::fromUtf8(e.what()));
+    }
+  }
+}
+
+std::vector<window::Control*> QtWindow::findobj(std::string_view tag) {
+  std::vector<window::Control*> out;
+  for (const auto& c : controls_)
+    if (c->tag() == tag && c->object()) out.push_back(c.get());
+  return out;
+}
+
+window::Control* QtWindow::controlWithCallback(std::string_view callback) const {
+  for (const auto& c : controls_)
+    if (c->object() && c->callback() == callback) return c.get();
+  return nullptr;
+}
+
+window::Dialogs& QtWindow::dialogs() {
+  return options_.dialogs ? *options_.dialogs : *realDialogs_;
+}
+
+void QtWindow::status(std::string_view text) {
+  QString line = QString::fromUtf8(text.data(), static_cast<int>(text.size())).trimmed();
+  line.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  main_->statusBar()->showMessage(line);
+}
+
+void QtWindow::applyPointer() {
+  auto sameShape = [](const Mat& a, const Mat& b) {
+    if (a.rows() != b.rows() || a.cols() != b.cols()) return false;
+    for (Eigen::Index i = 0; i < a.size(); ++i) {
+      const double x = a.data()[i], y = b.data()[i];
+      if (x != y && !(std::isnan(x) && std::isnan(y))) return false;
+    }
+    return true;
+  };
+  if (figure_.pointer == pointerShown_ && sameShape(figure_.pointerShapeCData, pointerShapeShown_))
+    return;
+  main_->setCursor(cursorFor(figure_.pointer, figure_.pointerShapeCData));
+  pointerShown_ = figure_.pointer;
+  pointerShapeShown_ = figure_.pointerShapeCData;
+}
+
+void QtWindow::sync() {
+  plot_->refresh();
+  applyPointer();
+  // The start-up hint has served its purpose once anything has run.
+  if (!startHint_.isEmpty()) {
+    if (main_->statusBar()->currentMessage() == startHint_) main_->statusBar()->clearMessage();
+    startHint_.clear();
+  }
+}
+
+void QtWindow::drawnow() {
+  applyPointer();
+  plot_->refresh(true);
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+bool QtWindow::copyToClipboard() {
+  const QSize size = plot_->size();
+  if (size.width() < 2 || size.height() < 2) return false;
+  auto* mime = new QMimeData;
+  mime->setImageData(plot_->renderImage(size, plot_->devicePixelRatioF()));
+  // A vector copy as well, for programs that take SVG.
+  QByteArray svg;
+  cairo_surface_t* surface =
+      cairo_svg_surface_create_for_stream(appendBytes, &svg, size.width(), size.height());
+  cairo_t* cr = cairo_create(surface);
+  bool drawn = true;
+  try {
+    graphics::render(figure_, cr, size.width(), size.height());
+  } catch (const std::exception&) {
+    drawn = false;
+  }
+  cairo_destroy(cr);
+  cairo_surface_finish(surface);
+  cairo_surface_destroy(surface);
+  if (drawn && !svg.isEmpty()) mime->setData(QStringLiteral("image/svg+xml"), svg);
+  QGuiApplication::clipboard()->setMimeData(mime);
+  return true;
+}
+
+void QtWindow::savePicture(const std::string& path) {
+  const auto format = graphics::formatFromPath(path);
+  if (!format)
+    throw RuntimeError("Cannot tell the picture format of " + path +
+                       " (use .png, .svg, .pdf or .eps).");
+  plot_->updateFigureSize();
+  graphics::savePicture(figure_, path, *format);
+}
+
+void QtWindow::raise() {
+  if (main_->isMinimized()) main_->showNormal();
+  main_->show();
+  main_->raise();
+  main_->activateWindow();
+}
+
+void QtWindow::show() {
+  if (options_.fitToScreen) {
+    if (QScreen* screen = main_->screen()) {
+      const QRect avail = screen->availableGeometry();
+      const QSize size = main_->size().boundedTo(avail.size() * 0.95);
+      main_->resize(size);
+      main_->move(avail.center() - QPoint(size.width() / 2, size.height() / 2));
+    }
+  }
+  main_->show();
+  plot_->updateFigureSize();
+  applyPointer();
+  startHint_ = QObject::tr("Load a landmark data file (File \u2192 Load Landmark Data) to begin.");
+  main_->statusBar()->showMessage(startHint_);
+}
+
+bool QtWindow::isVisible() const {
+  return main_->isVisible();
+}
+
+window::Window& WindowHost::open() {
+  if (window_) {
+    window_->raise();
+    return *window_;
+  }
+  window_ = std::make_unique<QtWindow>(
+      [this](const std::string& cb, window::Control* source) {
+        if (runner_) runner_(cb, source);
+      },
+      options_);
+  window_->show();
+  return *window_;
+}
+
+}  // namespace varnok::qt

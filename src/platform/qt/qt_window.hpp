@@ -1,0 +1,120 @@
+// QtWindow: the main window on screen, built from the layout file.
+//
+// QUiLoader reads layout/Varnok6p.ui (the copy beside the executable, so it
+// can be edited without a rebuild, else the copy compiled in). Every named
+// widget and menu item becomes a control found by its tag; those with a
+// "callback" property send it to the callback runner when the user clicks,
+// edits or chooses. After each callback the plot is repainted if the figure
+// changed and the window pointer follows the figure's Pointer.
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/window/window.hpp"
+
+class QMainWindow;
+class QObject;
+
+namespace varnok::qt {
+
+class PlotWidget;
+class QtControl;
+class QtDialogs;
+
+struct WindowOptions {
+  // The dialogs actions see; null gives the real ones.
+  window::Dialogs* dialogs = nullptr;
+  // The layout file; empty: beside the executable, else the compiled-in copy.
+  std::string layoutFile;
+  // Shrink the window to the screen when shown (off for script mode, whose
+  // pictures must not depend on a screen).
+  bool fitToScreen = true;
+};
+
+class QtWindow final : public window::Window {
+ public:
+  // Runs one callback string for a control; must not throw (errors are the
+  // runner's to report).
+  using CallbackRunner = std::function<void(const std::string& callback, window::Control* source)>;
+
+  using Options = WindowOptions;
+
+  // Loads the layout; throws RuntimeError naming the file when it cannot.
+  explicit QtWindow(CallbackRunner runner, Options options = {});
+  ~QtWindow() override;
+  QtWindow(const QtWindow&) = delete;
+  QtWindow& operator=(const QtWindow&) = delete;
+
+  std::vector<window::Control*> findobj(std::string_view tag) override;
+  graphics::Figure& figure() override { return figure_; }
+  window::Dialogs& dialogs() override;
+  void status(std::string_view text) override;
+  void drawnow() override;
+  bool copyToClipboard() override;
+  void raise() override;
+
+  void show();
+  bool isVisible() const;
+  // Repaints the plot if the figure changed and applies the figure's pointer.
+  void sync();
+
+  QMainWindow* mainWindow() const { return main_.get(); }
+  PlotWidget* plotWidget() const { return plot_; }
+  const std::vector<std::unique_ptr<QtControl>>& controls() const { return controls_; }
+  // The first control whose callback string is exactly callback, or null.
+  window::Control* controlWithCallback(std::string_view callback) const;
+  // Where the layout was read from (a path or the resource path).
+  const std::string& layoutSource() const { return layoutSource_; }
+
+  // Writes the plot to a picture file in the format of its extension, at the
+  // plot area's size. Throws RuntimeError when it cannot.
+  void savePicture(const std::string& path);
+
+ private:
+  void wire(QtControl& control);
+  void fire(QtControl& control);
+  void runBuiltin(const std::string& what);
+  void applyPointer();
+
+  CallbackRunner runner_;
+  Options options_;
+  graphics::Figure figure_;
+  std::unique_ptr<QMainWindow> main_;
+  PlotWidget* plot_ = nullptr;
+  std::unique_ptr<QtDialogs> realDialogs_;
+  std::vector<std::unique_ptr<QtControl>> controls_;
+  std::unique_ptr<QObject> closeWatcher_;
+  std::string layoutSource_;
+  bool busy_ = false;
+  QString startHint_;
+  std::string pointerShown_;
+  Mat pointerShapeShown_;
+};
+
+// The layout file used when none is named: Varnok6p.ui beside the executable
+// if it is there, else the compiled-in copy.
+std::string defaultLayoutFile();
+
+// Opens the main window on first use and hands back the same window after
+// (raised), as the shell's window opener.
+class WindowHost {
+ public:
+  explicit WindowHost(QtWindow::Options options = {}) : options_(std::move(options)) {}
+  void setRunner(QtWindow::CallbackRunner runner) { runner_ = std::move(runner); }
+  window::Window& open();
+  QtWindow* window() const { return window_.get(); }
+  std::function<window::Window&()> opener() {
+    return [this]() -> window::Window& { return open(); };
+  }
+
+ private:
+  QtWindow::Options options_;
+  QtWindow::CallbackRunner runner_;
+  std::unique_ptr<QtWindow> window_;
+};
+
+}  // namespace varnok::qt
