@@ -32,7 +32,8 @@ struct Rgb {
   bool operator==(const Rgb&) const = default;
 };
 
-// A colour that may also be "none" (not drawn) or "auto" (the object's Color).
+// A colour that may also be "none" (not drawn) or "auto" (the property's
+// default: a line's Color for marker edges, the axes colour for marker faces).
 struct ColorSpec {
   enum class Mode { Rgb, None, Auto };
   Mode mode = Mode::Auto;
@@ -153,7 +154,9 @@ class Patch : public Object {
   // XData, YData, FaceColor, EdgeColor, LineWidth.
   Value get(std::string_view prop) const override;
 
-  std::vector<double> xdata, ydata;  // one closed polygon
+  // A closed polygon; NaN separates several rings, filled with the even-odd
+  // rule so inner rings are holes (bands of filled contours).
+  std::vector<double> xdata, ydata;
   ColorSpec faceColor = ColorSpec::of({0, 0, 0});
   ColorSpec edgeColor = ColorSpec::none();
   double lineWidth = 0.5;
@@ -181,8 +184,8 @@ class Axes {
   // are reset first (children, title, limits, equal scaling), as a new plot.
   // An empty code draws a solid line in the next colour of the colour order.
   // A code with a marker and no line style draws markers only.
-  Line& plot(const std::vector<double>& x, const std::vector<double>& y,
-             std::string_view code = "", const ValueList& props = {});
+  Line& plot(const std::vector<double>& x, const std::vector<double>& y, std::string_view code = "",
+             const ValueList& props = {});
   // plot of matrices: one line per column (x may be a vector shared by all;
   // a vector y against a matrix x, and a row of the other's length, work as
   // in the runtime). Two vectors give one line.

@@ -4,11 +4,11 @@
 // and writes PNG, SVG, PDF and EPS, so a saved picture looks like the window.
 #pragma once
 
+#include <cairo.h>
+
 #include <array>
 #include <optional>
 #include <string>
-
-#include <cairo.h>
 
 #include "platform/graphics/graphics.hpp"
 
@@ -47,7 +47,7 @@ std::optional<PictureFormat> formatFromPath(const std::string& path);
 // figure's size in screen pixels, 0 for the figure's own size (Position);
 // PNG files get twice as many pixels, vector files are 0.75 point per pixel.
 // Throws RuntimeError naming the file when it cannot be written.
-void savePicture(const Figure& fig, const std::string& path, PictureFormat format,
-                 double width = 0, double height = 0);
+void savePicture(const Figure& fig, const std::string& path, PictureFormat format, double width = 0,
+                 double height = 0);
 
 }  // namespace varnok::graphics

@@ -1,0 +1,893 @@
+#include "platform/graphics/graphics.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <limits>
+
+#include "platform/graphics/ticks.hpp"
+#include "platform/matrix/runtime_error.hpp"
+#include "platform/matrix/text.hpp"
+
+namespace varnok::graphics {
+
+namespace {
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool ieq(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+std::string quoted(std::string_view s) {
+  return "\"" + std::string(s) + "\"";
+}
+
+[[noreturn]] void badValue(std::string_view prop, std::string_view cls, const Value& v,
+                           std::string_view expected) {
+  throw RuntimeError("Bad value for the " + std::string(prop) + " property of the " +
+                     std::string(cls) + " class: " + std::string(expected) + ", not " +
+                     (v.isText() ? quoted(v.text()) : "[" + v.describe() + "]") + ".");
+}
+
+double positiveNumber(const Value& v, std::string_view prop, std::string_view cls) {
+  if (!v.isMatrix() || v.matrix().size() != 1 || !std::isfinite(v.matrix()(0, 0)) ||
+      v.matrix()(0, 0) <= 0)
+    badValue(prop, cls, v, "must be a positive number");
+  return v.matrix()(0, 0);
+}
+
+// The elements of a vector (a row, a column or empty).
+std::vector<double> vectorOf(const Value& v, std::string_view prop, std::string_view cls) {
+  if (!v.isMatrix()) badValue(prop, cls, v, "must be a vector of numbers");
+  const Mat& m = v.matrix();
+  if (m.size() != 0 && m.rows() != 1 && m.cols() != 1)
+    badValue(prop, cls, v, "must be a vector of numbers");
+  return std::vector<double>(m.data(), m.data() + m.size());
+}
+
+std::array<double, 4> fourNumbers(const Value& v, std::string_view prop, std::string_view cls) {
+  if (!v.isMatrix() || v.matrix().size() != 4) badValue(prop, cls, v, "must be four numbers");
+  const Mat& m = v.matrix();
+  std::array<double, 4> out{};
+  for (int i = 0; i < 4; ++i) {
+    out[i] = m.data()[i];
+    if (!std::isfinite(out[i])) badValue(prop, cls, v, "must be four finite numbers");
+  }
+  return out;
+}
+
+std::array<double, 2> increasingPair(const Value& v, std::string_view prop, std::string_view cls) {
+  if (!v.isMatrix() || v.matrix().size() != 2) badValue(prop, cls, v, "must be two numbers");
+  const double a = v.matrix().data()[0], b = v.matrix().data()[1];
+  if (!std::isfinite(a) || !std::isfinite(b) || !(a < b))
+    badValue(prop, cls, v, "must be two finite, increasing numbers");
+  return {a, b};
+}
+
+Value rowOf(const std::vector<double>& d) {
+  Mat m(1, static_cast<Eigen::Index>(d.size()));
+  for (std::size_t i = 0; i < d.size(); ++i) m(0, static_cast<Eigen::Index>(i)) = d[i];
+  return Value(std::move(m));
+}
+
+template <std::size_t N>
+Value rowOf(const std::array<double, N>& d) {
+  return rowOf(std::vector<double>(d.begin(), d.end()));
+}
+
+Value rgbValue(Rgb c) {
+  return rowOf(std::vector<double>{c.r, c.g, c.b});
+}
+
+Value colorSpecValue(const ColorSpec& c) {
+  switch (c.mode) {
+    case ColorSpec::Mode::None:
+      return Value("none");
+    case ColorSpec::Mode::Auto:
+      return Value("auto");
+    case ColorSpec::Mode::Rgb:
+      break;
+  }
+  return rgbValue(c.rgb);
+}
+
+Rgb rgbOnly(const Value& v, std::string_view prop, std::string_view cls) {
+  ColorSpec c;
+  try {
+    c = parseColor(v);
+  } catch (const RuntimeError&) {
+    badValue(prop, cls, v, "must be a colour letter or name, or [r g b] with values from 0 to 1");
+  }
+  if (c.mode != ColorSpec::Mode::Rgb)
+    badValue(prop, cls, v, "must be a colour letter or name, or [r g b] with values from 0 to 1");
+  return c.rgb;
+}
+
+ColorSpec rgbOrNone(const Value& v, std::string_view prop, std::string_view cls) {
+  ColorSpec c;
+  try {
+    c = parseColor(v);
+  } catch (const RuntimeError&) {
+    badValue(prop, cls, v, "must be a colour, [r g b] with values from 0 to 1, or \"none\"");
+  }
+  if (c.mode == ColorSpec::Mode::Auto)
+    badValue(prop, cls, v, "must be a colour, [r g b] with values from 0 to 1, or \"none\"");
+  return c;
+}
+
+ColorSpec anyColor(const Value& v, std::string_view prop, std::string_view cls) {
+  try {
+    return parseColor(v);
+  } catch (const RuntimeError&) {
+    badValue(prop, cls, v,
+             "must be a colour, [r g b] with values from 0 to 1, \"none\" or \"auto\"");
+  }
+}
+
+// One of the given words, compared without case; returns the canonical word.
+std::string oneOf(const Value& v, std::initializer_list<std::string_view> words,
+                  std::string_view prop, std::string_view cls) {
+  if (v.isText()) {
+    for (std::string_view w : words)
+      if (ieq(v.text(), w)) return std::string(w);
+  }
+  std::string list;
+  for (std::string_view w : words) list += (list.empty() ? "" : ", ") + quoted(w);
+  badValue(prop, cls, v, "must be one of " + list);
+}
+
+bool onOff(const Value& v, std::string_view prop, std::string_view cls) {
+  return oneOf(v, {"on", "off"}, prop, cls) == "on";
+}
+
+std::string textOf(const Value& v, std::string_view prop, std::string_view cls) {
+  if (!v.isText()) badValue(prop, cls, v, "must be a text");
+  return v.text();
+}
+
+[[noreturn]] void readOnly(std::string_view prop, std::string_view cls) {
+  throw RuntimeError("The " + std::string(prop) + " property of the " + std::string(cls) +
+                     " class is read-only.");
+}
+
+const std::initializer_list<std::string_view> kUnits = {"pixels",      "normalized", "inches",
+                                                        "centimeters", "points",     "characters"};
+
+// The classic colour order of plots drawn without a colour.
+constexpr std::array<Rgb, 7> kColorOrder = {{{0, 0, 1},
+                                             {0, 0.5, 0},
+                                             {1, 0, 0},
+                                             {0, 0.75, 0.75},
+                                             {0.75, 0, 0.75},
+                                             {0.75, 0.75, 0},
+                                             {0.25, 0.25, 0.25}}};
+
+bool isVector(const Mat& m) {
+  return m.rows() == 1 || m.cols() == 1;
+}
+
+std::vector<double> column(const Mat& m, Eigen::Index j) {
+  std::vector<double> out(static_cast<std::size_t>(m.rows()));
+  for (Eigen::Index i = 0; i < m.rows(); ++i) out[static_cast<std::size_t>(i)] = m(i, j);
+  return out;
+}
+
+std::vector<double> row(const Mat& m, Eigen::Index i) {
+  std::vector<double> out(static_cast<std::size_t>(m.cols()));
+  for (Eigen::Index j = 0; j < m.cols(); ++j) out[static_cast<std::size_t>(j)] = m(i, j);
+  return out;
+}
+
+std::vector<double> flat(const Mat& m) {
+  return std::vector<double>(m.data(), m.data() + m.size());
+}
+
+// Splits a vector x against a matrix y into series: y's columns when x runs
+// along them, else y's rows. Empty when the lengths do not fit.
+std::vector<std::vector<double>> seriesAgainst(const Mat& y, Eigen::Index n) {
+  std::vector<std::vector<double>> out;
+  if (y.rows() == n) {
+    for (Eigen::Index j = 0; j < y.cols(); ++j) out.push_back(column(y, j));
+  } else if (y.cols() == n) {
+    for (Eigen::Index i = 0; i < y.rows(); ++i) out.push_back(row(y, i));
+  }
+  return out;
+}
+
+bool hasProp(const ValueList& props, std::string_view name) {
+  for (std::size_t i = 0; i + 1 < props.size(); i += 2)
+    if (props[i].isText() && ieq(props[i].text(), name)) return true;
+  return false;
+}
+
+// Converts a position between units; "normalized" is relative to ref
+// (width, height in pixels).
+std::array<double, 4> convertPosition(const std::array<double, 4>& p, std::string_view from,
+                                      std::string_view to, std::array<double, 2> ref) {
+  const auto scale = [&](std::string_view u) -> std::array<double, 2> {
+    if (ieq(u, "normalized")) return ref;
+    return pixelsPerUnit(u);
+  };
+  const auto a = scale(from), b = scale(to);
+  return {p[0] * a[0] / b[0], p[1] * a[1] / b[1], p[2] * a[0] / b[0], p[3] * a[1] / b[1]};
+}
+
+}  // namespace
+
+// ---- colours and line-style codes ----
+
+std::optional<Rgb> colorFromLetter(char c) {
+  switch (std::tolower(static_cast<unsigned char>(c))) {
+    case 'k':
+      return Rgb{0, 0, 0};
+    case 'b':
+      return Rgb{0, 0, 1};
+    case 'r':
+      return Rgb{1, 0, 0};
+    case 'm':
+      return Rgb{1, 0, 1};
+    case 'c':
+      return Rgb{0, 1, 1};
+    case 'g':
+      return Rgb{0, 1, 0};
+    case 'y':
+      return Rgb{1, 1, 0};
+    case 'w':
+      return Rgb{1, 1, 1};
+    default:
+      return std::nullopt;
+  }
+}
+
+ColorSpec parseColor(const Value& v) {
+  if (v.isText()) {
+    const std::string s = lower(v.text());
+    if (s == "none") return ColorSpec::none();
+    if (s == "auto") return ColorSpec::autoColor();
+    if (s.size() == 1) {
+      if (auto c = colorFromLetter(s[0])) return ColorSpec::of(*c);
+    }
+    static const std::array<std::pair<std::string_view, char>, 8> names = {{{"black", 'k'},
+                                                                            {"blue", 'b'},
+                                                                            {"red", 'r'},
+                                                                            {"magenta", 'm'},
+                                                                            {"cyan", 'c'},
+                                                                            {"green", 'g'},
+                                                                            {"yellow", 'y'},
+                                                                            {"white", 'w'}}};
+    for (const auto& [name, letter] : names)
+      if (s == name) return ColorSpec::of(*colorFromLetter(letter));
+  } else if (v.isMatrix() && v.matrix().size() == 3 && isVector(v.matrix())) {
+    const double* d = v.matrix().data();
+    bool ok = true;
+    for (int i = 0; i < 3; ++i) ok = ok && std::isfinite(d[i]) && d[i] >= 0 && d[i] <= 1;
+    if (ok) return ColorSpec::of({d[0], d[1], d[2]});
+  }
+  throw RuntimeError("Invalid colour " +
+                     (v.isText() ? quoted(v.text()) : "[" + v.describe() + "]") +
+                     ": use a colour letter (k b r m c g y w), a colour name, [r g b] with "
+                     "values from 0 to 1, \"none\" or \"auto\".");
+}
+
+LineSpec parseLineSpec(std::string_view code) {
+  LineSpec s;
+  const auto fail = [&](const std::string& why) {
+    throw RuntimeError("Invalid line-style code " + quoted(code) + ": " + why + ".");
+  };
+  for (std::size_t i = 0; i < code.size();) {
+    const char c = code[i];
+    if (c == '-' || c == ':') {
+      std::string style(1, c);
+      if (c == '-' && i + 1 < code.size() && (code[i + 1] == '-' || code[i + 1] == '.'))
+        style += code[i + 1];
+      if (s.lineStyle) fail("more than one line style");
+      s.lineStyle = style;
+      i += style.size();
+      continue;
+    }
+    if (auto rgb = colorFromLetter(c)) {
+      if (s.color) fail("more than one colour");
+      s.color = rgb;
+    } else if (const char m = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+               m != 0 && kMarkers.find(m) != std::string_view::npos) {
+      if (s.marker) fail("more than one marker");
+      s.marker = m;
+    } else {
+      fail(quoted(std::string(1, c)) +
+           " is not a colour (k b r m c g y w), a marker (.ox+*sdv^<>ph) or a line style "
+           "(- -- : -.)");
+    }
+    ++i;
+  }
+  return s;
+}
+
+std::array<double, 2> pixelsPerUnit(std::string_view units) {
+  if (ieq(units, "pixels")) return {1, 1};
+  if (ieq(units, "points")) return {kPixelsPerPoint, kPixelsPerPoint};
+  if (ieq(units, "inches")) return {96, 96};
+  if (ieq(units, "centimeters")) return {96 / 2.54, 96 / 2.54};
+  if (ieq(units, "characters")) return {kCharWidthPx, kCharHeightPx};
+  throw RuntimeError(
+      "Unknown units " + quoted(units) +
+      ": use \"pixels\", \"points\", \"inches\", \"centimeters\" or \"characters\".");
+}
+
+// ---- objects ----
+
+Value Object::get(std::string_view prop) const {
+  if (ieq(prop, "Type")) return Value(type());
+  if (ieq(prop, "Tag")) return Value(tag);
+  if (ieq(prop, "Visible")) return Value(visible ? "on" : "off");
+  if (ieq(prop, "Parent")) return parent_ ? Value(parent_->handle()) : Value();
+  if (ieq(prop, "Children")) return Value(Mat(0, 1));
+  noSuchProperty(prop);
+}
+
+void Object::set(std::string_view prop, const Value& v) {
+  if (!setOwn(prop, v)) {
+    if (ieq(prop, "Tag")) {
+      tag = textOf(v, "Tag", className());
+    } else if (ieq(prop, "Visible")) {
+      visible = onOff(v, "Visible", className());
+    } else if (ieq(prop, "Type") || ieq(prop, "Parent") || ieq(prop, "Children")) {
+      readOnly(prop, className());
+    } else {
+      noSuchProperty(prop);
+    }
+  }
+  if (parent_) parent_->touch();
+}
+
+void Object::noSuchProperty(std::string_view prop) const {
+  throw RuntimeError("There is no " + std::string(prop) + " property on the " + className() +
+                     " class.");
+}
+
+Value Line::get(std::string_view prop) const {
+  if (ieq(prop, "XData")) return rowOf(xdata);
+  if (ieq(prop, "YData")) return rowOf(ydata);
+  if (ieq(prop, "Color")) return rgbValue(color);
+  if (ieq(prop, "LineStyle")) return Value(lineStyle);
+  if (ieq(prop, "LineWidth")) return Value(lineWidth);
+  if (ieq(prop, "Marker")) return Value(marker ? std::string(1, marker) : std::string("none"));
+  if (ieq(prop, "MarkerSize")) return Value(markerSize);
+  if (ieq(prop, "MarkerFaceColor")) return colorSpecValue(markerFaceColor);
+  if (ieq(prop, "MarkerEdgeColor")) return colorSpecValue(markerEdgeColor);
+  return Object::get(prop);
+}
+
+bool Line::setOwn(std::string_view prop, const Value& v) {
+  if (ieq(prop, "XData")) {
+    xdata = vectorOf(v, "XData", "Line");
+  } else if (ieq(prop, "YData")) {
+    ydata = vectorOf(v, "YData", "Line");
+  } else if (ieq(prop, "Color")) {
+    color = rgbOnly(v, "Color", "Line");
+  } else if (ieq(prop, "LineStyle")) {
+    lineStyle = oneOf(v, {"-", "--", ":", "-.", "none"}, "LineStyle", "Line");
+  } else if (ieq(prop, "LineWidth")) {
+    lineWidth = positiveNumber(v, "LineWidth", "Line");
+  } else if (ieq(prop, "Marker")) {
+    static const std::initializer_list<std::string_view> names = {
+        ".",      "o",       "x",         "+",        "*",        "s",    "d",     "v",
+        "^",      "<",       ">",         "p",        "h",        "none", "point", "circle",
+        "square", "diamond", "pentagram", "hexagram", "asterisk", "plus", "cross"};
+    const std::string m = oneOf(v, names, "Marker", "Line");
+    if (m == "none") {
+      marker = 0;
+    } else if (m.size() == 1) {
+      marker = m[0];
+    } else {
+      static const std::array<std::pair<std::string_view, char>, 9> longNames = {
+          {{"point", '.'},
+           {"circle", 'o'},
+           {"square", 's'},
+           {"diamond", 'd'},
+           {"pentagram", 'p'},
+           {"hexagram", 'h'},
+           {"asterisk", '*'},
+           {"plus", '+'},
+           {"cross", 'x'}}};
+      for (const auto& [name, c] : longNames)
+        if (m == name) marker = c;
+    }
+  } else if (ieq(prop, "MarkerSize")) {
+    markerSize = positiveNumber(v, "MarkerSize", "Line");
+  } else if (ieq(prop, "MarkerFaceColor")) {
+    markerFaceColor = anyColor(v, "MarkerFaceColor", "Line");
+  } else if (ieq(prop, "MarkerEdgeColor")) {
+    markerEdgeColor = anyColor(v, "MarkerEdgeColor", "Line");
+  } else {
+    return false;
+  }
+  return true;
+}
+
+Value Text::get(std::string_view prop) const {
+  if (ieq(prop, "String")) return Value(string);
+  if (ieq(prop, "Position")) return rowOf(std::vector<double>{x, y, 0});
+  if (ieq(prop, "Color")) return rgbValue(color);
+  if (ieq(prop, "FontSize")) return Value(fontSize);
+  if (ieq(prop, "FontName")) return Value(fontName);
+  if (ieq(prop, "HorizontalAlignment")) return Value(horizontalAlignment);
+  if (ieq(prop, "VerticalAlignment")) return Value(verticalAlignment);
+  return Object::get(prop);
+}
+
+bool Text::setOwn(std::string_view prop, const Value& v) {
+  if (ieq(prop, "String")) {
+    if (v.isText()) {
+      string = v.text();
+    } else if (v.isTextList()) {
+      string.clear();
+      for (const auto& s : v.textList()) string += (string.empty() ? "" : "\n") + s;
+    } else if (v.matrix().size() == 0) {
+      string.clear();
+    } else if (v.matrix().size() == 1) {
+      string = num2str(v.matrix()(0, 0));
+    } else {
+      badValue("String", "Text", v, "must be a text, a list of texts or one number");
+    }
+  } else if (ieq(prop, "Position")) {
+    if (!v.isMatrix() || (v.matrix().size() != 2 && v.matrix().size() != 3))
+      badValue("Position", "Text", v, "must be [x y] or [x y z]");
+    x = v.matrix().data()[0];
+    y = v.matrix().data()[1];
+  } else if (ieq(prop, "Color")) {
+    color = rgbOnly(v, "Color", "Text");
+  } else if (ieq(prop, "FontSize")) {
+    fontSize = positiveNumber(v, "FontSize", "Text");
+  } else if (ieq(prop, "FontName")) {
+    fontName = textOf(v, "FontName", "Text");
+  } else if (ieq(prop, "HorizontalAlignment")) {
+    horizontalAlignment = oneOf(v, {"left", "center", "right"}, "HorizontalAlignment", "Text");
+  } else if (ieq(prop, "VerticalAlignment")) {
+    verticalAlignment =
+        oneOf(v, {"top", "middle", "bottom", "baseline"}, "VerticalAlignment", "Text");
+  } else {
+    return false;
+  }
+  return true;
+}
+
+Value Patch::get(std::string_view prop) const {
+  if (ieq(prop, "XData")) return rowOf(xdata);
+  if (ieq(prop, "YData")) return rowOf(ydata);
+  if (ieq(prop, "FaceColor")) return colorSpecValue(faceColor);
+  if (ieq(prop, "EdgeColor")) return colorSpecValue(edgeColor);
+  if (ieq(prop, "LineWidth")) return Value(lineWidth);
+  return Object::get(prop);
+}
+
+bool Patch::setOwn(std::string_view prop, const Value& v) {
+  if (ieq(prop, "XData")) {
+    xdata = vectorOf(v, "XData", "Patch");
+  } else if (ieq(prop, "YData")) {
+    ydata = vectorOf(v, "YData", "Patch");
+  } else if (ieq(prop, "FaceColor")) {
+    faceColor = rgbOrNone(v, "FaceColor", "Patch");
+  } else if (ieq(prop, "EdgeColor")) {
+    edgeColor = rgbOrNone(v, "EdgeColor", "Patch");
+  } else if (ieq(prop, "LineWidth")) {
+    lineWidth = positiveNumber(v, "LineWidth", "Patch");
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// ---- axes ----
+
+Axes::Axes(Figure& fig, Handle h) : fig_(&fig), handle_(h) {}
+
+void Axes::touch() {
+  fig_->touch();
+}
+
+Object* Axes::find(Handle h) const {
+  // Handles are given out in increasing order and children are only ever
+  // appended, so the list stays sorted by handle.
+  auto it =
+      std::lower_bound(children_.begin(), children_.end(), h,
+                       [](const std::unique_ptr<Object>& o, Handle x) { return o->handle() < x; });
+  return it != children_.end() && (*it)->handle() == h ? it->get() : nullptr;
+}
+
+void Axes::adopt(std::unique_ptr<Object> o) {
+  o->handle_ = fig_->allocateHandle();
+  o->parent_ = this;
+  children_.push_back(std::move(o));
+  touch();
+}
+
+void Axes::applyProps(Object& o, const ValueList& props) {
+  if (props.size() % 2 != 0) throw RuntimeError("Invalid parameter/value pair arguments.");
+  for (std::size_t i = 0; i < props.size(); i += 2) {
+    if (!props[i].isText()) throw RuntimeError("Invalid parameter/value pair arguments.");
+    o.set(props[i].text(), props[i + 1]);
+  }
+}
+
+Rgb Axes::nextColor() {
+  const Rgb c = kColorOrder[static_cast<std::size_t>(colorIndex_) % kColorOrder.size()];
+  ++colorIndex_;
+  return c;
+}
+
+void Axes::newPlot() {
+  if (hold_) return;
+  children_.clear();
+  title_.clear();
+  manualX_.reset();
+  manualY_.reset();
+  equal_ = false;
+  colorIndex_ = 0;
+  touch();
+}
+
+Line& Axes::plot(const std::vector<double>& x, const std::vector<double>& y, std::string_view code,
+                 const ValueList& props) {
+  if (x.size() != y.size()) throw RuntimeError("Vectors must be the same length.");
+  auto lines = plot(Mat(Eigen::Map<const Mat>(x.data(), 1, static_cast<Eigen::Index>(x.size()))),
+                    Mat(Eigen::Map<const Mat>(y.data(), 1, static_cast<Eigen::Index>(y.size()))),
+                    code, props);
+  return *lines.front();
+}
+
+std::vector<Line*> Axes::plot(const Mat& x, const Mat& y, std::string_view code,
+                              const ValueList& props) {
+  // Everything is checked and built before the axes change, so a bad code,
+  // size or property leaves the picture as it was.
+  const LineSpec spec = parseLineSpec(code);
+  std::vector<std::pair<std::vector<double>, std::vector<double>>> series;
+  if (x.size() == 0 && y.size() == 0) {
+    series.emplace_back();
+  } else if (isVector(x) && isVector(y)) {
+    if (x.size() != y.size()) throw RuntimeError("Vectors must be the same length.");
+    series.emplace_back(flat(x), flat(y));
+  } else if (isVector(x)) {
+    for (auto& ys : seriesAgainst(y, x.size())) series.emplace_back(flat(x), std::move(ys));
+    if (series.empty()) throw RuntimeError("Vectors must be the same length.");
+  } else if (isVector(y)) {
+    for (auto& xs : seriesAgainst(x, y.size())) series.emplace_back(std::move(xs), flat(y));
+    if (series.empty()) throw RuntimeError("Vectors must be the same length.");
+  } else {
+    if (x.rows() != y.rows() || x.cols() != y.cols())
+      throw RuntimeError("Matrix dimensions must agree.");
+    for (Eigen::Index j = 0; j < x.cols(); ++j) series.emplace_back(column(x, j), column(y, j));
+  }
+
+  std::vector<std::unique_ptr<Line>> made;
+  for (auto& [xs, ys] : series) {
+    auto line = std::make_unique<Line>();
+    line->xdata = std::move(xs);
+    line->ydata = std::move(ys);
+    if (spec.color) line->color = *spec.color;
+    line->lineStyle = spec.lineStyle ? *spec.lineStyle : (spec.marker ? "none" : "-");
+    line->marker = spec.marker.value_or(0);
+    applyProps(*line, props);
+    made.push_back(std::move(line));
+  }
+
+  newPlot();
+  const bool colorGiven = spec.color || hasProp(props, "Color");
+  std::vector<Line*> out;
+  for (auto& line : made) {
+    if (!colorGiven) line->color = nextColor();
+    out.push_back(&add(std::move(line)));
+  }
+  return out;
+}
+
+Text& Axes::text(double x, double y, std::string s, const ValueList& props) {
+  auto t = std::make_unique<Text>();
+  t->x = x;
+  t->y = y;
+  t->string = std::move(s);
+  applyProps(*t, props);
+  return add(std::move(t));
+}
+
+Patch& Axes::patch(const std::vector<double>& x, const std::vector<double>& y, ColorSpec face,
+                   const ValueList& props) {
+  if (x.size() != y.size()) throw RuntimeError("Vectors must be the same length.");
+  if (face.mode == ColorSpec::Mode::Auto)
+    throw RuntimeError("A patch needs a face colour or \"none\", not \"auto\".");
+  auto p = std::make_unique<Patch>();
+  p->xdata = x;
+  p->ydata = y;
+  p->faceColor = face;
+  applyProps(*p, props);
+  return add(std::move(p));
+}
+
+void Axes::cla() {
+  children_.clear();
+  title_.clear();
+  colorIndex_ = 0;
+  touch();
+}
+
+bool Axes::remove(Handle h) {
+  auto it =
+      std::lower_bound(children_.begin(), children_.end(), h,
+                       [](const std::unique_ptr<Object>& o, Handle x) { return o->handle() < x; });
+  if (it == children_.end() || (*it)->handle() != h) return false;
+  children_.erase(it);
+  touch();
+  return true;
+}
+
+void Axes::axisAuto() {
+  manualX_.reset();
+  manualY_.reset();
+  touch();
+}
+
+void Axes::axisEqual() {
+  equal_ = true;
+  touch();
+}
+
+void Axes::axisNormal() {
+  equal_ = false;
+  touch();
+}
+
+void Axes::setLimits(const Limits& l) {
+  for (double v : l) {
+    if (!std::isfinite(v)) {
+      throw RuntimeError("Axis limits must be finite numbers: [" + num2str(l[0]) + " " +
+                         num2str(l[1]) + " " + num2str(l[2]) + " " + num2str(l[3]) + "].");
+    }
+  }
+  if (!(l[0] < l[1]) || !(l[2] < l[3])) {
+    throw RuntimeError("Axis limits must be increasing: [" + num2str(l[0]) + " " + num2str(l[1]) +
+                       " " + num2str(l[2]) + " " + num2str(l[3]) + "].");
+  }
+  manualX_ = std::array<double, 2>{l[0], l[1]};
+  manualY_ = std::array<double, 2>{l[2], l[3]};
+  touch();
+}
+
+std::optional<Limits> Axes::dataExtent() const {
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  Limits e = {inf, -inf, inf, -inf};
+  bool any = false;
+  const auto take = [&](const std::vector<double>& xs, const std::vector<double>& ys) {
+    const std::size_t n = std::min(xs.size(), ys.size());
+    for (std::size_t i = 0; i < n; ++i) {
+      const double x = xs[i], y = ys[i];
+      if (!std::isfinite(x) || !std::isfinite(y)) continue;
+      e[0] = std::min(e[0], x);
+      e[1] = std::max(e[1], x);
+      e[2] = std::min(e[2], y);
+      e[3] = std::max(e[3], y);
+      any = true;
+    }
+  };
+  for (const auto& o : children_) {
+    if (!o->visible) continue;
+    if (auto* l = dynamic_cast<const Line*>(o.get())) {
+      take(l->xdata, l->ydata);
+    } else if (auto* p = dynamic_cast<const Patch*>(o.get())) {
+      take(p->xdata, p->ydata);
+    }
+  }
+  if (!any) return std::nullopt;
+  return e;
+}
+
+Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
+  const auto ext = (manualX_ && manualY_) ? std::nullopt : dataExtent();
+  std::array<double, 2> xl = {0, 1}, yl = {0, 1};
+  if (manualX_) {
+    xl = *manualX_;
+  } else if (ext) {
+    xl = niceLimits((*ext)[0], (*ext)[1]);
+  }
+  if (manualY_) {
+    yl = *manualY_;
+  } else if (ext) {
+    yl = niceLimits((*ext)[2], (*ext)[3]);
+  }
+  if (equal_ && boxWidthPx > 0 && boxHeightPx > 0) {
+    // Widen the range that has fewer data units per pixel, about its centre,
+    // so both axes show the same units per pixel.
+    const double ux = (xl[1] - xl[0]) / boxWidthPx, uy = (yl[1] - yl[0]) / boxHeightPx;
+    if (ux > uy) {
+      const double c = 0.5 * (yl[0] + yl[1]), half = 0.5 * ux * boxHeightPx;
+      yl = {c - half, c + half};
+    } else if (uy > ux) {
+      const double c = 0.5 * (xl[0] + xl[1]), half = 0.5 * uy * boxWidthPx;
+      xl = {c - half, c + half};
+    }
+  }
+  return {xl[0], xl[1], yl[0], yl[1]};
+}
+
+std::array<double, 4> Axes::boxPx(double figWidthPx, double figHeightPx) const {
+  return convertPosition(position, units, "pixels", {figWidthPx, figHeightPx});
+}
+
+double Axes::boxWidth() const {
+  const auto s = fig_->sizePx();
+  return boxPx(s[0], s[1])[2];
+}
+
+double Axes::boxHeight() const {
+  const auto s = fig_->sizePx();
+  return boxPx(s[0], s[1])[3];
+}
+
+void Axes::setBoxSize(double widthPx, double heightPx) {
+  if (!(widthPx > 0) || !(heightPx > 0) || !std::isfinite(widthPx) || !std::isfinite(heightPx))
+    return;
+  if (ieq(units, "normalized")) {
+    if (!(position[2] > 0) || !(position[3] > 0)) return;
+    const std::array<double, 4> px = {0, 0, widthPx / position[2], heightPx / position[3]};
+    const auto f = convertPosition(px, "pixels", fig_->units, {kScreenWidthPx, kScreenHeightPx});
+    fig_->position[2] = f[2];
+    fig_->position[3] = f[3];
+  } else {
+    const auto ppu = pixelsPerUnit(units);
+    position[2] = widthPx / ppu[0];
+    position[3] = heightPx / ppu[1];
+  }
+  touch();
+}
+
+Value Axes::get(std::string_view prop) const {
+  if (ieq(prop, "Type")) return Value("axes");
+  if (ieq(prop, "Children")) {
+    Mat h(static_cast<Eigen::Index>(children_.size()), 1);
+    Eigen::Index i = 0;
+    for (auto it = children_.rbegin(); it != children_.rend(); ++it) h(i++, 0) = (*it)->handle();
+    return Value(std::move(h));
+  }
+  if (ieq(prop, "Parent")) return Value(fig_->handle());
+  if (ieq(prop, "Tag")) return Value(tag);
+  if (ieq(prop, "Units")) return Value(units);
+  if (ieq(prop, "Position")) return rowOf(position);
+  if (ieq(prop, "XLim") || ieq(prop, "YLim")) {
+    const Limits l = limits();
+    return ieq(prop, "XLim") ? rowOf(std::vector<double>{l[0], l[1]})
+                             : rowOf(std::vector<double>{l[2], l[3]});
+  }
+  if (ieq(prop, "XLimMode")) return Value(manualX_ ? "manual" : "auto");
+  if (ieq(prop, "YLimMode")) return Value(manualY_ ? "manual" : "auto");
+  if (ieq(prop, "NextPlot")) return Value(hold_ ? "add" : "replace");
+  if (ieq(prop, "Color")) return rgbValue(color);
+  throw RuntimeError("There is no " + std::string(prop) + " property on the Axes class.");
+}
+
+void Axes::set(std::string_view prop, const Value& v) {
+  if (ieq(prop, "Units")) {
+    const std::string u = oneOf(v, kUnits, "Units", "Axes");
+    const auto s = fig_->sizePx();
+    position = convertPosition(position, units, u, s);
+    units = u;
+  } else if (ieq(prop, "Position")) {
+    const auto p = fourNumbers(v, "Position", "Axes");
+    if (!(p[2] > 0) || !(p[3] > 0))
+      badValue("Position", "Axes", v, "must be [left bottom width height] with positive sizes");
+    position = p;
+  } else if (ieq(prop, "XLim")) {
+    manualX_ = increasingPair(v, "XLim", "Axes");
+  } else if (ieq(prop, "YLim")) {
+    manualY_ = increasingPair(v, "YLim", "Axes");
+  } else if (ieq(prop, "XLimMode") || ieq(prop, "YLimMode")) {
+    const bool isX = ieq(prop, "XLimMode");
+    const bool manual = oneOf(v, {"auto", "manual"}, prop, "Axes") == "manual";
+    const Limits l = limits();
+    auto& m = isX ? manualX_ : manualY_;
+    if (!manual) {
+      m.reset();
+    } else if (!m) {
+      m = isX ? std::array<double, 2>{l[0], l[1]} : std::array<double, 2>{l[2], l[3]};
+    }
+  } else if (ieq(prop, "NextPlot")) {
+    hold_ = oneOf(v, {"add", "replace"}, "NextPlot", "Axes") == "add";
+  } else if (ieq(prop, "Color")) {
+    color = rgbOnly(v, "Color", "Axes");
+  } else if (ieq(prop, "Tag")) {
+    tag = textOf(v, "Tag", "Axes");
+  } else if (ieq(prop, "Type") || ieq(prop, "Children") || ieq(prop, "Parent")) {
+    readOnly(prop, "Axes");
+  } else {
+    throw RuntimeError("There is no " + std::string(prop) + " property on the Axes class.");
+  }
+  touch();
+}
+
+// ---- figure ----
+
+Figure::Figure() : axes_(std::make_unique<Axes>(*this, allocateHandle())) {}
+
+std::array<double, 2> Figure::sizePx() const {
+  const auto p = convertPosition(position, units, "pixels", {kScreenWidthPx, kScreenHeightPx});
+  return {p[2], p[3]};
+}
+
+Value Figure::getProperty(Handle h, std::string_view prop) const {
+  if (h == handle()) return get(prop);
+  if (h == axes_->handle()) return axes_->get(prop);
+  if (const Object* o = find(h)) return o->get(prop);
+  throw RuntimeError("Invalid or deleted object.");
+}
+
+void Figure::setProperty(Handle h, std::string_view prop, const Value& v) {
+  if (h == handle()) return set(prop, v);
+  if (h == axes_->handle()) return axes_->set(prop, v);
+  if (Object* o = find(h)) return o->set(prop, v);
+  throw RuntimeError("Invalid or deleted object.");
+}
+
+Value Figure::get(std::string_view prop) const {
+  if (ieq(prop, "Type")) return Value("figure");
+  if (ieq(prop, "Children")) return Value(axes_->handle());
+  if (ieq(prop, "Parent")) return Value(0.0);
+  if (ieq(prop, "Tag")) return Value(tag);
+  if (ieq(prop, "Units")) return Value(units);
+  if (ieq(prop, "Position")) return rowOf(position);
+  if (ieq(prop, "Color")) return rgbValue(color);
+  if (ieq(prop, "Pointer")) return Value(pointer);
+  if (ieq(prop, "PointerShapeCData")) return Value(pointerShapeCData);
+  throw RuntimeError("There is no " + std::string(prop) + " property on the Figure class.");
+}
+
+void Figure::set(std::string_view prop, const Value& v) {
+  if (ieq(prop, "Units")) {
+    const std::string u = oneOf(v, kUnits, "Units", "Figure");
+    position = convertPosition(position, units, u, {kScreenWidthPx, kScreenHeightPx});
+    units = u;
+  } else if (ieq(prop, "Position")) {
+    const auto p = fourNumbers(v, "Position", "Figure");
+    if (!(p[2] > 0) || !(p[3] > 0))
+      badValue("Position", "Figure", v, "must be [left bottom width height] with positive sizes");
+    position = p;
+  } else if (ieq(prop, "Color")) {
+    color = rgbOnly(v, "Color", "Figure");
+  } else if (ieq(prop, "Pointer")) {
+    pointer =
+        oneOf(v,
+              {"arrow", "watch", "custom", "crosshair", "fullcrosshair", "ibeam", "hand", "fleur",
+               "topl", "topr", "botl", "botr", "left", "top", "right", "bottom", "circle", "cross"},
+              "Pointer", "Figure");
+  } else if (ieq(prop, "PointerShapeCData")) {
+    const auto bad = [&] {
+      badValue("PointerShapeCData", "Figure", v,
+               "must be a 16 x 16 or 32 x 32 matrix of 1 (black), 2 (white) and NaN "
+               "(transparent)");
+    };
+    if (!v.isMatrix()) bad();
+    const Mat& m = v.matrix();
+    if (!((m.rows() == 16 && m.cols() == 16) || (m.rows() == 32 && m.cols() == 32))) bad();
+    for (Eigen::Index i = 0; i < m.size(); ++i) {
+      const double d = m.data()[i];
+      if (!std::isnan(d) && d != 1 && d != 2) bad();
+    }
+    pointerShapeCData = m;
+  } else if (ieq(prop, "Tag")) {
+    tag = textOf(v, "Tag", "Figure");
+  } else if (ieq(prop, "Type") || ieq(prop, "Children") || ieq(prop, "Parent")) {
+    readOnly(prop, "Figure");
+  } else {
+    throw RuntimeError("There is no " + std::string(prop) + " property on the Figure class.");
+  }
+  touch();
+}
+
+}  // namespace varnok::graphics

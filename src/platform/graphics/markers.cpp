@@ -1,0 +1,335 @@
+#include "platform/graphics/markers.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+namespace varnok::graphics {
+
+namespace {
+
+std::optional<Rgb> resolve(const ColorSpec& c, Rgb autoColor) {
+  switch (c.mode) {
+    case ColorSpec::Mode::None:
+      return std::nullopt;
+    case ColorSpec::Mode::Auto:
+      return autoColor;
+    case ColorSpec::Mode::Rgb:
+      break;
+  }
+  return c.rgb;
+}
+
+// A regular polygon or star: count vertices, alternating between radii outer
+// and inner, the first at angle start (degrees, 0 = right, 90 = down).
+MarkerShape star(int count, double outer, double inner, double startDeg) {
+  MarkerShape s;
+  s.kind = MarkerShape::Kind::Polygon;
+  s.count = count;
+  for (int i = 0; i < count; ++i) {
+    const double a = (startDeg + 360.0 * i / count) * std::numbers::pi / 180.0;
+    const double r = (i % 2 == 0) ? outer : inner;
+    s.points[static_cast<std::size_t>(i)] = {r * std::cos(a), r * std::sin(a)};
+  }
+  // Centre the bounding box on the point, so a triangle sits where the eye
+  // expects it rather than at its centroid.
+  double lo[2] = {0, 0}, hi[2] = {0, 0};
+  for (int i = 0; i < count; ++i) {
+    for (int k = 0; k < 2; ++k) {
+      lo[k] = std::min(lo[k], s.points[static_cast<std::size_t>(i)][k]);
+      hi[k] = std::max(hi[k], s.points[static_cast<std::size_t>(i)][k]);
+    }
+  }
+  for (int i = 0; i < count; ++i) {
+    for (int k = 0; k < 2; ++k) s.points[static_cast<std::size_t>(i)][k] -= 0.5 * (lo[k] + hi[k]);
+  }
+  return s;
+}
+
+MarkerShape triangle(double r, double startDeg) {
+  return star(3, r, r, startDeg);
+}
+
+MarkerShape strokes(std::initializer_list<std::array<double, 2>> pts) {
+  MarkerShape s;
+  s.kind = MarkerShape::Kind::Strokes;
+  for (const auto& p : pts) s.points[static_cast<std::size_t>(s.count++)] = p;
+  return s;
+}
+
+}  // namespace
+
+MarkerStyle markerStyleOf(const Line& line, Rgb axesColor) {
+  MarkerStyle s;
+  s.marker = line.marker;
+  s.sizePx = line.markerSize * kPixelsPerPoint;
+  s.lineWidthPx = line.lineWidth * kPixelsPerPoint;
+  s.edge = resolve(line.markerEdgeColor, line.color);
+  s.face = resolve(line.markerFaceColor, axesColor);
+  if (s.marker == '.') {
+    s.face = s.edge ? s.edge : s.face;
+    s.edge.reset();
+  } else if (s.marker == 'x' || s.marker == '+' || s.marker == '*') {
+    s.face.reset();
+  }
+  return s;
+}
+
+MarkerShape markerShape(char marker, double sizePx) {
+  const double r = sizePx / 2;
+  switch (marker) {
+    case '.': {
+      MarkerShape s;
+      s.kind = MarkerShape::Kind::Dot;
+      s.radius = std::max(sizePx / 6, 0.75);
+      return s;
+    }
+    case 's': {
+      const double a = 0.85 * r;
+      MarkerShape s;
+      s.kind = MarkerShape::Kind::Polygon;
+      s.count = 4;
+      s.points = {{{-a, -a}, {a, -a}, {a, a}, {-a, a}}};
+      return s;
+    }
+    case 'd':
+      return star(4, 1.15 * r, 1.15 * r, -90);
+    case '^':
+      return triangle(1.3 * r, -90);
+    case 'v':
+      return triangle(1.3 * r, 90);
+    case '>':
+      return triangle(1.3 * r, 0);
+    case '<':
+      return triangle(1.3 * r, 180);
+    case 'p':  // five points; the inner radius of a regular pentagram
+      return star(10, 1.35 * r, 1.35 * r * 0.381966, -90);
+    case 'h':  // six points, two interlaced triangles
+      return star(12, 1.25 * r, 1.25 * r / std::sqrt(3.0), -90);
+    case 'x': {
+      const double a = 0.75 * r;
+      return strokes({{-a, -a}, {a, a}, {-a, a}, {a, -a}});
+    }
+    case '+':
+      return strokes({{-r, 0}, {r, 0}, {0, -r}, {0, r}});
+    case '*': {
+      const double a = r * std::numbers::sqrt2 / 2;
+      return strokes({{-r, 0}, {r, 0}, {0, -r}, {0, r}, {-a, -a}, {a, a}, {-a, a}, {a, -a}});
+    }
+    default: {  // 'o'
+      MarkerShape s;
+      s.kind = MarkerShape::Kind::Circle;
+      s.radius = r;
+      return s;
+    }
+  }
+}
+
+void emitMarker(cairo_t* cr, const MarkerShape& s, double x, double y) {
+  switch (s.kind) {
+    case MarkerShape::Kind::Circle:
+    case MarkerShape::Kind::Dot: {
+      // Four cubic arcs: cheaper to build than cairo_arc and exact enough.
+      const double r = s.radius, k = 0.5522847498 * r;
+      cairo_move_to(cr, x + r, y);
+      cairo_curve_to(cr, x + r, y + k, x + k, y + r, x, y + r);
+      cairo_curve_to(cr, x - k, y + r, x - r, y + k, x - r, y);
+      cairo_curve_to(cr, x - r, y - k, x - k, y - r, x, y - r);
+      cairo_curve_to(cr, x + k, y - r, x + r, y - k, x + r, y);
+      cairo_close_path(cr);
+      break;
+    }
+    case MarkerShape::Kind::Polygon:
+      cairo_move_to(cr, x + s.points[0][0], y + s.points[0][1]);
+      for (int i = 1; i < s.count; ++i) {
+        const auto& p = s.points[static_cast<std::size_t>(i)];
+        cairo_line_to(cr, x + p[0], y + p[1]);
+      }
+      cairo_close_path(cr);
+      break;
+    case MarkerShape::Kind::Strokes:
+      for (int i = 0; i + 1 < s.count; i += 2) {
+        const auto& a = s.points[static_cast<std::size_t>(i)];
+        const auto& b = s.points[static_cast<std::size_t>(i + 1)];
+        cairo_move_to(cr, x + a[0], y + a[1]);
+        cairo_line_to(cr, x + b[0], y + b[1]);
+      }
+      break;
+  }
+}
+
+void paintMarkers(cairo_t* cr, const MarkerShape& shape, const MarkerStyle& style) {
+  const bool stroke = style.edge && shape.kind != MarkerShape::Kind::Dot;
+  if (style.face && shape.fillable()) {
+    cairo_set_source_rgb(cr, style.face->r, style.face->g, style.face->b);
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+    stroke ? cairo_fill_preserve(cr) : cairo_fill(cr);
+  }
+  if (stroke) {
+    cairo_set_source_rgb(cr, style.edge->r, style.edge->g, style.edge->b);
+    cairo_set_line_width(cr, style.lineWidthPx);
+    cairo_set_dash(cr, nullptr, 0, 0);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    cairo_set_line_join(cr, shape.kind == MarkerShape::Kind::Circle ? CAIRO_LINE_JOIN_ROUND
+                                                                    : CAIRO_LINE_JOIN_MITER);
+    cairo_set_miter_limit(cr, 4);
+    cairo_stroke(cr);
+  }
+  cairo_new_path(cr);
+}
+
+}  // namespace varnok::graphics
+
+namespace varnok::graphics {
+
+std::unique_ptr<MarkerStamper> MarkerStamper::forContext(cairo_t* cr, double clipWidth,
+                                                         double clipHeight) {
+  cairo_surface_t* target = cairo_get_target(cr);
+  if (cairo_get_group_target(cr) != target) return nullptr;
+  if (cairo_surface_get_type(target) != CAIRO_SURFACE_TYPE_IMAGE) return nullptr;
+  const cairo_format_t format = cairo_image_surface_get_format(target);
+  if (format != CAIRO_FORMAT_ARGB32 && format != CAIRO_FORMAT_RGB24) return nullptr;
+  double ox = 0, oy = 0, dsx = 1, dsy = 1;
+  cairo_surface_get_device_offset(target, &ox, &oy);
+  cairo_surface_get_device_scale(target, &dsx, &dsy);
+  if (ox != 0 || oy != 0 || dsx != 1 || dsy != 1) return nullptr;
+  cairo_matrix_t m;
+  cairo_get_matrix(cr, &m);
+  if (m.xy != 0 || m.yx != 0 || !(m.xx > 0) || !(m.yy > 0)) return nullptr;
+
+  // The stamps keep inside the caller's clip, which must be one rectangle.
+  cairo_rectangle_list_t* rects = cairo_copy_clip_rectangle_list(cr);
+  const bool simple = rects->status == CAIRO_STATUS_SUCCESS && rects->num_rectangles <= 1;
+  double ux0 = 0, uy0 = 0, ux1 = clipWidth, uy1 = clipHeight;
+  if (simple && rects->num_rectangles == 1) {
+    const cairo_rectangle_t& r = rects->rectangles[0];
+    ux0 = std::max(ux0, r.x);
+    uy0 = std::max(uy0, r.y);
+    ux1 = std::min(ux1, r.x + r.width);
+    uy1 = std::min(uy1, r.y + r.height);
+  }
+  cairo_rectangle_list_destroy(rects);
+  if (!simple) return nullptr;
+
+  std::unique_ptr<MarkerStamper> s(new MarkerStamper);
+  s->surface_ = target;
+  s->xx_ = m.xx;
+  s->yy_ = m.yy;
+  s->x0_ = m.x0;
+  s->y0_ = m.y0;
+  const int w = cairo_image_surface_get_width(target), h = cairo_image_surface_get_height(target);
+  const auto dev = [](double v) { return static_cast<int>(std::lround(v)); };
+  s->clip_[0] = std::clamp(dev(m.xx * ux0 + m.x0), 0, w);
+  s->clip_[1] = std::clamp(dev(m.yy * uy0 + m.y0), 0, h);
+  s->clip_[2] = std::clamp(dev(m.xx * ux1 + m.x0), 0, w);
+  s->clip_[3] = std::clamp(dev(m.yy * uy1 + m.y0), 0, h);
+  s->antialias_ = cairo_get_antialias(cr);
+  return s;
+}
+
+MarkerStamper::~MarkerStamper() {
+  release();
+}
+
+MarkerStamper::Entry& MarkerStamper::entryFor(const MarkerStyle& style) {
+  if (last_ && last_->style == style) return *last_;
+  for (auto& e : cache_) {
+    if (e->style == style) return *(last_ = e.get());
+  }
+  if (cache_.size() >= 64) cache_.clear();  // many distinct looks: start again
+  cache_.push_back(std::make_unique<Entry>());
+  cache_.back()->style = style;
+  return *(last_ = cache_.back().get());
+}
+
+const MarkerStamper::Sprite& MarkerStamper::sprite(Entry& e, int phase) {
+  Sprite& sp = e.phases[static_cast<std::size_t>(phase)];
+  if (sp.size > 0) return sp;
+  const MarkerStyle& st = e.style;
+  const double scale = std::max(xx_, yy_);
+  // The widest shapes (stars) reach 1.35 times half the size, plus the edge.
+  const double half = (0.7 * st.sizePx + st.lineWidthPx + 1) * scale + 1;
+  sp.centre = static_cast<int>(std::ceil(half)) + 1;
+  sp.size = 2 * sp.centre + 1;
+  cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, sp.size, sp.size);
+  cairo_t* cr = cairo_create(img);
+  cairo_set_antialias(cr, antialias_);
+  cairo_translate(cr, sp.centre + (phase % 4) / 4.0, sp.centre + (phase / 4) / 4.0);
+  cairo_scale(cr, xx_, yy_);
+  const MarkerShape shape = markerShape(st.marker, st.sizePx);
+  emitMarker(cr, shape, 0, 0);
+  paintMarkers(cr, shape, st);
+  cairo_destroy(cr);
+  cairo_surface_flush(img);
+  const unsigned char* data = cairo_image_surface_get_data(img);
+  const int stride = cairo_image_surface_get_stride(img);
+  sp.pixels.resize(static_cast<std::size_t>(sp.size) * static_cast<std::size_t>(sp.size));
+  for (int r = 0; r < sp.size; ++r) {
+    std::memcpy(&sp.pixels[static_cast<std::size_t>(r * sp.size)], data + r * stride,
+                static_cast<std::size_t>(sp.size) * 4);
+  }
+  cairo_surface_destroy(img);
+  return sp;
+}
+
+void MarkerStamper::stamp(const MarkerStyle& style, double x, double y) {
+  const double dx = xx_ * x + x0_, dy = yy_ * y + y0_;
+  if (!std::isfinite(dx) || !std::isfinite(dy)) return;
+  if (dx < -1e6 || dx > 1e6 || dy < -1e6 || dy > 1e6) return;
+  if (!holding_) {
+    cairo_surface_flush(surface_);
+    data_ = cairo_image_surface_get_data(surface_);
+    stride_ = cairo_image_surface_get_stride(surface_);
+    if (data_ == nullptr) return;
+    holding_ = true;
+    dirty_[0] = clip_[2];
+    dirty_[1] = clip_[3];
+    dirty_[2] = clip_[0];
+    dirty_[3] = clip_[1];
+  }
+  const double fx = std::floor(dx), fy = std::floor(dy);
+  const int phase = std::min(3, static_cast<int>((dy - fy) * 4)) * 4 +
+                    std::min(3, static_cast<int>((dx - fx) * 4));
+  const Sprite& sp = sprite(entryFor(style), phase);
+  const int left = static_cast<int>(fx) - sp.centre, top = static_cast<int>(fy) - sp.centre;
+  const int c0 = std::max(0, clip_[0] - left), c1 = std::min(sp.size, clip_[2] - left);
+  const int r0 = std::max(0, clip_[1] - top), r1 = std::min(sp.size, clip_[3] - top);
+  if (c0 >= c1 || r0 >= r1) return;
+  for (int r = r0; r < r1; ++r) {
+    auto* d = reinterpret_cast<std::uint32_t*>(data_ + (top + r) * stride_) + left;
+    const std::uint32_t* s = &sp.pixels[static_cast<std::size_t>(r * sp.size)];
+    for (int c = c0; c < c1; ++c) {
+      const std::uint32_t sv = s[c];
+      const std::uint32_t a = sv >> 24;
+      if (a == 0) continue;
+      if (a == 255) {
+        d[c] = sv;
+        continue;
+      }
+      // Premultiplied OVER: dst = src + dst * (255 - a) / 255, two channels
+      // at a time.
+      const std::uint32_t dv = d[c], ia = 255 - a;
+      std::uint32_t rb = (dv & 0x00ff00ffu) * ia + 0x00800080u;
+      rb = ((rb + ((rb >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
+      std::uint32_t ag = ((dv >> 8) & 0x00ff00ffu) * ia + 0x00800080u;
+      ag = ((ag + ((ag >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
+      d[c] = sv + (rb | (ag << 8));
+    }
+  }
+  dirty_[0] = std::min(dirty_[0], left + c0);
+  dirty_[1] = std::min(dirty_[1], top + r0);
+  dirty_[2] = std::max(dirty_[2], left + c1);
+  dirty_[3] = std::max(dirty_[3], top + r1);
+}
+
+void MarkerStamper::release() {
+  if (!holding_) return;
+  holding_ = false;
+  if (dirty_[2] > dirty_[0] && dirty_[3] > dirty_[1]) {
+    cairo_surface_mark_dirty_rectangle(surface_, dirty_[0], dirty_[1], dirty_[2] - dirty_[0],
+                                       dirty_[3] - dirty_[1]);
+  }
+}
+
+}  // namespace varnok::graphics

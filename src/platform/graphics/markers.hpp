@@ -1,0 +1,104 @@
+// The thirteen marker shapes and how a line's marker properties resolve to
+// paint, shared by the renderer's screen and file output.
+//
+// Sizes are in the renderer's user units (pixels). A marker of size S spans
+// about S: the circle's diameter is S, the other shapes are scaled so they
+// carry about the same weight on the page; the point marker is a dot a third
+// of S across.
+#pragma once
+
+#include <cairo.h>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/graphics/graphics.hpp"
+
+namespace varnok::graphics {
+
+// What one marker paints once "auto" and "none" are resolved.
+struct MarkerStyle {
+  char marker = 0;
+  double sizePx = 0;
+  double lineWidthPx = 0;
+  std::optional<Rgb> face;  // filled with this colour, or not filled
+  std::optional<Rgb> edge;  // outlined in this colour, or not outlined
+  bool paints() const { return marker != 0 && (face || edge); }
+  bool operator==(const MarkerStyle&) const = default;
+};
+
+// The look of a line's markers on an axes of colour axesColor: MarkerEdgeColor
+// "auto" is the line's Color, MarkerFaceColor "auto" the axes colour. Crosses,
+// plus signs and asterisks are never filled; the point is always a filled dot
+// in the edge colour (the face colour when the edge is "none").
+MarkerStyle markerStyleOf(const Line& line, Rgb axesColor);
+
+// A marker's outline relative to its centre.
+struct MarkerShape {
+  enum class Kind { Circle, Dot, Polygon, Strokes };
+  Kind kind = Kind::Circle;
+  double radius = 0;  // Circle and Dot
+  int count = 0;      // vertices, or segment end points in pairs
+  std::array<std::array<double, 2>, 12> points{};
+  bool fillable() const { return kind != Kind::Strokes; }
+};
+
+MarkerShape markerShape(char marker, double sizePx);
+
+// Appends one marker at (x, y) to the current path.
+void emitMarker(cairo_t* cr, const MarkerShape& shape, double x, double y);
+
+// Fills and strokes the current path (markers emitted with shape) in style,
+// then clears the path.
+void paintMarkers(cairo_t* cr, const MarkerShape& shape, const MarkerStyle& style);
+
+// Paints markers straight into the pixels of an image surface from small
+// pre-rendered sprites (one per quarter-pixel offset), for the screen and
+// PNG files where tens of thousands of markers would otherwise each be
+// filled and stroked as paths. Each marker is composited whole, in order.
+class MarkerStamper {
+ public:
+  // A stamper for cr, or null when cr does not draw straight into an image
+  // surface with an axis-aligned transform (vector files, groups, rotation);
+  // those use paths. Stamps are clipped to the user rectangle
+  // (0, 0)-(clipWidth, clipHeight).
+  static std::unique_ptr<MarkerStamper> forContext(cairo_t* cr, double clipWidth,
+                                                   double clipHeight);
+  ~MarkerStamper();
+
+  // Paints one marker centred at the user point (x, y).
+  void stamp(const MarkerStyle& style, double x, double y);
+  // Hands the pixels back to Cairo; call before drawing anything else with
+  // Cairo. Stamping may resume afterwards.
+  void release();
+
+ private:
+  MarkerStamper() = default;
+  struct Sprite {
+    int size = 0;  // square, size x size pixels
+    int centre = 0;
+    std::vector<std::uint32_t> pixels;  // premultiplied ARGB
+  };
+  struct Entry {
+    MarkerStyle style;
+    std::array<Sprite, 16> phases;  // 4 x 4 quarter-pixel offsets
+  };
+  Entry& entryFor(const MarkerStyle& style);
+  const Sprite& sprite(Entry& e, int phase);
+
+  cairo_surface_t* surface_ = nullptr;
+  unsigned char* data_ = nullptr;
+  int stride_ = 0;
+  int clip_[4] = {0, 0, 0, 0};                // x0 y0 x1 y1 in device pixels, exclusive ends
+  double xx_ = 1, yy_ = 1, x0_ = 0, y0_ = 0;  // user to device
+  cairo_antialias_t antialias_ = CAIRO_ANTIALIAS_DEFAULT;
+  bool holding_ = false;
+  int dirty_[4] = {0, 0, 0, 0};
+  std::vector<std::unique_ptr<Entry>> cache_;
+  Entry* last_ = nullptr;
+};
+
+}  // namespace varnok::graphics

@@ -1,0 +1,728 @@
+#include "platform/graphics/render.hpp"
+
+#include <cairo-pdf.h>
+#include <cairo-ps.h>
+#include <cairo-svg.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/graphics/markers.hpp"
+#include "platform/graphics/ticks.hpp"
+#include "platform/matrix/runtime_error.hpp"
+
+namespace varnok::graphics {
+
+namespace {
+
+constexpr double kPt = kPixelsPerPoint;
+constexpr double kAxesFontPt = 10;
+constexpr double kTitleFontPt = 11;
+constexpr const char* kAxesFont = "DejaVu Sans";
+// Markers of one style are filled and stroked together; this bounds the
+// path Cairo has to hold at once.
+constexpr int kMaxBatch = 20000;
+
+void setColor(cairo_t* cr, Rgb c) {
+  cairo_set_source_rgb(cr, c.r, c.g, c.b);
+}
+
+// Maps data coordinates to user units (pixels, y downwards).
+struct Frame {
+  double bx = 0, by = 0, bw = 0, bh = 0;  // plot box, top left origin
+  Limits lim{0, 1, 0, 1};
+  double sx = 1, sy = 1;
+  double px(double x) const { return bx + (x - lim[0]) * sx; }
+  double py(double y) const { return by + bh - (y - lim[2]) * sy; }
+  bool contains(double ux, double uy, double tol) const {
+    return ux >= bx - tol && ux <= bx + bw + tol && uy >= by - tol && uy <= by + bh + tol;
+  }
+};
+
+Frame makeFrame(const Figure& fig, double width, double height) {
+  const Axes& ax = fig.axes();
+  const auto b = ax.boxPx(width, height);  // left bottom width height
+  Frame f;
+  f.bx = b[0];
+  f.by = height - b[1] - b[3];
+  f.bw = b[2];
+  f.bh = b[3];
+  f.lim = ax.limitsFor(f.bw, f.bh);
+  f.sx = f.bw / (f.lim[1] - f.lim[0]);
+  f.sy = f.bh / (f.lim[3] - f.lim[2]);
+  return f;
+}
+
+// Cairo refuses text that is not UTF-8 and then ignores every later drawing
+// call, so texts from data files are cleaned first: bytes that do not form
+// UTF-8 are taken as Latin-1, tabs become blanks, other control characters
+// are dropped.
+std::string cleanText(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (c < 0x80) {
+      if (c == '\t') {
+        out += ' ';
+      } else if (c >= 0x20 && c != 0x7f) {
+        out += static_cast<char>(c);
+      }
+      ++i;
+      continue;
+    }
+    int len = (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xe ? 3 : (c >> 3) == 0x1e ? 4 : 0;
+    bool ok = len > 0 && i + len <= s.size();
+    for (int k = 1; ok && k < len; ++k) ok = (static_cast<unsigned char>(s[i + k]) >> 6) == 0x2;
+    if (ok && c >= 0xc2 && c <= 0xf4) {
+      out.append(s.substr(i, len));
+      i += len;
+    } else {
+      out += static_cast<char>(0xc0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3f));
+      ++i;
+    }
+  }
+  return out;
+}
+
+enum class HAlign { Left, Center, Right };
+enum class VAlign { Top, Middle, Bottom, Baseline };
+
+// Draws s (line breaks make several lines) anchored at (x, y) in the current
+// font.
+void drawText(cairo_t* cr, std::string_view s, double x, double y, HAlign h, VAlign v) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= s.size(); ++i) {
+    if (i == s.size() || s[i] == '\n') {
+      lines.push_back(cleanText(s.substr(start, i - start)));
+      start = i + 1;
+    }
+  }
+  cairo_font_extents_t fe;
+  cairo_font_extents(cr, &fe);
+  const double n = static_cast<double>(lines.size());
+  const double blockH = (n - 1) * fe.height + fe.ascent + fe.descent;
+  double top = y;
+  switch (v) {
+    case VAlign::Top:
+      top = y;
+      break;
+    case VAlign::Middle:
+      top = y - blockH / 2;
+      break;
+    case VAlign::Bottom:
+      top = y - blockH;
+      break;
+    case VAlign::Baseline:
+      top = y - fe.ascent;
+      break;
+  }
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].empty()) continue;
+    cairo_text_extents_t te;
+    cairo_text_extents(cr, lines[i].c_str(), &te);
+    double x0 = x;
+    if (h == HAlign::Center) x0 = x - te.x_advance / 2;
+    if (h == HAlign::Right) x0 = x - te.x_advance;
+    cairo_move_to(cr, x0, top + fe.ascent + static_cast<double>(i) * fe.height);
+    cairo_show_text(cr, lines[i].c_str());
+  }
+}
+
+void selectFont(cairo_t* cr, const char* face, double sizePt) {
+  cairo_select_font_face(cr, face, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+  cairo_set_font_size(cr, sizePt * kPt);
+}
+
+// Clipping to the plot box, switched on for lines and patches and off for
+// markers and texts (which are drawn whole when their point is inside).
+class BoxClip {
+ public:
+  BoxClip(cairo_t* cr, const Frame& f) : cr_(cr), f_(f) {}
+  ~BoxClip() { off(); }
+  void on() {
+    if (on_) return;
+    cairo_save(cr_);
+    cairo_new_path(cr_);
+    cairo_rectangle(cr_, f_.bx, f_.by, f_.bw, f_.bh);
+    cairo_clip(cr_);
+    on_ = true;
+  }
+  void off() {
+    if (!on_) return;
+    cairo_restore(cr_);  // the current path is not part of the saved state
+    on_ = false;
+  }
+
+ private:
+  cairo_t* cr_;
+  const Frame& f_;
+  bool on_ = false;
+};
+
+// Liang-Barsky clipping of the segment a-b to the rectangle r; false when
+// nothing is left.
+bool clipSegment(double& ax, double& ay, double& bx, double& by, const std::array<double, 4>& r) {
+  double t0 = 0, t1 = 1;
+  const double dx = bx - ax, dy = by - ay;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {ax - r[0], r[1] - ax, ay - r[2], r[3] - ay};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+    } else {
+      const double t = q[i] / p[i];
+      if (p[i] < 0) {
+        if (t > t1) return false;
+        t0 = std::max(t0, t);
+      } else {
+        if (t < t0) return false;
+        t1 = std::min(t1, t);
+      }
+    }
+  }
+  const double nax = ax + t0 * dx, nay = ay + t0 * dy;
+  bx = ax + t1 * dx;
+  by = ay + t1 * dy;
+  ax = nax;
+  ay = nay;
+  return true;
+}
+
+// A rectangle a little larger than the box: paths are cut to it in double
+// precision before Cairo sees them, because Cairo's fixed-point coordinates
+// wrap around for points far outside the picture.
+std::array<double, 4> guardRect(const Frame& f, double margin) {
+  return {f.bx - margin, f.bx + f.bw + margin, f.by - margin, f.by + f.bh + margin};
+}
+
+void setDash(cairo_t* cr, const std::string& style, double lineWidthPt) {
+  const double s = kPt * std::max(1.0, lineWidthPt);
+  if (style == "--") {
+    const double d[] = {6 * s, 4 * s};
+    cairo_set_dash(cr, d, 2, 0);
+  } else if (style == ":") {
+    const double d[] = {1 * s, 2.5 * s};
+    cairo_set_dash(cr, d, 2, 0);
+  } else if (style == "-.") {
+    const double d[] = {6 * s, 3 * s, 1 * s, 3 * s};
+    cairo_set_dash(cr, d, 4, 0);
+  } else {
+    cairo_set_dash(cr, nullptr, 0, 0);
+  }
+}
+
+void strokeLine(cairo_t* cr, const Frame& f, const Line& l) {
+  const std::size_t n = std::min(l.xdata.size(), l.ydata.size());
+  const double lw = l.lineWidth * kPt;
+  const auto r = guardRect(f, 4 * lw + 10);
+  bool havePrev = false, penAtPrev = false;
+  double prevX = 0, prevY = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = f.px(l.xdata[i]), y = f.py(l.ydata[i]);
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+      havePrev = penAtPrev = false;
+      continue;
+    }
+    if (havePrev) {
+      double ax = prevX, ay = prevY, bx = x, by = y;
+      if (clipSegment(ax, ay, bx, by, r)) {
+        if (!penAtPrev || ax != prevX || ay != prevY) cairo_move_to(cr, ax, ay);
+        cairo_line_to(cr, bx, by);
+        penAtPrev = bx == x && by == y;
+      } else {
+        penAtPrev = false;
+      }
+    }
+    prevX = x;
+    prevY = y;
+    havePrev = true;
+  }
+  setColor(cr, l.color);
+  cairo_set_line_width(cr, lw);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+  setDash(cr, l.lineStyle, l.lineWidth);
+  cairo_stroke(cr);
+  cairo_set_dash(cr, nullptr, 0, 0);
+}
+
+// Sutherland-Hodgman clipping of a polygon to the rectangle r.
+std::vector<std::array<double, 2>> clipPolygon(std::vector<std::array<double, 2>> poly,
+                                               const std::array<double, 4>& r) {
+  for (int edge = 0; edge < 4 && !poly.empty(); ++edge) {
+    const auto inside = [&](const std::array<double, 2>& p) {
+      switch (edge) {
+        case 0:
+          return p[0] >= r[0];
+        case 1:
+          return p[0] <= r[1];
+        case 2:
+          return p[1] >= r[2];
+        default:
+          return p[1] <= r[3];
+      }
+    };
+    const auto cross = [&](const std::array<double, 2>& a, const std::array<double, 2>& b) {
+      const double bound = edge == 0 ? r[0] : edge == 1 ? r[1] : edge == 2 ? r[2] : r[3];
+      const int k = edge < 2 ? 0 : 1;
+      const double t = (bound - a[k]) / (b[k] - a[k]);
+      return std::array<double, 2>{a[0] + t * (b[0] - a[0]), a[1] + t * (b[1] - a[1])};
+    };
+    std::vector<std::array<double, 2>> out;
+    for (std::size_t i = 0; i < poly.size(); ++i) {
+      const auto& cur = poly[i];
+      const auto& prev = poly[(i + poly.size() - 1) % poly.size()];
+      if (inside(cur)) {
+        if (!inside(prev)) out.push_back(cross(prev, cur));
+        out.push_back(cur);
+      } else if (inside(prev)) {
+        out.push_back(cross(prev, cur));
+      }
+    }
+    poly = std::move(out);
+  }
+  return poly;
+}
+
+void drawPatch(cairo_t* cr, const Frame& f, const Patch& p) {
+  // NaN separates rings; with the even-odd rule inner rings are holes, as a
+  // filled contour band around a hill needs.
+  const auto guard = guardRect(f, 4 * p.lineWidth * kPt + 10);
+  std::vector<std::array<double, 2>> ring;
+  const auto closeRing = [&] {
+    ring = clipPolygon(std::move(ring), guard);
+    if (ring.size() >= 2) {
+      cairo_move_to(cr, ring[0][0], ring[0][1]);
+      for (std::size_t i = 1; i < ring.size(); ++i) cairo_line_to(cr, ring[i][0], ring[i][1]);
+      cairo_close_path(cr);
+    }
+    ring.clear();
+  };
+  const std::size_t n = std::min(p.xdata.size(), p.ydata.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = f.px(p.xdata[i]), y = f.py(p.ydata[i]);
+    if (std::isfinite(x) && std::isfinite(y)) {
+      ring.push_back({x, y});
+    } else {
+      closeRing();
+    }
+  }
+  closeRing();
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+  const bool edge = p.edgeColor.mode == ColorSpec::Mode::Rgb;
+  if (p.faceColor.mode == ColorSpec::Mode::Rgb) {
+    setColor(cr, p.faceColor.rgb);
+    edge ? cairo_fill_preserve(cr) : cairo_fill(cr);
+  }
+  if (edge) {
+    setColor(cr, p.edgeColor.rgb);
+    cairo_set_line_width(cr, p.lineWidth * kPt);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_dash(cr, nullptr, 0, 0);
+    cairo_stroke(cr);
+  }
+  cairo_new_path(cr);
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+}
+
+// Markers go straight into the pixels on image surfaces (MarkerStamper).
+// Elsewhere markers of consecutive lines that look the same are collected
+// into one path and painted with one fill and one stroke, so a landmark
+// display made of many one-point lines costs little more than one line.
+class MarkerBatch {
+ public:
+  MarkerBatch(cairo_t* cr, std::unique_ptr<MarkerStamper> stamper)
+      : cr_(cr), stamper_(std::move(stamper)) {}
+
+  // Starts collecting markers of this look, painting what was collected
+  // before if it looked different.
+  void use(const MarkerStyle& style, BoxClip& clip) {
+    if (stamper_) {
+      style_ = style;
+      return;
+    }
+    if (count_ > 0 && style == style_) return;
+    flush(clip);
+    style_ = style;
+    shape_ = markerShape(style.marker, style.sizePx);
+  }
+
+  void add(double x, double y, BoxClip& clip) {
+    if (stamper_) {
+      stamper_->stamp(style_, x, y);
+      return;
+    }
+    emitMarker(cr_, shape_, x, y);
+    if (++count_ >= kMaxBatch) flush(clip);
+  }
+
+  // Paints what is pending; called before anything else is drawn.
+  void flush(BoxClip& clip) {
+    if (stamper_) {
+      stamper_->release();
+      return;
+    }
+    if (count_ == 0) return;
+    count_ = 0;
+    clip.off();
+    paintMarkers(cr_, shape_, style_);
+  }
+
+ private:
+  cairo_t* cr_;
+  std::unique_ptr<MarkerStamper> stamper_;
+  MarkerStyle style_;
+  MarkerShape shape_;
+  int count_ = 0;
+};
+
+struct AxisTicks {
+  TickStep step;
+  std::vector<double> values;
+  std::vector<std::string> labels;
+  int exponent = 0;
+};
+
+bool onTick(double v, TickStep s) {
+  const double k = v / s.value();
+  return std::abs(k - std::round(k)) < 1e-6;
+}
+
+// Ticks for [lo, hi] drawn over lengthPx: the finest 1-2-5 step whose labels
+// do not crowd each other, or a slightly coarser one that puts ticks on both
+// ends of the axis.
+AxisTicks chooseTicks(cairo_t* cr, double lo, double hi, double lengthPx, bool horizontal) {
+  AxisTicks out;
+  if (!(hi > lo) || !std::isfinite(hi - lo) || !(lengthPx > 1)) return out;
+  cairo_font_extents_t fe;
+  cairo_font_extents(cr, &fe);
+  const auto build = [&](TickStep s, AxisTicks& t) {
+    t.step = s;
+    t.values = tickValues(lo, hi, s);
+    t.exponent = tickLabelExponent(t.values, s);
+    t.labels.clear();
+    double widest = 0;
+    for (double v : t.values) {
+      std::string label = tickLabel(v, s, t.exponent);
+      if (!label.empty() && label[0] == '-') label.replace(0, 1, "\u2212");  // minus sign
+      t.labels.push_back(std::move(label));
+      cairo_text_extents_t te;
+      cairo_text_extents(cr, t.labels.back().c_str(), &te);
+      widest = std::max(widest, te.x_advance);
+    }
+    const double spacing = s.value() / (hi - lo) * lengthPx;
+    return horizontal ? spacing >= widest + 12 : spacing >= 1.6 * fe.height;
+  };
+  TickStep s = niceStepAtLeast((hi - lo) * (horizontal ? 70.0 : 40.0) / lengthPx);
+  for (int i = 0; i < 30 && !build(s, out); ++i) s = nextStep(s);
+  if (onTick(lo, s) && onTick(hi, s)) return out;
+  TickStep t = s;
+  for (int i = 0; i < 2; ++i) {
+    t = nextStep(t);
+    if (onTick(lo, t) && onTick(hi, t) && tickValues(lo, hi, t).size() >= 3) {
+      AxisTicks aligned;
+      build(t, aligned);
+      return aligned;
+    }
+  }
+  return out;
+}
+
+// "x10^k" beside an axis whose labels were divided by 10^k.
+void drawExponent(cairo_t* cr, int exponent, double x, double y, HAlign h) {
+  const std::string base =
+      "\xc3\x97"
+      "10";  // "x10" with a multiplication sign
+  const std::string sup = (exponent < 0 ? "\u2212" : "") + std::to_string(std::abs(exponent));
+  cairo_font_extents_t fe;
+  cairo_font_extents(cr, &fe);
+  cairo_text_extents_t tb, ts;
+  cairo_text_extents(cr, base.c_str(), &tb);
+  const double supScale = 0.75;
+  cairo_save(cr);
+  cairo_set_font_size(cr, kAxesFontPt * kPt * supScale);
+  cairo_text_extents(cr, sup.c_str(), &ts);
+  cairo_restore(cr);
+  const double w = tb.x_advance + ts.x_advance;
+  const double x0 = h == HAlign::Right ? x - w : x;
+  cairo_move_to(cr, x0, y);
+  cairo_show_text(cr, base.c_str());
+  cairo_save(cr);
+  cairo_set_font_size(cr, kAxesFontPt * kPt * supScale);
+  cairo_move_to(cr, x0 + tb.x_advance, y - 0.45 * fe.ascent);
+  cairo_show_text(cr, sup.c_str());
+  cairo_restore(cr);
+}
+
+void drawAxesFrame(cairo_t* cr, const Frame& f, const Axes& ax) {
+  // The box and ticks sit on pixel centres so one-pixel lines stay sharp.
+  const auto snap = [](double v) { return std::floor(v) + 0.5; };
+  const double l = snap(f.bx), r = snap(f.bx + f.bw), t = snap(f.by), b = snap(f.by + f.bh);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  cairo_set_line_width(cr, 1.0);
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+  cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+  cairo_set_dash(cr, nullptr, 0, 0);
+  cairo_rectangle(cr, l, t, r - l, b - t);
+  cairo_stroke(cr);
+
+  selectFont(cr, kAxesFont, kAxesFontPt);
+  const AxisTicks xt = chooseTicks(cr, f.lim[0], f.lim[1], f.bw, true);
+  const AxisTicks yt = chooseTicks(cr, f.lim[2], f.lim[3], f.bh, false);
+  const double len = std::clamp(0.01 * std::max(f.bw, f.bh), 3.0, 9.0);
+
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+  for (double v : xt.values) {
+    const double x = snap(f.px(v));
+    cairo_move_to(cr, x, b);
+    cairo_line_to(cr, x, b - len);
+    cairo_move_to(cr, x, t);
+    cairo_line_to(cr, x, t + len);
+  }
+  for (double v : yt.values) {
+    const double y = snap(f.py(v));
+    cairo_move_to(cr, l, y);
+    cairo_line_to(cr, l + len, y);
+    cairo_move_to(cr, r, y);
+    cairo_line_to(cr, r - len, y);
+  }
+  cairo_stroke(cr);
+
+  cairo_font_extents_t fe;
+  cairo_font_extents(cr, &fe);
+  const double gap = 0.4 * fe.height;
+  for (std::size_t i = 0; i < xt.values.size(); ++i)
+    drawText(cr, xt.labels[i], f.px(xt.values[i]), b + gap, HAlign::Center, VAlign::Top);
+  for (std::size_t i = 0; i < yt.values.size(); ++i)
+    drawText(cr, yt.labels[i], l - gap, f.py(yt.values[i]), HAlign::Right, VAlign::Middle);
+  if (xt.exponent != 0)
+    drawExponent(cr, xt.exponent, r, b + gap + fe.height + fe.ascent, HAlign::Right);
+  if (yt.exponent != 0) drawExponent(cr, yt.exponent, l, t - gap - fe.descent, HAlign::Left);
+
+  if (!ax.title().empty()) {
+    selectFont(cr, kAxesFont, kTitleFontPt);
+    cairo_font_extents(cr, &fe);
+    const double above = yt.exponent != 0 ? 2.2 * fe.height : 0.6 * fe.height;
+    drawText(cr, ax.title(), f.bx + f.bw / 2, t - above, HAlign::Center, VAlign::Bottom);
+  }
+}
+
+void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, double height) {
+  BoxClip clip(cr, f);
+  MarkerBatch batch(cr, MarkerStamper::forContext(cr, width, height));
+  std::string currentFont;
+  double currentSize = -1;
+  for (const auto& child : ax.children()) {
+    if (!child->visible) continue;
+    if (const auto* l = dynamic_cast<const Line*>(child.get())) {
+      const std::size_t n = std::min(l->xdata.size(), l->ydata.size());
+      if (l->lineStyle != "none" && n >= 2) {
+        batch.flush(clip);
+        clip.on();
+        strokeLine(cr, f, *l);
+      }
+      if (l->marker == 0 || n == 0) continue;
+      const MarkerStyle style = markerStyleOf(*l, ax.color);
+      if (!style.paints()) continue;
+      batch.use(style, clip);
+      // A marker whose point is in the box is drawn whole, as plotting tools
+      // do, so points on the limits are not cut in half.
+      for (std::size_t i = 0; i < n; ++i) {
+        const double x = f.px(l->xdata[i]), y = f.py(l->ydata[i]);
+        if (f.contains(x, y, 0.5)) batch.add(x, y, clip);
+      }
+    } else if (const auto* t = dynamic_cast<const Text*>(child.get())) {
+      batch.flush(clip);
+      clip.off();
+      const double x = f.px(t->x), y = f.py(t->y);
+      if (!f.contains(x, y, 0.5) || t->string.empty()) continue;
+      if (t->fontName != currentFont || t->fontSize != currentSize) {
+        selectFont(cr, t->fontName.c_str(), t->fontSize);
+        currentFont = t->fontName;
+        currentSize = t->fontSize;
+      }
+      setColor(cr, t->color);
+      const HAlign h = t->horizontalAlignment == "center"  ? HAlign::Center
+                       : t->horizontalAlignment == "right" ? HAlign::Right
+                                                           : HAlign::Left;
+      const VAlign v = t->verticalAlignment == "top"        ? VAlign::Top
+                       : t->verticalAlignment == "bottom"   ? VAlign::Bottom
+                       : t->verticalAlignment == "baseline" ? VAlign::Baseline
+                                                            : VAlign::Middle;
+      drawText(cr, t->string, x, y, h, v);
+    } else if (const auto* p = dynamic_cast<const Patch*>(child.get())) {
+      batch.flush(clip);
+      clip.on();
+      drawPatch(cr, f, *p);
+    }
+  }
+  batch.flush(clip);
+  clip.off();
+}
+
+}  // namespace
+
+void render(const Figure& fig, cairo_t* cr, double width, double height) {
+  if (!(width > 0) || !(height > 0) || !std::isfinite(width) || !std::isfinite(height)) return;
+  cairo_save(cr);
+  cairo_new_path(cr);
+  cairo_rectangle(cr, 0, 0, width, height);
+  cairo_clip(cr);
+  setColor(cr, fig.color);
+  cairo_paint(cr);
+
+  const Frame f = makeFrame(fig, width, height);
+  if (f.bw > 1 && f.bh > 1) {
+    setColor(cr, fig.axes().color);
+    cairo_rectangle(cr, f.bx, f.by, f.bw, f.bh);
+    cairo_fill(cr);
+    drawChildren(cr, f, fig.axes(), width, height);
+    drawAxesFrame(cr, f, fig.axes());
+  }
+  cairo_restore(cr);
+}
+
+std::array<double, 4> plotBox(const Figure& fig, double width, double height) {
+  const auto b = fig.axes().boxPx(width, height);
+  return {b[0], height - b[1] - b[3], b[2], b[3]};
+}
+
+std::array<double, 2> pixelToData(const Figure& fig, double width, double height, double px,
+                                  double py) {
+  const Frame f = makeFrame(fig, width, height);
+  return {f.lim[0] + (px - f.bx) / f.sx, f.lim[2] + (f.by + f.bh - py) / f.sy};
+}
+
+std::optional<PictureFormat> formatFromPath(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == ".png") return PictureFormat::Png;
+  if (ext == ".svg") return PictureFormat::Svg;
+  if (ext == ".pdf") return PictureFormat::Pdf;
+  if (ext == ".eps") return PictureFormat::Eps;
+  return std::nullopt;
+}
+
+namespace {
+
+struct FileSink {
+  FILE* file = nullptr;
+  int error = 0;  // errno of the first failed write
+};
+
+cairo_status_t writeToSink(void* closure, const unsigned char* data, unsigned int length) {
+  auto* sink = static_cast<FileSink*>(closure);
+  if (sink->error != 0) return CAIRO_STATUS_WRITE_ERROR;
+  if (std::fwrite(data, 1, length, sink->file) != length) {
+    sink->error = errno != 0 ? errno : EIO;
+    return CAIRO_STATUS_WRITE_ERROR;
+  }
+  return CAIRO_STATUS_SUCCESS;
+}
+
+[[noreturn]] void cannotWrite(const std::string& path, const std::string& why) {
+  throw RuntimeError("Cannot write the picture file \"" + path + "\": " + why + ".");
+}
+
+// Draws the figure on a surface writing into sink; returns Cairo's verdict.
+cairo_status_t drawInto(const Figure& fig, PictureFormat format, double width, double height,
+                        FileSink& sink) {
+  cairo_surface_t* surface = nullptr;
+  double scale = 0.75;  // pixels to points
+  switch (format) {
+    case PictureFormat::Png:
+      scale = 2.0;
+      surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
+                                           static_cast<int>(std::ceil(width * scale)),
+                                           static_cast<int>(std::ceil(height * scale)));
+      break;
+    case PictureFormat::Svg:
+      surface =
+          cairo_svg_surface_create_for_stream(writeToSink, &sink, width * scale, height * scale);
+      break;
+    case PictureFormat::Pdf:
+      surface =
+          cairo_pdf_surface_create_for_stream(writeToSink, &sink, width * scale, height * scale);
+      break;
+    case PictureFormat::Eps:
+      surface =
+          cairo_ps_surface_create_for_stream(writeToSink, &sink, width * scale, height * scale);
+      cairo_ps_surface_set_eps(surface, 1);
+      break;
+  }
+  cairo_t* cr = cairo_create(surface);
+  cairo_scale(cr, scale, scale);
+  render(fig, cr, width, height);
+  cairo_show_page(cr);
+  cairo_status_t status = cairo_status(cr);
+  cairo_destroy(cr);
+  if (status == CAIRO_STATUS_SUCCESS && format == PictureFormat::Png)
+    status = cairo_surface_write_to_png_stream(surface, writeToSink, &sink);
+  cairo_surface_finish(surface);
+  if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
+  cairo_surface_destroy(surface);
+  return status;
+}
+
+}  // namespace
+
+void savePicture(const Figure& fig, const std::string& path, PictureFormat format, double width,
+                 double height) {
+  if (width <= 0 || height <= 0) {
+    const auto s = fig.sizePx();
+    width = s[0];
+    height = s[1];
+  }
+  if (!std::isfinite(width) || !std::isfinite(height) || width < 1 || height < 1 || width > 16000 ||
+      height > 16000) {
+    cannotWrite(path, "the picture size " + std::to_string(width) + " x " + std::to_string(height) +
+                          " is not between 1 and 16000 pixels");
+  }
+  if (path.empty()) cannotWrite(path, "no file name was given");
+
+  const std::filesystem::path target(path);
+  const std::filesystem::path folder =
+      target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+  std::string tmp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(tmp.data());
+  if (fd < 0) cannotWrite(path, std::strerror(errno));
+  // mkstemp makes the file private; give it the permissions a new file gets.
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+
+  FileSink sink;
+  sink.file = ::fdopen(fd, "wb");
+  if (sink.file == nullptr) {
+    const int err = errno;
+    ::close(fd);
+    ::unlink(tmp.c_str());
+    cannotWrite(path, std::strerror(err));
+  }
+  const cairo_status_t status = drawInto(fig, format, width, height, sink);
+  bool ok = status == CAIRO_STATUS_SUCCESS && sink.error == 0;
+  if (ok && std::fflush(sink.file) != 0) sink.error = errno, ok = false;
+  if (ok && ::fsync(::fileno(sink.file)) != 0) sink.error = errno, ok = false;
+  if (std::fclose(sink.file) != 0 && ok) sink.error = errno, ok = false;
+  if (!ok) {
+    ::unlink(tmp.c_str());
+    cannotWrite(path, sink.error != 0 ? std::strerror(sink.error) : cairo_status_to_string(status));
+  }
+  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(tmp.c_str());
+    cannotWrite(path, std::strerror(err));
+  }
+}
+
+}  // namespace varnok::graphics
