@@ -19,7 +19,9 @@
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/qt/plot_widget.hpp"
 #include "platform/qt/qt_control.hpp"
+#include "shell/actions.hpp"
 #include "shell/callback.hpp"
+#include "shell/routines.hpp"
 #include "test_window.hpp"
 
 namespace varnok::qt {
@@ -27,122 +29,29 @@ namespace {
 
 using testing::RecordingWindow;
 
-// The dispatcher's actions, spelled as the dispatcher compares them.
-const std::set<std::string> kActions = {"LoadData",
-                                        "LoadReference",
-                                        "LoadGroupList",
-                                        "NoGroupList",
-                                        "ShowMeans",
-                                        "ShowProcrustes",
-                                        "ShowBC",
-                                        "ShowSBR",
-                                        "ShowPCAAxis",
-                                        "ShowPCADeformationPS",
-                                        "ShowPCADeformationBC",
-                                        "ShowPCADeformationSBR",
-                                        "PlaceM1",
-                                        "PlaceM2",
-                                        "RestoreMarkers",
-                                        "ShowMarker1PCA",
-                                        "ShowMarker2PCA",
-                                        "ShowMarkerDif",
-                                        "UpXAxis",
-                                        "DownXAxis",
-                                        "UpYAxis",
-                                        "DownYAxis",
-                                        "UpDisplay",
-                                        "DownDisplay",
-                                        "SavePCA",
-                                        "SaveEigen",
-                                        "SavePCMatrix",
-                                        "SaveOneAxis",
-                                        "SaveWarp",
-                                        "SaveRef",
-                                        "ScreePlot",
-                                        "ScreePercentages",
-                                        "CheckSig",
-                                        "SetPlotDensity",
-                                        "ArrowHeads",
-                                        "NoArrowHeads",
-                                        "SetReferenceSymbol",
-                                        "SetLineFormat1",
-                                        "SetLineWidth",
-                                        "CodeLoad",
-                                        "SetBWCode",
-                                        "ShowSymbolCodes",
-                                        "CopyHints",
-                                        "FileHints",
-                                        "ManualHint",
-                                        "ClearData"};
+// The names the window may call, from the shell's own tables.
+const std::set<std::string> kActions = [] {
+  const auto& names = shell::actionNames();
+  return std::set<std::string>(names.begin(), names.end());
+}();
 
 // The main window's callback sub-routines are named after these tags.
-const std::vector<std::string> kCallbackTags = {
-    "pushbutton4",  "pushbutton5",  "ScaleBox",     "ExclusionBox", "FiveBox",      "alphabox",
-    "pushbutton1",  "pushbutton2",  "pushbutton3",  "edit2",        "edit3",        "edit4",
-    "edit5",        "pushbutton6",  "pushbutton7",  "edit6",        "pushbutton8",  "edit7",
-    "pushbutton9",  "VarianceBox",  "listbox1",     "pushbutton10", "pushbutton11", "pushbutton12",
-    "pushbutton13", "pushbutton14", "pushbutton15", "BaseBox1",     "BaseBox2",     "pushbutton16",
-    "pushbutton17", "RangeBox",     "PCALabel",     "pushbutton21", "pushbutton22", "pushbutton23",
-    "edit12",       "listbox2",     "RotationBox",  "AxisOnePos",   "AxisTwoPos",   "radiobutton9",
-    "RefAngleBox"};
+const std::vector<std::string> kCallbackTags = [] {
+  std::vector<std::string> tags;
+  for (const auto& name : shell::subroutineNames()) {
+    const std::string suffix = "_Callback";
+    if (name.size() > suffix.size() && name.ends_with(suffix))
+      tags.push_back(name.substr(0, name.size() - suffix.size()));
+  }
+  return tags;
+}();
 
 // Routines callable by name with their declared input counts (-1: any).
-const std::map<std::string, int> kRoutines = {{"Varnok6p", -1},
-                                              {"Varnoksw", 2},
-                                              {"setsymbolfill", 2},
-                                              {"incrementsymbolsize", 2},
-                                              {"incrementlinethickness", 2},
-                                              {"CopyBigImage", 1},
-                                              {"setlinethickness", 2},
-                                              {"setsymbolbw", 1},
-                                              {"spiffyfish", 0},
-                                              {"boringcursor", 0},
-                                              {"CopyImageEPS", 1},
-                                              {"RefAngleSetup", 1},
-                                              {"guidata", 2},
-                                              {"guihandles", 1},
-                                              {"openfig", 2},
-                                              {"basereg", 3},
-                                              {"centerref", 1},
-                                              {"centsize", 1},
-                                              {"checkpcaRoot", 3},
-                                              {"cla", -1},
-                                              {"getconsensus", 1},
-                                              {"getpsup", 2},
-                                              {"getpw_arbit", 3},
-                                              {"meth3sup", 1},
-                                              {"mfload", 1},
-                                              {"msgboxd", -1},
-                                              {"refstandardize", 1},
-                                              {"showpw5", 14},
-                                              {"showshape", 2},
-                                              {"showshape_rot", 3},
-                                              {"showshapec", 3},
-                                              {"title", -1},
-                                              {"dload", 1},
-                                              {"isvarname", 1},
-                                              {"movegui", -1},
-                                              {"centpos", 1},
-                                              {"gettpse", 1},
-                                              {"gettspl", 1},
-                                              {"scpcoeff_arbrot", 4},
-                                              {"vertxy", 1},
-                                              {"aheadw", 5},
-                                              {"contourf", -1},
-                                              {"quiver", -1},
-                                              {"reversepw6u", 2},
-                                              {"reversepwarb", 2},
-                                              {"rftra", 2},
-                                              {"rotationhandler", 4},
-                                              {"wsspline", 3},
-                                              {"xyfromvert", 2},
-                                              {"iskeyword", 1},
-                                              {"uspline", 2},
-                                              {"formrotate", 2},
-                                              {"uniparmproc", 1},
-                                              {"contours", -1},
-                                              {"UniArbitrary", 1},
-                                              {"eigsort", 2}};
+const std::map<std::string, int> kRoutines = [] {
+  std::map<std::string, int> m;
+  for (const auto& d : shell::routineDeclarations()) m[d.name] = d.nin;
+  return m;
+}();
 
 std::set<std::string> subRoutines() {
   std::set<std::string> s = {"axes1_ButtondownFcn"};
