@@ -1,5 +1,6 @@
 #include "analysis/pca.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/matrix/runtime_error.hpp"
@@ -11,10 +12,18 @@ Mat covariance(const Mat& x) {
   if (R < 2)
     throw RuntimeError("Run-time Error: A covariance matrix needs at least 2 specimens, not " +
                        std::to_string(R) + ".");
-  RowVec mean = x.colwise().mean();
-  Eigen::MatrixXd xc = x.rowwise() - mean;
+  const RowVec mean = x.colwise().mean();
+  // Centred rows are formed a block at a time: a copy of the whole matrix
+  // would double the memory of a large analysis for nothing.
+  constexpr ::Eigen::Index kBlock = 4096;
   Eigen::MatrixXd c = Eigen::MatrixXd::Zero(x.cols(), x.cols());
-  c.selfadjointView<Eigen::Lower>().rankUpdate(xc.transpose(), 1.0 / static_cast<double>(R - 1));
+  Eigen::MatrixXd xc;
+  for (::Eigen::Index r = 0; r < R; r += kBlock) {
+    const ::Eigen::Index rows = std::min(kBlock, R - r);
+    xc = x.middleRows(r, rows).rowwise() - mean;
+    c.selfadjointView<Eigen::Lower>().rankUpdate(xc.transpose(), 1.0);
+  }
+  c /= static_cast<double>(R - 1);
   c.triangularView<Eigen::StrictlyUpper>() = c.transpose();
   return c;
 }

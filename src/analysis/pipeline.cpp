@@ -206,7 +206,7 @@ void LoadGroupList(shell::ActionContext& ctx) {
   RowVec reference = formReference(ctx, false);
   display::showshape_rot(ctx.window, &ctx.console, reference, "b*");
   s.reference = roundTo4(reference);
-  s.DATA = morpho::getpsup(s.DATA, s.reference);
+  s.DATA = morpho::getpsup(std::move(s.DATA), s.reference);
 
   // Every specimen in the style of its group, in file order.
   const double theta = display::refAngle(ctx.window, &ctx.console).value_or(0.0);
@@ -235,7 +235,7 @@ void NoGroupList(shell::ActionContext& ctx) {
   ctx.console.display("reference", s.reference);
   ctx.window.figure().axes().cla();
   display::showshape_rot(ctx.window, &ctx.console, s.reference, "b*");
-  s.DATA = morpho::getpsup(s.DATA, s.reference);
+  s.DATA = morpho::getpsup(std::move(s.DATA), s.reference);
   ctx.console.display("DATA", s.DATA);
   display::showshape_rot(ctx.window, &ctx.console, s.DATA, "ko");
   commonSteps(ctx, true);

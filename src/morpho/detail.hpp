@@ -1,0 +1,167 @@
+// Helpers shared by the morphometric routines; not part of their interface.
+//
+// Rows of the landmark data are interleaved (x1 y1 ... xL yL CS). The row
+// routines read their inputs by linear position, the way the matrix runtime
+// indexes x(k), so a row passed as a column works the same.
+#pragma once
+
+#include <Eigen/Dense>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstddef>
+#include <exception>
+#include <thread>
+
+#include "platform/matrix/progress.hpp"
+#include "platform/matrix/runtime_error.hpp"
+#include "platform/matrix/types.hpp"
+
+namespace varnok::morpho::detail {
+
+using Index = Eigen::Index;
+
+// Element k (0-based) in linear order: down the columns, as the runtime counts.
+inline double at(const Mat& m, Index k) {
+  return m.rows() == 1 ? m(0, k) : m(k % m.rows(), k / m.rows());
+}
+
+// All elements of m in linear order, as one row.
+RowVec linear(const Mat& m);
+
+// The runtime's errors, raised where it would stop.
+[[noreturn]] void throwIndexExceeds();
+[[noreturn]] void throwBadSubscript();
+[[noreturn]] void throwInnerDimensions();
+[[noreturn]] void throwDimensionsAgree();
+[[noreturn]] void throwCancelled();
+
+// A 1-based landmark number given as a double, checked as the runtime checks
+// a subscript: a positive integer, at most limit.
+Index landmarkIndex(double b, Index limit);
+
+// Median of the values (mean of the two middle ones for an even count). Sorts
+// the values in place. NaN for an empty set or when any value is NaN.
+double medianInPlace(double* v, Index n);
+
+// Centroid and centroid size of the L landmarks of one interleaved row.
+struct Frame {
+  double cx, cy, size;
+};
+
+inline Frame rowFrame(const double* p, Index L) {
+  double sx = 0.0, sy = 0.0;
+  for (Index j = 0; j < L; ++j) {
+    sx += p[2 * j];
+    sy += p[2 * j + 1];
+  }
+  const double cx = sx / static_cast<double>(L);
+  const double cy = sy / static_cast<double>(L);
+  double ss = 0.0;
+  for (Index j = 0; j < L; ++j) {
+    const double dx = p[2 * j] - cx, dy = p[2 * j + 1] - cy;
+    ss += dx * dx + dy * dy;
+  }
+  return {cx, cy, std::sqrt(ss)};
+}
+
+// The least-squares fit of one row onto a reference row r: centroid, and the
+// rotation divided by the centroid size, so that a landmark (x, y) goes to
+// (a dx - s dy, s dx + a dy) with (dx, dy) = (x - cx, y - cy).
+//
+// The angle is that of the two sums ct = sum r.d and st = sum d cross r, so
+// cos = ct / |(ct, st)| and sin = st / |(ct, st)| give the rotation without an
+// arctangent; both sums 0 means angle 0. Scaling does not change the angle, so
+// the sums are taken on the centred, unscaled coordinates. The x and y terms
+// are summed separately (which lets the loop run two lanes wide) and added at
+// the end; the results differ from a landmark-by-landmark sum by rounding only.
+struct RowFit {
+  double cx, cy, a, s;
+};
+
+inline RowFit rowFit(const double* p, const double* r, Index L) {
+  double sx = 0.0, sy = 0.0;
+  for (Index j = 0; j < L; ++j) {
+    sx += p[2 * j];
+    sy += p[2 * j + 1];
+  }
+  const double cx = sx / static_cast<double>(L);
+  const double cy = sy / static_cast<double>(L);
+  double ssx = 0.0, ssy = 0.0, ctx = 0.0, cty = 0.0, stx = 0.0, sty = 0.0;
+  for (Index j = 0; j < L; ++j) {
+    const double dx = p[2 * j] - cx, dy = p[2 * j + 1] - cy;
+    ssx += dx * dx;
+    ssy += dy * dy;
+    ctx += r[2 * j] * dx;
+    cty += r[2 * j + 1] * dy;
+    stx += r[2 * j + 1] * dx;
+    sty += r[2 * j] * dy;
+  }
+  const double size = std::sqrt(ssx + ssy);
+  const double ct = ctx + cty, st = stx - sty;
+  // The sums are of the order of the row's size times the reference's norm,
+  // far from overflow, so the plain square root serves for hypot.
+  const double h = std::sqrt(ct * ct + st * st);
+  if (h == 0.0) return {cx, cy, 1.0 / size, 0.0};
+  return {cx, cy, ct / h / size, st / h / size};
+}
+
+// Below this much data a second thread costs more to wake than it saves.
+inline constexpr std::size_t kThreadBytes = std::size_t{10} << 20;
+
+// Runs body(begin, end, block, part) over rows [0, n) cut into blocks of
+// blockRows rows (block is the block's number, part the worker: 0 or 1). Two
+// workers share the blocks, each taking the next one free, when the data is
+// large enough and two cores exist; otherwise the calling thread does them
+// all. A body that keeps per-block results and combines them in block order
+// therefore gives the same answer either way. Progress is reported and
+// cancellation checked on the calling thread between its blocks; a cancelled
+// run throws the "Cancelled." error once both workers have stopped.
+template <class Body>
+void forRowBlocks(Index n, std::size_t bytes, Index blockRows, Progress& progress, Body&& body) {
+  const Index blocks = (n + blockRows - 1) / blockRows;
+  const bool two = bytes >= kThreadBytes && blocks >= 2 && std::thread::hardware_concurrency() >= 2;
+  std::atomic<Index> next{0}, rowsDone{0};
+  std::atomic<bool> stop{false};
+  long reported = 0;
+  auto run = [&](int part) {
+    while (!stop.load(std::memory_order_relaxed)) {
+      const Index k = next.fetch_add(1, std::memory_order_relaxed);
+      if (k >= blocks) return;
+      const Index b = k * blockRows, e = std::min(n, b + blockRows);
+      body(b, e, k, part);
+      const Index done = rowsDone.fetch_add(e - b, std::memory_order_relaxed) + (e - b);
+      if (part == 0) {
+        progress.advance(static_cast<long>(done) - reported);
+        reported = static_cast<long>(done);
+        if (progress.cancelled()) stop.store(true);
+      }
+    }
+  };
+  if (!two) {
+    run(0);
+  } else {
+    std::exception_ptr failure;
+    std::thread other([&] {
+      try {
+        run(1);
+      } catch (...) {
+        failure = std::current_exception();
+        stop.store(true);
+      }
+    });
+    try {
+      run(0);
+    } catch (...) {
+      stop.store(true);
+      other.join();
+      throw;
+    }
+    other.join();
+    if (failure) std::rethrow_exception(failure);
+  }
+  if (stop.load()) throwCancelled();
+  if (reported < n) progress.advance(static_cast<long>(n) - reported);
+}
+
+}  // namespace varnok::morpho::detail

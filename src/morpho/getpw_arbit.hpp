@@ -1,0 +1,34 @@
+// getpw_arbit: shape variables (partial-warp and uniform scores) of specimens.
+#pragma once
+
+#include "platform/matrix/progress.hpp"
+#include "platform/matrix/types.hpp"
+
+namespace varnok::morpho {
+
+// GETPW_ARBIT  Shape variables of every specimen relative to a reference:
+// the partial-warp scores (Bookstein 1989) in descending order of bending
+// energy, then the two uniform scores, then the centroid size; row i equals
+// scpcoeff_arbrot(gettpse(gettspl(vertxy(xref))), x row i, xref) laid out
+// as a row, up to rounding.
+//
+// Everything that depends only on the reference (bending energy eigenvectors,
+// principal-axes angle, uniform directions) is computed once, and the scores
+// of all specimens come from matrix products over blocks of rows.
+//
+// Inputs:
+//   xref  1 by 2L+1 reference row x1 y1 ... xL yL CS, centred (the consensus
+//         or a standardised reference), landmarks distinct and not collinear
+//   x     N by 2L+1 specimen rows superimposed on xref (getpsup); column 2L+1
+//         the centroid size
+//   progress  reports rows done; a cancel throws RuntimeError("Cancelled.")
+// Outputs:
+//   N by 2L-3 rows pw1x pw1y ... pw(L-3)x pw(L-3)y u1 u2 CS. With L = 3 only
+//   u1 u2 CS. The 2L-4 shape variables are orthonormal coordinates of the
+//   fitted forms in the space left after removing the translations, the
+//   reference and its rotation.
+// Throws RuntimeError when L is below 3, when xref does not have L landmarks,
+// or when the reference's spline matrix cannot be inverted.
+Mat getpw_arbit(const Mat& xref, const Mat& x, Progress& progress = noProgress());
+
+}  // namespace varnok::morpho
