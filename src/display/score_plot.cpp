@@ -58,10 +58,10 @@ Symbol symbolOf(const shell::AnalysisState& s, bool useTable, Eigen::Index g, do
   if (g < 1 || g > static_cast<Eigen::Index>(s.ColorList.size()))
     throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: group code " +
                        std::to_string(g) + " has no default symbol (codes 1 to 24).");
-  auto spec = graphics::parseLineSpec(s.ColorList[static_cast<size_t>(g - 1)]);
-  sym.color = spec.color.value_or(graphics::Rgb{0, 0, 0});
-  sym.marker = spec.marker.value_or(0);
-  sym.lineStyle = spec.lineStyle ? *spec.lineStyle : (spec.marker ? "none" : "-");
+  auto style = graphics::parseLineSpec(s.ColorList[static_cast<size_t>(g - 1)]);
+  sym.color = style.color.value_or(graphics::Rgb{0, 0, 0});
+  sym.marker = style.marker.value_or(0);
+  sym.lineStyle = style.lineStyle ? *style.lineStyle : (style.marker ? "none" : "-");
   if (sizeOverride > 0) sym.size = sizeOverride;
   return sym;
 }

@@ -12,16 +12,16 @@ namespace {
 
 // One point object per landmark, styled from a parsed code: the hot loop of
 // every superimposition picture, so the code is parsed once.
-void plotPoints(graphics::Axes& ax, const Mat& x, const graphics::LineSpec& spec,
+void plotPoints(graphics::Axes& ax, const Mat& x, const graphics::LineSpec& style,
                 double markerSize) {
   ax.hold(true);
   const Eigen::Index L = (x.cols() - 1) / 2;
   for (Eigen::Index i = 0; i < x.rows(); ++i) {
     for (Eigen::Index j = 0; j < L; ++j) {
       auto& line = ax.plot({x(i, 2 * j)}, {x(i, 2 * j + 1)});
-      line.color = spec.color.value_or(graphics::Rgb{0, 0, 0});
-      line.marker = spec.marker.value_or(0);
-      line.lineStyle = spec.lineStyle ? *spec.lineStyle : (spec.marker ? "none" : "-");
+      line.color = style.color.value_or(graphics::Rgb{0, 0, 0});
+      line.marker = style.marker.value_or(0);
+      line.lineStyle = style.lineStyle ? *style.lineStyle : (style.marker ? "none" : "-");
       line.markerSize = markerSize;
     }
   }

@@ -550,7 +550,7 @@ std::vector<Line*> Axes::plot(const Mat& x, const Mat& y, std::string_view code,
                               const ValueList& props) {
   // Everything is checked and built before the axes change, so a bad code,
   // size or property leaves the picture as it was.
-  const LineSpec spec = parseLineSpec(code);
+  const LineSpec style = parseLineSpec(code);
   std::vector<std::pair<std::vector<double>, std::vector<double>>> series;
   if (x.size() == 0 && y.size() == 0) {
     series.emplace_back();
@@ -574,15 +574,15 @@ std::vector<Line*> Axes::plot(const Mat& x, const Mat& y, std::string_view code,
     auto line = std::make_unique<Line>();
     line->xdata = std::move(xs);
     line->ydata = std::move(ys);
-    if (spec.color) line->color = *spec.color;
-    line->lineStyle = spec.lineStyle ? *spec.lineStyle : (spec.marker ? "none" : "-");
-    line->marker = spec.marker.value_or(0);
+    if (style.color) line->color = *style.color;
+    line->lineStyle = style.lineStyle ? *style.lineStyle : (style.marker ? "none" : "-");
+    line->marker = style.marker.value_or(0);
     applyProps(*line, props);
     made.push_back(std::move(line));
   }
 
   newPlot();
-  const bool colorGiven = spec.color || hasProp(props, "Color");
+  const bool colorGiven = style.color || hasProp(props, "Color");
   std::vector<Line*> out;
   for (auto& line : made) {
     if (!colorGiven) line->color = nextColor();

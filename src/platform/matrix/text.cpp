@@ -79,19 +79,19 @@ size_t parseDirective(std::string_view f, size_t i, Directive& d) {
 }
 
 std::string cformat(const Directive& d, char conv, const char* lengthMod, ...) {
-  std::string spec = "%" + d.flags;
-  if (d.width >= 0) spec += std::to_string(d.width);
-  if (d.hasPrecision) spec += "." + std::to_string(d.precision);
-  spec += lengthMod;
-  spec += conv;
+  std::string fmt = "%" + d.flags;
+  if (d.width >= 0) fmt += std::to_string(d.width);
+  if (d.hasPrecision) fmt += "." + std::to_string(d.precision);
+  fmt += lengthMod;
+  fmt += conv;
   va_list ap;
   va_start(ap, lengthMod);
   va_list ap2;
   va_copy(ap2, ap);
-  int n = std::vsnprintf(nullptr, 0, spec.c_str(), ap);
+  int n = std::vsnprintf(nullptr, 0, fmt.c_str(), ap);
   va_end(ap);
   std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-  if (n > 0) std::vsnprintf(out.data(), out.size() + 1, spec.c_str(), ap2);
+  if (n > 0) std::vsnprintf(out.data(), out.size() + 1, fmt.c_str(), ap2);
   va_end(ap2);
   return out;
 }
