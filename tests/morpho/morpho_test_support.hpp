@@ -19,7 +19,7 @@ inline constexpr double kPi = std::numbers::pi;
 
 // A landmark data file of the shared data folder: one specimen per line.
 inline Mat readLandmarks(const std::string& name) {
-  std::ifstream in(std::string(VARNOK_SOURCE_DIR) + "/../shared/data/" + name);
+  std::ifstream in(std::string(VARNOK_DATA_DIR) + "/" + name);
   std::vector<std::vector<double>> rows;
   for (std::string line; std::getline(in, line);) {
     std::istringstream ls(line);
