@@ -17,7 +17,7 @@ namespace varnok::morpho::testing {
 using Eigen::Index;
 inline constexpr double kPi = std::numbers::pi;
 
-// A landmark data file of the shared data folder: one specimen per line.
+// A landmark data file of the bundled examples: one specimen per line.
 inline Mat readLandmarks(const std::string& name) {
   std::ifstream in(std::string(VARNOK_DATA_DIR) + "/" + name);
   std::vector<std::vector<double>> rows;
