@@ -76,7 +76,7 @@ void BM_ReadAndAnalyse(benchmark::State& state) {
     Mat data = varnok::io::dload(path);
     Mat ref = varnok::morpho::getconsensus(data).y;
     ref = ref.unaryExpr([](double v) { return std::round(10000 * v) / 10000; });
-    data = varnok::morpho::getpsup(data, ref);
+    data = varnok::morpho::getpsup(std::move(data), ref);
     Mat pw = varnok::morpho::getpw_arbit(ref, data);
     auto p = varnok::analysis::pca(pw, data.cols() - 5);
     benchmark::DoNotOptimize(p.PCAScores.data());

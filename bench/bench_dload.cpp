@@ -7,7 +7,10 @@
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
+#include <charconv>
 #include <cstdio>
+#include <iterator>
+#include <string>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -64,6 +67,29 @@ void BM_dload100MB(benchmark::State& state) {
   state.counters["peak_rss_MB"] = static_cast<double>(maxRssKb()) / 1024.0;
 }
 BENCHMARK(BM_dload100MB)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The yardstick: a bare std::from_chars loop over the file already in memory
+// (no lines, no checks, no matrix), measured in the same run because this
+// machine's speed varies by a factor of two over a day.
+void BM_fromCharsBaseline(benchmark::State& state) {
+  std::ifstream in(bigFile(), std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  for (auto _ : state) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    double sum = 0;
+    while (p < end) {
+      while (p < end && (*p == ' ' || *p == '\n')) ++p;
+      if (p >= end) break;
+      double v = 0;
+      p = std::from_chars(p, end, v).ptr;
+      sum += v;
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(text.size()) * state.iterations());
+}
+BENCHMARK(BM_fromCharsBaseline)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 

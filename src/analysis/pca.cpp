@@ -2,28 +2,41 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "platform/matrix/parallel.hpp"
 #include "platform/matrix/runtime_error.hpp"
 
 namespace varnok::analysis {
 
-Mat covariance(const Mat& x) {
-  const ::Eigen::Index R = x.rows();
+namespace {
+
+constexpr ::Eigen::Index kBlockRows = 4096;
+
+}  // namespace
+
+Mat covariance(const Eigen::Ref<const Mat>& x) {
+  const ::Eigen::Index R = x.rows(), V = x.cols();
   if (R < 2)
     throw RuntimeError("Run-time Error: A covariance matrix needs at least 2 specimens, not " +
                        std::to_string(R) + ".");
   const RowVec mean = x.colwise().mean();
-  // Centred rows are formed a block at a time: a copy of the whole matrix
-  // would double the memory of a large analysis for nothing.
-  constexpr ::Eigen::Index kBlock = 4096;
-  Eigen::MatrixXd c = Eigen::MatrixXd::Zero(x.cols(), x.cols());
-  Eigen::MatrixXd xc;
-  for (::Eigen::Index r = 0; r < R; r += kBlock) {
-    const ::Eigen::Index rows = std::min(kBlock, R - r);
-    xc = x.middleRows(r, rows).rowwise() - mean;
-    c.selfadjointView<Eigen::Lower>().rankUpdate(xc.transpose(), 1.0);
-  }
+  // Centred rows are formed a block at a time (a centred copy of the whole
+  // matrix would double the memory of a large analysis), each block's
+  // product is kept, and the blocks are added in order, so the result is the
+  // same whether one thread or two did the work.
+  const ::Eigen::Index blocks = (R + kBlockRows - 1) / kBlockRows;
+  std::vector<Eigen::MatrixXd> parts(static_cast<size_t>(blocks));
+  forRowBlocks(R, static_cast<std::size_t>(R * V) * sizeof(double), kBlockRows, noProgress(),
+               [&](::Eigen::Index b, ::Eigen::Index e, ::Eigen::Index k, int) {
+                 Mat xc = x.middleRows(b, e - b).rowwise() - mean;
+                 auto& part = parts[static_cast<size_t>(k)];
+                 part.noalias() = xc.transpose() * xc;
+               });
+  Eigen::MatrixXd c = Eigen::MatrixXd::Zero(V, V);
+  for (const auto& part : parts) c += part;
   c /= static_cast<double>(R - 1);
+  // Symmetric to the last bit, as the eigen solver expects.
   c.triangularView<Eigen::StrictlyUpper>() = c.transpose();
   return c;
 }
@@ -53,7 +66,12 @@ Pca pca(const Mat& pwscores, ::Eigen::Index V, ::Eigen::Index rows) {
   p.Vmatrix = std::move(e.vectors);
   p.Dmatrix = Mat::Zero(V, V);
   p.Dmatrix.diagonal() = e.values.transpose();
-  p.PCAScores = pwscores.leftCols(V) * p.Vmatrix;
+  p.PCAScores.resize(pwscores.rows(), V);
+  forRowBlocks(
+      pwscores.rows(), static_cast<std::size_t>(pwscores.size()) * sizeof(double), kBlockRows,
+      noProgress(), [&](::Eigen::Index b, ::Eigen::Index e, ::Eigen::Index, int) {
+        p.PCAScores.middleRows(b, e - b).noalias() = pwscores.block(b, 0, e - b, V) * p.Vmatrix;
+      });
   const double trace = e.values.sum();
   p.percentexp = e.values / trace;
   p.tvar = c.trace();

@@ -11,7 +11,7 @@
 
 namespace varnok::analysis {
 
-Mat covariance(const Mat& x);
+Mat covariance(const Eigen::Ref<const Mat>& x);
 
 struct EigenPairs {
   Mat vectors;    // V by V, column j belongs to values(j)

@@ -28,10 +28,6 @@ void throwDimensionsAgree() {
   throw RuntimeError("Run-time Error: Matrix dimensions must agree.");
 }
 
-void throwCancelled() {
-  throw RuntimeError("Cancelled.");
-}
-
 Index landmarkIndex(double b, Index limit) {
   if (!(b >= 1.0) || b != std::floor(b)) throwBadSubscript();
   if (b > static_cast<double>(limit)) throwIndexExceeds();

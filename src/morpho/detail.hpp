@@ -13,6 +13,7 @@
 #include <exception>
 #include <thread>
 
+#include "platform/matrix/parallel.hpp"
 #include "platform/matrix/progress.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/types.hpp"
@@ -34,7 +35,6 @@ RowVec linear(const Mat& m);
 [[noreturn]] void throwBadSubscript();
 [[noreturn]] void throwInnerDimensions();
 [[noreturn]] void throwDimensionsAgree();
-[[noreturn]] void throwCancelled();
 
 // A 1-based landmark number given as a double, checked as the runtime checks
 // a subscript: a positive integer, at most limit.
@@ -106,62 +106,7 @@ inline RowFit rowFit(const double* p, const double* r, Index L) {
   return {cx, cy, ct / h / size, st / h / size};
 }
 
-// Below this much data a second thread costs more to wake than it saves.
-inline constexpr std::size_t kThreadBytes = std::size_t{10} << 20;
-
-// Runs body(begin, end, block, part) over rows [0, n) cut into blocks of
-// blockRows rows (block is the block's number, part the worker: 0 or 1). Two
-// workers share the blocks, each taking the next one free, when the data is
-// large enough and two cores exist; otherwise the calling thread does them
-// all. A body that keeps per-block results and combines them in block order
-// therefore gives the same answer either way. Progress is reported and
-// cancellation checked on the calling thread between its blocks; a cancelled
-// run throws the "Cancelled." error once both workers have stopped.
-template <class Body>
-void forRowBlocks(Index n, std::size_t bytes, Index blockRows, Progress& progress, Body&& body) {
-  const Index blocks = (n + blockRows - 1) / blockRows;
-  const bool two = bytes >= kThreadBytes && blocks >= 2 && std::thread::hardware_concurrency() >= 2;
-  std::atomic<Index> next{0}, rowsDone{0};
-  std::atomic<bool> stop{false};
-  long reported = 0;
-  auto run = [&](int part) {
-    while (!stop.load(std::memory_order_relaxed)) {
-      const Index k = next.fetch_add(1, std::memory_order_relaxed);
-      if (k >= blocks) return;
-      const Index b = k * blockRows, e = std::min(n, b + blockRows);
-      body(b, e, k, part);
-      const Index done = rowsDone.fetch_add(e - b, std::memory_order_relaxed) + (e - b);
-      if (part == 0) {
-        progress.advance(static_cast<long>(done) - reported);
-        reported = static_cast<long>(done);
-        if (progress.cancelled()) stop.store(true);
-      }
-    }
-  };
-  if (!two) {
-    run(0);
-  } else {
-    std::exception_ptr failure;
-    std::thread other([&] {
-      try {
-        run(1);
-      } catch (...) {
-        failure = std::current_exception();
-        stop.store(true);
-      }
-    });
-    try {
-      run(0);
-    } catch (...) {
-      stop.store(true);
-      other.join();
-      throw;
-    }
-    other.join();
-    if (failure) std::rethrow_exception(failure);
-  }
-  if (stop.load()) throwCancelled();
-  if (reported < n) progress.advance(static_cast<long>(n) - reported);
-}
+using varnok::forRowBlocks;
+using varnok::kThreadBytes;
 
 }  // namespace varnok::morpho::detail

@@ -75,7 +75,7 @@ Mat getpsup(Mat&& x, const Mat& xref, Progress& progress) {
   // before the first row is touched; after that the fit runs to its end and
   // the caller's data is never left half fitted. Errors of the arguments are
   // raised before any row changes, and x is moved from only on success.
-  if (progress.cancelled()) detail::throwCancelled();
+  if (progress.cancelled()) varnok::throwCancelled();
   Uncancellable reports(progress);
   fitRows(x, x, xref, reports);
   return std::move(x);

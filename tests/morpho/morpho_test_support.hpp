@@ -99,7 +99,10 @@ inline void centreAndScale(Mat& x) {
   const Index L = landmarks(x);
   for (Index i = 0; i < x.rows(); ++i) {
     const Eigen::Vector2d c = centroidOf(x, i);
-    for (Index j = 0; j < L; ++j) x.row(i).segment(2 * j, 2) -= c.transpose();
+    for (Index j = 0; j < L; ++j) {
+      x(i, 2 * j) -= c(0);
+      x(i, 2 * j + 1) -= c(1);
+    }
     x.row(i).head(2 * L) /= std::sqrt(sumSquares(x, i));
   }
 }

@@ -295,38 +295,34 @@ const char* parseDouble(const char* p, const char* end, double& v) {
   const char* s = p;
   bool negative = false;
   if (s < end && (*s == '-' || *s == '+')) negative = *s++ == '-';
-  const char* digitsStart = s;
+  const char* intStart = s;
+  while (s < end && *s == '0') ++s;  // leading zeros carry no digit
+  // Up to 19 significant digits fit the 64-bit mantissa; with more, the
+  // library parser below takes over.
   unsigned long long mantissa = 0;
-  int digits = 0, exp10 = 0;
-  while (s < end && static_cast<unsigned>(*s - '0') < 10) {
-    if (mantissa == 0 && *s == '0') {  // leading zeros carry no digit
-    } else if (digits < 19) {
-      mantissa = mantissa * 10 + static_cast<unsigned>(*s - '0'), ++digits;
-    } else {
-      ++exp10;
-    }
-    ++s;
-  }
-  bool anyDigit = s != digitsStart;
+  const char* digitsStart = s;
+  while (s < end && static_cast<unsigned>(*s - '0') < 10)
+    mantissa = mantissa * 10 + static_cast<unsigned>(*s++ - '0');
+  long digits = s - digitsStart;
+  long exp10 = 0;
+  bool anyDigit = s != intStart;
   if (s < end && *s == '.') {
-    ++s;
-    const char* frac = s;
-    while (s < end && static_cast<unsigned>(*s - '0') < 10) {
-      if (mantissa == 0 && *s == '0') {
-        --exp10;
-      } else if (digits < 19) {
-        mantissa = mantissa * 10 + static_cast<unsigned>(*s - '0'), ++digits, --exp10;
-      }
-      ++s;
-    }
-    anyDigit = anyDigit || s != frac;
+    const char* fracStart = ++s;
+    if (mantissa == 0)
+      while (s < end && *s == '0') ++s;
+    const char* fracDigits = s;
+    while (s < end && static_cast<unsigned>(*s - '0') < 10)
+      mantissa = mantissa * 10 + static_cast<unsigned>(*s++ - '0');
+    digits += s - fracDigits;
+    exp10 -= s - fracStart;
+    anyDigit = anyDigit || s != fracStart;
   }
   if (anyDigit && s < end && (*s == 'e' || *s == 'E')) {
     const char* e = s + 1;
     bool eneg = false;
     if (e < end && (*e == '-' || *e == '+')) eneg = *e++ == '-';
     if (e < end && static_cast<unsigned>(*e - '0') < 10) {
-      int ev = 0;
+      long ev = 0;
       while (e < end && static_cast<unsigned>(*e - '0') < 10) {
         if (ev < 100000) ev = ev * 10 + (*e - '0');
         ++e;
@@ -335,7 +331,7 @@ const char* parseDouble(const char* p, const char* end, double& v) {
       s = e;
     }
   }
-  if (anyDigit && mantissa < (1ULL << 53) && exp10 >= -22 && exp10 <= 22) {
+  if (anyDigit && digits <= 19 && mantissa < (1ULL << 53) && exp10 >= -22 && exp10 <= 22) {
     double m = static_cast<double>(mantissa);
     m = exp10 < 0 ? m / kPow10[-exp10] : m * kPow10[exp10];
     v = negative ? -m : m;
