@@ -8,6 +8,7 @@
 #include "io/load_data.hpp"
 #include "io/load_reference.hpp"
 #include "shell/help.hpp"
+#include "style/settings.hpp"
 
 namespace varnok::shell {
 
@@ -34,7 +35,15 @@ const std::vector<ActionEntry>& actionTable() {
       {"ScreePlot", analysis::ScreePlot},
       {"ScreePercentages", analysis::ScreePercentages},
       {"CheckSig", analysis::CheckSig},
+      {"SetPlotDensity", style::SetPlotDensity},
+      {"ArrowHeads", style::ArrowHeads},
+      {"NoArrowHeads", style::NoArrowHeads},
+      {"SetReferenceSymbol", style::SetReferenceSymbol},
+      {"SetLineFormat1", style::SetLineFormat1},
+      {"SetLineWidth", style::SetLineWidth},
       {"CodeLoad", io::CodeLoad},
+      {"SetBWCode", style::SetBWCode},
+      {"ShowSymbolCodes", style::ShowSymbolCodes},
       {"CopyHints", CopyHints},
       {"FileHints", FileHints},
       {"ManualHint", ManualHint},

@@ -1,0 +1,150 @@
+#include "style/settings.hpp"
+
+#include <utility>
+#include <vector>
+
+#include "platform/matrix/runtime_error.hpp"
+#include "platform/matrix/text.hpp"
+#include "style/symbols.hpp"
+
+namespace varnok::style {
+
+namespace {
+
+const Value& argument(shell::ActionContext& ctx, const char* action) {
+  if (!ctx.fpass)
+    throw RuntimeError(std::string("Run-time Error: The action ") + action +
+                       " needs a value as its second argument.");
+  return *ctx.fpass;
+}
+
+// Marks the item whose value equals v and clears the others; no match
+// leaves every mark as it is.
+template <class T>
+void checkGroup(window::Window& w, const std::vector<std::pair<const char*, T>>& items,
+                const T& v) {
+  bool match = false;
+  for (const auto& item : items) match = match || item.second == v;
+  if (!match) return;
+  for (const auto& [tag, value] : items) w.setAll(tag, "Checked", value == v ? "on" : "off");
+}
+
+}  // namespace
+
+const Mat& blackAndWhiteTable() {
+  static const Mat table = (Mat(12, 6) << 0.08, 0.08, 0.08, 2, 8, 1,  //
+                            0, 0, 0, 3, 8, 1,                         //
+                            0, 0, 0, 13, 8, 1,                        //
+                            0, 0, 0, 6, 8, 1,                         //
+                            0, 0, 0, 5, 8, 1,                         //
+                            0, 0, 0, 9, 8, 0,                         //
+                            0, 0, 0, 8, 8, 1,                         //
+                            0, 0, 0, 7, 8, 0,                         //
+                            0, 0, 0, 2, 8, 0,                         //
+                            0.67, 0.67, 0.67, 11, 8, 1,               //
+                            0.74, 0.74, 0.74, 12, 8, 1,               //
+                            0.8, 0.8, 0.8, 1, 8, 1)
+                               .finished();
+  return table;
+}
+
+void SetPlotDensity(shell::ActionContext& ctx) {
+  const double v = argument(ctx, "SetPlotDensity").scalar();
+  checkGroup<double>(
+      ctx.window, {{"Density10", 10}, {"Density20", 20}, {"Density30", 30}, {"Density50", 50}}, v);
+  ctx.state.vplotdensity = v;
+}
+
+void ArrowHeads(shell::ActionContext& ctx) {
+  ctx.window.setAll("ArrowHeads", "Checked", "on");
+  ctx.window.setAll("NoArrowHeads", "Checked", "off");
+  ctx.state.vaheads = 1;
+}
+
+void NoArrowHeads(shell::ActionContext& ctx) {
+  ctx.window.setAll("ArrowHeads", "Checked", "off");
+  ctx.window.setAll("NoArrowHeads", "Checked", "on");
+  ctx.state.vaheads = 0;
+}
+
+void SetReferenceSymbol(shell::ActionContext& ctx) {
+  const std::string v = argument(ctx, "SetReferenceSymbol").text();
+  checkGroup<std::string>(
+      ctx.window,
+      {{"RefSquare", "ks"}, {"RefDiamond", "kd"}, {"RefCircle", "ko"}, {"RefPlus", "k+"}}, v);
+  ctx.state.vrefsymbol = v;
+}
+
+void SetLineFormat1(shell::ActionContext& ctx) {
+  const std::string v = argument(ctx, "SetLineFormat1").text();
+  checkGroup<std::string>(ctx.window,
+                          {{"Line1Red", "r"}, {"Line1Black", "k"}, {"Line1Dotted", "k:"}}, v);
+  ctx.state.vlineformat1 = v;
+  ctx.console.display("vlineformat1", v);
+}
+
+void SetLineWidth(shell::ActionContext& ctx) {
+  const double v = argument(ctx, "SetLineWidth").scalar();
+  for (const auto& [tag, value] : std::vector<std::pair<const char*, double>>{
+           {"Weight10", 10}, {"Weight15", 15}, {"Weight20", 20}, {"Weigth25", 25}, {"Weight5", 5}})
+    ctx.window.setAll(tag, "Checked", v == value ? "on" : "off");
+  ctx.state.vlinewidth = v / 10;
+  auto& ax = ctx.window.figure().axes();
+  setlinethickness(childrenOf(ax), *ctx.state.vlinewidth);
+  ax.touch();
+}
+
+void SetBWCode(shell::ActionContext& ctx) {
+  auto& s = ctx.state;
+  if (s.altcode && *s.altcode == 0) {
+    s.altcode = 1;
+    s.codearray = blackAndWhiteTable();
+    ctx.console.display("codearray", s.codearray);
+    ctx.window.setAll("BWButton", "Label", "Return to Default Symbols");
+  } else {
+    s.altcode = 0;
+    ctx.window.setAll("BWButton", "Label", "Use BW Symbols");
+  }
+}
+
+void ShowSymbolCodes(shell::ActionContext& ctx) {
+  auto& s = ctx.state;
+  auto& ax = ctx.window.figure().axes();
+  ax.cla();
+  if (s.altcode.value_or(0) != 0) {
+    const Mat& table = shell::need(s.codearray, "codearray");
+    for (Eigen::Index i = 0; i < table.rows(); ++i) {
+      const double index = table(i, 3);
+      if (!(index >= 1 && index <= 13 && index == static_cast<double>(static_cast<int>(index))))
+        throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: marker " +
+                           num2str(index) + " of the 13 symbols.");
+      const double y = static_cast<double>(i + 1);
+      auto& line = ax.plot(std::vector<double>{0.1}, std::vector<double>{y});
+      line.set("MarkerSize", table(i, 4));
+      line.marker = shell::kSymbolList[static_cast<int>(index) - 1];
+      line.lineStyle = "none";
+      line.color = {table(i, 0), table(i, 1), table(i, 2)};
+      line.markerFaceColor = graphics::ColorSpec::none();
+      ax.hold(true);
+      ax.text(0.5, y, num2str(y));
+    }
+  } else {
+    if (s.ColorList.empty()) throwUndefined("ColorList");
+    for (size_t k = 0; k < s.ColorList.size(); ++k) {
+      const auto i = static_cast<double>(k + 1);
+      ctx.console.display("ans", std::string_view(s.ColorList[k]));
+      const bool second = i > 12;
+      const double x = second ? 3.1 : 0.1, y = second ? i - 12 : i;
+      ax.plot(std::vector<double>{x}, std::vector<double>{y}, s.ColorList[k]);
+      ax.text(x + 0.4, y, num2str(i));
+      ax.hold(true);
+    }
+  }
+  ax.axisEqual();
+  graphics::Limits t = ax.limits();
+  ax.setLimits({t[0] - 1, t[1] + 1, t[2] - 1, t[3] + 1});
+  ax.axisEqual();
+  ax.hold(false);
+}
+
+}  // namespace varnok::style
