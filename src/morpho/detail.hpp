@@ -106,6 +106,18 @@ inline RowFit rowFit(const double* p, const double* r, Index L) {
   return {cx, cy, ct / h / size, st / h / size};
 }
 
+// Writes row p fitted by f into q: q = R (p - c) / size for the L landmarks,
+// the trailing value (column M) copied.
+inline void applyRowFit(const double* p, double* q, const RowFit& f, Index L, Index M) {
+  const double a = f.a, s = f.s;
+  for (Index j = 0; j < L; ++j) {
+    const double dx = p[2 * j] - f.cx, dy = p[2 * j + 1] - f.cy;
+    q[2 * j] = a * dx - s * dy;
+    q[2 * j + 1] = s * dx + a * dy;
+  }
+  q[M - 1] = p[M - 1];
+}
+
 using varnok::forRowBlocks;
 using varnok::kThreadBytes;
 

@@ -113,13 +113,7 @@ Consensus getconsensus(const Mat& x, const ConsensusOptions& options, Progress& 
         const double* p = x.row(i).data();
         double* q = out.xpt.row(i).data();
         const detail::RowFit f = detail::rowFit(p, r, L);
-        const double a = f.a, s = f.s;
-        for (Index j = 0; j < L; ++j) {
-          const double dx = p[2 * j] - f.cx, dy = p[2 * j + 1] - f.cy;
-          q[2 * j] = a * dx - s * dy;
-          q[2 * j + 1] = s * dx + a * dy;
-        }
-        q[M - 1] = p[M - 1];
+        detail::applyRowFit(p, q, f, L, M);
       }
     };
     detail::forRowBlocks(N, bytes, kBlockRows, noProgress(), write);

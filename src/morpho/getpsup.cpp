@@ -33,13 +33,7 @@ void fitRows(const Mat& x, Mat& out, const Mat& xref, Progress& progress) {
       double* q = out.row(i).data();
       // Centring, scaling and rotation in one step: q = R (p - c) / size.
       const detail::RowFit f = detail::rowFit(p, r, L);
-      const double a = f.a, s = f.s;
-      for (Index j = 0; j < L; ++j) {
-        const double dx = p[2 * j] - f.cx, dy = p[2 * j + 1] - f.cy;
-        q[2 * j] = a * dx - s * dy;
-        q[2 * j + 1] = s * dx + a * dy;
-      }
-      q[M - 1] = p[M - 1];
+      detail::applyRowFit(p, q, f, L, M);
     }
   };
   detail::forRowBlocks(N, static_cast<std::size_t>(x.size()) * sizeof(double), 4096, progress, fit);
