@@ -9,9 +9,8 @@
 // into a 1000 x 700 image, and the superimposed landmarks of 10,000 x 30
 // (300,000 markers) drawn and rendered.
 #include <benchmark/benchmark.h>
-#include <sys/resource.h>
-
 #include <cairo.h>
+#include <sys/resource.h>
 
 #include <cmath>
 #include <cstdio>
@@ -103,8 +102,7 @@ void render(varnok::graphics::Figure& fig) {
 void BM_ScorePlot(benchmark::State& state) {
   const long n = state.range(0);
   varnok::window::InMemoryWindow w;
-  for (const char* tag : {"XBox", "YBox", "PCALabel", "CentroidButton", "AxisOnePos",
-                          "AxisTwoPos"})
+  for (const char* tag : {"XBox", "YBox", "PCALabel", "CentroidButton", "AxisOnePos", "AxisTwoPos"})
     w.add(tag);
   w.control("XBox").set("String", "1");
   w.control("YBox").set("String", "2");
@@ -120,9 +118,10 @@ void BM_ScorePlot(benchmark::State& state) {
   s.GLIST = Mat::NullaryExpr(n, 1, [&]() { return 1.0 + (g(rng) > 0); });
   s.NumPCA = 21;
   s.altcode = 0;
-  s.ColorList = varnok::shell::defaultColorList();
+  s.ColorList = varnok::session::defaultColorList();
   for (auto _ : state) {
-    varnok::shell::ActionContext ctx{s, w, console, shell, std::nullopt};
+    varnok::session::ActionContext ctx{shell.session(),      s,           w, console,
+                                       varnok::noProgress(), std::nullopt};
     varnok::display::ShowPCAAxis(ctx);
     render(w.figure());
   }

@@ -19,26 +19,26 @@ namespace {
 constexpr const char* kGroupErrorTitle = "Error Loading Group Code";
 constexpr const char* kDataErrorTitle = "Error in Data";
 
-void setPointer(shell::ActionContext& ctx, const char* pointer) {
+void setPointer(session::ActionContext& ctx, const char* pointer) {
   auto& fig = ctx.window.figure();
   fig.pointer = pointer;
   fig.touch();
   ctx.window.drawnow();
 }
 
-void setString(shell::ActionContext& ctx, const char* tag, const std::string& text) {
+void setString(session::ActionContext& ctx, const char* tag, const std::string& text) {
   ctx.window.control(tag).set("String", text);
 }
 
 // The reference of this run: the consensus of the data, or the loaded form.
-RowVec formReference(shell::ActionContext& ctx, bool standardiseLoaded) {
+RowVec formReference(session::ActionContext& ctx, bool standardiseLoaded) {
   auto& s = ctx.state;
-  if (shell::need(s.referencetype, "referencetype") == 0) {
+  if (session::need(s.referencetype, "referencetype") == 0) {
     morpho::ConsensusOptions options;
     options.console = &ctx.console;
     return morpho::getconsensus(s.DATA, options).y;
   }
-  RowVec ref = shell::need(s.reference, "reference").row(0);
+  RowVec ref = session::need(s.reference, "reference").row(0);
   if (standardiseLoaded) {
     Mat centred = morpho::centerref(ref);
     ref = centred.row(0) / morpho::centsize(centred)(0);
@@ -51,7 +51,7 @@ RowVec roundTo4(const RowVec& r) {
 }
 
 // The shape variables, the PCA and the boxes: what both actions share.
-void commonSteps(shell::ActionContext& ctx, bool echo) {
+void commonSteps(session::ActionContext& ctx, bool echo) {
   auto& s = ctx.state;
   s.pwscores = morpho::getpw_arbit(s.reference, s.DATA);
   if (echo) ctx.console.display("pwscores", s.pwscores);
@@ -113,8 +113,8 @@ void commonSteps(shell::ActionContext& ctx, bool echo) {
   setString(ctx, "FileBox", stempa);
 }
 
-bool checkData(shell::ActionContext& ctx) {
-  if (auto problem = dataProblem(shell::need(ctx.state.DATA, "DATA"))) {
+bool checkData(session::ActionContext& ctx) {
+  if (auto problem = dataProblem(session::need(ctx.state.DATA, "DATA"))) {
     ctx.window.dialogs().msgbox(*problem, kDataErrorTitle);
     return false;
   }
@@ -174,9 +174,9 @@ std::string appendTotalVariance(const std::string& box, double tvar) {
   return out + sprintf("\\nSS distance/(n-1) =%1.7f", {tvar});
 }
 
-void LoadGroupList(shell::ActionContext& ctx) {
+void LoadGroupList(session::ActionContext& ctx) {
   auto& s = ctx.state;
-  const Mat& data = shell::need(s.DATA, "DATA");
+  const Mat& data = session::need(s.DATA, "DATA");
   auto file = io::loadForAction(ctx);
   if (!file) return;
   s.GLIST = file->data.col(0);
@@ -221,9 +221,9 @@ void LoadGroupList(shell::ActionContext& ctx) {
   commonSteps(ctx, false);
 }
 
-void NoGroupList(shell::ActionContext& ctx) {
+void NoGroupList(session::ActionContext& ctx) {
   auto& s = ctx.state;
-  const Eigen::Index m = shell::need(s.DATA, "DATA").rows();
+  const Eigen::Index m = session::need(s.DATA, "DATA").rows();
   if (!checkData(ctx)) return;
   s.GLIST = Mat::Ones(m, 1);
   setPointer(ctx, "watch");

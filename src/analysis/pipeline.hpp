@@ -7,12 +7,12 @@
 #include <optional>
 #include <string>
 
-#include "shell/action_context.hpp"
+#include "session/action_context.hpp"
 
 namespace varnok::analysis {
 
-void LoadGroupList(shell::ActionContext& ctx);
-void NoGroupList(shell::ActionContext& ctx);
+void LoadGroupList(session::ActionContext& ctx);
+void NoGroupList(session::ActionContext& ctx);
 
 // What makes a landmark data matrix unfit for the analysis (fewer than 2
 // specimens, fewer than 3 landmarks, an even column count, a specimen whose

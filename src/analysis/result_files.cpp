@@ -55,25 +55,22 @@ void appendNumber(std::string& out, double v) {
 }
 
 // The shown result must exist before anything is asked of the user.
-bool guard(shell::ActionContext& ctx, const Mat& value, const char* message) {
+bool guard(session::ActionContext& ctx, const Mat& value, const char* message) {
   if (value.size() != 0) return true;
   ctx.window.dialogs().msgbox(message);
   return false;
 }
 
-// The save dialog, the move of the working folder and the write. Cancelling
-// writes nothing and leaves the working folder where it was.
-void saveText(shell::ActionContext& ctx, std::string_view title, std::string_view content) {
-  auto choice = ctx.window.dialogs().uiputfile(kFilter, title);
+// The save dialog, the move of the current folder and the write. Cancelling
+// writes nothing and leaves the current folder where it was.
+void saveText(session::ActionContext& ctx, std::string_view title, std::string_view content) {
+  auto choice = ctx.window.dialogs().uiputfile(kFilter, title, ctx.session.folder);
   if (!choice) return;
-  // The path is fixed before the working folder moves, so a folder given
-  // relative to the old working folder still names the same place.
-  std::error_code ec;
-  std::string path = choice->folder + choice->name;
-  fs::path absolute = fs::absolute(path, ec);
-  if (!ec) path = absolute.string();
+  // The path is fixed before the current folder moves, so a folder given
+  // relative to the old one still names the same place.
+  std::string path = ctx.session.resolve(choice->folder + choice->name);
   // Later dialogs start where the user saved, also when this write fails.
-  if (!choice->folder.empty()) fs::current_path(choice->folder, ec);
+  ctx.session.changeFolder(choice->folder);
   try {
     writeFileAtomically(path, content);
   } catch (const RuntimeError& e) {
@@ -117,30 +114,30 @@ std::string resultRows(const Mat& m) {
   return out;
 }
 
-void SavePCA(shell::ActionContext& ctx) {
+void SavePCA(session::ActionContext& ctx) {
   const Mat& scores = ctx.state.PCAScores;
   if (!guard(ctx, scores, kNoPCAScores)) return;
   saveText(ctx, "File Name for Partial Warp Scores", resultRows(scores));
 }
 
-void SaveEigen(shell::ActionContext& ctx) {
+void SaveEigen(session::ActionContext& ctx) {
   if (!guard(ctx, ctx.state.PCAScores, kNoPCAScores)) return;
-  const Mat& D = shell::need(ctx.state.Dmatrix, "Dmatrix");
+  const Mat& D = session::need(ctx.state.Dmatrix, "Dmatrix");
   const Mat column = D.diagonal();
   saveText(ctx, "File Name for Eigenvalue list", resultRows(column));
 }
 
-void SavePCMatrix(shell::ActionContext& ctx) {
+void SavePCMatrix(session::ActionContext& ctx) {
   if (!guard(ctx, ctx.state.PCAScores, kNoPCAScores)) return;
-  const Mat& V = shell::need(ctx.state.Vmatrix, "Vmatrix");
+  const Mat& V = session::need(ctx.state.Vmatrix, "Vmatrix");
   saveText(ctx, "File Name for Principal Component Matrix", kMatrixHeader + resultRows(V));
 }
 
-void SaveOneAxis(shell::ActionContext& ctx) {
+void SaveOneAxis(session::ActionContext& ctx) {
   auto& s = ctx.state;
   if (!guard(ctx, s.PCAScores, kNoPCAScores)) return;
-  const double numPCA = shell::need(s.NumPCA, "NumPCA");
-  const Mat& vectors = shell::need(s.Vmatrix, "Vmatrix");
+  const double numPCA = session::need(s.NumPCA, "NumPCA");
+  const Mat& vectors = session::need(s.Vmatrix, "Vmatrix");
   const Value box = ctx.window.control("ShowBox").get("String");
   if (!std::isfinite(numPCA) || numPCA < 2 || numPCA > vectors.cols() + 1) throwIndexExceeds();
   const int V = static_cast<int>(numPCA) - 1;
@@ -168,13 +165,13 @@ void SaveOneAxis(shell::ActionContext& ctx) {
   saveText(ctx, sprintf("File Name for PC Axis %i", {*t}), content);
 }
 
-void SaveWarp(shell::ActionContext& ctx) {
+void SaveWarp(session::ActionContext& ctx) {
   const Mat& pw = ctx.state.pwscores;
   if (!guard(ctx, pw, kNoPWScores)) return;
   saveText(ctx, "File Name for Partial Warp Scores", resultRows(pw));
 }
 
-void SaveRef(shell::ActionContext& ctx) {
+void SaveRef(session::ActionContext& ctx) {
   const Mat& ref = ctx.state.reference;
   if (!guard(ctx, ref, kNoReference)) return;
   // All its numbers in one row, whatever its shape.

@@ -19,38 +19,38 @@
 #include <string>
 
 #include "platform/matrix/types.hpp"
-#include "shell/action_context.hpp"
+#include "session/action_context.hpp"
 
 namespace varnok::analysis {
 
 // SAVEPCA  Writes PCAScores (N by V), one specimen per row. Column 1 is the
 // score on the axis of the smallest eigenvalue, the last column the score on
 // principal axis 1.
-void SavePCA(shell::ActionContext& ctx);
+void SavePCA(session::ActionContext& ctx);
 
 // SAVEEIGEN  Writes the diagonal of Dmatrix, one eigenvalue (a variance, not a
 // share) per row, smallest first.
-void SaveEigen(shell::ActionContext& ctx);
+void SaveEigen(session::ActionContext& ctx);
 
 // SAVEPCMATRIX  Writes a header line, then Vmatrix (V by V) row by row; column
 // j holds the coefficients of the shape variables for the j-th smallest
 // eigenvalue.
-void SavePCMatrix(shell::ActionContext& ctx);
+void SavePCMatrix(session::ActionContext& ctx);
 
 // SAVEONEAXIS  Writes the loadings of the principal axis t named in ShowBox
 // (1 = largest eigenvalue, column NumPCA - t of Vmatrix) as one row, ended by
 // the sentinel 999 and the comment "% PCA axis number t". An axis number that
 // the analysis does not have is reported before the dialog; no file is
 // touched then.
-void SaveOneAxis(shell::ActionContext& ctx);
+void SaveOneAxis(session::ActionContext& ctx);
 
 // SAVEWARP  Writes pwscores (N by V+1: partial-warp and uniform scores, then
 // the centroid size), one specimen per row.
-void SaveWarp(shell::ActionContext& ctx);
+void SaveWarp(session::ActionContext& ctx);
 
 // SAVEREF  Writes the reference form (1 by 2L+1: x1 y1 ... xL yL and its last
 // value) as one row.
-void SaveRef(shell::ActionContext& ctx);
+void SaveRef(session::ActionContext& ctx);
 
 // The text of a matrix in the result-file style: every element with "%g ",
 // row after row, each row ended by " \n ". Inf and NaN are written "Inf",

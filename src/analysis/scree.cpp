@@ -14,9 +14,9 @@ namespace {
 
 // The eigenvalues largest first: escore(i) = Dmatrix(NumPCA - i, NumPCA - i)
 // for i = 1 .. NumPCA - 1 (none when NumPCA is below 2).
-std::vector<double> descendingEigenvalues(const shell::AnalysisState& s) {
-  const double numPCA = shell::need(s.NumPCA, "NumPCA");
-  const Mat& D = shell::need(s.Dmatrix, "Dmatrix");
+std::vector<double> descendingEigenvalues(const session::AnalysisState& s) {
+  const double numPCA = session::need(s.NumPCA, "NumPCA");
+  const Mat& D = session::need(s.Dmatrix, "Dmatrix");
   if (!std::isfinite(numPCA) || numPCA < 2) return {};
   const auto V = static_cast<Eigen::Index>(numPCA) - 1;
   if (V > D.rows() || V > D.cols())
@@ -26,7 +26,7 @@ std::vector<double> descendingEigenvalues(const shell::AnalysisState& s) {
   return escore;
 }
 
-void drawScree(shell::ActionContext& ctx, const std::vector<double>& escore, std::string title) {
+void drawScree(session::ActionContext& ctx, const std::vector<double>& escore, std::string title) {
   if (escore.empty()) throwUndefined("escore");
   auto& ax = ctx.window.figure().axes();
   ax.cla();
@@ -41,11 +41,11 @@ void drawScree(shell::ActionContext& ctx, const std::vector<double>& escore, std
 
 }  // namespace
 
-void ScreePlot(shell::ActionContext& ctx) {
+void ScreePlot(session::ActionContext& ctx) {
   drawScree(ctx, descendingEigenvalues(ctx.state), "Scree Plot-Raw Eigenvalues");
 }
 
-void ScreePercentages(shell::ActionContext& ctx) {
+void ScreePercentages(session::ActionContext& ctx) {
   std::vector<double> escore = descendingEigenvalues(ctx.state);
   const double total = std::accumulate(escore.begin(), escore.end(), 0.0);
   for (double& e : escore) e = e * 100 / total;
@@ -70,8 +70,8 @@ int distinctEigenvalues(const std::vector<double>& escore, double N) {
   return count - 2;
 }
 
-void CheckSig(shell::ActionContext& ctx) {
-  const double N = static_cast<double>(shell::need(ctx.state.DATA, "DATA").rows());
+void CheckSig(session::ActionContext& ctx) {
+  const double N = static_cast<double>(session::need(ctx.state.DATA, "DATA").rows());
   const int distinct = distinctEigenvalues(descendingEigenvalues(ctx.state), N);
   ctx.window.dialogs().msgbox(
       sprintf("The number of distinct eigenvalues is %i ", {static_cast<double>(distinct)}),

@@ -5,22 +5,22 @@
 
 #include <vector>
 
-#include "shell/action_context.hpp"
+#include "session/action_context.hpp"
 
 namespace varnok::analysis {
 
 // SCREEPLOT  Draws the eigenvalues, largest first, against their rank 1..V
 // with "ko", titled "Scree Plot-Raw Eigenvalues".
-void ScreePlot(shell::ActionContext& ctx);
+void ScreePlot(session::ActionContext& ctx);
 
 // SCREEPERCENTAGES  As ScreePlot, with the eigenvalues as percentages of
 // their sum, titled "Scree Plot as Percentage of Variance".
-void ScreePercentages(shell::ActionContext& ctx);
+void ScreePercentages(session::ActionContext& ctx);
 
 // CHECKSIG  Tests the adjacent pairs of eigenvalues, largest first, for
 // equality and shows how many leading eigenvalues are distinct in a message
 // box titled "Test for significantly different PCAs".
-void CheckSig(shell::ActionContext& ctx);
+void CheckSig(session::ActionContext& ctx);
 
 // The count CheckSig reports.
 //

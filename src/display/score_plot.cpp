@@ -38,7 +38,8 @@ struct Symbol {
   graphics::ColorSpec face = graphics::ColorSpec::none();
 };
 
-Symbol symbolOf(const shell::AnalysisState& s, bool useTable, Eigen::Index g, double sizeOverride) {
+Symbol symbolOf(const session::AnalysisState& s, bool useTable, Eigen::Index g,
+                double sizeOverride) {
   Symbol sym;
   if (useTable) {
     if (g < 1 || g > s.codearray.rows())
@@ -50,7 +51,7 @@ Symbol symbolOf(const shell::AnalysisState& s, bool useTable, Eigen::Index g, do
       throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: marker " +
                          num2str(index) + " of the 13 symbols.");
     sym.color = {row(0), row(1), row(2)};
-    sym.marker = shell::kSymbolList[static_cast<int>(index) - 1];
+    sym.marker = session::kSymbolList[static_cast<int>(index) - 1];
     sym.size = row(4);
     sym.face = row(5) != 0 ? graphics::ColorSpec::of(sym.color) : graphics::ColorSpec::none();
     return sym;
@@ -75,26 +76,26 @@ void plotPoint(graphics::Axes& ax, double x, double y, const Symbol& sym, double
   line.markerFaceColor = sym.face;
 }
 
-void step(shell::ActionContext& ctx, const char* box, const char* partner, double delta) {
+void step(session::ActionContext& ctx, const char* box, const char* partner, double delta) {
   double t = boxNumber(ctx.window, box) + delta;
   ctx.window.control(box).set("String", num2str(t));
-  const Mat& pe = shell::need(ctx.state.percentexp, "percentexp");
-  Eigen::Index c = axisColumn(shell::need(ctx.state.NumPCA, "NumPCA"), t, pe.cols());
+  const Mat& pe = session::need(ctx.state.percentexp, "percentexp");
+  Eigen::Index c = axisColumn(session::need(ctx.state.NumPCA, "NumPCA"), t, pe.cols());
   ctx.window.control(partner).set("String", num2str(pe(0, c)));
 }
 
 }  // namespace
 
-void ShowPCAAxis(shell::ActionContext& ctx) {
+void ShowPCAAxis(session::ActionContext& ctx) {
   auto& s = ctx.state;
   auto& w = ctx.window;
   const double xpcan = boxNumber(w, "XBox");
   const double ypcan = boxNumber(w, "YBox");
   const bool activelabel = w.control("PCALabel").get("Value").scalar() != 0;
   const bool activecentroid = w.control("CentroidButton").get("Value").scalar() != 0;
-  const Mat& glist = shell::need(s.GLIST, "GLIST");
-  const Mat& scores = shell::need(s.PCAScores, "PCAScores");
-  const double numPCA = shell::need(s.NumPCA, "NumPCA");
+  const Mat& glist = session::need(s.GLIST, "GLIST");
+  const Mat& scores = session::need(s.PCAScores, "PCAScores");
+  const double numPCA = session::need(s.NumPCA, "NumPCA");
   const Eigen::Index N = scores.rows();
   const auto ngroups = static_cast<Eigen::Index>(glist.maxCoeff());
   const double axisonesign = w.control("AxisOnePos").get("Value").scalar() == 0 ? -1 : 1;
@@ -142,22 +143,22 @@ void ShowPCAAxis(shell::ActionContext& ctx) {
   ax.axisEqual();
 }
 
-void UpXAxis(shell::ActionContext& ctx) {
+void UpXAxis(session::ActionContext& ctx) {
   step(ctx, "XBox", "XBoxExp", 1);
 }
-void DownXAxis(shell::ActionContext& ctx) {
+void DownXAxis(session::ActionContext& ctx) {
   step(ctx, "XBox", "XBoxExp", -1);
 }
-void UpYAxis(shell::ActionContext& ctx) {
+void UpYAxis(session::ActionContext& ctx) {
   step(ctx, "YBox", "YBoxExp", 1);
 }
-void DownYAxis(shell::ActionContext& ctx) {
+void DownYAxis(session::ActionContext& ctx) {
   step(ctx, "YBox", "YBoxExp", -1);
 }
-void UpDisplay(shell::ActionContext& ctx) {
+void UpDisplay(session::ActionContext& ctx) {
   step(ctx, "ShowBox", "VarianceBox", 1);
 }
-void DownDisplay(shell::ActionContext& ctx) {
+void DownDisplay(session::ActionContext& ctx) {
   step(ctx, "ShowBox", "VarianceBox", -1);
 }
 

@@ -4,17 +4,17 @@
 // step the axis numbers in XBox, YBox and ShowBox.
 #pragma once
 
-#include "shell/action_context.hpp"
+#include "session/action_context.hpp"
 
 namespace varnok::display {
 
-void ShowPCAAxis(shell::ActionContext& ctx);
+void ShowPCAAxis(session::ActionContext& ctx);
 
-void UpXAxis(shell::ActionContext& ctx);
-void DownXAxis(shell::ActionContext& ctx);
-void UpYAxis(shell::ActionContext& ctx);
-void DownYAxis(shell::ActionContext& ctx);
-void UpDisplay(shell::ActionContext& ctx);
-void DownDisplay(shell::ActionContext& ctx);
+void UpXAxis(session::ActionContext& ctx);
+void DownXAxis(session::ActionContext& ctx);
+void UpYAxis(session::ActionContext& ctx);
+void DownYAxis(session::ActionContext& ctx);
+void UpDisplay(session::ActionContext& ctx);
+void DownDisplay(session::ActionContext& ctx);
 
 }  // namespace varnok::display

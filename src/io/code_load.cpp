@@ -4,7 +4,7 @@
 
 namespace varnok::io {
 
-void CodeLoad(shell::ActionContext& ctx) {
+void CodeLoad(session::ActionContext& ctx) {
   ctx.state.altcode = 1;
   auto file = loadForAction(ctx);
   if (!file) return;

@@ -3,10 +3,10 @@
 // plots to it.
 #pragma once
 
-#include "shell/action_context.hpp"
+#include "session/action_context.hpp"
 
 namespace varnok::io {
 
-void CodeLoad(shell::ActionContext& ctx);
+void CodeLoad(session::ActionContext& ctx);
 
 }  // namespace varnok::io

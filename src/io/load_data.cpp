@@ -5,7 +5,7 @@
 
 namespace varnok::io {
 
-void LoadData(shell::ActionContext& ctx) {
+void LoadData(session::ActionContext& ctx) {
   auto file = loadForAction(ctx);
   if (!file) return;
   if (file->data.size() == 0) {
@@ -21,7 +21,7 @@ void LoadData(shell::ActionContext& ctx) {
       "String",
       sprintf("File: %s \n %3.0f Specimens \n %3.0f Landmarks", {file->name, m, (n - 1) / 2}));
 
-  s.ColorList = shell::defaultColorList();
+  s.ColorList = session::defaultColorList();
   s.vplotdensity = 20;
   s.vlinewidth = 1.5;
   s.vlineformat1 = "k-";

@@ -2,10 +2,10 @@
 // summary in FileBox and starts a new data set with the display defaults.
 #pragma once
 
-#include "shell/action_context.hpp"
+#include "session/action_context.hpp"
 
 namespace varnok::io {
 
-void LoadData(shell::ActionContext& ctx);
+void LoadData(session::ActionContext& ctx);
 
 }  // namespace varnok::io

@@ -7,11 +7,11 @@
 
 namespace varnok::io {
 
-void LoadReference(shell::ActionContext& ctx) {
+void LoadReference(session::ActionContext& ctx) {
   auto& s = ctx.state;
   // Without data there is nothing to compare the reference with: say so
   // before asking for a file.
-  const Eigen::Index dataCols = shell::need(s.DATA, "DATA").cols();
+  const Eigen::Index dataCols = session::need(s.DATA, "DATA").cols();
   auto file = loadForAction(ctx);
   if (!file) return;
   Mat reference = std::move(file->data);

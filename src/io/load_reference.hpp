@@ -3,10 +3,10 @@
 // use by the next analysis instead of the consensus.
 #pragma once
 
-#include "shell/action_context.hpp"
+#include "session/action_context.hpp"
 
 namespace varnok::io {
 
-void LoadReference(shell::ActionContext& ctx);
+void LoadReference(session::ActionContext& ctx);
 
 }  // namespace varnok::io

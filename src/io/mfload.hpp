@@ -1,5 +1,5 @@
 // mfload: asks for a file to read, reads it with the numeric file reader and
-// makes its folder the working directory, so later dialogs start there.
+// makes its folder the session's current folder, so later dialogs start there.
 #pragma once
 
 #include <optional>
@@ -7,7 +7,7 @@
 
 #include "platform/matrix/types.hpp"
 #include "platform/window/window.hpp"
-#include "shell/action_context.hpp"
+#include "session/action_context.hpp"
 
 namespace varnok::io {
 
@@ -22,12 +22,12 @@ inline constexpr const char* kLoadTitle = "Enter file to Load?";
 inline constexpr const char* kLoadFilter = "*.*";
 
 // nullopt when the dialog is cancelled. A file that cannot be opened or is
-// malformed raises DataFileError; the working directory then stays.
-std::optional<LoadedFile> mfload(window::Window& window);
+// malformed raises DataFileError; the current folder then stays.
+std::optional<LoadedFile> mfload(window::Window& window, session::Session& session);
 
 // For actions: as mfload, but a bad file is reported in a message box and
 // gives nullopt, so the action ends with its state unchanged.
-std::optional<LoadedFile> loadForAction(shell::ActionContext& ctx);
+std::optional<LoadedFile> loadForAction(session::ActionContext& ctx);
 
 // The title of the message box for a file that cannot be loaded.
 inline constexpr const char* kLoadErrorTitle = "Error Loading File";

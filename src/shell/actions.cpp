@@ -12,6 +12,8 @@
 
 namespace varnok::shell {
 
+// Matching order is the order of this table. An action whose entry has no
+// function is not built yet: the dispatcher tells the user so.
 const std::vector<ActionEntry>& actionTable() {
   static const std::vector<ActionEntry> table = {
       // clang-format off
@@ -19,7 +21,20 @@ const std::vector<ActionEntry>& actionTable() {
       {"LoadReference", io::LoadReference},
       {"LoadGroupList", analysis::LoadGroupList},
       {"NoGroupList", analysis::NoGroupList},
+      {"ShowMeans", nullptr},
+      {"ShowProcrustes", nullptr},
+      {"ShowBC", nullptr},
+      {"ShowSBR", nullptr},
       {"ShowPCAAxis", display::ShowPCAAxis},
+      {"ShowPCADeformationPS", nullptr},
+      {"ShowPCADeformationBC", nullptr},
+      {"ShowPCADeformationSBR", nullptr},
+      {"PlaceM1", nullptr},
+      {"PlaceM2", nullptr},
+      {"RestoreMarkers", nullptr},
+      {"ShowMarker1PCA", nullptr},
+      {"ShowMarker2PCA", nullptr},
+      {"ShowMarkerDif", nullptr},
       {"UpXAxis", display::UpXAxis},
       {"DownXAxis", display::DownXAxis},
       {"UpYAxis", display::UpYAxis},
@@ -54,52 +69,11 @@ const std::vector<ActionEntry>& actionTable() {
 }
 
 const std::vector<std::string>& actionNames() {
-  static const std::vector<std::string> names = {"LoadData",
-                                                 "LoadReference",
-                                                 "LoadGroupList",
-                                                 "NoGroupList",
-                                                 "ShowMeans",
-                                                 "ShowProcrustes",
-                                                 "ShowBC",
-                                                 "ShowSBR",
-                                                 "ShowPCAAxis",
-                                                 "ShowPCADeformationPS",
-                                                 "ShowPCADeformationBC",
-                                                 "ShowPCADeformationSBR",
-                                                 "PlaceM1",
-                                                 "PlaceM2",
-                                                 "RestoreMarkers",
-                                                 "ShowMarker1PCA",
-                                                 "ShowMarker2PCA",
-                                                 "ShowMarkerDif",
-                                                 "UpXAxis",
-                                                 "DownXAxis",
-                                                 "UpYAxis",
-                                                 "DownYAxis",
-                                                 "UpDisplay",
-                                                 "DownDisplay",
-                                                 "SavePCA",
-                                                 "SaveEigen",
-                                                 "SavePCMatrix",
-                                                 "SaveOneAxis",
-                                                 "SaveWarp",
-                                                 "SaveRef",
-                                                 "ScreePlot",
-                                                 "ScreePercentages",
-                                                 "CheckSig",
-                                                 "SetPlotDensity",
-                                                 "ArrowHeads",
-                                                 "NoArrowHeads",
-                                                 "SetReferenceSymbol",
-                                                 "SetLineFormat1",
-                                                 "SetLineWidth",
-                                                 "CodeLoad",
-                                                 "SetBWCode",
-                                                 "ShowSymbolCodes",
-                                                 "CopyHints",
-                                                 "FileHints",
-                                                 "ManualHint",
-                                                 "ClearData"};
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> n;
+    for (const auto& e : actionTable()) n.emplace_back(e.name);
+    return n;
+  }();
   return names;
 }
 

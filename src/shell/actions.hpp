@@ -5,20 +5,19 @@
 #include <string>
 #include <vector>
 
-#include "shell/action_context.hpp"
+#include "session/action_context.hpp"
 
 namespace varnok::shell {
 
 struct ActionEntry {
   const char* name;
-  Action run;
+  session::Action run;  // null: not built yet
 };
 
-// The actions built so far, in matching order.
+// Every action the window may send, in matching order.
 const std::vector<ActionEntry>& actionTable();
 
-// All 46 action names the window may send, in matching order (for checks of
-// the layout file).
+// The names of actionTable(), in order (for checks of the layout file).
 const std::vector<std::string>& actionNames();
 
 // The 44 callback sub-routines of the main window ("axes1_ButtondownFcn" and

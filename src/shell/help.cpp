@@ -48,7 +48,7 @@ const std::vector<std::string>& manualHintLines() {
 
 namespace {
 
-void showLines(ActionContext& ctx, const std::vector<std::string>& lines,
+void showLines(session::ActionContext& ctx, const std::vector<std::string>& lines,
                const graphics::Limits& limits) {
   auto& ax = ctx.window.figure().axes();
   ax.cla();
@@ -62,17 +62,17 @@ void showLines(ActionContext& ctx, const std::vector<std::string>& lines,
 
 }  // namespace
 
-void CopyHints(ActionContext& ctx) {
+void CopyHints(session::ActionContext& ctx) {
   showLines(ctx, copyHintLines(), {0, 16, -2, 12});
 }
-void FileHints(ActionContext& ctx) {
+void FileHints(session::ActionContext& ctx) {
   showLines(ctx, fileHintLines(), {-2, 16, -2, 12});
 }
-void ManualHint(ActionContext& ctx) {
+void ManualHint(session::ActionContext& ctx) {
   showLines(ctx, manualHintLines(), {-2, 16, -2, 12});
 }
 
-void ClearData(ActionContext& ctx) {
+void ClearData(session::ActionContext& ctx) {
   ctx.window.figure().axes().cla();
   auto& s = ctx.state;
   s.DATA = Mat();

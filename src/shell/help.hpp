@@ -4,17 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "shell/action_context.hpp"
+#include "session/action_context.hpp"
 
 namespace varnok::shell {
 
-void CopyHints(ActionContext& ctx);
-void FileHints(ActionContext& ctx);
-void ManualHint(ActionContext& ctx);
+void CopyHints(session::ActionContext& ctx);
+void FileHints(session::ActionContext& ctx);
+void ManualHint(session::ActionContext& ctx);
 
 // Clears the plot area and discards the data, group codes, reference form and
 // every result; the display settings, symbols and markers stay.
-void ClearData(ActionContext& ctx);
+void ClearData(session::ActionContext& ctx);
 
 const std::vector<std::string>& copyHintLines();
 const std::vector<std::string>& fileHintLines();

@@ -22,7 +22,7 @@ std::optional<Value> RefAngleSetup(Shell& shell) {
     // A missing or unreadable file means no turn at all: 0 degrees.
     double angle = 0;
     try {
-      auto m = io::readNumericFile(fname);
+      auto m = io::readNumericFile(shell.session().resolve(fname));
       if (m && m->rows() >= 1 && m->cols() >= 1) angle = (*m)(0, 0);
     } catch (const RuntimeError& e) {
       console.line(e.what());

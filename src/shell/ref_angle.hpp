@@ -1,7 +1,7 @@
 // RefAngleSetup: the start-up value of the reference angle box.
 //
 // An entry in RefAngleBox that begins with "a" ("auto") is replaced by the
-// angle in degrees stored in "refanglefile.txt" in the working directory; any
+// angle in degrees stored in "refanglefile.txt" in the current folder; any
 // other entry is written back unchanged. Returns the value written, or
 // nothing when the window has no RefAngleBox.
 #pragma once

@@ -64,14 +64,14 @@ const std::vector<RoutineDecl>& routineDeclarations() {
   return decls;
 }
 
-RoutineTable buildRoutineTable() {
+session::RoutineTable buildRoutineTable(Shell& shell) {
   RoutineBindings b;
-  bindShellRoutines(b);
+  bindShellRoutines(b, shell);
   bindIoRoutines(b);
   bindMorphoRoutines(b);
   bindStyleRoutines(b);
   bindDisplayRoutines(b);
-  RoutineTable t;
+  session::RoutineTable t;
   for (const auto& d : routineDeclarations()) {
     auto it = b.find(d.name);
     if (it == b.end()) continue;  // not built yet

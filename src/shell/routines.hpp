@@ -1,21 +1,24 @@
 // The routine table: every routine that callback strings and the command line
 // can call by name, in a fixed order with its declared argument counts.
 //
-// Each subsystem binds the routines it has built; the table holds those, in
-// the order of the full list below.
+// Each subsystem's adapters are bound here, in the shell, which is the one
+// place that knows every routine; the table holds those that are built, in
+// the order of the full list.
 #pragma once
 
-#include <map>
 #include <string>
+#include <vector>
 
-#include "platform/matrix/routine_table.hpp"
+#include "session/routine_table.hpp"
 
 namespace varnok::shell {
 
-using RoutineBindings = std::map<std::string, RoutineFn, std::less<>>;
+class Shell;
+
+using session::RoutineBindings;
 
 // Adapters from Values to the typed routines, one binder per subsystem.
-void bindShellRoutines(RoutineBindings& b);
+void bindShellRoutines(RoutineBindings& b, Shell& shell);
 void bindIoRoutines(RoutineBindings& b);
 void bindMorphoRoutines(RoutineBindings& b);
 void bindStyleRoutines(RoutineBindings& b);
@@ -32,6 +35,6 @@ struct RoutineDecl {
 const std::vector<RoutineDecl>& routineDeclarations();
 
 // Builds the table from the declarations and every binder.
-RoutineTable buildRoutineTable();
+session::RoutineTable buildRoutineTable(Shell& shell);
 
 }  // namespace varnok::shell

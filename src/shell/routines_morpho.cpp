@@ -1,7 +1,8 @@
 // Adapters from Values to the morphometric routines, for calls by name.
 //
 // The table has already checked the counts against the declarations; here a
-// missing required input is the runtime's "Not enough input arguments." and
+// missing required input is the runtime's "Not enough input arguments." (the
+// table names the routine) and
 // optional trailing inputs take their defaults.
 #include "morpho/basereg.hpp"
 #include "morpho/centroid.hpp"
@@ -20,7 +21,7 @@
 #include "morpho/uniform.hpp"
 #include "morpho/vertxy.hpp"
 #include "platform/matrix/runtime_error.hpp"
-#include "shell/call_env.hpp"
+#include "session/call_env.hpp"
 #include "shell/routines.hpp"
 
 namespace varnok::shell {
@@ -29,9 +30,10 @@ namespace {
 
 namespace m = varnok::morpho;
 
+using session::CallEnv;
+
 const Value& arg(const ValueList& args, std::size_t i) {
-  if (i >= args.size()) throw RuntimeError("Run-time Error: Not enough input arguments.");
-  return args[i];
+  return session::inputAt(args, i);
 }
 
 const Mat& mat(const ValueList& args, std::size_t i) {

@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "platform/matrix/runtime_error.hpp"
-#include "shell/call_env.hpp"
+#include "session/call_env.hpp"
 #include "shell/ref_angle.hpp"
 #include "shell/routines.hpp"
 #include "shell/shell.hpp"
@@ -12,6 +12,8 @@
 namespace varnok::shell {
 
 namespace {
+
+using session::CallEnv;
 
 bool isKeyword(std::string_view s) {
   static constexpr std::array<std::string_view, 20> words = {
@@ -28,25 +30,23 @@ bool isVarName(std::string_view s) {
   return !isKeyword(s);
 }
 
-std::string textArg(const ValueList& args, size_t i, const char* routine) {
-  if (args.size() <= i)
-    throw RuntimeError(std::string("Run-time Error: File: ") + routine +
-                       " Line: 1 Column: 1 Not enough input arguments.");
-  return args[i].isText() ? args[i].text() : std::string();
+std::string textArg(const ValueList& args, size_t i) {
+  const Value& v = session::inputAt(args, i);
+  return v.isText() ? v.text() : std::string();
 }
 
 }  // namespace
 
-void bindShellRoutines(RoutineBindings& b) {
-  b["Varnok6p"] = [](CallEnv& env, const ValueList& args, int nargout) {
-    return env.shell.Varnok6p(args, nargout);
+void bindShellRoutines(RoutineBindings& b, Shell& shell) {
+  b["Varnok6p"] = [&shell](CallEnv&, const ValueList& args, int nargout) {
+    return shell.Varnok6p(args, nargout);
   };
-  b["Varnoksw"] = [](CallEnv& env, const ValueList& args, int nargout) -> ValueList {
-    env.shell.Varnoksw(args, nargout);
+  b["Varnoksw"] = [&shell](CallEnv&, const ValueList& args, int nargout) -> ValueList {
+    shell.Varnoksw(args, nargout);
     return {};
   };
-  b["RefAngleSetup"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
-    auto y = RefAngleSetup(env.shell);
+  b["RefAngleSetup"] = [&shell](CallEnv&, const ValueList&, int) -> ValueList {
+    auto y = RefAngleSetup(shell);
     if (!y) return {};
     return {*y};
   };
@@ -69,7 +69,7 @@ void bindShellRoutines(RoutineBindings& b) {
   };
   b["title"] = [](CallEnv& env, const ValueList& args, int) -> ValueList {
     auto& ax = env.window().figure().axes();
-    ax.setTitle(textArg(args, 0, "title"));
+    ax.setTitle(textArg(args, 0));
     return {Value(ax.handle())};
   };
   b["msgboxd"] = [](CallEnv& env, const ValueList& args, int) -> ValueList {
@@ -79,10 +79,10 @@ void bindShellRoutines(RoutineBindings& b) {
     return {};
   };
   b["isvarname"] = [](CallEnv&, const ValueList& args, int) -> ValueList {
-    return {Value(isVarName(textArg(args, 0, "isvarname")) ? 1.0 : 0.0)};
+    return {Value(isVarName(textArg(args, 0)) ? 1.0 : 0.0)};
   };
   b["iskeyword"] = [](CallEnv&, const ValueList& args, int) -> ValueList {
-    return {Value(isKeyword(textArg(args, 0, "iskeyword")) ? 1.0 : 0.0)};
+    return {Value(isKeyword(textArg(args, 0)) ? 1.0 : 0.0)};
   };
 }
 

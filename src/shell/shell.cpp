@@ -8,16 +8,10 @@
 #include "shell/ref_angle.hpp"
 #include "shell/routines.hpp"
 
-namespace varnok {
-
-window::Window& CallEnv::window() {
-  return shell.window();
-}
-
-namespace shell {
+namespace varnok::shell {
 
 Shell::Shell(Console& console, WindowOpener opener)
-    : console_(console), opener_(std::move(opener)), routines_(buildRoutineTable()) {}
+    : console_(console), opener_(std::move(opener)), routines_(buildRoutineTable(*this)) {}
 
 window::Window& Shell::window() {
   if (window_ == nullptr) window_ = &opener_();
@@ -44,18 +38,28 @@ ValueList Shell::Varnok6p(const ValueList& args, int nargout) {
 
 void Shell::Varnoksw(const ValueList& args, int nargout) {
   checkArgCounts("Varnoksw", static_cast<int>(args.size()), nargout, 2, 0);
-  if (args.empty())
-    throw RuntimeError(
-        "Run-time Error: File: Varnoksw Line: 1 Column: 1 Not enough input arguments.");
+  if (args.empty()) throwNotEnoughInputs("Varnoksw");
   if (args[0].isText()) {
     const std::string& action = args[0].text();
     for (const auto& entry : actionTable()) {
-      if (action == entry.name) {
-        ActionContext ctx{state_, window(), console_, *this, std::nullopt};
-        if (args.size() > 1) ctx.fpass = args[1];
-        entry.run(ctx);
+      if (action != entry.name) continue;
+      window::Window& w = window();
+      if (entry.run == nullptr) {
+        // A control whose action is not built yet says so where the user looks.
+        std::string line = "Not available yet: " + action;
+        console_.line(line);
+        w.status(line);
         return;
       }
+      session::ActionContext ctx{session_,
+                                 session_.state,
+                                 w,
+                                 console_,
+                                 progress_ != nullptr ? *progress_ : noProgress(),
+                                 std::nullopt};
+      if (args.size() > 1) ctx.fpass = args[1];
+      entry.run(ctx);
+      return;
     }
   }
   console_.write("Fell through case!");
@@ -67,7 +71,7 @@ ValueList Shell::callByName(std::string_view name, const ValueList& args, int na
     console_.line(subroutineLine(std::string(name)));
     return {};
   }
-  CallEnv env{console_, *this};
+  session::CallEnv env{console_, session_, [this]() -> window::Window& { return window(); }};
   return routines_.call(env, name, args, nargout);
 }
 
@@ -118,5 +122,4 @@ bool Shell::runCallback(std::string_view callback, window::Control* source) {
   return false;
 }
 
-}  // namespace shell
-}  // namespace varnok
+}  // namespace varnok::shell

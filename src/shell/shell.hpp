@@ -11,10 +11,11 @@
 #include <string_view>
 
 #include "platform/matrix/console.hpp"
-#include "platform/matrix/routine_table.hpp"
+#include "platform/matrix/progress.hpp"
 #include "platform/window/window.hpp"
-#include "shell/call_env.hpp"
-#include "shell/state.hpp"
+#include "session/call_env.hpp"
+#include "session/routine_table.hpp"
+#include "session/session.hpp"
 
 namespace varnok::shell {
 
@@ -46,18 +47,23 @@ class Shell {
   // callback stopped with an error.
   bool runCallback(std::string_view callback, window::Control* source = nullptr);
 
-  AnalysisState& state() { return state_; }
+  session::Session& session() { return session_; }
+  session::AnalysisState& state() { return session_.state; }
   Console& console() { return console_; }
-  const RoutineTable& routines() const { return routines_; }
+  const session::RoutineTable& routines() const { return routines_; }
   window::Window& window();
   window::Window* windowIfOpen() { return window_; }
+  // Where long actions report their progress (the window's progress dialog);
+  // nothing listens by default.
+  void setProgress(Progress* p) { progress_ = p; }
 
  private:
   Console& console_;
   WindowOpener opener_;
   window::Window* window_ = nullptr;
-  RoutineTable routines_;
-  AnalysisState state_;
+  Progress* progress_ = nullptr;
+  session::Session session_;
+  session::RoutineTable routines_;
 };
 
 }  // namespace varnok::shell

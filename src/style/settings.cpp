@@ -11,7 +11,7 @@ namespace varnok::style {
 
 namespace {
 
-const Value& argument(shell::ActionContext& ctx, const char* action) {
+const Value& argument(session::ActionContext& ctx, const char* action) {
   if (!ctx.fpass)
     throw RuntimeError(std::string("Run-time Error: The action ") + action +
                        " needs a value as its second argument.");
@@ -48,26 +48,26 @@ const Mat& blackAndWhiteTable() {
   return table;
 }
 
-void SetPlotDensity(shell::ActionContext& ctx) {
+void SetPlotDensity(session::ActionContext& ctx) {
   const double v = argument(ctx, "SetPlotDensity").scalar();
   checkGroup<double>(
       ctx.window, {{"Density10", 10}, {"Density20", 20}, {"Density30", 30}, {"Density50", 50}}, v);
   ctx.state.vplotdensity = v;
 }
 
-void ArrowHeads(shell::ActionContext& ctx) {
+void ArrowHeads(session::ActionContext& ctx) {
   ctx.window.setAll("ArrowHeads", "Checked", "on");
   ctx.window.setAll("NoArrowHeads", "Checked", "off");
   ctx.state.vaheads = 1;
 }
 
-void NoArrowHeads(shell::ActionContext& ctx) {
+void NoArrowHeads(session::ActionContext& ctx) {
   ctx.window.setAll("ArrowHeads", "Checked", "off");
   ctx.window.setAll("NoArrowHeads", "Checked", "on");
   ctx.state.vaheads = 0;
 }
 
-void SetReferenceSymbol(shell::ActionContext& ctx) {
+void SetReferenceSymbol(session::ActionContext& ctx) {
   const std::string v = argument(ctx, "SetReferenceSymbol").text();
   checkGroup<std::string>(
       ctx.window,
@@ -75,7 +75,7 @@ void SetReferenceSymbol(shell::ActionContext& ctx) {
   ctx.state.vrefsymbol = v;
 }
 
-void SetLineFormat1(shell::ActionContext& ctx) {
+void SetLineFormat1(session::ActionContext& ctx) {
   const std::string v = argument(ctx, "SetLineFormat1").text();
   checkGroup<std::string>(ctx.window,
                           {{"Line1Red", "r"}, {"Line1Black", "k"}, {"Line1Dotted", "k:"}}, v);
@@ -83,7 +83,7 @@ void SetLineFormat1(shell::ActionContext& ctx) {
   ctx.console.display("vlineformat1", v);
 }
 
-void SetLineWidth(shell::ActionContext& ctx) {
+void SetLineWidth(session::ActionContext& ctx) {
   const double v = argument(ctx, "SetLineWidth").scalar();
   for (const auto& [tag, value] : std::vector<std::pair<const char*, double>>{
            {"Weight10", 10}, {"Weight15", 15}, {"Weight20", 20}, {"Weigth25", 25}, {"Weight5", 5}})
@@ -94,7 +94,7 @@ void SetLineWidth(shell::ActionContext& ctx) {
   ax.touch();
 }
 
-void SetBWCode(shell::ActionContext& ctx) {
+void SetBWCode(session::ActionContext& ctx) {
   auto& s = ctx.state;
   if (s.altcode && *s.altcode == 0) {
     s.altcode = 1;
@@ -107,12 +107,12 @@ void SetBWCode(shell::ActionContext& ctx) {
   }
 }
 
-void ShowSymbolCodes(shell::ActionContext& ctx) {
+void ShowSymbolCodes(session::ActionContext& ctx) {
   auto& s = ctx.state;
   auto& ax = ctx.window.figure().axes();
   ax.cla();
   if (s.altcode.value_or(0) != 0) {
-    const Mat& table = shell::need(s.codearray, "codearray");
+    const Mat& table = session::need(s.codearray, "codearray");
     for (Eigen::Index i = 0; i < table.rows(); ++i) {
       const double index = table(i, 3);
       if (!(index >= 1 && index <= 13 && index == static_cast<double>(static_cast<int>(index))))
@@ -121,7 +121,7 @@ void ShowSymbolCodes(shell::ActionContext& ctx) {
       const double y = static_cast<double>(i + 1);
       auto& line = ax.plot(std::vector<double>{0.1}, std::vector<double>{y});
       line.set("MarkerSize", table(i, 4));
-      line.marker = shell::kSymbolList[static_cast<int>(index) - 1];
+      line.marker = session::kSymbolList[static_cast<int>(index) - 1];
       line.lineStyle = "none";
       line.color = {table(i, 0), table(i, 1), table(i, 2)};
       line.markerFaceColor = graphics::ColorSpec::none();

@@ -5,21 +5,21 @@
 // that matches no item is stored all the same and leaves the marks alone.
 #pragma once
 
-#include "shell/action_context.hpp"
+#include "session/action_context.hpp"
 
 namespace varnok::style {
 
-void SetPlotDensity(shell::ActionContext& ctx);
-void ArrowHeads(shell::ActionContext& ctx);
-void NoArrowHeads(shell::ActionContext& ctx);
-void SetReferenceSymbol(shell::ActionContext& ctx);
-void SetLineFormat1(shell::ActionContext& ctx);
+void SetPlotDensity(session::ActionContext& ctx);
+void ArrowHeads(session::ActionContext& ctx);
+void NoArrowHeads(session::ActionContext& ctx);
+void SetReferenceSymbol(session::ActionContext& ctx);
+void SetLineFormat1(session::ActionContext& ctx);
 // Also applies the new width at once to the lines already drawn.
-void SetLineWidth(shell::ActionContext& ctx);
+void SetLineWidth(session::ActionContext& ctx);
 // Switches between the black-and-white symbol table and the default symbols.
-void SetBWCode(shell::ActionContext& ctx);
+void SetBWCode(session::ActionContext& ctx);
 // Replaces the picture with a legend of the group symbols in use.
-void ShowSymbolCodes(shell::ActionContext& ctx);
+void ShowSymbolCodes(session::ActionContext& ctx);
 
 // The black-and-white symbol table: 12 rows of red, green, blue, marker
 // index, size, fill flag.

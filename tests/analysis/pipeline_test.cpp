@@ -63,7 +63,7 @@ class PipelineTest : public ::testing::Test {
   window::InMemoryWindow win_;
   Console console_{nullptr, true};
   shell::Shell shell_{console_, [this]() -> window::Window& { return win_; }};
-  shell::AnalysisState& s_ = shell_.state();
+  session::AnalysisState& s_ = shell_.state();
 };
 
 TEST_F(PipelineTest, NoGroupListOnDigits) {

@@ -14,6 +14,7 @@ namespace varnok::analysis {
 namespace {
 
 using actiontest::ActionTest;
+using actiontest::filesIn;
 namespace fs = std::filesystem;
 
 Mat rows(std::initializer_list<std::initializer_list<double>> r) {
@@ -85,7 +86,7 @@ class ResultFilesTest : public ActionTest {
 
 TEST_F(ResultFilesTest, EachActionWritesItsResultWithItsTitle) {
   struct Case {
-    void (*action)(shell::ActionContext&);
+    void (*action)(session::ActionContext&);
     const char* title;
     const char* content;
   };
@@ -102,14 +103,14 @@ TEST_F(ResultFilesTest, EachActionWritesItsResultWithItsTitle) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.title);
     win_.answers.fileDialogTitles.clear();
-    fs::current_path(dir_ / "start");
+    shell_.session().folder = testkit::folderString(dir_ / "start");
     answerOut("result.txt");
     c.action(ctx_);
     ASSERT_EQ(titles().size(), 1u);
     EXPECT_EQ(titles()[0], c.title);
     EXPECT_EQ(out("result.txt"), c.content);
     // Later dialogs start where the user saved.
-    EXPECT_EQ(fs::current_path(), dir_ / "out");
+    EXPECT_EQ(folder(), fs::path(testkit::folderString(dir_ / "out")));
     EXPECT_TRUE(win_.answers.messages.empty());
   }
   // Nothing but the result was left in the folder.
@@ -145,17 +146,17 @@ TEST_F(ResultFilesTest, GuardsShowTheirMessageAndNoDialog) {
       "The reference has not been calculated at this point.  Please load a group list, or hit "
       "the no group list button before proceeding";
   struct Case {
-    void (*action)(shell::ActionContext&);
-    Mat shell::AnalysisState::*guarded;
+    void (*action)(session::ActionContext&);
+    Mat session::AnalysisState::*guarded;
     std::string message;
   };
   const Case cases[] = {
-      {SavePCA, &shell::AnalysisState::PCAScores, kNoPCA},
-      {SaveEigen, &shell::AnalysisState::PCAScores, kNoPCA},
-      {SavePCMatrix, &shell::AnalysisState::PCAScores, kNoPCA},
-      {SaveOneAxis, &shell::AnalysisState::PCAScores, kNoPCA},
-      {SaveWarp, &shell::AnalysisState::pwscores, noPW},
-      {SaveRef, &shell::AnalysisState::reference, noRef},
+      {SavePCA, &session::AnalysisState::PCAScores, kNoPCA},
+      {SaveEigen, &session::AnalysisState::PCAScores, kNoPCA},
+      {SavePCMatrix, &session::AnalysisState::PCAScores, kNoPCA},
+      {SaveOneAxis, &session::AnalysisState::PCAScores, kNoPCA},
+      {SaveWarp, &session::AnalysisState::pwscores, noPW},
+      {SaveRef, &session::AnalysisState::reference, noRef},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -169,7 +170,7 @@ TEST_F(ResultFilesTest, GuardsShowTheirMessageAndNoDialog) {
     EXPECT_EQ(win_.answers.messages[0].title, "");
     EXPECT_TRUE(titles().empty());
     EXPECT_FALSE(fs::exists(dir_ / "out" / "never.txt"));
-    EXPECT_EQ(fs::current_path(), dir_ / "start");
+    EXPECT_EQ(folder(), fs::path(testkit::folderString(dir_ / "start")));
     win_.answers.files.clear();
   }
 }
@@ -194,7 +195,7 @@ TEST_F(ResultFilesTest, CancelWritesNothingAndStaysInTheFolder) {
   EXPECT_EQ(titles().size(), 6u);
   EXPECT_TRUE(filesIn(dir_ / "out").empty());
   EXPECT_TRUE(filesIn(dir_ / "start").empty());
-  EXPECT_EQ(fs::current_path(), dir_ / "start");
+  EXPECT_EQ(folder(), fs::path(testkit::folderString(dir_ / "start")));
   EXPECT_TRUE(win_.answers.messages.empty());
 }
 
@@ -233,7 +234,7 @@ TEST_F(ResultFilesTest, AxisTheAnalysisDoesNotHaveTouchesNoFile) {
     EXPECT_EQ(win_.answers.messages[0].text, c.message);
     EXPECT_TRUE(titles().empty());
     EXPECT_EQ(out("axis.txt"), kept);
-    EXPECT_EQ(fs::current_path(), dir_ / "start");
+    EXPECT_EQ(folder(), fs::path(testkit::folderString(dir_ / "start")));
   }
   // One-axis analyses say so in words.
   state_.PCAScores = rows({{1}});
@@ -257,7 +258,7 @@ TEST_F(ResultFilesTest, FileThatCannotBeWrittenIsReported) {
             std::string::npos)
       << win_.answers.messages[0].text;
   EXPECT_FALSE(fs::exists(dir_ / "gone"));
-  EXPECT_EQ(fs::current_path(), dir_ / "start");
+  EXPECT_EQ(folder(), fs::path(testkit::folderString(dir_ / "start")));
 
   // A name that is a folder is left as it is.
   fs::create_directories(dir_ / "out" / "taken" / "inside");
@@ -268,7 +269,7 @@ TEST_F(ResultFilesTest, FileThatCannotBeWrittenIsReported) {
   EXPECT_NE(win_.answers.messages[1].text.find("taken"), std::string::npos);
   EXPECT_TRUE(fs::is_directory(dir_ / "out" / "taken" / "inside"));
   // The move of the working folder happens before the write.
-  EXPECT_EQ(fs::current_path(), dir_ / "out");
+  EXPECT_EQ(folder(), fs::path(testkit::folderString(dir_ / "out")));
   EXPECT_EQ(filesIn(dir_ / "out"), std::vector<std::string>{"taken"});
 }
 
@@ -277,7 +278,7 @@ TEST_F(ResultFilesTest, RelativeFolderIsTakenFromTheFolderBeforeTheMove) {
   win_.answers.files.push_back(window::FileChoice{"eig.txt", "sub/"});
   SaveEigen(ctx_);
   EXPECT_EQ(read(dir_ / "start" / "sub" / "eig.txt"), "0.25  \n 1.5  \n 6  \n ");
-  EXPECT_EQ(fs::current_path(), dir_ / "start" / "sub");
+  EXPECT_EQ(folder(), fs::path(testkit::folderString(dir_ / "start" / "sub")));
 }
 
 TEST_F(ResultFilesTest, LargeScoreFileReadsBack) {

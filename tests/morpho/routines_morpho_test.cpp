@@ -35,7 +35,8 @@ TEST_F(ByName, ArgumentCountsGiveTheRuntimeMessages) {
   EXPECT_EQ(message("UniArbitrary", {ref, ref}),
             "Run-time Error: File: UniArbitrary Line: 1 Column: 3 The function \"UniArbitrary\" "
             "was called with more than the declared number of inputs (1).");
-  EXPECT_EQ(message("getpsup", {ref}), "Run-time Error: Not enough input arguments.");
+  EXPECT_EQ(message("getpsup", {ref}),
+            "Run-time Error: File: getpsup Line: 1 Column: 1 Not enough input arguments.");
   EXPECT_THROW(call("formrotate", {ref, "text"}), RuntimeError);
 }
 

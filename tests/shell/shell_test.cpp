@@ -12,47 +12,31 @@
 #include "shell/callback.hpp"
 #include "shell/help.hpp"
 #include "shell/routines.hpp"
+#include "support/session_fixture.hpp"
 
 namespace varnok::shell {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A shell on an in-memory window with the controls the actions touch, in a
-// scratch folder that becomes the working directory.
-class ShellTest : public ::testing::Test {
+// A shell on an in-memory window with the controls the actions touch; the
+// scratch folder is the session's current folder.
+class ShellTest : public testkit::SessionTest {
  protected:
-  void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           ("varnok_shell_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
+  ShellTest() {
+    shell_.session().folder = testkit::folderString(dir_);
     for (const char* tag : {"FileBox", "GroupBox", "LoadGroup", "NoLoadGroup", "LoadReference"})
       win_.add(tag);
     win_.add("RefAngleBox").set("String", "auto");
     win_.control("LoadGroup").set("Enable", "Off");
   }
-  void TearDown() override {
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
 
   void write(const std::string& name, const std::string& text) {
     std::ofstream(dir_ / name, std::ios::binary) << text;
   }
-  void answerFile(const std::string& name) {
-    win_.answers.files.push_back(window::FileChoice{name, dir_.string() + "/"});
-  }
+  void answerFile(const std::string& name) { answer(name, dir_); }
   void act(const std::string& action) { shell_.Varnoksw({Value(action)}); }
   std::string fileBox() { return win_.control("FileBox").get("String").text(); }
-
-  fs::path home_, dir_;
-  window::InMemoryWindow win_;
-  Console console_{nullptr, true};
-  Shell shell_{console_, [this]() -> window::Window& { return win_; }};
 };
 
 std::string dataLines(int n, int cols) {
@@ -108,7 +92,7 @@ TEST_F(ShellTest, LoadDataSummaryAndDefaults) {
   EXPECT_EQ(shell_.state().ColorList[23], "yh");
   EXPECT_EQ(*shell_.state().altcode, 0);
   EXPECT_EQ(*shell_.state().referencetype, 0);
-  EXPECT_EQ(fs::current_path(), dir_);
+  EXPECT_EQ(folder(), fs::path(testkit::folderString(dir_)));
 }
 
 TEST_F(ShellTest, DefaultsComeBackAfterClearAndReload) {
@@ -326,18 +310,43 @@ TEST(Callback, Grammar) {
   EXPECT_FALSE(parseCallback("f() g()"));
 }
 
-TEST(RoutineTableOrder, FollowsTheDeclarations) {
+TEST_F(ShellTest, RoutineTableFollowsTheDeclarations) {
   const auto& decls = routineDeclarations();
   ASSERT_EQ(decls.size(), 56u);
   EXPECT_STREQ(decls.front().name, "Varnok6p");
   EXPECT_STREQ(decls.back().name, "eigsort");
-  auto table = buildRoutineTable();
+  const auto& table = shell_.routines();
   size_t at = 0;
   for (const auto& r : table.entries()) {
     while (at < decls.size() && r.name != decls[at].name) ++at;
     ASSERT_LT(at, decls.size()) << r.name << " is out of order";
   }
   EXPECT_EQ(actionNames().size(), 46u);
+}
+
+TEST_F(ShellTest, ActionsNotBuiltYetSaySoWhereTheUserLooks) {
+  for (const auto& entry : actionTable()) {
+    if (entry.run != nullptr) continue;
+    console_.clear();
+    act(entry.name);
+    const std::string line = std::string("Not available yet: ") + entry.name;
+    EXPECT_EQ(console_.kept(), line + "\n");
+    EXPECT_EQ(win_.statusText, line);
+  }
+}
+
+TEST_F(ShellTest, FileDialogsOpenInTheCurrentFolderWhichFollowsTheLoadedFile) {
+  fs::create_directories(dir_ / "sub");
+  std::ofstream(dir_ / "sub" / "d.txt") << dataLines(4, 7);
+  answer("d.txt", dir_ / "sub");
+  act("LoadData");
+  ASSERT_EQ(shell_.state().DATA.rows(), 4);
+  EXPECT_EQ(win_.answers.fileDialogFolders.at(0), testkit::folderString(dir_));
+  cancel();
+  act("LoadData");
+  EXPECT_EQ(win_.answers.fileDialogFolders.at(1), testkit::folderString(dir_ / "sub"));
+  // A relative name given to a routine is read from the current folder too.
+  EXPECT_NO_THROW(shell_.callByName("dload", {Value("d.txt")}, 1));
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ class SettingsTest : public ::testing::Test {
   window::InMemoryWindow win_;
   Console console_{nullptr, true};
   shell::Shell shell_{console_, [this]() -> window::Window& { return win_; }};
-  shell::AnalysisState& s_ = shell_.state();
+  session::AnalysisState& s_ = shell_.state();
 };
 
 TEST_F(SettingsTest, CheckMarksFollowMatchingValuesOnly) {
@@ -80,7 +80,7 @@ TEST_F(SettingsTest, BlackAndWhiteSymbolsToggle) {
 }
 
 TEST_F(SettingsTest, SymbolLegendInTwoColumns) {
-  s_.ColorList = shell::defaultColorList();
+  s_.ColorList = session::defaultColorList();
   s_.altcode = 0;
   act("Varnoksw('ShowSymbolCodes')");
   std::vector<graphics::Line*> lines;

@@ -19,6 +19,15 @@ std::string tooManyOutputsMessage(std::string_view name, int declared, int colum
   return countMessage(name, declared, column, "outputs");
 }
 
+std::string notEnoughInputsMessage(std::string_view name, int column) {
+  return "Run-time Error: File: " + std::string(name) +
+         " Line: 1 Column: " + std::to_string(column) + " Not enough input arguments.";
+}
+
+void throwNotEnoughInputs(std::string_view name, int column) {
+  throw RuntimeError(notEnoughInputsMessage(name, column));
+}
+
 void checkArgCounts(std::string_view name, int nargin, int nargout, int declaredIn, int declaredOut,
                     int column) {
   if (declaredIn >= 0 && nargin > declaredIn)

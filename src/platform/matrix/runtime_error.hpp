@@ -21,6 +21,10 @@ std::string tooManyInputsMessage(std::string_view name, int declared, int column
 // The same for outputs.
 std::string tooManyOutputsMessage(std::string_view name, int declared, int column = 1);
 
+// "Run-time Error: File: NAME Line: 1 Column: COL Not enough input arguments."
+std::string notEnoughInputsMessage(std::string_view name, int column = 1);
+[[noreturn]] void throwNotEnoughInputs(std::string_view name, int column = 1);
+
 // Throws the messages above when a call exceeds a routine's declared counts
 // (a declared count below 0 means "any number").
 void checkArgCounts(std::string_view name, int nargin, int nargout, int declaredIn, int declaredOut,

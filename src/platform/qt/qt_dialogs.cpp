@@ -42,17 +42,24 @@ window::FileChoice splitPath(const std::string& path) {
   return {info.fileName().toStdString(), folder.toStdString()};
 }
 
+// The folder a file dialog opens in: the session's, else where we started.
+static QString startFolder(std::string_view folder) {
+  return folder.empty() ? QDir::currentPath() : qs(folder);
+}
+
 std::optional<window::FileChoice> QtDialogs::uigetfile(std::string_view filter,
-                                                       std::string_view title) {
-  const QString path = QFileDialog::getOpenFileName(parent_, qs(title), QDir::currentPath(),
+                                                       std::string_view title,
+                                                       std::string_view folder) {
+  const QString path = QFileDialog::getOpenFileName(parent_, qs(title), startFolder(folder),
                                                     QString::fromStdString(qtFileFilter(filter)));
   if (path.isEmpty()) return std::nullopt;
   return splitPath(path.toStdString());
 }
 
 std::optional<window::FileChoice> QtDialogs::uiputfile(std::string_view filter,
-                                                       std::string_view title) {
-  const QString path = QFileDialog::getSaveFileName(parent_, qs(title), QDir::currentPath(),
+                                                       std::string_view title,
+                                                       std::string_view folder) {
+  const QString path = QFileDialog::getSaveFileName(parent_, qs(title), startFolder(folder),
                                                     QString::fromStdString(qtFileFilter(filter)));
   if (path.isEmpty()) return std::nullopt;
   return splitPath(path.toStdString());

@@ -15,10 +15,10 @@ class QtDialogs : public window::Dialogs {
   // parent: the main window the dialogs belong to; plot: where points are picked.
   QtDialogs(QWidget* parent, PlotWidget* plot) : parent_(parent), plot_(plot) {}
 
-  std::optional<window::FileChoice> uigetfile(std::string_view filter,
-                                              std::string_view title) override;
-  std::optional<window::FileChoice> uiputfile(std::string_view filter,
-                                              std::string_view title) override;
+  std::optional<window::FileChoice> uigetfile(std::string_view filter, std::string_view title,
+                                              std::string_view folder) override;
+  std::optional<window::FileChoice> uiputfile(std::string_view filter, std::string_view title,
+                                              std::string_view folder) override;
   void msgbox(std::string_view text, std::string_view title) override;
   std::optional<std::vector<std::string>> inputdlg(
       const std::vector<std::string>& prompts, std::string_view title,

@@ -235,12 +235,14 @@ std::optional<window::FileChoice> ScriptedDialogs::file(std::string_view title) 
 }
 
 std::optional<window::FileChoice> ScriptedDialogs::uigetfile(std::string_view,
-                                                             std::string_view title) {
+                                                             std::string_view title,
+                                                             std::string_view) {
   return file(title);
 }
 
 std::optional<window::FileChoice> ScriptedDialogs::uiputfile(std::string_view,
-                                                             std::string_view title) {
+                                                             std::string_view title,
+                                                             std::string_view) {
   return file(title);
 }
 

@@ -75,10 +75,10 @@ class ScriptedDialogs : public window::Dialogs {
   void push(ScriptAnswer answer) { answers_.push_back(std::move(answer)); }
   std::size_t pending() const { return answers_.size(); }
 
-  std::optional<window::FileChoice> uigetfile(std::string_view filter,
-                                              std::string_view title) override;
-  std::optional<window::FileChoice> uiputfile(std::string_view filter,
-                                              std::string_view title) override;
+  std::optional<window::FileChoice> uigetfile(std::string_view filter, std::string_view title,
+                                              std::string_view folder) override;
+  std::optional<window::FileChoice> uiputfile(std::string_view filter, std::string_view title,
+                                              std::string_view folder) override;
   void msgbox(std::string_view text, std::string_view title) override;
   std::optional<std::vector<std::string>> inputdlg(
       const std::vector<std::string>& prompts, std::string_view title,

@@ -31,8 +31,10 @@ struct MessageBox {
 
 class ScriptedAnswers : public Dialogs {
  public:
-  std::optional<FileChoice> uigetfile(std::string_view filter, std::string_view title) override;
-  std::optional<FileChoice> uiputfile(std::string_view filter, std::string_view title) override;
+  std::optional<FileChoice> uigetfile(std::string_view filter, std::string_view title,
+                                      std::string_view folder) override;
+  std::optional<FileChoice> uiputfile(std::string_view filter, std::string_view title,
+                                      std::string_view folder) override;
   void msgbox(std::string_view text, std::string_view title) override;
   std::optional<std::vector<std::string>> inputdlg(
       const std::vector<std::string>& prompts, std::string_view title,
@@ -46,6 +48,7 @@ class ScriptedAnswers : public Dialogs {
   std::deque<std::optional<Click>> clicks;
   std::vector<MessageBox> messages;
   std::vector<std::string> fileDialogTitles;
+  std::vector<std::string> fileDialogFolders;  // where each file dialog opened
 };
 
 class InMemoryWindow : public Window {

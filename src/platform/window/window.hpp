@@ -45,9 +45,12 @@ struct Click {
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
-  // nullopt when the user cancels.
-  virtual std::optional<FileChoice> uigetfile(std::string_view filter, std::string_view title) = 0;
-  virtual std::optional<FileChoice> uiputfile(std::string_view filter, std::string_view title) = 0;
+  // File dialogs opening in folder (the session's current folder); nullopt
+  // when the user cancels.
+  virtual std::optional<FileChoice> uigetfile(std::string_view filter, std::string_view title,
+                                              std::string_view folder) = 0;
+  virtual std::optional<FileChoice> uiputfile(std::string_view filter, std::string_view title,
+                                              std::string_view folder) = 0;
   // A modal message box; returns when the user has dismissed it.
   virtual void msgbox(std::string_view text, std::string_view title = {}) = 0;
   // A dialog of one-line answers; nullopt when cancelled.

@@ -8,7 +8,6 @@
 #include <random>
 
 #include "platform/matrix/console.hpp"
-#include "platform/matrix/routine_table.hpp"
 #include "platform/matrix/runtime_error.hpp"
 
 namespace varnok {
@@ -152,26 +151,6 @@ TEST(ArgumentCounts, ExactMessages) {
             "was called with more than the declared number of inputs (1).");
   EXPECT_NO_THROW(checkArgCounts("f", 5, 5, -1, -1));
   EXPECT_THROW(checkArgCounts("f", 2, 0, 1, 0), RuntimeError);
-}
-
-TEST(RoutineTable, ChecksCountsBeforeCalling) {
-  RoutineTable t;
-  int calls = 0;
-  t.add({"centsize", 1, 1, [&](varnok::CallEnv&, const ValueList& a, int) -> ValueList {
-           ++calls;
-           return {a[0]};
-         }});
-  auto& env = reinterpret_cast<varnok::CallEnv&>(calls);  // never dereferenced here
-  EXPECT_EQ(t.call(env, "centsize", {Value(2.0)}, 1)[0].scalar(), 2.0);
-  try {
-    t.call(env, "centsize", {Value(1.0), Value(2.0)}, 1);
-    FAIL();
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(std::string(e.what()), tooManyInputsMessage("centsize", 1));
-  }
-  EXPECT_THROW(t.call(env, "centsize", {Value(1.0)}, 2), RuntimeError);
-  EXPECT_THROW(t.call(env, "nosuch", {}, 0), RuntimeError);
-  EXPECT_EQ(calls, 1);
 }
 
 TEST(Console, NamedValueDisplay) {

@@ -152,7 +152,7 @@ TEST_F(ScriptedDialogsTest, AnswersAreUsedInOrder) {
   d.push(cancel());
   d.push(file("/out/scores.txt"));
 
-  const auto f = d.uigetfile("*.*", "Enter file to Load?");
+  const auto f = d.uigetfile("*.*", "Enter file to Load?", "");
   ASSERT_TRUE(f);
   EXPECT_EQ(f->name, "tarvish.txt");
   EXPECT_EQ(f->folder, "/data/run/");
@@ -164,8 +164,8 @@ TEST_F(ScriptedDialogsTest, AnswersAreUsedInOrder) {
   EXPECT_EQ(c->x, 1.5);
   EXPECT_EQ(c->y, -2);
   EXPECT_EQ(c->button, 3);
-  EXPECT_FALSE(d.uiputfile("*.*", "Save"));  // the cancel
-  const auto g = d.uiputfile("*.*", "Save");
+  EXPECT_FALSE(d.uiputfile("*.*", "Save", ""));  // the cancel
+  const auto g = d.uiputfile("*.*", "Save", "");
   ASSERT_TRUE(g);
   EXPECT_EQ(g->folder + g->name, "/out/scores.txt");
   EXPECT_EQ(d.pending(), 0u);
@@ -173,7 +173,7 @@ TEST_F(ScriptedDialogsTest, AnswersAreUsedInOrder) {
 }
 
 TEST_F(ScriptedDialogsTest, AnUnansweredDialogIsCancelledWithAWarning) {
-  EXPECT_FALSE(d.uigetfile("*.*", "Enter file to Load?"));
+  EXPECT_FALSE(d.uigetfile("*.*", "Enter file to Load?", ""));
   EXPECT_NE(err.str().find("Enter file to Load?"), std::string::npos) << err.str();
   err.str("");
   EXPECT_FALSE(d.ginput());
@@ -183,9 +183,9 @@ TEST_F(ScriptedDialogsTest, AnUnansweredDialogIsCancelledWithAWarning) {
 TEST_F(ScriptedDialogsTest, AnAnswerOfTheWrongKindIsUsedUpAndCancels) {
   d.push(click(1, 2, 1));
   d.push(file("/a/b.txt"));
-  EXPECT_FALSE(d.uigetfile("*.*", "Enter file to Load?"));
+  EXPECT_FALSE(d.uigetfile("*.*", "Enter file to Load?", ""));
   EXPECT_NE(err.str().find("click"), std::string::npos) << err.str();
-  EXPECT_TRUE(d.uigetfile("*.*", "Enter file to Load?"));
+  EXPECT_TRUE(d.uigetfile("*.*", "Enter file to Load?", ""));
 }
 
 TEST_F(ScriptedDialogsTest, QuestionsWithSeveralPromptsTakeFollowingInputs) {
@@ -220,7 +220,7 @@ class ScriptRunTest : public ::testing::Test {
           ran.push_back(cb);
           // A callback that asks a question sees the answers given before it.
           if (cb == "Ask") {
-            const auto f = dialogs.uigetfile("*.*", "Enter file to Load?");
+            const auto f = dialogs.uigetfile("*.*", "Enter file to Load?", "");
             win.control("FileBox").set("String", Value(f ? f->name : "cancelled"));
           }
         },

@@ -4,23 +4,24 @@
 #include <optional>
 
 #include "platform/matrix/console.hpp"
+#include "platform/matrix/progress.hpp"
 #include "platform/matrix/value.hpp"
 #include "platform/window/window.hpp"
-#include "shell/state.hpp"
+#include "session/session.hpp"
+#include "session/state.hpp"
 
-namespace varnok::shell {
-
-class Shell;
+namespace varnok::session {
 
 struct ActionContext {
-  AnalysisState& state;
+  Session& session;
+  AnalysisState& state;  // session.state
   window::Window& window;
   Console& console;
-  Shell& shell;
+  Progress& progress;
   // The dispatcher's second argument, when given.
   std::optional<Value> fpass;
 };
 
 using Action = void (*)(ActionContext&);
 
-}  // namespace varnok::shell
+}  // namespace varnok::session

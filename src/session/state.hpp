@@ -13,7 +13,7 @@
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/types.hpp"
 
-namespace varnok::shell {
+namespace varnok::session {
 
 struct AnalysisState {
   Mat DATA;                             // N x (2L+1) landmark data (superimposed after analysis)
@@ -55,4 +55,4 @@ const std::vector<std::string>& defaultColorList();
 // The 13 marker characters indexed by symbol code tables.
 inline constexpr const char* kSymbolList = ".ox+*sdv^<>ph";
 
-}  // namespace varnok::shell
+}  // namespace varnok::session

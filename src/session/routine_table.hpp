@@ -7,19 +7,28 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/matrix/value.hpp"
 
-namespace varnok {
+namespace varnok::session {
 
-// What a routine may touch besides its arguments (console, window, ...). The
-// shell defines it; routines that need nothing ignore it.
 struct CallEnv;
 
+// Thrown by an adapter whose caller left out a required input; the table turns
+// it into the runtime's "Not enough input arguments." naming the routine.
+struct MissingInput {};
+
+// Input i of a call, or MissingInput.
+const Value& inputAt(const ValueList& args, std::size_t i);
+
 using RoutineFn = std::function<ValueList(CallEnv& env, const ValueList& args, int nargout)>;
+
+// Adapters by routine name, gathered from the binders before the table is built.
+using RoutineBindings = std::map<std::string, RoutineFn, std::less<>>;
 
 struct Routine {
   std::string name;
@@ -45,4 +54,4 @@ class RoutineTable {
 // The message for a name that no table holds.
 std::string undefinedFunctionMessage(std::string_view name);
 
-}  // namespace varnok
+}  // namespace varnok::session

@@ -1,18 +1,17 @@
 // Routine-table adapters of the landmark drawing routines.
 #include "display/showshape.hpp"
 #include "platform/matrix/runtime_error.hpp"
-#include "shell/call_env.hpp"
+#include "session/call_env.hpp"
 #include "shell/routines.hpp"
 
 namespace varnok::shell {
 
 namespace {
 
-const Mat& matrixArg(const ValueList& args, const char* routine) {
-  if (args.empty())
-    throw RuntimeError(std::string("Run-time Error: File: ") + routine +
-                       " Line: 1 Column: 1 Not enough input arguments.");
-  return args[0].matrix();
+using session::CallEnv;
+
+const Mat& matrixArg(const ValueList& args) {
+  return session::inputAt(args, 0).matrix();
 }
 
 std::string codeArg(const ValueList& args, size_t i) {
@@ -28,20 +27,19 @@ std::optional<double> thetaArg(const ValueList& args, size_t i) {
 
 void bindDisplayRoutines(RoutineBindings& b) {
   b["showshape"] = [](CallEnv& env, const ValueList& args, int) -> ValueList {
-    display::showshape(env.window().figure().axes(), matrixArg(args, "showshape"),
-                       codeArg(args, 1));
+    display::showshape(env.window().figure().axes(), matrixArg(args), codeArg(args, 1));
     return {Value(1.0)};
   };
   b["showshape_rot"] = [](CallEnv& env, const ValueList& args, int) -> ValueList {
-    display::showshape_rot(env.window(), &env.console, matrixArg(args, "showshape_rot"),
-                           codeArg(args, 1), thetaArg(args, 2));
+    display::showshape_rot(env.window(), &env.console, matrixArg(args), codeArg(args, 1),
+                           thetaArg(args, 2));
     return {Value(1.0)};
   };
   b["showshapec"] = [](CallEnv& env, const ValueList& args, int) -> ValueList {
     RowVec code = args.size() > 1 && !args[1].isEmpty()
                       ? RowVec(args[1].matrix().reshaped<Eigen::RowMajor>().transpose())
                       : display::defaultCodeRow();
-    display::showshapec(env.window(), matrixArg(args, "showshapec"), code, thetaArg(args, 2));
+    display::showshapec(env.window(), matrixArg(args), code, thetaArg(args, 2));
     return {Value(1.0)};
   };
 }

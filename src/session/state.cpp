@@ -1,6 +1,6 @@
-#include "shell/state.hpp"
+#include "session/state.hpp"
 
-namespace varnok::shell {
+namespace varnok::session {
 
 const std::vector<std::string>& defaultColorList() {
   static const std::vector<std::string> list = {"ko", "bx", "rp", "ms", "c+", "g*", "y>", "k<",
@@ -9,4 +9,4 @@ const std::vector<std::string>& defaultColorList() {
   return list;
 }
 
-}  // namespace varnok::shell
+}  // namespace varnok::session

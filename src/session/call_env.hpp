@@ -1,0 +1,24 @@
+// CallEnv: what a routine called by name may reach besides its arguments.
+#pragma once
+
+#include <functional>
+
+#include "platform/matrix/console.hpp"
+#include "platform/window/window.hpp"
+#include "session/session.hpp"
+
+namespace varnok::session {
+
+struct CallEnv {
+  Console& console;
+  Session& session;
+  // Opens the main window if need be and returns it; the routines that draw or
+  // read controls reach the window only through this.
+  std::function<window::Window&()> openWindow;
+  // The control whose callback is running (gcbo), or null.
+  window::Control* callbackObject = nullptr;
+
+  window::Window& window() const { return openWindow(); }
+};
+
+}  // namespace varnok::session

@@ -1,0 +1,29 @@
+// Session: what lasts between actions: the analysis state and the current
+// folder.
+//
+// The current folder is where file dialogs open and against which relative
+// file names are read; loading or saving a file moves it to that file's
+// folder. It is kept here rather than in the process's working directory, so
+// that nothing depends on where the program was started from and several
+// sessions (tests among them) can run side by side.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "session/state.hpp"
+
+namespace varnok::session {
+
+struct Session {
+  AnalysisState state;
+  std::string folder;  // absolute, ending with a separator; empty: the start folder
+
+  // path as it names a file from the current folder (absolute paths unchanged).
+  std::string resolve(std::string_view path) const;
+  // Makes folder (absolute or relative to the current one) the current folder;
+  // a folder that does not exist leaves the current one.
+  void changeFolder(std::string_view folder);
+};
+
+}  // namespace varnok::session
