@@ -107,7 +107,7 @@ TEST_F(PipelineTest, LoadGroupListOnGorillas) {
   ASSERT_EQ(s_.GLIST.rows(), 59);
   EXPECT_EQ((s_.GLIST.array() == 1).count(), 30);
   EXPECT_EQ(box("GroupBox"), "File: gorilla_groups.txt \n  59 Specimens \n");
-  EXPECT_EQ(win_.control("LoadReference").get("Enable").text(), "Off");
+  EXPECT_EQ(win_.control("LoadReference").get("Enable").text(), "off");
   EXPECT_EQ(s_.PCAScores.rows(), 59);
   EXPECT_EQ(s_.PCAScores.cols(), 12);
   // The reference and every landmark of every specimen are drawn.

@@ -86,7 +86,7 @@ TEST_F(ShellTest, LoadDataSummaryAndDefaults) {
   EXPECT_EQ(shell_.state().DATA.cols(), 25);
   EXPECT_EQ(fileBox(), "File: thirty.txt \n  30 Specimens \n  12 Landmarks");
   for (const char* tag : {"LoadGroup", "NoLoadGroup", "LoadReference"})
-    EXPECT_EQ(win_.control(tag).get("Enable").text(), "On") << tag;
+    EXPECT_EQ(win_.control(tag).get("Enable").text(), "on") << tag;
   EXPECT_EQ(shell_.state().ColorList.size(), 24u);
   EXPECT_EQ(shell_.state().ColorList[9], "rs");
   EXPECT_EQ(shell_.state().ColorList[23], "yh");

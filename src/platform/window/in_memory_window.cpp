@@ -1,34 +1,72 @@
 #include "platform/window/in_memory_window.hpp"
 
+#include <cctype>
+
 #include "platform/matrix/runtime_error.hpp"
+#include "platform/matrix/text.hpp"
 
 namespace varnok::window {
 
 namespace {
-bool knownProperty(std::string_view p) {
-  return p == "String" || p == "Value" || p == "Enable" || p == "Checked" || p == "Label" ||
-         p == "Visible" || p == "Tag";
+
+std::string lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
 }
+
+// Property names as the real window takes them: in any case.
+bool knownProperty(const std::string& p) {
+  return p == "string" || p == "value" || p == "enable" || p == "checked" || p == "label" ||
+         p == "visible" || p == "tag";
+}
+bool isSwitch(const std::string& p) {
+  return p == "enable" || p == "checked" || p == "visible";
+}
+
+[[noreturn]] void noProperty(std::string_view prop, const std::string& tag) {
+  throw RuntimeError("Run-time Error: There is no " + std::string(prop) +
+                     " property on the control \"" + tag + "\".");
+}
+
 }  // namespace
 
 Value InMemoryControl::get(std::string_view prop) const {
-  if (!knownProperty(prop))
-    throw RuntimeError("Run-time Error: There is no " + std::string(prop) +
-                       " property on the control \"" + tag_ + "\".");
-  if (prop == "Tag") return tag_;
-  auto it = props_.find(prop);
+  const std::string p = lower(prop);
+  if (!knownProperty(p)) noProperty(prop, tag_);
+  if (p == "tag") return tag_;
+  auto it = props_.find(p);
   if (it != props_.end()) return it->second;
-  if (prop == "Value") return 0.0;
-  if (prop == "Enable") return "on";
-  if (prop == "Checked") return "off";
+  if (p == "value") return 0.0;
+  if (p == "enable" || p == "visible") return "on";
+  if (p == "checked") return "off";
   return std::string();
 }
 
 void InMemoryControl::set(std::string_view prop, const Value& v) {
-  if (!knownProperty(prop) || prop == "Tag")
-    throw RuntimeError("Run-time Error: There is no " + std::string(prop) +
-                       " property on the control \"" + tag_ + "\".");
-  props_[std::string(prop)] = v;
+  const std::string p = lower(prop);
+  if (!knownProperty(p) || p == "tag") noProperty(prop, tag_);
+  if (isSwitch(p)) {
+    // "on"/"off" in any case, read back in lower case, as the real controls do.
+    const std::string w = v.isText() ? lower(v.text()) : std::string();
+    if (w != "on" && w != "off")
+      throw RuntimeError("Run-time Error: Bad value for the " + std::string(prop) +
+                         " property of " + tag_ + ": " + v.describe() +
+                         " (expected 'on' or 'off').");
+    props_[p] = Value(w);
+    return;
+  }
+  if (p == "value") {
+    Mat m;
+    if (v.isMatrix()) m = v.matrix();
+    if (v.isText()) m = str2num(v.text());
+    if (m.size() != 1)
+      throw RuntimeError("Run-time Error: Bad value for the " + std::string(prop) +
+                         " property of " + tag_ + ": " + v.describe() + " (expected a number).");
+    props_[p] = Value(m(0, 0));
+    return;
+  }
+  props_[p] = v;
 }
 
 namespace {
