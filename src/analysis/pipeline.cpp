@@ -36,13 +36,20 @@ RowVec formReference(session::ActionContext& ctx, bool standardiseLoaded) {
   if (session::need(s.referencetype, "referencetype") == 0) {
     morpho::ConsensusOptions options;
     options.console = &ctx.console;
-    return morpho::getconsensus(s.DATA, options).y;
+    return morpho::getconsensus(s.DATA, options, ctx.progress).y;
   }
   RowVec ref = session::need(s.reference, "reference").row(0);
+  if (ref.cols() != s.DATA.cols())
+    throw RuntimeError("Run-time Error: The reference has " + std::to_string((ref.cols() - 1) / 2) +
+                       " landmarks and the data " + std::to_string((s.DATA.cols() - 1) / 2) +
+                       "; load a reference of the same landmarks.");
   if (standardiseLoaded) {
     Mat centred = morpho::centerref(ref);
     ref = centred.row(0) / morpho::centsize(centred)(0);
   }
+  if (!ref.allFinite())
+    throw RuntimeError(
+        "Run-time Error: The reference form holds values that are not finite numbers.");
   return ref;
 }
 
@@ -50,16 +57,21 @@ RowVec roundTo4(const RowVec& r) {
   return r.unaryExpr([](double v) { return round(10000 * v) / 10000; });
 }
 
-// The shape variables, the PCA and the boxes: what both actions share.
-void commonSteps(session::ActionContext& ctx, bool echo) {
-  auto& s = ctx.state;
-  s.pwscores = morpho::getpw_arbit(s.reference, s.DATA);
-  if (echo) ctx.console.display("pwscores", s.pwscores);
-  const Eigen::Index n = s.DATA.cols();
-  const Eigen::Index V = n - 5;
+// What one run of the analysis computes before anything is stored: the state
+// is assigned from it only once every step has succeeded, so an error or a
+// cancel part way leaves the previous analysis (and the data) as they were.
+struct Results {
+  Mat DATA;  // the specimens fitted onto the reference
+  Mat reference;
+  Mat pwscores;
+  Pca pca;
+  double NumPCA = 0;
+};
 
-  // A restricted PCA takes its axes from the first specimens only; anything
-  // unusable in the boxes falls back to all specimens, without a message.
+// The axes a restricted PCA takes from the first specimens only (0: all).
+// Anything unusable in the boxes falls back to all specimens, without a
+// message.
+Eigen::Index restrictedRows(session::ActionContext& ctx, Eigen::Index N, Eigen::Index V) {
   Eigen::Index rows = 0;
   try {
     if (ctx.window.control("PCALimit").get("Value").scalar() != 0) {
@@ -68,7 +80,7 @@ void commonSteps(session::ActionContext& ctx, bool echo) {
       Mat number = str2num(stemp.isText() ? stemp.text() : std::string());
       ctx.console.display("numpcaused", number);
       if (number.size() >= 1 && number(0, 0) >= 1 &&
-          std::floor(number(0, 0)) <= static_cast<double>(s.pwscores.rows())) {
+          std::floor(number(0, 0)) <= static_cast<double>(N)) {
         rows = static_cast<Eigen::Index>(std::floor(number(0, 0)));
         if (rows >= 2) {
           std::string first = sprintf(
@@ -90,14 +102,39 @@ void commonSteps(session::ActionContext& ctx, bool echo) {
   if (rows == 1)
     throw RuntimeError(
         "Run-time Error: A restricted PCA needs its axes from at least 2 specimens.");
+  return rows;
+}
 
-  Pca p = pca(s.pwscores, V, rows);
-  s.Vmatrix = std::move(p.Vmatrix);
-  s.Dmatrix = std::move(p.Dmatrix);
-  s.PCAScores = std::move(p.PCAScores);
-  s.percentexp = std::move(p.percentexp);
-  s.NumPCA = static_cast<double>(n - 4);
-  if (echo) ctx.console.display("NumPCA", *s.NumPCA);
+// The shape variables and the PCA: what both actions share.
+void shapeVariablesAndPca(session::ActionContext& ctx, Results& r, bool echo) {
+  r.pwscores = morpho::getpw_arbit(r.reference, r.DATA, ctx.progress);
+  if (echo) ctx.console.display("pwscores", r.pwscores);
+  const Eigen::Index n = r.DATA.cols();
+  const Eigen::Index V = n - 5;
+  const Eigen::Index rows = restrictedRows(ctx, r.pwscores.rows(), V);
+  r.pca = pca(r.pwscores, V, rows);
+  if (!r.pca.PCAScores.allFinite() || !r.pca.Vmatrix.allFinite())
+    throw RuntimeError(
+        "Run-time Error: The analysis gave values that are not finite numbers; check the data "
+        "and the reference.");
+  r.NumPCA = static_cast<double>(n - 4);
+  if (echo) ctx.console.display("NumPCA", r.NumPCA);
+}
+
+// Stores the results and fills the boxes.
+void assignResults(session::ActionContext& ctx, Results&& r, Mat&& glist) {
+  auto& s = ctx.state;
+  const Eigen::Index V = r.DATA.cols() - 5;
+  const double tvar = r.pca.tvar;
+  s.DATA = std::move(r.DATA);
+  s.reference = std::move(r.reference);
+  s.GLIST = std::move(glist);
+  s.pwscores = std::move(r.pwscores);
+  s.Vmatrix = std::move(r.pca.Vmatrix);
+  s.Dmatrix = std::move(r.pca.Dmatrix);
+  s.PCAScores = std::move(r.pca.PCAScores);
+  s.percentexp = std::move(r.pca.percentexp);
+  s.NumPCA = r.NumPCA;
 
   setString(ctx, "XBox", "1");
   setString(ctx, "YBox", "2");
@@ -108,7 +145,7 @@ void commonSteps(session::ActionContext& ctx, bool echo) {
   Value box = ctx.window.control("FileBox").get("String");
   std::string current = box.isText() ? box.text() : box.describe();
   ctx.console.display("stemp", current);
-  std::string stempa = appendTotalVariance(current, p.tvar);
+  std::string stempa = appendTotalVariance(current, tvar);
   ctx.console.display("stempa", stempa);
   setString(ctx, "FileBox", stempa);
 }
@@ -179,8 +216,8 @@ void LoadGroupList(session::ActionContext& ctx) {
   const Mat& data = session::need(s.DATA, "DATA");
   auto file = io::loadForAction(ctx);
   if (!file) return;
-  s.GLIST = file->data.col(0);
-  const Eigen::Index mg = s.GLIST.rows(), m = data.rows();
+  Mat glist = file->data.col(0);
+  const Eigen::Index mg = glist.rows(), m = data.rows();
   ctx.window.figure().axes().cla();
   if (mg != m) {
     ctx.window.dialogs().msgbox(
@@ -192,7 +229,7 @@ void LoadGroupList(session::ActionContext& ctx) {
     return;
   }
   const bool useTable = s.altcode.value_or(0) != 0;
-  if (auto problem = groupCodeProblem(s.GLIST, useTable, s.codearray.rows())) {
+  if (auto problem = groupCodeProblem(glist, useTable, s.codearray.rows())) {
     ctx.window.dialogs().msgbox(*problem, kGroupErrorTitle);
     return;
   }
@@ -203,42 +240,46 @@ void LoadGroupList(session::ActionContext& ctx) {
   setString(ctx, "GroupBox",
             sprintf("File: %s \n %3.0f Specimens \n", {file->name, static_cast<double>(m)}));
 
+  Results r;
   RowVec reference = formReference(ctx, false);
   display::showshape_rot(ctx.window, &ctx.console, reference, "b*");
-  s.reference = roundTo4(reference);
-  s.DATA = morpho::getpsup(std::move(s.DATA), s.reference);
+  r.reference = roundTo4(reference);
+  r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
 
   // Every specimen in the style of its group, in file order.
   const double theta = display::refAngle(ctx.window, &ctx.console).value_or(0.0);
   for (Eigen::Index i = 0; i < mg; ++i) {
-    const auto g = static_cast<Eigen::Index>(s.GLIST(i, 0));
+    const auto g = static_cast<Eigen::Index>(glist(i, 0));
     if (useTable)
-      display::showshapec(ctx.window, s.DATA.row(i), s.codearray.row(g - 1));
+      display::showshapec(ctx.window, r.DATA.row(i), s.codearray.row(g - 1));
     else
-      display::showshape_rot(ctx.window, nullptr, s.DATA.row(i), s.ColorList.at(g - 1), theta);
+      display::showshape_rot(ctx.window, nullptr, r.DATA.row(i), s.ColorList.at(g - 1), theta);
   }
   if (!useTable) style::setsymbolfill(style::childrenOf(ctx.window.figure().axes()), 1);
-  commonSteps(ctx, false);
+  shapeVariablesAndPca(ctx, r, false);
+  assignResults(ctx, std::move(r), std::move(glist));
 }
 
 void NoGroupList(session::ActionContext& ctx) {
   auto& s = ctx.state;
   const Eigen::Index m = session::need(s.DATA, "DATA").rows();
   if (!checkData(ctx)) return;
-  s.GLIST = Mat::Ones(m, 1);
+  Mat glist = Mat::Ones(m, 1);
   setPointer(ctx, "watch");
   setString(ctx, "GroupBox", sprintf("No Group List Used"));
   style::setsymbolfill(style::childrenOf(ctx.window.figure().axes()), 1);
 
+  Results r;
   RowVec reference = formReference(ctx, true);
-  s.reference = roundTo4(reference);
-  ctx.console.display("reference", s.reference);
+  r.reference = roundTo4(reference);
+  ctx.console.display("reference", r.reference);
   ctx.window.figure().axes().cla();
-  display::showshape_rot(ctx.window, &ctx.console, s.reference, "b*");
-  s.DATA = morpho::getpsup(std::move(s.DATA), s.reference);
-  ctx.console.display("DATA", s.DATA);
-  display::showshape_rot(ctx.window, &ctx.console, s.DATA, "ko");
-  commonSteps(ctx, true);
+  display::showshape_rot(ctx.window, &ctx.console, r.reference, "b*");
+  r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
+  ctx.console.display("DATA", r.DATA);
+  display::showshape_rot(ctx.window, &ctx.console, r.DATA, "ko");
+  shapeVariablesAndPca(ctx, r, true);
+  assignResults(ctx, std::move(r), std::move(glist));
 }
 
 }  // namespace varnok::analysis

@@ -15,6 +15,16 @@ void LoadData(session::ActionContext& ctx) {
   }
   auto& s = ctx.state;
   s.DATA = std::move(file->data);
+  // The results of an earlier analysis belong to the earlier data: saving or
+  // plotting them now would pass them off as this file's.
+  s.GLIST = Mat();
+  s.reference = Mat();
+  s.pwscores = Mat();
+  s.Vmatrix = Mat();
+  s.Dmatrix = Mat();
+  s.percentexp = Mat();
+  s.PCAScores = Mat();
+  s.NumPCA.reset();
   const double m = static_cast<double>(s.DATA.rows());
   const double n = static_cast<double>(s.DATA.cols());
   ctx.window.control("FileBox").set(
