@@ -1,5 +1,6 @@
 #include "style/settings.hpp"
 
+#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,17 @@ const Value& argument(session::ActionContext& ctx, const char* action) {
     throw RuntimeError(std::string("Run-time Error: The action ") + action +
                        " needs a value as its second argument.");
   return *ctx.fpass;
+}
+
+// The numeric argument, refused (before anything changes) outside [lo, hi]:
+// the menus send sensible values, a script or a typed callback may not.
+double boundedArgument(session::ActionContext& ctx, const char* action, double lo, double hi) {
+  const Value& a = argument(ctx, action);
+  const double v = a.isMatrix() && a.matrix().size() == 1 ? a.scalar() : NAN;
+  if (!(v >= lo && v <= hi))
+    throw RuntimeError(std::string("Run-time Error: ") + action + " takes a number from " +
+                       num2str(lo) + " to " + num2str(hi) + ", not " + a.describe() + ".");
+  return v;
 }
 
 // Marks the item whose value equals v and clears the others; no match
@@ -49,7 +61,7 @@ const Mat& blackAndWhiteTable() {
 }
 
 void SetPlotDensity(session::ActionContext& ctx) {
-  const double v = argument(ctx, "SetPlotDensity").scalar();
+  const double v = std::round(boundedArgument(ctx, "SetPlotDensity", 2, 200));
   checkGroup<double>(
       ctx.window, {{"Density10", 10}, {"Density20", 20}, {"Density30", 30}, {"Density50", 50}}, v);
   ctx.state.vplotdensity = v;
@@ -84,7 +96,8 @@ void SetLineFormat1(session::ActionContext& ctx) {
 }
 
 void SetLineWidth(session::ActionContext& ctx) {
-  const double v = argument(ctx, "SetLineWidth").scalar();
+  // Tenths of a point: 0.1 to 200 points.
+  const double v = boundedArgument(ctx, "SetLineWidth", 1, 2000);
   for (const auto& [tag, value] : std::vector<std::pair<const char*, double>>{
            {"Weight10", 10}, {"Weight15", 15}, {"Weight20", 20}, {"Weigth25", 25}, {"Weight5", 5}})
     ctx.window.setAll(tag, "Checked", v == value ? "on" : "off");
