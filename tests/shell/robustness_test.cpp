@@ -224,6 +224,27 @@ TEST_F(Robustness, RefusedOrCancelledActionsLeaveTheStateAsItWas) {
   EXPECT_EQ(changed, 0) << "of " << cases.size() << " refusals";
 }
 
+// Stops the work at its first report, as Cancel in the progress dialog does.
+class CancelAtOnce : public Progress {
+ public:
+  bool cancelled() const override { return true; }
+};
+
+TEST_F(Robustness, CancelledAnalysisLeavesTheEarlierOne) {
+  analyseGorilla();
+  const AnalysisState before = state_;
+  CancelAtOnce cancel;
+  shell_.setProgress(&cancel);
+  for (const char* a : {"NoGroupList", "LoadGroupList"}) {
+    file("gorilla_groups.txt");
+    EXPECT_FALSE(shell_.runCallback(std::string("Varnoksw('") + a + "')")) << a;
+    EXPECT_TRUE(differences(before, state_).empty())
+        << a << ": " << joined(differences(before, state_));
+  }
+  EXPECT_EQ(win_.statusText, "Cancelled.");
+  shell_.setProgress(nullptr);
+}
+
 // After any sequence of actions, a plain analysis gives what it gives on a
 // fresh start: nothing a refused or half-done action left behind leaks in.
 TEST_F(Robustness, RandomActionSequences) {

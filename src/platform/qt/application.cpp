@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/qt/plot_widget.hpp"
+#include "platform/qt/progress_dialog.hpp"
 #include "platform/qt/qt_window.hpp"
 #include "platform/qt/script.hpp"
 
@@ -95,7 +96,11 @@ int runWindow(int argc, char** argv, Clock::time_point started, const ProgramFac
   WindowHost host;
   auto program = factory.make(console, host.opener());
   host.setRunner([&program](const std::string& cb, window::Control* source) {
+    // Each action gets its own clock: the dialog shows only when this one runs long.
+    ProgressDialog progress;
+    program->setProgress(&progress);
     program->runCallback(cb, source);
+    program->setProgress(nullptr);
   });
 
   // Qt has taken its own options out of argv; the rest are the user's words.
