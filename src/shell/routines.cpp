@@ -1,6 +1,10 @@
 #include "shell/routines.hpp"
 
+#include "platform/matrix/runtime_error.hpp"
+
 namespace varnok::shell {
+
+using session::RoutineFn;
 
 const std::vector<RoutineDecl>& routineDeclarations() {
   static const std::vector<RoutineDecl> decls = {
@@ -74,8 +78,17 @@ session::RoutineTable buildRoutineTable(Shell& shell) {
   session::RoutineTable t;
   for (const auto& d : routineDeclarations()) {
     auto it = b.find(d.name);
-    if (it == b.end()) continue;  // not built yet
-    t.add({d.name, d.nin, d.nout, it->second, d.column});
+    RoutineFn fn;
+    if (it != b.end()) {
+      fn = it->second;
+    } else {
+      // Declared but not built yet: a menu item that calls it says so.
+      const std::string name = d.name;
+      fn = [name](session::CallEnv&, const ValueList&, int) -> ValueList {
+        throw RuntimeError("Not available yet: " + name);
+      };
+    }
+    t.add({d.name, d.nin, d.nout, std::move(fn), d.column});
   }
   return t;
 }

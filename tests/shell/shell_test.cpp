@@ -333,6 +333,9 @@ TEST_F(ShellTest, ActionsNotBuiltYetSaySoWhereTheUserLooks) {
     EXPECT_EQ(console_.kept(), line + "\n");
     EXPECT_EQ(win_.statusText, line);
   }
+  // So do menu items that call a routine not built yet.
+  EXPECT_FALSE(shell_.runCallback("CopyImageEPS(gcf)"));
+  EXPECT_EQ(win_.statusText, "Not available yet: CopyImageEPS");
 }
 
 TEST_F(ShellTest, FileDialogsOpenInTheCurrentFolderWhichFollowsTheLoadedFile) {
