@@ -1,6 +1,7 @@
 #include "platform/matrix/text.hpp"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
@@ -356,6 +357,12 @@ double round(double x) {
 
 Mat round(const Mat& m) {
   return m.unaryExpr([](double v) { return std::round(v); });
+}
+
+std::string lowerCase(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
 }
 
 }  // namespace varnok

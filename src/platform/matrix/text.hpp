@@ -49,4 +49,7 @@ Mat round(const Mat& m);
 // Expands the escapes \n \t \\ \' \" of a format text.
 std::string expandEscapes(std::string_view s);
 
+// ASCII lower case: property names, pointer names and units are matched in any case.
+std::string lowerCase(std::string_view s);
+
 }  // namespace varnok

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/graphics/render.hpp"
+#include "platform/matrix/text.hpp"
 
 namespace varnok::qt {
 
@@ -20,9 +21,7 @@ void setFigureSizePx(graphics::Figure& figure, double width, double height) {
   const auto now = figure.sizePx();
   if (now[0] == width && now[1] == height) return;
   std::array<double, 2> perUnit = {1, 1};
-  std::string units = figure.units;
-  std::transform(units.begin(), units.end(), units.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string units = lowerCase(figure.units);
   if (units == "normalized") {
     perUnit = {graphics::kScreenWidthPx, graphics::kScreenHeightPx};
   } else {

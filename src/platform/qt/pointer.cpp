@@ -5,6 +5,8 @@
 #include <cctype>
 #include <string>
 
+#include "platform/matrix/text.hpp"
+
 namespace varnok::qt {
 
 QImage pointerImage(const Mat& shape) {
@@ -23,9 +25,7 @@ QImage pointerImage(const Mat& shape) {
 }
 
 QCursor cursorFor(std::string_view pointer, const Mat& shape) {
-  std::string p(pointer);
-  std::transform(p.begin(), p.end(), p.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string p = lowerCase(pointer);
   if (p == "watch") return QCursor(Qt::WaitCursor);
   if (p == "custom") return QCursor(QPixmap::fromImage(pointerImage(shape)), 0, 0);
   if (p == "crosshair" || p == "cross") return QCursor(Qt::CrossCursor);

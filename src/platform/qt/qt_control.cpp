@@ -21,13 +21,6 @@ namespace varnok::qt {
 
 namespace {
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
-}
-
 QString qs(const std::string& s) {
   return QString::fromStdString(s);
 }
@@ -38,7 +31,7 @@ std::string ss(const QString& s) {
 // "on"/"off" in any case; anything else is refused with the property named.
 bool onOff(const Value& v, std::string_view prop, const std::string& tag) {
   if (v.isText()) {
-    const std::string w = lower(v.text());
+    const std::string w = lowerCase(v.text());
     if (w == "on") return true;
     if (w == "off") return false;
   }
@@ -113,7 +106,7 @@ std::string QtControl::builtin() const {
 
 Value QtControl::get(std::string_view prop) const {
   QObject& o = alive();
-  const std::string p = lower(prop);
+  const std::string p = lowerCase(prop);
   auto* widget = qobject_cast<QWidget*>(&o);
   auto* action = qobject_cast<QAction*>(&o);
 
@@ -170,7 +163,7 @@ Value QtControl::get(std::string_view prop) const {
 
 void QtControl::set(std::string_view prop, const Value& v) {
   QObject& o = alive();
-  const std::string p = lower(prop);
+  const std::string p = lowerCase(prop);
   auto* widget = qobject_cast<QWidget*>(&o);
   auto* action = qobject_cast<QAction*>(&o);
   const QSignalBlocker quiet(&o);

@@ -44,13 +44,6 @@ std::string_view word(std::string_view& rest) {
   return w;
 }
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
-}
-
 std::optional<double> toNumber(std::string_view s) {
   if (!s.empty() && s.front() == '+') s.remove_prefix(1);
   double x = 0;
@@ -150,7 +143,7 @@ std::variant<std::vector<ScriptStep>, ScriptError> parseScript(std::istream& in,
       s.property = std::string(word(rest));
       if (s.tag.empty() || s.property.empty()) {
         why = "set needs TAG PROPERTY VALUE";
-      } else if (textProperty(lower(s.property))) {
+      } else if (textProperty(lowerCase(s.property))) {
         s.value = Value(std::string(rest));
         step = s;
       } else {

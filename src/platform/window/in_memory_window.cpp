@@ -9,12 +9,6 @@ namespace varnok::window {
 
 namespace {
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 // Property names as the real window takes them: in any case.
 bool knownProperty(const std::string& p) {
   return p == "string" || p == "value" || p == "enable" || p == "checked" || p == "label" ||
@@ -32,7 +26,7 @@ bool isSwitch(const std::string& p) {
 }  // namespace
 
 Value InMemoryControl::get(std::string_view prop) const {
-  const std::string p = lower(prop);
+  const std::string p = lowerCase(prop);
   if (!knownProperty(p)) noProperty(prop, tag_);
   if (p == "tag") return tag_;
   auto it = props_.find(p);
@@ -44,11 +38,11 @@ Value InMemoryControl::get(std::string_view prop) const {
 }
 
 void InMemoryControl::set(std::string_view prop, const Value& v) {
-  const std::string p = lower(prop);
+  const std::string p = lowerCase(prop);
   if (!knownProperty(p) || p == "tag") noProperty(prop, tag_);
   if (isSwitch(p)) {
     // "on"/"off" in any case, read back in lower case, as the real controls do.
-    const std::string w = v.isText() ? lower(v.text()) : std::string();
+    const std::string w = v.isText() ? lowerCase(v.text()) : std::string();
     if (w != "on" && w != "off")
       throw RuntimeError("Run-time Error: Bad value for the " + std::string(prop) +
                          " property of " + tag_ + ": " + v.describe() +
