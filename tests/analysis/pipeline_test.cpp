@@ -272,7 +272,8 @@ TEST_F(PipelineTest, CodeLoad) {
   EXPECT_EQ(win_.answers.messages.back().text,
             "The file loaded does not have the correct dimensions to be a Group Code File, "
             "Please try another file");
-  EXPECT_EQ(*s_.altcode, 1);
+  // A refused table does not switch the plots to the empty one.
+  EXPECT_FALSE(s_.altcode.has_value());
   EXPECT_EQ(s_.codearray.size(), 0);
   answer("codes6.txt");
   act("CodeLoad");
