@@ -190,7 +190,13 @@ NumericText parse(Read read, const std::string& name, long long total) {
         estimate = static_cast<long>(static_cast<double>(total) /
                                      static_cast<double>(len + endLen) * 1.02) +
                    16;
-      m.resize(estimate, cols);
+      // The estimate assumes lines like the first; when memory for it is
+      // lacking the matrix grows as the lines come instead.
+      try {
+        m.resize(estimate, cols);
+      } catch (const std::bad_alloc&) {
+        m.resize(std::min<long>(estimate, 1024), cols);
+      }
       std::copy(first.begin(), first.begin() + cols, m.data());
       rows = 1;
       continue;
