@@ -5,9 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 namespace varnok::io {
@@ -254,6 +256,26 @@ TEST(Dload, MessagesQuoteAShortEscapedPieceOfTheText) {
   EXPECT_EQ(quoteForMessage("ab\x1b[2Jc\xff\xc3\xa9"), "ab\\x1b[2Jc\\xff\xc3\xa9");
   EXPECT_EQ(quoteForMessage(std::string(3, '\x7f'), 10), "\\x7f\\x7f...");
   EXPECT_EQ(quoteForMessage("short"), "short");
+}
+
+TEST(Dload, ArbitraryBytesGiveAMatrixOfFiniteNumbersOrAMessage) {
+  // Bytes the reader treats specially, mixed at random.
+  static constexpr char kBytes[] = "0123456789 ,\t\r\n.-+eEnNaAiIfF\xEF\xBB\xBF\xFF\xFE\x01";
+  const std::string alphabet = std::string(kBytes, sizeof kBytes - 1) + std::string(1, '\0');
+  std::mt19937 rng(11);
+  for (int round = 0; round < 3000; ++round) {
+    std::string input(static_cast<size_t>(rng() % 60), ' ');
+    for (char& c : input) c = alphabet[rng() % alphabet.size()];
+    try {
+      const NumericText t = parseNumericText(std::string_view(input), "r.txt");
+      for (Eigen::Index i = 0; i < t.data.size(); ++i)
+        ASSERT_TRUE(std::isfinite(t.data.data()[i])) << testing::PrintToString(input);
+      ASSERT_GE(t.unreadLines, 0);
+    } catch (const DataFileError& e) {
+      ASSERT_EQ(std::string(e.what()).rfind("The file r.txt could not be loaded: ", 0), 0u);
+      ASSERT_LT(std::string(e.what()).size(), 200u);
+    }
+  }
 }
 
 #if !defined(__SANITIZE_ADDRESS__)
