@@ -216,7 +216,8 @@ void LoadGroupList(session::ActionContext& ctx) {
   const Mat& data = session::need(s.DATA, "DATA");
   auto file = io::loadForAction(ctx);
   if (!file) return;
-  Mat glist = file->data.col(0);
+  // An empty file has no first column: it is a list of no codes.
+  Mat glist = file->data.cols() > 0 ? Mat(file->data.col(0)) : Mat(0, 1);
   const Eigen::Index mg = glist.rows(), m = data.rows();
   ctx.window.figure().axes().cla();
   if (mg != m) {

@@ -1,10 +1,12 @@
 #include "io/dload.hpp"
 
-#include <charconv>
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <istream>
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "platform/matrix/text.hpp"
@@ -14,19 +16,48 @@ namespace varnok::io {
 namespace {
 
 constexpr size_t kChunk = 1 << 20;
+constexpr size_t kNone = static_cast<size_t>(-1);
 
 bool isSeparator(char c) {
-  return c == ' ' || c == '\t' || c == ',' || c == '\r';
+  return c == ' ' || c == '\t' || c == ',';
+}
+
+bool isControl(char ch) {
+  const auto c = static_cast<unsigned char>(ch);
+  return (c < 0x20 && c != '\t') || c == 0x7F;
+}
+
+[[noreturn]] void fail(const std::string& file, const std::string& what) {
+  throw DataFileError("The file " + file + " could not be loaded: " + what);
 }
 
 [[noreturn]] void lineError(const std::string& file, long line, const std::string& what) {
-  throw DataFileError("The file " + file + " could not be loaded: line " + std::to_string(line) +
-                      " " + what);
+  fail(file, "line " + std::to_string(line) + " " + what);
 }
 
-// Parses the numbers of one line (without its line feed) into out; returns
-// how many there were. Stops with an error at text that is not a number or
-// when the line holds more than max numbers.
+[[noreturn]] void binaryError(const std::string& file, const std::string& where, char byte) {
+  fail(file, "it looks like a binary file, not a text file of numbers (" + where + " the byte " +
+                 quoteForMessage(std::string_view(&byte, 1)) + ").");
+}
+
+[[noreturn]] void utf16Error(const std::string& file) {
+  fail(file, "it looks like a UTF-16 text file; save it as plain text (UTF-8 or ASCII).");
+}
+
+// Text that is not a number: a control byte in it means the file is not text.
+[[noreturn]] void tokenError(const std::string& file, long lineNo, const char* start,
+                             const char* end, const char* what) {
+  for (const char* p = start; p < end; ++p)
+    if (isControl(*p)) binaryError(file, "line " + std::to_string(lineNo) + " holds", *p);
+  lineError(file, lineNo,
+            "holds \"" +
+                quoteForMessage(std::string_view(start, static_cast<size_t>(end - start))) +
+                "\", which is not " + what + ".");
+}
+
+// Parses the numbers of one line (without its line end) into out; returns
+// how many there were. Stops with an error at text that is not a finite
+// number or when the line holds more than max numbers.
 long parseLine(const char* p, const char* end, double* out, long max, const std::string& file,
                long lineNo, long firstCount) {
   long n = 0;
@@ -39,8 +70,9 @@ long parseLine(const char* p, const char* end, double* out, long max, const std:
     if (next == nullptr || (next < end && !isSeparator(*next))) {
       const char* q = start;
       while (q < end && !isSeparator(*q)) ++q;
-      lineError(file, lineNo, "holds \"" + std::string(start, q) + "\", which is not a number.");
+      tokenError(file, lineNo, start, q, "a number");
     }
+    if (!std::isfinite(v)) tokenError(file, lineNo, start, next, "a finite number");
     if (n >= max)
       lineError(file, lineNo,
                 "holds more than " + std::to_string(firstCount) +
@@ -51,9 +83,172 @@ long parseLine(const char* p, const char* end, double* out, long max, const std:
   return n;
 }
 
+// The start of the input: skips a UTF-8 byte-order mark (returns its length)
+// and refuses UTF-16 and files with NUL bytes, which are not text of numbers.
+size_t checkStart(const char* p, size_t n, const std::string& file) {
+  const auto b = [&](size_t i) { return static_cast<unsigned char>(p[i]); };
+  if (n >= 3 && b(0) == 0xEF && b(1) == 0xBB && b(2) == 0xBF) return 3;
+  if (n >= 2 && ((b(0) == 0xFF && b(1) == 0xFE) || (b(0) == 0xFE && b(1) == 0xFF)))
+    utf16Error(file);
+  if (std::memchr(p, '\0', n) == nullptr) return 0;
+  // UTF-16 without a mark: digits and blanks are ASCII, so every other byte
+  // is NUL.
+  const size_t look = std::min<size_t>(n, 4096) & ~size_t{1};
+  size_t nul[2] = {0, 0};
+  for (size_t i = 0; i < look; ++i)
+    if (p[i] == '\0') ++nul[i & 1];
+  const size_t half = look / 2;
+  const size_t most = std::max(nul[0], nul[1]), least = std::min(nul[0], nul[1]);
+  if (half > 0 && most * 10 >= half * 6 && least * 10 <= half) utf16Error(file);
+  binaryError(file, "it holds", '\0');
+}
+
+template <class Read>
+NumericText parse(Read read, const std::string& name, long long total) {
+  size_t initial = kChunk;
+  if (total >= 0 && total < static_cast<long long>(kChunk))
+    initial = std::max<size_t>(static_cast<size_t>(total) + 1, 256);
+  std::vector<char> buf(initial);
+  size_t begin = 0, end = 0;
+  bool eof = false;
+  // Where the next line feed is (kNone: not found up to lfScanned).
+  size_t lfAt = kNone, lfScanned = 0;
+  auto fill = [&]() {
+    if (begin > 0) {
+      std::memmove(buf.data(), buf.data() + begin, end - begin);
+      end -= begin;
+      lfScanned = lfScanned > begin ? lfScanned - begin : 0;
+      if (lfAt != kNone) lfAt = lfAt >= begin ? lfAt - begin : kNone;
+      begin = 0;
+    }
+    if (end == buf.size()) buf.resize(buf.size() * 2);  // a line longer than the buffer
+    const size_t got = read(buf.data() + end, buf.size() - end);
+    end += got;
+    if (got == 0) eof = true;
+  };
+  // The line at begin: its length without the line end, and the length of
+  // its line end (LF, CR LF, CR; 0 for a last line without one). False at
+  // the end of the input.
+  auto nextLine = [&](size_t& len, size_t& endLen) -> bool {
+    while (true) {
+      if (lfAt == kNone || lfAt < begin) {
+        lfAt = kNone;
+        const size_t from = std::max(begin, lfScanned);
+        const void* q = std::memchr(buf.data() + from, '\n', end - from);
+        if (q != nullptr)
+          lfAt = static_cast<size_t>(static_cast<const char*>(q) - buf.data());
+        else
+          lfScanned = end;
+      }
+      const size_t limit = lfAt != kNone ? lfAt : end;
+      const void* cr = std::memchr(buf.data() + begin, '\r', limit - begin);
+      if (cr != nullptr) {
+        const auto at = static_cast<size_t>(static_cast<const char*>(cr) - buf.data());
+        if (at + 1 == end && !eof) {  // is it CR LF?
+          fill();
+          continue;
+        }
+        len = at - begin;
+        endLen = at + 1 < end && buf[at + 1] == '\n' ? 2 : 1;
+        return true;
+      }
+      if (lfAt != kNone) {
+        len = lfAt - begin;
+        endLen = 1;
+        return true;
+      }
+      if (eof) {
+        if (begin == end) return false;
+        len = end - begin;
+        endLen = 0;
+        return true;
+      }
+      fill();
+    }
+  };
+
+  fill();
+  begin = checkStart(buf.data(), end, name);
+
+  NumericText out;
+  Mat& m = out.data;
+  long cols = 0, rows = 0, lineNo = 0;
+  size_t len = 0, endLen = 0;
+  while (nextLine(len, endLen)) {
+    const char* lineStart = buf.data() + begin;
+    const char* lineEnd = lineStart + len;
+    begin += len + endLen;
+    ++lineNo;
+
+    if (lineNo == 1) {
+      std::vector<double> first(len / 2 + 1);
+      cols = parseLine(lineStart, lineEnd, first.data(), static_cast<long>(first.size()), name,
+                       lineNo, 0);
+      if (cols == 0) lineError(name, lineNo, "holds no number.");
+      long estimate = 1024;
+      if (total > 0)
+        estimate = static_cast<long>(static_cast<double>(total) /
+                                     static_cast<double>(len + endLen) * 1.02) +
+                   16;
+      // The estimate assumes lines like the first; when memory for it is
+      // lacking the matrix grows as the lines come instead.
+      try {
+        m.resize(estimate, cols);
+      } catch (const std::bad_alloc&) {
+        m.resize(std::min<long>(estimate, 1024), cols);
+      }
+      std::copy(first.begin(), first.begin() + cols, m.data());
+      rows = 1;
+      continue;
+    }
+    // An empty line ends the data; so does a last line of one blank, which
+    // the program's own result files end with.
+    if (len == 0 || (endLen == 0 && len == 1 && isSeparator(*lineStart))) {
+      long unread = 0;
+      while (nextLine(len, endLen)) {
+        const char* p = buf.data() + begin;
+        if (std::any_of(p, p + len, [](char c) { return c != ' ' && c != '\t'; })) ++unread;
+        begin += len + endLen;
+      }
+      if (unread > 0) {
+        out.stopLine = lineNo;
+        out.unreadLines = unread;
+      }
+      break;
+    }
+    if (rows == m.rows()) m.conservativeResize(rows + rows / 2 + 16, cols);
+    double* row = m.data() + rows * cols;
+    const long n = parseLine(lineStart, lineEnd, row, cols, name, lineNo, cols);
+    if (n == 0) lineError(name, lineNo, "holds no number.");
+    if (n != cols)
+      lineError(name, lineNo,
+                "holds " + std::to_string(n) + " numbers, but the first line holds " +
+                    std::to_string(cols) + ".");
+    ++rows;
+  }
+  if (rows == 0) {
+    m = Mat();
+  } else {
+    m.conservativeResize(rows, cols);
+  }
+  return out;
+}
+
+// A file too large for memory is a file the user gets told about, not an
+// allocation failure.
+template <class Read>
+NumericText parseGuarded(Read read, const std::string& name, long long total) {
+  try {
+    return parse(read, name, total);
+  } catch (const std::bad_alloc&) {
+  } catch (const std::length_error&) {
+  }
+  fail(name, "it is too large for the memory available.");
+}
+
 }  // namespace
 
-Mat readNumeric(std::istream& in, const std::string& displayName) {
+NumericText parseNumericText(std::istream& in, const std::string& displayName) {
   // Size hint from the stream length, when it has one.
   std::streamoff total = -1;
   {
@@ -64,87 +259,59 @@ Mat readNumeric(std::istream& in, const std::string& displayName) {
     }
     in.clear();
   }
-
-  std::vector<char> buf(kChunk);
-  size_t begin = 0, end = 0;
-  bool eof = false;
-  auto fill = [&]() {
-    if (begin > 0) {
-      std::memmove(buf.data(), buf.data() + begin, end - begin);
-      end -= begin;
-      begin = 0;
-    }
-    if (end == buf.size()) buf.resize(buf.size() * 2);  // a line longer than the buffer
-    in.read(buf.data() + end, static_cast<std::streamsize>(buf.size() - end));
-    auto got = in.gcount();
-    end += static_cast<size_t>(got);
-    if (got == 0) eof = true;
+  auto read = [&in](char* to, size_t size) {
+    in.read(to, static_cast<std::streamsize>(size));
+    return static_cast<size_t>(in.gcount());
   };
+  return parseGuarded(read, displayName, total);
+}
 
-  Mat m;
-  long cols = 0, rows = 0, lineNo = 0;
-  std::vector<double> first;
-  while (true) {
-    // Find the next line.
-    const char* nl = nullptr;
-    while (true) {
-      nl = static_cast<const char*>(std::memchr(buf.data() + begin, '\n', end - begin));
-      if (nl != nullptr || eof) break;
-      fill();
-    }
-    if (nl == nullptr && begin == end) break;  // end of file
-    const char* lineStart = buf.data() + begin;
-    const char* lineEnd = nl != nullptr ? nl : buf.data() + end;
-    size_t length = static_cast<size_t>(lineEnd - lineStart) + (nl != nullptr ? 1 : 0);
-    begin = nl != nullptr ? static_cast<size_t>(nl - buf.data()) + 1 : end;
-    ++lineNo;
+NumericText parseNumericText(std::string_view text, const std::string& displayName) {
+  size_t at = 0;
+  auto read = [&](char* to, size_t size) {
+    const size_t n = std::min(size, text.size() - at);
+    std::memcpy(to, text.data() + at, n);
+    at += n;
+    return n;
+  };
+  return parseGuarded(read, displayName, static_cast<long long>(text.size()));
+}
 
-    if (lineNo > 1) {
-      // A bare line end (LF, or CR LF) or a one-character line ends the data.
-      bool bare = length == 1 || (length == 2 && nl != nullptr && lineStart[0] == '\r');
-      if (bare) break;
-    }
-    if (lineNo == 1) {
-      first.resize(length / 2 + 1);
-      cols = parseLine(lineStart, lineEnd, first.data(), static_cast<long>(first.size()),
-                       displayName, lineNo, 0);
-      if (cols == 0) lineError(displayName, lineNo, "holds no number.");
-      long estimate = 1024;
-      if (total > 0)
-        estimate =
-            static_cast<long>(static_cast<double>(total) / static_cast<double>(length) * 1.02) + 16;
-      m.resize(estimate, cols);
-      std::copy(first.begin(), first.begin() + cols, m.data());
-      rows = 1;
-      continue;
-    }
-    if (rows == m.rows()) m.conservativeResize(rows + rows / 2 + 16, cols);
-    double* row = m.data() + rows * cols;
-    long n = parseLine(lineStart, lineEnd, row, cols, displayName, lineNo, cols);
-    if (n == 0) lineError(displayName, lineNo, "holds no number.");
-    if (n != cols)
-      lineError(displayName, lineNo,
-                "holds " + std::to_string(n) + " numbers, but the first line holds " +
-                    std::to_string(cols) + ".");
-    ++rows;
-  }
-  if (rows == 0) return Mat();
-  m.conservativeResize(rows, cols);
-  return m;
+Mat readNumeric(std::istream& in, const std::string& displayName) {
+  return std::move(parseNumericText(in, displayName).data);
+}
+
+NumericText readNumericText(const std::string& path, const std::string& displayName,
+                            std::optional<long long> maxBytes) {
+  const std::string name =
+      displayName.empty() ? std::filesystem::path(path).filename().string() : displayName;
+  InputFile file(path, quoteForMessage(name, 255), maxBytes);
+  auto read = [&file](char* to, size_t size) { return file.read(to, size); };
+  return parseGuarded(read, file.displayName(), file.size());
 }
 
 std::optional<Mat> readNumericFile(const std::string& path) {
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  return readNumeric(in, std::filesystem::path(path).filename().string());
+  try {
+    return std::move(readNumericText(path).data);
+  } catch (const FileAccessError&) {
+    return std::nullopt;
+  }
 }
 
 Mat dload(const std::string& fname) {
   auto m = readNumericFile(fname);
   if (!m) return Mat::Constant(1, 1, -1.0);
   return std::move(*m);
+}
+
+std::string unreadLinesNote(const std::string& displayName, const NumericText& text) {
+  if (text.unreadLines <= 0) return "";
+  const std::string lines = text.unreadLines == 1
+                                ? "1 more line after it was"
+                                : std::to_string(text.unreadLines) + " more lines after it were";
+  return "Reading of the file " + displayName + " stopped at the empty line " +
+         std::to_string(text.stopLine) + "; " + lines +
+         " not read. Remove the empty line to load " + (text.unreadLines == 1 ? "it." : "them.");
 }
 
 }  // namespace varnok::io

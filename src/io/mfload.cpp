@@ -10,20 +10,31 @@ std::optional<LoadedFile> mfload(window::Window& window, session::Session& sessi
   LoadedFile f;
   f.name = choice->name;
   f.path = session.resolve(choice->folder + choice->name);
-  auto m = readNumericFile(f.path);
-  if (!m) throw DataFileError("The file " + f.name + " could not be opened for reading.");
-  f.data = std::move(*m);
+  NumericText text = readNumericText(f.path, f.name);
+  f.data = std::move(text.data);
+  f.stopLine = text.stopLine;
+  f.unreadLines = text.unreadLines;
   session.changeFolder(choice->folder);
   return f;
 }
 
 std::optional<LoadedFile> loadForAction(session::ActionContext& ctx) {
+  std::optional<LoadedFile> file;
   try {
-    return mfload(ctx.window, ctx.session);
+    file = mfload(ctx.window, ctx.session);
   } catch (const DataFileError& e) {
     ctx.window.dialogs().msgbox(e.what(), kLoadErrorTitle);
     return std::nullopt;
   }
+  if (file && file->unreadLines > 0) {
+    NumericText counts;
+    counts.stopLine = file->stopLine;
+    counts.unreadLines = file->unreadLines;
+    const std::string note = unreadLinesNote(quoteForMessage(file->name, 255), counts);
+    ctx.console.line(note);
+    ctx.window.dialogs().msgbox(note, kUnreadLinesTitle);
+  }
+  return file;
 }
 
 }  // namespace varnok::io

@@ -19,11 +19,14 @@ std::optional<Value> RefAngleSetup(Shell& shell) {
     const std::string fname = "refanglefile.txt";
     console.display("fname", fname);
     console.display("filet", fname);
-    // A missing or unreadable file means no turn at all: 0 degrees.
+    // A missing or unreadable file means no turn at all: 0 degrees. It holds
+    // one number, so anything but a small regular file (a pipe that would
+    // block start-up, a device, a huge file) counts as missing.
     double angle = 0;
     try {
-      auto m = io::readNumericFile(shell.session().resolve(fname));
-      if (m && m->rows() >= 1 && m->cols() >= 1) angle = (*m)(0, 0);
+      const auto text = io::readNumericText(shell.session().resolve(fname), fname, kRefAngleFileMaxBytes);
+      if (text.data.rows() >= 1 && text.data.cols() >= 1) angle = text.data(0, 0);
+    } catch (const io::FileAccessError&) {
     } catch (const RuntimeError& e) {
       console.line(e.what());
     }

@@ -176,6 +176,14 @@ TEST_F(PipelineTest, GroupListProblemsAreReportedBeforeTheAnalysis) {
             "The size of your group code list indicates 3 specimens, but there are 76 in your "
             "data set. Please check for a missing line feed in your group code file");
 
+  // An empty file is a list of no codes.
+  write("none.txt", "");
+  answer("none.txt");
+  act("LoadGroupList");
+  ASSERT_EQ(win_.answers.messages.size(), 2u);
+  EXPECT_NE(win_.answers.messages[1].text.find("indicates 0 specimens"), std::string::npos);
+  win_.answers.messages.pop_back();
+
   std::string codes;
   for (int i = 0; i < 76; ++i) codes += (i == 40 ? "0" : "1") + std::string("\n");
   write("zero.txt", codes);
@@ -272,7 +280,8 @@ TEST_F(PipelineTest, CodeLoad) {
   EXPECT_EQ(win_.answers.messages.back().text,
             "The file loaded does not have the correct dimensions to be a Group Code File, "
             "Please try another file");
-  EXPECT_EQ(*s_.altcode, 1);
+  // A refused table does not switch the plots to the empty one.
+  EXPECT_FALSE(s_.altcode.has_value());
   EXPECT_EQ(s_.codearray.size(), 0);
   answer("codes6.txt");
   act("CodeLoad");

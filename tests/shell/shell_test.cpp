@@ -1,10 +1,16 @@
 #include "shell/shell.hpp"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/window/in_memory_window.hpp"
@@ -241,6 +247,48 @@ TEST_F(ShellTest, ReferenceAngleFromFile) {
 TEST_F(ShellTest, ReferenceAngleFileMissingMeansNoTurn) {
   shell_.Varnok6p({}, 0);
   EXPECT_EQ(win_.control("RefAngleBox").get("String").text(), "0");
+}
+
+TEST_F(ShellTest, ReferenceAngleFileThatIsNoSmallFileMeansNoTurn) {
+  // A pipe of that name must not stop the start-up waiting for a writer.
+  ASSERT_EQ(::mkfifo((dir_ / "refanglefile.txt").c_str(), 0644), 0);
+  std::atomic<bool> done{false};
+  std::thread unblock([&] {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!done && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (!done) {  // a start-up that waits anyway is let go, and fails below
+      const int fd = ::open((dir_ / "refanglefile.txt").c_str(), O_WRONLY | O_NONBLOCK);
+      if (fd >= 0) ::close(fd);
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+  const auto start = std::chrono::steady_clock::now();
+  shell_.Varnok6p({}, 0);
+  const auto took = std::chrono::steady_clock::now() - start;
+  done = true;
+  unblock.join();
+  EXPECT_LT(took, std::chrono::seconds(2));
+  EXPECT_EQ(win_.control("RefAngleBox").get("String").text(), "0");
+
+  // A folder, and a file far larger than one number needs.
+  fs::remove(dir_ / "refanglefile.txt");
+  fs::create_directory(dir_ / "refanglefile.txt");
+  win_.control("RefAngleBox").set("String", "auto");
+  shell_.Varnok6p({}, 0);
+  EXPECT_EQ(win_.control("RefAngleBox").get("String").text(), "0");
+  fs::remove(dir_ / "refanglefile.txt");
+  write("refanglefile.txt", "15\n" + std::string(5000, ' ') + "\n");
+  win_.control("RefAngleBox").set("String", "auto");
+  shell_.Varnok6p({}, 0);
+  EXPECT_EQ(win_.control("RefAngleBox").get("String").text(), "0");
+  // A byte-order mark and a CR line end, as an editor may save it.
+  write("refanglefile.txt",
+        "\xEF\xBB\xBF"
+        "30\r");
+  win_.control("RefAngleBox").set("String", "auto");
+  shell_.Varnok6p({}, 0);
+  EXPECT_EQ(win_.control("RefAngleBox").get("String").text(), "30");
 }
 
 TEST_F(ShellTest, ReferenceAngleOtherEntriesWrittenBack) {

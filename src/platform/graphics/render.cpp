@@ -3,19 +3,14 @@
 #include <cairo-pdf.h>
 #include <cairo-ps.h>
 #include <cairo-svg.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 #include "platform/graphics/markers.hpp"
 #include "platform/graphics/ticks.hpp"
+#include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
 
 namespace varnok::graphics {
@@ -615,19 +610,9 @@ std::optional<PictureFormat> formatFromPath(const std::string& path) {
 
 namespace {
 
-struct FileSink {
-  FILE* file = nullptr;
-  int error = 0;  // errno of the first failed write
-};
-
 cairo_status_t writeToSink(void* closure, const unsigned char* data, unsigned int length) {
   auto* sink = static_cast<FileSink*>(closure);
-  if (sink->error != 0) return CAIRO_STATUS_WRITE_ERROR;
-  if (std::fwrite(data, 1, length, sink->file) != length) {
-    sink->error = errno != 0 ? errno : EIO;
-    return CAIRO_STATUS_WRITE_ERROR;
-  }
-  return CAIRO_STATUS_SUCCESS;
+  return sink->write(data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
 }
 
 [[noreturn]] void cannotWrite(const std::string& path, const std::string& why) {
@@ -689,40 +674,12 @@ void savePicture(const Figure& fig, const std::string& path, PictureFormat forma
                           " is not between 1 and 16000 pixels");
   }
   if (path.empty()) cannotWrite(path, "no file name was given");
-
-  const std::filesystem::path target(path);
-  const std::filesystem::path folder =
-      target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-  std::string tmp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(tmp.data());
-  if (fd < 0) cannotWrite(path, std::strerror(errno));
-  // mkstemp makes the file private; give it the permissions a new file gets.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-
-  FileSink sink;
-  sink.file = ::fdopen(fd, "wb");
-  if (sink.file == nullptr) {
-    const int err = errno;
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    cannotWrite(path, std::strerror(err));
-  }
-  const cairo_status_t status = drawInto(fig, format, width, height, sink);
-  bool ok = status == CAIRO_STATUS_SUCCESS && sink.error == 0;
-  if (ok && std::fflush(sink.file) != 0) sink.error = errno, ok = false;
-  if (ok && ::fsync(::fileno(sink.file)) != 0) sink.error = errno, ok = false;
-  if (std::fclose(sink.file) != 0 && ok) sink.error = errno, ok = false;
-  if (!ok) {
-    ::unlink(tmp.c_str());
-    cannotWrite(path, sink.error != 0 ? std::strerror(sink.error) : cairo_status_to_string(status));
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(tmp.c_str());
-    cannotWrite(path, std::strerror(err));
-  }
+  writeFileAtomically(path, [&](FileSink& sink) {
+    const cairo_status_t status = drawInto(fig, format, width, height, sink);
+    // A failed write is reported by the writer with the system's reason.
+    if (status != CAIRO_STATUS_SUCCESS && sink.ok())
+      cannotWrite(path, cairo_status_to_string(status));
+  });
 }
 
 }  // namespace varnok::graphics

@@ -42,8 +42,8 @@ enum class PictureFormat { Png, Svg, Pdf, Eps };
 // .eps); nullopt when it is none of them.
 std::optional<PictureFormat> formatFromPath(const std::string& path);
 
-// Writes the figure to a file, completely or not at all (a temporary file in
-// the same folder is renamed over the target). width and height are the
+// Writes the figure to a file, completely or not at all, through the one
+// file writer (writeFileAtomically). width and height are the
 // figure's size in screen pixels, 0 for the figure's own size (Position);
 // PNG files get twice as many pixels, vector files are 0.75 point per pixel.
 // Throws RuntimeError naming the file when it cannot be written.

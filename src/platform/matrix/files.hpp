@@ -1,23 +1,59 @@
-// Writing files completely or not at all.
+// Writing files completely or not at all. Every file the program writes goes
+// through here.
 //
-// The text goes to a temporary file in the target's folder, is flushed, and
-// only then renamed over the target, so a failure (full disk, no permission,
-// a crash half way) never leaves a half-written or emptied file behind.
+// The content goes to a new temporary file beside the target, created
+// exclusively under an unpredictable name, is flushed to the disk, and only
+// then renamed over the target, so a failure (full disk, no permission, a
+// crash half way) never leaves a half-written or emptied file behind.
+//
+// - A symbolic link is written through: the file it points to gets the
+//   content and the link stays.
+// - An existing target keeps its permission bits and, where the system
+//   allows, its owner and group. A new file gets 0666 less the umask.
+// - A target with more than one hard link, or one whose owner could not be
+//   kept, is overwritten in place once the temporary file is complete, so
+//   every name of it sees the new content and it keeps its owner. Its size
+//   is reserved first, so a full disk is found before anything is
+//   overwritten; a failure while overwriting replaces the target's name by
+//   the complete temporary file and reports that the other names may hold a
+//   damaged copy.
+// - Folders, named pipes, devices and sockets are refused, and so are files
+//   the user may not write or that are marked read-only (no write bit at
+//   all, which also protects them from root).
+// - Temporary files are named ".vk-" + a hash of the target's name + 6
+//   random characters + ".tmp". Ones older than a minute for the same
+//   target are left from an interrupted save and are removed at the next
+//   save.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
 namespace varnok {
 
-// Throws RuntimeError naming the file when it cannot be written; the target
-// is then as it was.
+// Receives the bytes of a file being written.
+class FileSink {
+ public:
+  virtual ~FileSink() = default;
+  // Appends bytes; false once writing has failed (the writer then reports
+  // the system's reason, so the caller need not).
+  virtual bool write(const void* data, std::size_t size) = 0;
+  bool write(std::string_view text) { return write(text.data(), text.size()); }
+  virtual bool ok() const = 0;
+};
+
+// Throws RuntimeError "The file PATH could not be written: REASON." when it
+// cannot be written; the target is then as it was.
 void writeFileAtomically(const std::string& path, std::string_view content);
 
-// A temporary name beside path, for writers that need a path of their own
-// (the caller renames it with commitTemporary or removes it).
-std::string temporaryPathFor(const std::string& path);
-// Renames tmp over path; on failure removes tmp and throws RuntimeError.
-void commitTemporary(const std::string& tmp, const std::string& path);
+// As above, the content made by produce into the sink. An exception from
+// produce removes the temporary file and passes on; the target is as it was.
+void writeFileAtomically(const std::string& path, const std::function<void(FileSink&)>& produce);
+
+// The start of the temporary names for a target named name (without its
+// folder).
+std::string temporaryPrefixFor(std::string_view name);
 
 }  // namespace varnok
