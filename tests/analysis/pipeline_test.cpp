@@ -13,21 +13,17 @@
 #include "platform/matrix/text.hpp"
 #include "platform/window/in_memory_window.hpp"
 #include "shell/shell.hpp"
+#include "support/session_fixture.hpp"
 
 namespace varnok::analysis {
 namespace {
 
 namespace fs = std::filesystem;
 
-class PipelineTest : public ::testing::Test {
+class PipelineTest : public testkit::SessionTest {
  protected:
-  void SetUp() override {
-    home_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           (std::string("varnok_pipeline_") +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+  PipelineTest() {
+    shell_.session().folder = testkit::folderString(dir_);
     for (const char* f :
          {"gorilla.txt", "gorilla_groups.txt", "mice.txt", "mice_groups.txt", "digit3.txt"})
       fs::copy_file(fs::path(VARNOK_DATA_DIR) / f, dir_ / f);
@@ -43,12 +39,8 @@ class PipelineTest : public ::testing::Test {
   void TearDown() override {
     if (HasFailure())
       std::cerr << console_.kept().substr(0, 3000) << "\n" << win_.statusText << "\n";
-    fs::current_path(home_);
-    fs::remove_all(dir_);
   }
-  void answer(const std::string& name) {
-    win_.answers.files.push_back(window::FileChoice{name, dir_.string() + "/"});
-  }
+  void answer(const std::string& name) { SessionTest::answer(name, dir_); }
   void load(const std::string& name) {
     answer(name);
     act("LoadData");
@@ -59,10 +51,6 @@ class PipelineTest : public ::testing::Test {
     std::ofstream(dir_ / name) << text;
   }
 
-  fs::path home_, dir_;
-  window::InMemoryWindow win_;
-  Console console_{nullptr, true};
-  shell::Shell shell_{console_, [this]() -> window::Window& { return win_; }};
   session::AnalysisState& s_ = shell_.state();
 };
 

@@ -11,33 +11,27 @@
 #include "io/load_reference.hpp"
 #include "platform/window/in_memory_window.hpp"
 #include "shell/shell.hpp"
+#include "support/session_fixture.hpp"
 
 namespace varnok::io {
 namespace {
 
 namespace fs = std::filesystem;
 
-class LoadActions : public ::testing::Test {
+class LoadActions : public testkit::SessionTest {
  protected:
-  void SetUp() override {
-    std::string tmpl = (fs::temp_directory_path() / "varnok-load-XXXXXX").string();
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-    dir_ = tmpl;
-    home_ = fs::current_path();
+  LoadActions() {
+    shell_.session().folder = testkit::folderString(dir_);
     for (const char* tag :
          {"FileBox", "GroupBox", "LoadGroup", "NoLoadGroup", "LoadReference", "BWButton"})
       win_.add(tag);
     win_.add("RefAngleBox").set("String", "0");
   }
-  void TearDown() override {
-    fs::current_path(home_);
-    fs::remove_all(dir_);
-  }
   void write(const std::string& name, const std::string& text) {
     std::ofstream(dir_ / name, std::ios::binary) << text;
   }
   void act(const std::string& action, const std::string& file) {
-    win_.answers.files.push_back(window::FileChoice{file, dir_.string() + "/"});
+    answer(file, dir_);
     shell_.Varnoksw({Value(action)});
   }
   const window::MessageBox& lastMessage() {
@@ -45,10 +39,6 @@ class LoadActions : public ::testing::Test {
     return win_.answers.messages.empty() ? none : win_.answers.messages.back();
   }
 
-  fs::path dir_, home_;
-  window::InMemoryWindow win_;
-  Console console_{nullptr, true};
-  shell::Shell shell_{console_, [this]() -> window::Window& { return win_; }};
   session::AnalysisState& s_ = shell_.state();
 };
 
