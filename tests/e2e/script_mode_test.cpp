@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <vector>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
+
+#include "support/session_fixture.hpp"
 
 namespace {
 
@@ -17,16 +19,10 @@ namespace fs = std::filesystem;
 class ScriptMode : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           (std::string("varnok_e2e_") +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    for (const char* f : {"gorilla.txt", "gorilla_groups.txt", "mice.txt", "mice_groups.txt",
-                          "digit3.txt"})
+    for (const char* f :
+         {"gorilla.txt", "gorilla_groups.txt", "mice.txt", "mice_groups.txt", "digit3.txt"})
       fs::copy_file(fs::path(VARNOK_DATA_DIR) / f, dir_ / f);
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   // Runs a script; returns standard output, and the exit status in *status.
   std::string run(const std::string& script, int* status = nullptr) {
@@ -49,7 +45,8 @@ class ScriptMode : public ::testing::Test {
     return ss.str();
   }
 
-  fs::path dir_;
+  testkit::ScratchFolder scratch_;
+  const fs::path dir_ = scratch_.path();
 };
 
 TEST_F(ScriptMode, LoadDataShowsTheThreeLineSummary) {
@@ -157,24 +154,24 @@ double after(const std::string& out, const std::string& key) {
 }
 
 TEST_F(ScriptMode, GorillaStudyWithGroups) {
-  std::string out = run(
-      "answer file gorilla.txt\n"
-      "Varnoksw('LoadData')\n"
-      "answer file gorilla_groups.txt\n"
-      "Varnoksw('LoadGroupList')\n"
-      "print FileBox String\n"
-      "print XBoxExp String\n"
-      "Varnoksw('ShowPCAAxis')\n"
-      "answer file scores.txt\n"
-      "Varnoksw('SavePCA')\n"
-      "answer file eigen.txt\n"
-      "Varnoksw('SaveEigen')\n"
-      "answer file warps.txt\n"
-      "Varnoksw('SaveWarp')\n"
-      "Varnoksw('CheckSig')\n"
-      "Varnoksw('UpXAxis')\n"
-      "Varnoksw('UpXAxis')\n"
-      "print XBox String\n");
+  std::string out =
+      run("answer file gorilla.txt\n"
+          "Varnoksw('LoadData')\n"
+          "answer file gorilla_groups.txt\n"
+          "Varnoksw('LoadGroupList')\n"
+          "print FileBox String\n"
+          "print XBoxExp String\n"
+          "Varnoksw('ShowPCAAxis')\n"
+          "answer file scores.txt\n"
+          "Varnoksw('SavePCA')\n"
+          "answer file eigen.txt\n"
+          "Varnoksw('SaveEigen')\n"
+          "answer file warps.txt\n"
+          "Varnoksw('SaveWarp')\n"
+          "Varnoksw('CheckSig')\n"
+          "Varnoksw('UpXAxis')\n"
+          "Varnoksw('UpXAxis')\n"
+          "print XBox String\n");
   auto scores = numbers(read("scores.txt"));
   ASSERT_EQ(scores.size(), 59u);
   EXPECT_EQ(scores[0].size(), 12u);
@@ -218,16 +215,16 @@ TEST_F(ScriptMode, RestrictedPcaAndRefusedReference) {
                                         "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17\n";
     std::ofstream(dir_ / "wide.txt") << "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19\n";
   }
-  std::string out = run(
-      "answer file gorilla.txt\nVarnoksw('LoadData')\n"
-      "set PCALimit Value 1\nset RestrictBox String 10\n"
-      "Varnoksw('NoGroupList')\n"
-      "set PCALimit Value 0\n"
-      "answer file consensus.txt\nVarnoksw('SaveRef')\n"
-      "answer file wide.txt\nVarnoksw('LoadReference')\n"
-      "answer file ref2.txt\nVarnoksw('LoadReference')\n"
-      "Varnoksw('NoGroupList')\n"
-      "answer file again.txt\nVarnoksw('SaveRef')\n");
+  std::string out =
+      run("answer file gorilla.txt\nVarnoksw('LoadData')\n"
+          "set PCALimit Value 1\nset RestrictBox String 10\n"
+          "Varnoksw('NoGroupList')\n"
+          "set PCALimit Value 0\n"
+          "answer file consensus.txt\nVarnoksw('SaveRef')\n"
+          "answer file wide.txt\nVarnoksw('LoadReference')\n"
+          "answer file ref2.txt\nVarnoksw('LoadReference')\n"
+          "Varnoksw('NoGroupList')\n"
+          "answer file again.txt\nVarnoksw('SaveRef')\n");
   EXPECT_NE(out.find("[msgbox Restricted PCA:] Calculated PCA Axes based on specimens 1 to 10 "
                      "only, all specimens scored, note there are 12 variables per specimen\n"
                      "There will be zero eigenvalues"),
