@@ -45,7 +45,7 @@ class ScriptMode : public ::testing::Test {
     return ss.str();
   }
 
-  testkit::ScratchFolder scratch_;
+  varnok::testkit::ScratchFolder scratch_;
   const fs::path dir_ = scratch_.path();
 };
 
