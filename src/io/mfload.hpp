@@ -2,8 +2,10 @@
 // makes its folder the session's current folder, so later dialogs start there.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/matrix/types.hpp"
 #include "platform/window/window.hpp"
@@ -21,13 +23,21 @@ struct LoadedFile {
 inline constexpr const char* kLoadTitle = "Enter file to Load?";
 inline constexpr const char* kLoadFilter = "*.*";
 
+// Reads the chosen file (folder and name joined): nullopt when it cannot be
+// opened. Without one, the numeric file reader reads it.
+using FileReader = std::function<std::optional<Mat>(const std::string& path)>;
+
 // nullopt when the dialog is cancelled. A file that cannot be opened or is
 // malformed raises DataFileError; the current folder then stays.
-std::optional<LoadedFile> mfload(window::Window& window, session::Session& session);
+std::optional<LoadedFile> mfload(window::Window& window, session::Session& session,
+                                 std::string_view filter = kLoadFilter,
+                                 const FileReader& read = {});
 
 // For actions: as mfload, but a bad file is reported in a message box and
 // gives nullopt, so the action ends with its state unchanged.
-std::optional<LoadedFile> loadForAction(session::ActionContext& ctx);
+std::optional<LoadedFile> loadForAction(session::ActionContext& ctx,
+                                        std::string_view filter = kLoadFilter,
+                                        const FileReader& read = {});
 
 // The title of the message box for a file that cannot be loaded.
 inline constexpr const char* kLoadErrorTitle = "Error Loading File";
