@@ -31,7 +31,10 @@ void commitTemporary(const std::string& tmp, const std::string& path) {
   }
 }
 
-void writeFileAtomically(const std::string& path, std::string_view content) {
+namespace {
+
+// Writes content to a new temporary file beside path and returns its name.
+std::string writeTemporary(const std::string& path, std::string_view content) {
   std::error_code ec;
   if (fs::is_directory(path, ec))
     throw RuntimeError("The file " + path + " could not be written: it is a folder.");
@@ -48,7 +51,33 @@ void writeFileAtomically(const std::string& path, std::string_view content) {
     fs::remove(tmp, ec);
     throw RuntimeError("The file " + path + " could not be written: " + std::strerror(err) + ".");
   }
-  commitTemporary(tmp, path);
+  return tmp;
+}
+
+}  // namespace
+
+void writeFileAtomically(const std::string& path, std::string_view content) {
+  commitTemporary(writeTemporary(path, content), path);
+}
+
+void writeFilesAtomically(const std::vector<std::pair<std::string, std::string>>& files) {
+  std::vector<std::string> temporaries;
+  try {
+    for (const auto& [path, content] : files) temporaries.push_back(writeTemporary(path, content));
+  } catch (...) {
+    std::error_code ec;
+    for (const auto& tmp : temporaries) fs::remove(tmp, ec);
+    throw;
+  }
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    try {
+      commitTemporary(temporaries[i], files[i].first);
+    } catch (...) {
+      std::error_code ec;
+      for (std::size_t j = i + 1; j < files.size(); ++j) fs::remove(temporaries[j], ec);
+      throw;
+    }
+  }
 }
 
 }  // namespace varnok
