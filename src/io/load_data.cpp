@@ -1,12 +1,22 @@
 #include "io/load_data.hpp"
 
+#include "io/landmark_file.hpp"
 #include "io/mfload.hpp"
 #include "platform/matrix/text.hpp"
 
 namespace varnok::io {
 
 void LoadData(session::ActionContext& ctx) {
-  auto file = loadForAction(ctx);
+  LandmarkFile read;
+  auto file = loadForAction(ctx, kLandmarkFilter,
+                            [&read](const std::string& path, const std::string& name) {
+                              read = readLandmarkFile(path, name);
+                              NumericText t;
+                              t.data = std::move(read.data);
+                              t.stopLine = read.stopLine;
+                              t.unreadLines = read.unreadLines;
+                              return t;
+                            });
   if (!file) return;
   if (file->data.size() == 0) {
     ctx.window.dialogs().msgbox("The file " + file->name + " holds no landmark data.",
@@ -15,6 +25,7 @@ void LoadData(session::ActionContext& ctx) {
   }
   auto& s = ctx.state;
   s.DATA = std::move(file->data);
+  ctx.session.specimenIds = std::move(read.ids);
   // The results of an earlier analysis belong to the earlier data: saving or
   // plotting them now would pass them off as this file's.
   s.GLIST = Mat();
@@ -46,6 +57,8 @@ void LoadData(session::ActionContext& ctx) {
 
   // A symbol table chosen before (black-and-white or loaded) stays in use.
   if (!s.altcode || *s.altcode != 1) s.altcode = 0;
+
+  for (const auto& note : read.notes) ctx.console.line(note);
 }
 
 }  // namespace varnok::io

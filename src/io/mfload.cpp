@@ -4,13 +4,14 @@
 
 namespace varnok::io {
 
-std::optional<LoadedFile> mfload(window::Window& window, session::Session& session) {
-  auto choice = window.dialogs().uigetfile(kLoadFilter, kLoadTitle, session.folder);
+std::optional<LoadedFile> mfload(window::Window& window, session::Session& session,
+                                 std::string_view filter, const FileReader& read) {
+  auto choice = window.dialogs().uigetfile(filter, kLoadTitle, session.folder);
   if (!choice) return std::nullopt;
   LoadedFile f;
   f.name = choice->name;
   f.path = session.resolve(choice->folder + choice->name);
-  NumericText text = readNumericText(f.path, f.name);
+  NumericText text = read ? read(f.path, f.name) : readNumericText(f.path, f.name);
   f.data = std::move(text.data);
   f.stopLine = text.stopLine;
   f.unreadLines = text.unreadLines;
@@ -18,10 +19,11 @@ std::optional<LoadedFile> mfload(window::Window& window, session::Session& sessi
   return f;
 }
 
-std::optional<LoadedFile> loadForAction(session::ActionContext& ctx) {
+std::optional<LoadedFile> loadForAction(session::ActionContext& ctx, std::string_view filter,
+                                        const FileReader& read) {
   std::optional<LoadedFile> file;
   try {
-    file = mfload(ctx.window, ctx.session);
+    file = mfload(ctx.window, ctx.session, filter, read);
   } catch (const DataFileError& e) {
     ctx.window.dialogs().msgbox(e.what(), kLoadErrorTitle);
     return std::nullopt;

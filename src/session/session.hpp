@@ -10,6 +10,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "session/state.hpp"
 
@@ -18,6 +19,10 @@ namespace varnok::session {
 struct Session {
   AnalysisState state;
   std::string folder;  // absolute, ending with a separator; empty: the start folder
+  // The names the loaded data file gives its specimens (TPS ID= or IMAGE=,
+  // NTS row labels), one per row of DATA in file order; empty when it names
+  // none. Kept beside the state, whose variables are the dispatcher's own.
+  std::vector<std::string> specimenIds;
 
   // path as it names a file from the current folder (absolute paths unchanged).
   std::string resolve(std::string_view path) const;

@@ -85,6 +85,7 @@ void ClearData(session::ActionContext& ctx) {
   s.NumPCA.reset();
   s.reference = Mat();
   s.altcode = 0;
+  ctx.session.specimenIds.clear();
   ctx.window.control("FileBox").set("String", "No File Loaded");
   ctx.window.control("GroupBox").set("String", "No File Loaded");
 }

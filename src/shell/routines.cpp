@@ -64,6 +64,8 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       {"contours", -1, 2, 1},
       {"UniArbitrary", 1, 1, 3},
       {"eigsort", 2, 2, 1},
+      // Added later: menu items that are not dispatcher actions.
+      {"ExportResultsTable", 0, 0, 1},
   };
   return decls;
 }
@@ -75,6 +77,7 @@ session::RoutineTable buildRoutineTable(Shell& shell) {
   bindMorphoRoutines(b);
   bindStyleRoutines(b);
   bindDisplayRoutines(b);
+  bindAnalysisRoutines(b);
   session::RoutineTable t;
   for (const auto& d : routineDeclarations()) {
     auto it = b.find(d.name);

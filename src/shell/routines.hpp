@@ -23,6 +23,7 @@ void bindIoRoutines(RoutineBindings& b);
 void bindMorphoRoutines(RoutineBindings& b);
 void bindStyleRoutines(RoutineBindings& b);
 void bindDisplayRoutines(RoutineBindings& b);
+void bindAnalysisRoutines(RoutineBindings& b);
 
 // Name, declared inputs and outputs (-1 = any), argument-count message column.
 struct RoutineDecl {
@@ -31,7 +32,8 @@ struct RoutineDecl {
   int nout;
   int column;
 };
-// The 56 routines in table order.
+// The routines in table order: the 56 of the first version, then those
+// added since (ExportResultsTable).
 const std::vector<RoutineDecl>& routineDeclarations();
 
 // Builds the table from the declarations and every binder.

@@ -244,4 +244,42 @@ TEST_F(ScriptMode, RestrictedPcaAndRefusedReference) {
   for (size_t k = 0; k + 1 < a[0].size(); ++k) EXPECT_NEAR(a[0][k], b[0][k], 2e-4) << k;
 }
 
+TEST_F(ScriptMode, TpsFileToResultsTable) {
+  {
+    std::ofstream f(dir_ / "wings.tps", std::ios::binary);
+    const char* forms[] = {"0 0\r\n10 0\r\n10 10\r\n0 10", "0 0\r\n11 1\r\n10 11\r\n1 10",
+                           "1 0\r\n10 -1\r\n9 10\r\n0 9", "0 1\r\n12 0\r\n10 9\r\n-1 10",
+                           "0 0\r\n10 1\r\n11 10\r\n0 11"};
+    int i = 0;
+    for (const char* form : forms) {
+      ++i;
+      f << "LM=4\r\n"
+        << form << "\r\nCURVES=1\r\nPOINTS=2\r\n1 1\r\n2 2\r\nIMAGE=w" << i << ".jpg\r\nID=wing "
+        << i << "\r\nSCALE=0.01\r\n";
+    }
+  }
+  std::string out =
+      run("answer file wings.tps\n"
+          "Varnoksw('LoadData')\n"
+          "print FileBox String\n"
+          "ExportResultsTable\n"
+          "Varnoksw('NoGroupList')\n"
+          "answer file table.csv\n"
+          "ExportResultsTable\n");
+  EXPECT_NE(out.find("FileBox String: File: wings.tps \n   5 Specimens \n   4 Landmarks\n"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("Skipped 10 curve points in wings.tps: semilandmarks are not used."),
+            std::string::npos)
+      << out;
+  // Before the analysis there is nothing to export.
+  EXPECT_NE(out.find("] Run the analysis first"), std::string::npos) << out;
+  const std::string table = read("table.csv");
+  EXPECT_EQ(table.substr(0, table.find('\n')), "specimen,id,group,PC1,PC2,PC3,PC4");
+  EXPECT_NE(table.find("\n5,wing 5,1,"), std::string::npos) << table;
+  const std::string eigen = read("table_eigenvalues.csv");
+  EXPECT_EQ(eigen.substr(0, eigen.find('\n')), "axis,eigenvalue,share,cumulative_share");
+  EXPECT_EQ(std::count(eigen.begin(), eigen.end(), '\n'), 5);
+}
+
 }  // namespace

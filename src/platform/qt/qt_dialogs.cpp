@@ -29,6 +29,8 @@ std::string qtFileFilter(std::string_view filter) {
   // "*.*" means every file to the people who wrote these filters; on this
   // platform it would hide files without an extension, so it becomes "*".
   if (filter.empty() || filter == "*.*" || filter == "*") return "All files (*)";
+  // Named filters ("Name (*.a *.b);;...") are already in Qt's form.
+  if (filter.find('(') != std::string_view::npos) return std::string(filter);
   std::string patterns(filter);
   for (char& c : patterns)
     if (c == ';') c = ' ';

@@ -31,7 +31,8 @@ class QtDialogs : public window::Dialogs {
 };
 
 // The file-name filter of a file dialog for a runtime filter such as "*.*"
-// (every file, also those without an extension) or "*.txt".
+// (every file, also those without an extension) or "*.txt"; named filters
+// ("TPS files (*.tps);;All files (*)") pass unchanged.
 std::string qtFileFilter(std::string_view filter);
 
 // A chosen path split into its name and its folder ending with a separator.

@@ -73,15 +73,19 @@ std::optional<T> pop(std::deque<std::optional<T>>& q) {
 }
 }  // namespace
 
-std::optional<FileChoice> ScriptedAnswers::uigetfile(std::string_view, std::string_view title,
+std::optional<FileChoice> ScriptedAnswers::uigetfile(std::string_view filter,
+                                                     std::string_view title,
                                                      std::string_view folder) {
+  fileDialogFilters.emplace_back(filter);
   fileDialogTitles.emplace_back(title);
   fileDialogFolders.emplace_back(folder);
   return pop(files);
 }
 
-std::optional<FileChoice> ScriptedAnswers::uiputfile(std::string_view, std::string_view title,
+std::optional<FileChoice> ScriptedAnswers::uiputfile(std::string_view filter,
+                                                     std::string_view title,
                                                      std::string_view folder) {
+  fileDialogFilters.emplace_back(filter);
   fileDialogTitles.emplace_back(title);
   fileDialogFolders.emplace_back(folder);
   return pop(files);

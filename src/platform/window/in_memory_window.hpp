@@ -49,6 +49,7 @@ class ScriptedAnswers : public Dialogs {
   std::vector<MessageBox> messages;
   std::vector<std::string> fileDialogTitles;
   std::vector<std::string> fileDialogFolders;  // where each file dialog opened
+  std::vector<std::string> fileDialogFilters;
 };
 
 class InMemoryWindow : public Window {

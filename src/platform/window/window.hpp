@@ -46,7 +46,9 @@ class Dialogs {
  public:
   virtual ~Dialogs() = default;
   // File dialogs opening in folder (the session's current folder); nullopt
-  // when the user cancels.
+  // when the user cancels. filter is patterns separated by ';' ("*.*" for
+  // every file), or named filters separated by ";;" ("TPS files (*.tps);;All
+  // files (*)"), the first of them chosen at the start.
   virtual std::optional<FileChoice> uigetfile(std::string_view filter, std::string_view title,
                                               std::string_view folder) = 0;
   virtual std::optional<FileChoice> uiputfile(std::string_view filter, std::string_view title,

@@ -1,0 +1,133 @@
+#include "analysis/results_table.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+
+#include "platform/matrix/files.hpp"
+#include "platform/matrix/runtime_error.hpp"
+
+namespace varnok::analysis {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kTitle = "File Name for Results Table";
+constexpr const char* kFilter = "CSV files (*.csv)";
+constexpr const char* kSaveErrorTitle = "Error Saving File";
+
+// The shortest text that reads back as the same double.
+void appendNumber(std::string& out, double v) {
+  if (std::isnan(v)) {
+    out += "NaN";
+  } else if (std::isinf(v)) {
+    out += v > 0 ? "Inf" : "-Inf";
+  } else {
+    char buf[32];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, r.ptr);
+  }
+}
+
+void appendField(std::string& out, const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) {
+    out += text;
+    return;
+  }
+  out += '"';
+  for (char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+}  // namespace
+
+ResultsTables resultsTables(const session::AnalysisState& s, const std::vector<std::string>& ids) {
+  const Mat& scores = session::need(s.PCAScores, "PCAScores");
+  const Mat& D = session::need(s.Dmatrix, "Dmatrix");
+  const Mat& shares = session::need(s.percentexp, "percentexp");
+  const Mat& glist = session::need(s.GLIST, "GLIST");
+  const double numPCA = session::need(s.NumPCA, "NumPCA");
+  const Eigen::Index N = scores.rows(), V = scores.cols();
+  // Axis k is column NumPCA - k: the analysis stores NumPCA = V + 1.
+  if (numPCA != static_cast<double>(V + 1) || D.rows() != V || D.cols() != V ||
+      shares.size() != V || glist.size() != N)
+    throw RuntimeError(
+        "Run-time Error: The analysis results do not fit together; run the analysis again.");
+  const bool named = !ids.empty() && static_cast<Eigen::Index>(ids.size()) == N;
+
+  ResultsTables t;
+  t.scores = named ? "specimen,id,group" : "specimen,group";
+  for (Eigen::Index k = 1; k <= V; ++k) t.scores += ",PC" + std::to_string(k);
+  t.scores += '\n';
+  for (Eigen::Index i = 0; i < N; ++i) {
+    t.scores += std::to_string(i + 1);
+    t.scores += ',';
+    if (named) {
+      appendField(t.scores, ids[static_cast<std::size_t>(i)]);
+      t.scores += ',';
+    }
+    appendNumber(t.scores, glist(i));
+    for (Eigen::Index k = 1; k <= V; ++k) {
+      t.scores += ',';
+      appendNumber(t.scores, scores(i, V - k));
+    }
+    t.scores += '\n';
+  }
+
+  t.eigenvalues = "axis,eigenvalue,share,cumulative_share\n";
+  double cumulative = 0;
+  for (Eigen::Index k = 1; k <= V; ++k) {
+    const double share = shares(V - k);
+    cumulative += share;
+    t.eigenvalues += std::to_string(k);
+    t.eigenvalues += ',';
+    appendNumber(t.eigenvalues, D(V - k, V - k));
+    t.eigenvalues += ',';
+    appendNumber(t.eigenvalues, share);
+    t.eigenvalues += ',';
+    appendNumber(t.eigenvalues, cumulative);
+    t.eigenvalues += '\n';
+  }
+  return t;
+}
+
+std::string eigenvaluesPathFor(const std::string& scoresPath) {
+  const fs::path p(scoresPath);
+  return (p.parent_path() / (p.stem().string() + "_eigenvalues.csv")).string();
+}
+
+void ExportResultsTable(session::Session& session, window::Window& window, Console& console) {
+  if (session.state.PCAScores.size() == 0) {
+    window.dialogs().msgbox(kRunAnalysisFirst);
+    return;
+  }
+  // Both tables are made before anything is asked, so nothing can fail after
+  // the user has chosen a name but before the write.
+  const ResultsTables tables = resultsTables(session.state, session.specimenIds);
+  auto choice = window.dialogs().uiputfile(kFilter, kTitle, session.folder);
+  if (!choice) return;
+  std::string name = choice->name;
+  // A name typed without an extension gets the one the filter shows.
+  if (!name.empty() && fs::path(name).extension().empty()) name += ".csv";
+  const std::string path = session.resolve(choice->folder + name);
+  const std::string eigenPath = eigenvaluesPathFor(path);
+  session.changeFolder(choice->folder);
+  try {
+    // Each table is written whole or not at all. The eigenvalue table goes
+    // first: a target refused there (a folder, a read-only file) then stops
+    // the export before the scores table the user named is touched.
+    writeFileAtomically(eigenPath, tables.eigenvalues);
+    writeFileAtomically(path, tables.scores);
+  } catch (const RuntimeError& e) {
+    window.dialogs().msgbox(e.what(), kSaveErrorTitle);
+    return;
+  }
+  console.line("Wrote the results table " + fs::path(path).filename().string() + " and " +
+               fs::path(eigenPath).filename().string());
+}
+
+}  // namespace varnok::analysis

@@ -1,0 +1,54 @@
+// ExportResultsTable: writes the analysis results as two tidy CSV tables that
+// spreadsheets and statistics packages read directly, one row per
+// observation and one named column per variable.
+//
+// The scores table has the header row
+//   specimen,[id,]group,PC1,PC2,...,PCV
+// and one row per specimen in file order: its 1-based number, its name when
+// the data file gave names (TPS ID= or IMAGE=, NTS row labels), its group
+// code from GLIST, and its scores with PC1 the axis of the largest eigenvalue
+// (PCAScores holds the axes in ascending order: axis k is its column
+// NumPCA - k). The eigenvalue table, written beside it as
+// "<stem>_eigenvalues.csv", has the header row
+//   axis,eigenvalue,share,cumulative_share
+// and one row per axis, PC 1 first; share is the axis's fraction of the total
+// variance (percentexp) and cumulative_share the running sum of the shares.
+//
+// Numbers are written in the shortest form that reads back as the same
+// double; a name holding a comma, a quote or a line end is quoted, its quotes
+// doubled (RFC 4180). Lines end in LF.
+//
+// Before an analysis it says "Run the analysis first" and writes nothing; a
+// cancelled dialog writes nothing. The two files are written completely or
+// not at all, and the save moves the current folder like the other saves.
+// The result files of the Save menu are not touched.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/matrix/console.hpp"
+#include "platform/window/window.hpp"
+#include "session/session.hpp"
+
+namespace varnok::analysis {
+
+void ExportResultsTable(session::Session& session, window::Window& window, Console& console);
+
+struct ResultsTables {
+  std::string scores;
+  std::string eigenvalues;
+};
+
+// The text of both tables for the analysis in state; ids are used when they
+// name every specimen. Raises RuntimeError when a result is missing.
+ResultsTables resultsTables(const session::AnalysisState& state,
+                            const std::vector<std::string>& ids);
+
+// The eigenvalue table's path for the scores table's path:
+// "dir/name.csv" -> "dir/name_eigenvalues.csv".
+std::string eigenvaluesPathFor(const std::string& scoresPath);
+
+inline constexpr const char* kRunAnalysisFirst = "Run the analysis first";
+
+}  // namespace varnok::analysis

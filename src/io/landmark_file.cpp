@@ -1,0 +1,103 @@
+#include "io/landmark_file.hpp"
+
+#include <filesystem>
+#include <fstream>
+#include <istream>
+
+#include "io/dload.hpp"
+#include "io/landmark_text.hpp"
+#include "io/nts.hpp"
+#include "io/tps.hpp"
+
+namespace varnok::io {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+LandmarkFile parseAs(LandmarkFormat format, std::istream& in, const std::string& name) {
+  LandmarkFile f;
+  f.format = format;
+  switch (format) {
+    case LandmarkFormat::Plain:
+      f.data = readNumeric(in, name);
+      break;
+    case LandmarkFormat::Nts: {
+      NtsData d = readNts(in, name);
+      f.data = std::move(d.data);
+      f.ids = std::move(d.ids);
+      break;
+    }
+    case LandmarkFormat::Tps: {
+      TpsData d = readTps(in, name);
+      f.data = std::move(d.data);
+      f.ids = std::move(d.ids);
+      if (d.curvePoints > 0)
+        f.notes.push_back("Skipped " + std::to_string(d.curvePoints) + " curve points in " + name +
+                          ": semilandmarks are not used.");
+      if (d.outlinePoints > 0)
+        f.notes.push_back("Skipped " + std::to_string(d.outlinePoints) + " outline points in " +
+                          name + ": outlines are not used.");
+      if (d.unscaled > 0)
+        f.notes.push_back(std::to_string(d.unscaled) + " of the " + std::to_string(f.data.rows()) +
+                          " specimens in " + name +
+                          " have no SCALE=: their coordinates are used unscaled, in other units "
+                          "than the rest.");
+      break;
+    }
+  }
+  return f;
+}
+
+}  // namespace
+
+LandmarkFormat detectLandmarkFormat(std::istream& in) {
+  text::LineReader lines(in);
+  std::string line;
+  while (lines.next(line)) {
+    const std::string_view t = text::trim(line);
+    if (t.empty() || t.front() == '#') continue;
+    if (t.front() == '"' || t.front() == '\'') return LandmarkFormat::Nts;
+    if (isTpsKeyLine(t)) return LandmarkFormat::Tps;
+    if (isNtsHeader(t)) return LandmarkFormat::Nts;
+    return LandmarkFormat::Plain;
+  }
+  return LandmarkFormat::Plain;
+}
+
+LandmarkFile readLandmarks(std::istream& in, const std::string& displayName) {
+  const auto start = in.tellg();
+  const LandmarkFormat format = detectLandmarkFormat(in);
+  in.clear();
+  in.seekg(start);
+  return parseAs(format, in, displayName);
+}
+
+LandmarkFile readLandmarkFile(const std::string& path, const std::string& displayName) {
+  const std::string name =
+      displayName.empty() ? fs::path(path).filename().string() : displayName;
+  std::error_code ec;
+  // Only a regular file is looked into here; anything else (a folder, a
+  // device, a pipe, a file that cannot be opened) goes to the numeric
+  // reader, which refuses it with a message saying what it is.
+  LandmarkFormat format = LandmarkFormat::Plain;
+  std::ifstream in;
+  if (fs::is_regular_file(path, ec)) {
+    in.open(path, std::ios::binary);
+    if (in) format = detectLandmarkFormat(in);
+  }
+  if (format == LandmarkFormat::Plain) {
+    in.close();
+    NumericText t = readNumericText(path, name);
+    LandmarkFile f;
+    f.data = std::move(t.data);
+    f.stopLine = t.stopLine;
+    f.unreadLines = t.unreadLines;
+    return f;
+  }
+  in.clear();
+  in.seekg(0);
+  return parseAs(format, in, name);
+}
+
+}  // namespace varnok::io
