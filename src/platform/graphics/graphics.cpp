@@ -705,14 +705,17 @@ Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
   }
   if (equal_ && boxWidthPx > 0 && boxHeightPx > 0) {
     // Widen the range that has fewer data units per pixel, about its centre,
-    // so both axes show the same units per pixel.
-    const double ux = (xl[1] - xl[0]) / boxWidthPx, uy = (yl[1] - yl[0]) / boxHeightPx;
+    // so both axes show the same units per pixel. Halves first, so manual
+    // limits near the largest doubles do not overflow.
+    const double ux = (0.5 * xl[1] - 0.5 * xl[0]) / boxWidthPx,
+                 uy = (0.5 * yl[1] - 0.5 * yl[0]) / boxHeightPx;
+    constexpr double big = std::numeric_limits<double>::max();
     if (ux > uy) {
-      const double c = 0.5 * (yl[0] + yl[1]), half = 0.5 * ux * boxHeightPx;
-      yl = {c - half, c + half};
+      const double c = 0.5 * yl[0] + 0.5 * yl[1], half = ux * boxHeightPx;
+      yl = {std::max(c - half, -big), std::min(c + half, big)};
     } else if (uy > ux) {
-      const double c = 0.5 * (xl[0] + xl[1]), half = 0.5 * uy * boxWidthPx;
-      xl = {c - half, c + half};
+      const double c = 0.5 * xl[0] + 0.5 * xl[1], half = uy * boxWidthPx;
+      xl = {std::max(c - half, -big), std::min(c + half, big)};
     }
   }
   return {xl[0], xl[1], yl[0], yl[1]};

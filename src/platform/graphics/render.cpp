@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 
 #include "platform/graphics/markers.hpp"
 #include "platform/graphics/ticks.hpp"
@@ -34,13 +35,33 @@ void setColor(cairo_t* cr, Rgb c) {
   cairo_set_source_rgb(cr, c.r, c.g, c.b);
 }
 
-// Maps data coordinates to user units (pixels, y downwards).
+// Pixel coordinates are kept within this distance of the origin: far enough
+// outside any picture that clipping still cuts lines where they leave it, and
+// small enough that differences of two of them never overflow.
+constexpr double kFarPx = 1e12;
+
+double farClamp(double v) {
+  return std::isnan(v) ? v : std::clamp(v, -kFarPx, kFarPx);
+}
+
+// Maps data coordinates to user units (pixels, y downwards). Data that are
+// not finite map to NaN (a gap); the arithmetic works on halves so limits
+// and data anywhere in the range of doubles cannot overflow it.
 struct Frame {
   double bx = 0, by = 0, bw = 0, bh = 0;  // plot box, top left origin
   Limits lim{0, 1, 0, 1};
-  double sx = 1, sy = 1;
-  double px(double x) const { return bx + (x - lim[0]) * sx; }
-  double py(double y) const { return by + bh - (y - lim[2]) * sy; }
+  double hx = 1, hy = 1;  // pixels per half data unit
+  double px(double x) const {
+    if (!std::isfinite(x)) return std::numeric_limits<double>::quiet_NaN();
+    return farClamp(bx + (0.5 * x - 0.5 * lim[0]) * hx);
+  }
+  double py(double y) const {
+    if (!std::isfinite(y)) return std::numeric_limits<double>::quiet_NaN();
+    return farClamp(by + bh - (0.5 * y - 0.5 * lim[2]) * hy);
+  }
+  // Data units to pixels for a length (arrow heads and the like).
+  double lengthX(double d) const { return farClamp(0.5 * d * hx); }
+  double lengthY(double d) const { return farClamp(0.5 * d * hy); }
   bool contains(double ux, double uy, double tol) const {
     return ux >= bx - tol && ux <= bx + bw + tol && uy >= by - tol && uy <= by + bh + tol;
   }
@@ -55,8 +76,8 @@ Frame makeFrame(const Figure& fig, double width, double height) {
   f.bw = b[2];
   f.bh = b[3];
   f.lim = ax.limitsFor(f.bw, f.bh);
-  f.sx = f.bw / (f.lim[1] - f.lim[0]);
-  f.sy = f.bh / (f.lim[3] - f.lim[2]);
+  f.hx = f.bw / (0.5 * f.lim[1] - 0.5 * f.lim[0]);
+  f.hy = f.bh / (0.5 * f.lim[3] - 0.5 * f.lim[2]);
   return f;
 }
 
@@ -140,7 +161,7 @@ void drawText(cairo_t* cr, std::string_view s, double x, double y, HAlign h, VAl
 
 void selectFont(cairo_t* cr, const char* face, double sizePt) {
   cairo_select_font_face(cr, face, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-  cairo_set_font_size(cr, sizePt * kPt);
+  cairo_set_font_size(cr, drawableSize(sizePt, kMaxFontSizePx).value_or(kAxesFontPt * kPt));
 }
 
 // Clipping to the plot box, switched on for lines and patches and off for
@@ -205,8 +226,9 @@ std::array<double, 4> guardRect(const Frame& f, double margin) {
   return {f.bx - margin, f.bx + f.bw + margin, f.by - margin, f.by + f.bh + margin};
 }
 
-void setDash(cairo_t* cr, const std::string& style, double lineWidthPt) {
-  const double s = kPt * std::max(1.0, lineWidthPt);
+// Dashes scale with the line width (in pixels, already capped).
+void setDash(cairo_t* cr, const std::string& style, double lineWidthPx) {
+  const double s = std::max(kPt, lineWidthPx);
   if (style == "--") {
     const double d[] = {6 * s, 4 * s};
     cairo_set_dash(cr, d, 2, 0);
@@ -223,7 +245,9 @@ void setDash(cairo_t* cr, const std::string& style, double lineWidthPt) {
 
 void strokeLine(cairo_t* cr, const Frame& f, const Line& l) {
   const std::size_t n = std::min(l.xdata.size(), l.ydata.size());
-  const double lw = l.lineWidth * kPt;
+  const auto width = drawableSize(l.lineWidth, kMaxLineWidthPx);
+  if (!width) return;
+  const double lw = *width;
   const auto r = guardRect(f, 4 * lw + 10);
   bool havePrev = false, penAtPrev = false;
   double prevX = 0, prevY = 0;
@@ -251,7 +275,7 @@ void strokeLine(cairo_t* cr, const Frame& f, const Line& l) {
   cairo_set_line_width(cr, lw);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-  setDash(cr, l.lineStyle, l.lineWidth);
+  setDash(cr, l.lineStyle, lw);
   cairo_stroke(cr);
   cairo_set_dash(cr, nullptr, 0, 0);
 }
@@ -297,7 +321,8 @@ std::vector<std::array<double, 2>> clipPolygon(std::vector<std::array<double, 2>
 void drawPatch(cairo_t* cr, const Frame& f, const Patch& p) {
   // NaN separates rings; with the even-odd rule inner rings are holes, as a
   // filled contour band around a hill needs.
-  const auto guard = guardRect(f, 4 * p.lineWidth * kPt + 10);
+  const auto width = drawableSize(p.lineWidth, kMaxLineWidthPx);
+  const auto guard = guardRect(f, 4 * width.value_or(0) + 10);
   std::vector<std::array<double, 2>> ring;
   const auto closeRing = [&] {
     ring = clipPolygon(std::move(ring), guard);
@@ -319,14 +344,14 @@ void drawPatch(cairo_t* cr, const Frame& f, const Patch& p) {
   }
   closeRing();
   cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-  const bool edge = p.edgeColor.mode == ColorSpec::Mode::Rgb;
+  const bool edge = p.edgeColor.mode == ColorSpec::Mode::Rgb && width;
   if (p.faceColor.mode == ColorSpec::Mode::Rgb) {
     setColor(cr, p.faceColor.rgb);
     edge ? cairo_fill_preserve(cr) : cairo_fill(cr);
   }
   if (edge) {
     setColor(cr, p.edgeColor.rgb);
-    cairo_set_line_width(cr, p.lineWidth * kPt);
+    cairo_set_line_width(cr, *width);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_set_dash(cr, nullptr, 0, 0);
     cairo_stroke(cr);
@@ -359,7 +384,13 @@ class MarkerBatch {
 
   void add(double x, double y, BoxClip& clip) {
     if (stamper_) {
-      stamper_->stamp(style_, x, y);
+      if (stamper_->stamp(style_, x, y)) return;
+      // Too large for a sprite: this one is drawn as a path.
+      stamper_->release();
+      clip.off();
+      const MarkerShape shape = markerShape(style_.marker, style_.sizePx);
+      emitMarker(cr_, shape, x, y);
+      paintMarkers(cr_, shape, style_);
       return;
     }
     emitMarker(cr_, shape_, x, y);
@@ -546,6 +577,7 @@ void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, dou
       clip.off();
       const double x = f.px(t->x), y = f.py(t->y);
       if (!f.contains(x, y, 0.5) || t->string.empty()) continue;
+      if (!drawableSize(t->fontSize, kMaxFontSizePx)) continue;
       if (t->fontName != currentFont || t->fontSize != currentSize) {
         selectFont(cr, t->fontName.c_str(), t->fontSize);
         currentFont = t->fontName;
@@ -600,7 +632,7 @@ std::array<double, 4> plotBox(const Figure& fig, double width, double height) {
 std::array<double, 2> pixelToData(const Figure& fig, double width, double height, double px,
                                   double py) {
   const Frame f = makeFrame(fig, width, height);
-  return {f.lim[0] + (px - f.bx) / f.sx, f.lim[2] + (f.by + f.bh - py) / f.sy};
+  return {f.lim[0] + 2 * ((px - f.bx) / f.hx), f.lim[2] + 2 * ((f.by + f.bh - py) / f.hy)};
 }
 
 std::optional<PictureFormat> formatFromPath(const std::string& path) {

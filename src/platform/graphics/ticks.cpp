@@ -59,6 +59,12 @@ TickStep nextStep(TickStep s) {
 }
 
 std::array<double, 2> niceLimits(double lo, double hi) {
+  // Data near the ends of the range of doubles would overflow the range and
+  // the rounded limits; the limits stop at +-1e306 (such data lie outside).
+  constexpr double kLargest = 1e306;
+  if (!std::isfinite(lo) || !std::isfinite(hi)) return {-1, 1};
+  lo = std::clamp(lo, -kLargest, kLargest);
+  hi = std::clamp(hi, -kLargest, kLargest);
   const double mag = std::max(std::abs(lo), std::abs(hi));
   if (!(hi - lo > 1e-12 * mag) || hi - lo <= 0) {
     const double v = 0.5 * (lo + hi);
