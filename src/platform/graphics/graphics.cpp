@@ -161,6 +161,18 @@ std::string textOf(const Value& v, std::string_view prop, std::string_view cls) 
                      " class is read-only.");
 }
 
+// The values the Marker property takes, for messages: the letters, "none",
+// then the long names.
+std::string markerChoices() {
+  std::string out;
+  const auto add = [&](std::string_view w) { out += (out.empty() ? "" : ", ") + quoted(w); };
+  for (const MarkerDef& d : kMarkerTable) add(std::string_view(&d.letter, 1));
+  add("none");
+  for (const MarkerDef& d : kMarkerTable)
+    if (!d.name.empty()) add(d.name);
+  return out;
+}
+
 const std::initializer_list<std::string_view> kUnits = {"pixels",      "normalized", "inches",
                                                         "centimeters", "points",     "characters"};
 
@@ -304,9 +316,8 @@ LineSpec parseLineSpec(std::string_view code) {
       if (s.marker) fail("more than one marker");
       s.marker = m;
     } else {
-      fail(quoted(std::string(1, c)) +
-           " is not a colour (k b r m c g y w), a marker (.ox+*sdv^<>ph) or a line style "
-           "(- -- : -.)");
+      fail(quoted(std::string(1, c)) + " is not a colour (k b r m c g y w), a marker (" +
+           std::string(kMarkers) + ") or a line style (- -- : -.)");
     }
     ++i;
   }
@@ -380,28 +391,12 @@ bool Line::setOwn(std::string_view prop, const Value& v) {
   } else if (ieq(prop, "LineWidth")) {
     lineWidth = positiveNumber(v, "LineWidth", "Line");
   } else if (ieq(prop, "Marker")) {
-    static const std::initializer_list<std::string_view> names = {
-        ".",      "o",       "x",         "+",        "*",        "s",    "d",     "v",
-        "^",      "<",       ">",         "p",        "h",        "none", "point", "circle",
-        "square", "diamond", "pentagram", "hexagram", "asterisk", "plus", "cross"};
-    const std::string m = oneOf(v, names, "Marker", "Line");
-    if (m == "none") {
+    if (v.isText() && ieq(v.text(), "none")) {
       marker = 0;
-    } else if (m.size() == 1) {
-      marker = m[0];
+    } else if (const auto m = v.isText() ? markerFromName(v.text()) : std::nullopt) {
+      marker = *m;
     } else {
-      static const std::array<std::pair<std::string_view, char>, 9> longNames = {
-          {{"point", '.'},
-           {"circle", 'o'},
-           {"square", 's'},
-           {"diamond", 'd'},
-           {"pentagram", 'p'},
-           {"hexagram", 'h'},
-           {"asterisk", '*'},
-           {"plus", '+'},
-           {"cross", 'x'}}};
-      for (const auto& [name, c] : longNames)
-        if (m == name) marker = c;
+      badValue("Marker", "Line", v, "must be one of " + markerChoices());
     }
   } else if (ieq(prop, "MarkerSize")) {
     markerSize = positiveNumber(v, "MarkerSize", "Line");

@@ -20,6 +20,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/graphics/marker_shapes.hpp"
 #include "platform/matrix/types.hpp"
 #include "platform/matrix/value.hpp"
 
@@ -55,13 +56,10 @@ ColorSpec parseColor(const Value& v);
 struct LineSpec {
   std::optional<Rgb> color;
   std::optional<std::string> lineStyle;  // "-", "--", ":", "-.", absent = not given
-  std::optional<char> marker;            // one of ".ox+*sdv^<>ph"
+  std::optional<char> marker;            // one of kMarkers
 };
 // Throws RuntimeError for a code that is not a line-style code.
 LineSpec parseLineSpec(std::string_view code);
-
-// The thirteen marker characters, in the order symbol code tables index them.
-inline constexpr std::string_view kMarkers = ".ox+*sdv^<>ph";
 
 // Screen geometry used to convert between units: 96 pixels per inch, so one
 // point is 4/3 pixel; a character cell is 5 x 13 pixels (the width of an "x"

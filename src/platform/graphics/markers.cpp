@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <numbers>
 
 namespace varnok::graphics {
 
@@ -20,43 +19,6 @@ std::optional<Rgb> resolve(const ColorSpec& c, Rgb autoColor) {
       break;
   }
   return c.rgb;
-}
-
-// A regular polygon or star: count vertices, alternating between radii outer
-// and inner, the first at angle start (degrees, 0 = right, 90 = down).
-MarkerShape star(int count, double outer, double inner, double startDeg) {
-  MarkerShape s;
-  s.kind = MarkerShape::Kind::Polygon;
-  s.count = count;
-  for (int i = 0; i < count; ++i) {
-    const double a = (startDeg + 360.0 * i / count) * std::numbers::pi / 180.0;
-    const double r = (i % 2 == 0) ? outer : inner;
-    s.points[static_cast<std::size_t>(i)] = {r * std::cos(a), r * std::sin(a)};
-  }
-  // Centre the bounding box on the point, so a triangle sits where the eye
-  // expects it rather than at its centroid.
-  double lo[2] = {0, 0}, hi[2] = {0, 0};
-  for (int i = 0; i < count; ++i) {
-    for (int k = 0; k < 2; ++k) {
-      lo[k] = std::min(lo[k], s.points[static_cast<std::size_t>(i)][k]);
-      hi[k] = std::max(hi[k], s.points[static_cast<std::size_t>(i)][k]);
-    }
-  }
-  for (int i = 0; i < count; ++i) {
-    for (int k = 0; k < 2; ++k) s.points[static_cast<std::size_t>(i)][k] -= 0.5 * (lo[k] + hi[k]);
-  }
-  return s;
-}
-
-MarkerShape triangle(double r, double startDeg) {
-  return star(3, r, r, startDeg);
-}
-
-MarkerShape strokes(std::initializer_list<std::array<double, 2>> pts) {
-  MarkerShape s;
-  s.kind = MarkerShape::Kind::Strokes;
-  for (const auto& p : pts) s.points[static_cast<std::size_t>(s.count++)] = p;
-  return s;
 }
 
 // Sprites larger than this (pixels square) are not made: a few large
@@ -89,56 +51,6 @@ MarkerStyle markerStyleOf(const Line& line, Rgb axesColor) {
   }
   if (!width) s.edge.reset();
   return s;
-}
-
-MarkerShape markerShape(char marker, double sizePx) {
-  const double r = sizePx / 2;
-  switch (marker) {
-    case '.': {
-      MarkerShape s;
-      s.kind = MarkerShape::Kind::Dot;
-      s.radius = std::max(sizePx / 6, 0.75);
-      return s;
-    }
-    case 's': {
-      const double a = 0.85 * r;
-      MarkerShape s;
-      s.kind = MarkerShape::Kind::Polygon;
-      s.count = 4;
-      s.points = {{{-a, -a}, {a, -a}, {a, a}, {-a, a}}};
-      return s;
-    }
-    case 'd':
-      return star(4, 1.15 * r, 1.15 * r, -90);
-    case '^':
-      return triangle(1.3 * r, -90);
-    case 'v':
-      return triangle(1.3 * r, 90);
-    case '>':
-      return triangle(1.3 * r, 0);
-    case '<':
-      return triangle(1.3 * r, 180);
-    case 'p':  // five points; the inner radius of a regular pentagram
-      return star(10, 1.35 * r, 1.35 * r * 0.381966, -90);
-    case 'h':  // six points, two interlaced triangles
-      return star(12, 1.25 * r, 1.25 * r / std::sqrt(3.0), -90);
-    case 'x': {
-      const double a = 0.75 * r;
-      return strokes({{-a, -a}, {a, a}, {-a, a}, {a, -a}});
-    }
-    case '+':
-      return strokes({{-r, 0}, {r, 0}, {0, -r}, {0, r}});
-    case '*': {
-      const double a = r * std::numbers::sqrt2 / 2;
-      return strokes({{-r, 0}, {r, 0}, {0, -r}, {0, r}, {-a, -a}, {a, a}, {-a, a}, {a, -a}});
-    }
-    default: {  // 'o'
-      MarkerShape s;
-      s.kind = MarkerShape::Kind::Circle;
-      s.radius = r;
-      return s;
-    }
-  }
 }
 
 void emitMarker(cairo_t* cr, const MarkerShape& s, double x, double y) {

@@ -1,10 +1,8 @@
-// The thirteen marker shapes and how a line's marker properties resolve to
-// paint, shared by the renderer's screen and file output.
+// Painting markers: how a line's marker properties resolve to paint, and the
+// shapes of the marker table (marker_shapes.hpp) drawn as paths or stamped
+// as sprites, shared by the renderer's screen and file output.
 //
-// Sizes are in the renderer's user units (pixels). A marker of size S spans
-// about S: the circle's diameter is S, the other shapes are scaled so they
-// carry about the same weight on the page; the point marker is a dot a third
-// of S across.
+// Sizes are in the renderer's user units (pixels).
 #pragma once
 
 #include <cairo.h>
@@ -16,6 +14,7 @@
 #include <vector>
 
 #include "platform/graphics/graphics.hpp"
+#include "platform/graphics/marker_shapes.hpp"
 
 namespace varnok::graphics {
 
@@ -49,18 +48,6 @@ struct MarkerStyle {
 // capped (drawableSize); a size that cannot be drawn paints nothing, a line
 // width that cannot be drawn leaves the markers without an outline.
 MarkerStyle markerStyleOf(const Line& line, Rgb axesColor);
-
-// A marker's outline relative to its centre.
-struct MarkerShape {
-  enum class Kind { Circle, Dot, Polygon, Strokes };
-  Kind kind = Kind::Circle;
-  double radius = 0;  // Circle and Dot
-  int count = 0;      // vertices, or segment end points in pairs
-  std::array<std::array<double, 2>, 12> points{};
-  bool fillable() const { return kind != Kind::Strokes; }
-};
-
-MarkerShape markerShape(char marker, double sizePx);
 
 // Appends one marker at (x, y) to the current path.
 void emitMarker(cairo_t* cr, const MarkerShape& shape, double x, double y);
