@@ -79,22 +79,31 @@ class Object {
   virtual ~Object() = default;
   Handle handle() const { return handle_; }
   virtual std::string type() const = 0;
-  // Property access by the runtime's names. Unknown names or bad values throw
-  // RuntimeError ("There is no X property on the Line class." and the like).
-  // Every object has Type, Tag, Visible, Parent and Children (empty).
-  virtual Value get(std::string_view prop) const;
+  // The class name used in messages: "Line", "Text", "Patch".
+  virtual const char* className() const = 0;
+  // The axes the object belongs to, or null before it is added.
+  const Axes* parent() const { return parent_; }
+
+  // Property access by the runtime's names, without regard to case: the
+  // class's own properties (one table per class), then those every object
+  // has: Type, Tag, Visible, Parent and Children (empty). Unknown names or
+  // bad values throw RuntimeError ("There is no X property on the Line
+  // class." and the like).
+  Value get(std::string_view prop) const;
   // Sets one property and marks the figure changed.
   void set(std::string_view prop, const Value& v);
+  // Every property name, the class's own first, spelt as the runtime does.
+  std::vector<std::string> propertyNames() const;
 
   std::string tag;
   bool visible = true;
 
  protected:
-  // Sets a property of the concrete class; false when it has no such
-  // property (the common ones are tried next).
+  // Reads or writes a property of the concrete class; false when it has no
+  // such property (the common ones are tried next).
+  virtual bool getOwn(std::string_view prop, Value& out) const = 0;
   virtual bool setOwn(std::string_view prop, const Value& v) = 0;
-  // The class name used in messages: "Line", "Text", "Patch".
-  virtual const char* className() const = 0;
+  virtual void ownPropertyNames(std::vector<std::string>& out) const = 0;
   [[noreturn]] void noSuchProperty(std::string_view prop) const;
 
  private:
@@ -106,9 +115,9 @@ class Object {
 class Line : public Object {
  public:
   std::string type() const override { return "line"; }
-  // XData, YData, Color, LineStyle, LineWidth, Marker, MarkerSize,
-  // MarkerFaceColor, MarkerEdgeColor.
-  Value get(std::string_view prop) const override;
+  const char* className() const override { return "Line"; }
+  // Properties: XData, YData, Color, LineStyle, LineWidth, Marker,
+  // MarkerSize, MarkerFaceColor, MarkerEdgeColor.
 
   // XData and YData may differ in length while being set one after the
   // other; only the first min(size) points are drawn. NaN breaks the line.
@@ -122,16 +131,17 @@ class Line : public Object {
   ColorSpec markerEdgeColor = ColorSpec::autoColor();
 
  protected:
+  bool getOwn(std::string_view prop, Value& out) const override;
   bool setOwn(std::string_view prop, const Value& v) override;
-  const char* className() const override { return "Line"; }
+  void ownPropertyNames(std::vector<std::string>& out) const override;
 };
 
 class Text : public Object {
  public:
   std::string type() const override { return "text"; }
-  // String, Position, Color, FontSize, FontName, HorizontalAlignment,
-  // VerticalAlignment.
-  Value get(std::string_view prop) const override;
+  const char* className() const override { return "Text"; }
+  // Properties: String, Position, Color, FontSize, FontName,
+  // HorizontalAlignment, VerticalAlignment.
 
   double x = 0, y = 0;
   std::string string;  // may hold line breaks
@@ -142,15 +152,16 @@ class Text : public Object {
   std::string verticalAlignment = "middle";  // top, middle, bottom, baseline
 
  protected:
+  bool getOwn(std::string_view prop, Value& out) const override;
   bool setOwn(std::string_view prop, const Value& v) override;
-  const char* className() const override { return "Text"; }
+  void ownPropertyNames(std::vector<std::string>& out) const override;
 };
 
 class Patch : public Object {
  public:
   std::string type() const override { return "patch"; }
-  // XData, YData, FaceColor, EdgeColor, LineWidth.
-  Value get(std::string_view prop) const override;
+  const char* className() const override { return "Patch"; }
+  // Properties: XData, YData, FaceColor, EdgeColor, LineWidth.
 
   // A closed polygon; NaN separates several rings, filled with the even-odd
   // rule so inner rings are holes (bands of filled contours).
@@ -160,8 +171,9 @@ class Patch : public Object {
   double lineWidth = 0.5;
 
  protected:
+  bool getOwn(std::string_view prop, Value& out) const override;
   bool setOwn(std::string_view prop, const Value& v) override;
-  const char* className() const override { return "Patch"; }
+  void ownPropertyNames(std::vector<std::string>& out) const override;
 };
 
 // Axis limits [xmin xmax ymin ymax].
