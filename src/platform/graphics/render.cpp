@@ -3,20 +3,17 @@
 #include <cairo-pdf.h>
 #include <cairo-ps.h>
 #include <cairo-svg.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <limits>
+#include <new>
+#include <string>
 
 #include "platform/graphics/markers.hpp"
 #include "platform/graphics/ticks.hpp"
+#include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
 
 namespace varnok::graphics {
@@ -647,28 +644,35 @@ std::optional<PictureFormat> formatFromPath(const std::string& path) {
 
 namespace {
 
-struct FileSink {
-  FILE* file = nullptr;
-  int error = 0;  // errno of the first failed write
-};
-
-cairo_status_t writeToSink(void* closure, const unsigned char* data, unsigned int length) {
-  auto* sink = static_cast<FileSink*>(closure);
-  if (sink->error != 0) return CAIRO_STATUS_WRITE_ERROR;
-  if (std::fwrite(data, 1, length, sink->file) != length) {
-    sink->error = errno != 0 ? errno : EIO;
-    return CAIRO_STATUS_WRITE_ERROR;
+cairo_status_t appendTo(void* closure, const unsigned char* data, unsigned int length) {
+  try {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  } catch (const std::bad_alloc&) {
+    return CAIRO_STATUS_NO_MEMORY;
   }
   return CAIRO_STATUS_SUCCESS;
 }
 
-[[noreturn]] void cannotWrite(const std::string& path, const std::string& why) {
-  throw RuntimeError("Cannot write the picture file \"" + path + "\": " + why + ".");
+// The picture size in pixels: the figure's own when not given; an error text
+// when it cannot be drawn.
+std::string checkSize(const Figure& fig, double& width, double& height) {
+  if (width <= 0 || height <= 0) {
+    const auto s = fig.sizePx();
+    width = s[0];
+    height = s[1];
+  }
+  if (!std::isfinite(width) || !std::isfinite(height) || width < 1 || height < 1 || width > 16000 ||
+      height > 16000) {
+    return "the picture size " + std::to_string(width) + " x " + std::to_string(height) +
+           " is not between 1 and 16000 pixels";
+  }
+  return {};
 }
 
-// Draws the figure on a surface writing into sink; returns Cairo's verdict.
+// Draws the figure on a surface of the format writing into out; returns
+// Cairo's verdict.
 cairo_status_t drawInto(const Figure& fig, PictureFormat format, double width, double height,
-                        FileSink& sink) {
+                        std::string& out) {
   cairo_surface_t* surface = nullptr;
   double scale = 0.75;  // pixels to points
   switch (format) {
@@ -679,27 +683,29 @@ cairo_status_t drawInto(const Figure& fig, PictureFormat format, double width, d
                                            static_cast<int>(std::ceil(height * scale)));
       break;
     case PictureFormat::Svg:
-      surface =
-          cairo_svg_surface_create_for_stream(writeToSink, &sink, width * scale, height * scale);
+      surface = cairo_svg_surface_create_for_stream(appendTo, &out, width * scale, height * scale);
       break;
     case PictureFormat::Pdf:
-      surface =
-          cairo_pdf_surface_create_for_stream(writeToSink, &sink, width * scale, height * scale);
+      surface = cairo_pdf_surface_create_for_stream(appendTo, &out, width * scale, height * scale);
       break;
     case PictureFormat::Eps:
-      surface =
-          cairo_ps_surface_create_for_stream(writeToSink, &sink, width * scale, height * scale);
+      surface = cairo_ps_surface_create_for_stream(appendTo, &out, width * scale, height * scale);
       cairo_ps_surface_set_eps(surface, 1);
       break;
+  }
+  cairo_status_t status = cairo_surface_status(surface);
+  if (status != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return status;
   }
   cairo_t* cr = cairo_create(surface);
   cairo_scale(cr, scale, scale);
   render(fig, cr, width, height);
   cairo_show_page(cr);
-  cairo_status_t status = cairo_status(cr);
+  status = cairo_status(cr);
   cairo_destroy(cr);
   if (status == CAIRO_STATUS_SUCCESS && format == PictureFormat::Png)
-    status = cairo_surface_write_to_png_stream(surface, writeToSink, &sink);
+    status = cairo_surface_write_to_png_stream(surface, appendTo, &out);
   cairo_surface_finish(surface);
   if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
   cairo_surface_destroy(surface);
@@ -708,53 +714,29 @@ cairo_status_t drawInto(const Figure& fig, PictureFormat format, double width, d
 
 }  // namespace
 
+std::string renderPicture(const Figure& fig, PictureFormat format, double width, double height) {
+  const std::string bad = checkSize(fig, width, height);
+  if (!bad.empty()) throw RuntimeError("Cannot draw the picture: " + bad + ".");
+  std::string out;
+  const cairo_status_t status = drawInto(fig, format, width, height, out);
+  if (status != CAIRO_STATUS_SUCCESS)
+    throw RuntimeError("Cannot draw the picture: " + std::string(cairo_status_to_string(status)) +
+                       ".");
+  return out;
+}
+
 void savePicture(const Figure& fig, const std::string& path, PictureFormat format, double width,
                  double height) {
-  if (width <= 0 || height <= 0) {
-    const auto s = fig.sizePx();
-    width = s[0];
-    height = s[1];
-  }
-  if (!std::isfinite(width) || !std::isfinite(height) || width < 1 || height < 1 || width > 16000 ||
-      height > 16000) {
-    cannotWrite(path, "the picture size " + std::to_string(width) + " x " + std::to_string(height) +
-                          " is not between 1 and 16000 pixels");
-  }
-  if (path.empty()) cannotWrite(path, "no file name was given");
-
-  const std::filesystem::path target(path);
-  const std::filesystem::path folder =
-      target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-  std::string tmp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(tmp.data());
-  if (fd < 0) cannotWrite(path, std::strerror(errno));
-  // mkstemp makes the file private; give it the permissions a new file gets.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-
-  FileSink sink;
-  sink.file = ::fdopen(fd, "wb");
-  if (sink.file == nullptr) {
-    const int err = errno;
-    ::close(fd);
-    ::unlink(tmp.c_str());
-    cannotWrite(path, std::strerror(err));
-  }
-  const cairo_status_t status = drawInto(fig, format, width, height, sink);
-  bool ok = status == CAIRO_STATUS_SUCCESS && sink.error == 0;
-  if (ok && std::fflush(sink.file) != 0) sink.error = errno, ok = false;
-  if (ok && ::fsync(::fileno(sink.file)) != 0) sink.error = errno, ok = false;
-  if (std::fclose(sink.file) != 0 && ok) sink.error = errno, ok = false;
-  if (!ok) {
-    ::unlink(tmp.c_str());
-    cannotWrite(path, sink.error != 0 ? std::strerror(sink.error) : cairo_status_to_string(status));
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(tmp.c_str());
-    cannotWrite(path, std::strerror(err));
-  }
+  const auto fail = [&](const std::string& why) {
+    throw RuntimeError("Cannot write the picture file \"" + path + "\": " + why + ".");
+  };
+  if (path.empty()) fail("no file name was given");
+  const std::string bad = checkSize(fig, width, height);
+  if (!bad.empty()) fail(bad);
+  std::string bytes;
+  const cairo_status_t status = drawInto(fig, format, width, height, bytes);
+  if (status != CAIRO_STATUS_SUCCESS) fail(cairo_status_to_string(status));
+  writeFileAtomically(path, bytes);
 }
 
 }  // namespace varnok::graphics

@@ -1,6 +1,7 @@
 // Controls of the Qt window: what each kind of widget shows as a property,
 // which user gestures send callbacks, and the plot area's pointer and picks.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -17,6 +18,9 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 
 #include "platform/graphics/render.hpp"
@@ -301,8 +305,20 @@ TEST_F(PlotTest, TheClipboardGetsAPictureOfThePlot) {
   ASSERT_NE(mime, nullptr);
   ASSERT_TRUE(mime->hasImage());
   const QImage img = qvariant_cast<QImage>(mime->imageData());
-  EXPECT_EQ(img.size(), plot->size() * plot->devicePixelRatioF());
+  EXPECT_EQ(img.size(), plot->size() * 2);  // a PNG picture has twice the pixels
   EXPECT_TRUE(mime->data(QStringLiteral("image/svg+xml")).startsWith("<?xml"));
+
+  // What is pasted is what is saved, byte for byte.
+  const std::string file = (std::filesystem::temp_directory_path() /
+                            ("varnok-clip-" + std::to_string(::getpid()) + ".png"))
+                               .string();
+  w.savePicture(file);
+  std::ifstream in(file, std::ios::binary);
+  const std::string saved{std::istreambuf_iterator<char>(in), {}};
+  std::filesystem::remove(file);
+  const QByteArray pasted = mime->data(QStringLiteral("image/png"));
+  ASSERT_FALSE(saved.empty());
+  EXPECT_TRUE(std::string(pasted.constData(), static_cast<std::size_t>(pasted.size())) == saved);
 }
 
 TEST(WindowHost, ASecondOpenReusesTheWindow) {
