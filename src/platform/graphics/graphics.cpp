@@ -72,12 +72,6 @@ std::vector<std::vector<double>> seriesAgainst(const Mat& y, Eigen::Index n) {
   return out;
 }
 
-bool hasProp(const ValueList& props, std::string_view name) {
-  for (std::size_t i = 0; i + 1 < props.size(); i += 2)
-    if (props[i].isText() && ieq(props[i].text(), name)) return true;
-  return false;
-}
-
 // Converts a position between units; "normalized" is relative to ref
 // (width, height in pixels).
 std::array<double, 4> convertPosition(const std::array<double, 4>& p, std::string_view from,
@@ -449,7 +443,7 @@ std::vector<Line*> Axes::plot(const Mat& x, const Mat& y, std::string_view code,
   }
 
   newPlot();
-  const bool colorGiven = style.color || hasProp(props, "Color");
+  const bool colorGiven = style.color || hasProperty(props, "Color");
   std::vector<Line*> out;
   for (auto& line : made) {
     if (!colorGiven) line->color = nextColor();
@@ -529,32 +523,35 @@ void Axes::setLimits(const Limits& l) {
   touch();
 }
 
-std::optional<Limits> Axes::dataExtent() const {
-  constexpr double inf = std::numeric_limits<double>::infinity();
-  Limits e = {inf, -inf, inf, -inf};
-  bool any = false;
-  const auto take = [&](const std::vector<double>& xs, const std::vector<double>& ys) {
-    const std::size_t n = std::min(xs.size(), ys.size());
-    for (std::size_t i = 0; i < n; ++i) {
-      const double x = xs[i], y = ys[i];
-      if (!std::isfinite(x) || !std::isfinite(y)) continue;
-      e[0] = std::min(e[0], x);
-      e[1] = std::max(e[1], x);
-      e[2] = std::min(e[2], y);
-      e[3] = std::max(e[3], y);
-      any = true;
-    }
-  };
-  for (const auto& o : children_) {
-    if (!o->visible) continue;
-    if (auto* l = dynamic_cast<const Line*>(o.get())) {
-      take(l->xdata, l->ydata);
-    } else if (auto* p = dynamic_cast<const Patch*>(o.get())) {
-      take(p->xdata, p->ydata);
-    }
+void Extent::add(double x, double y) {
+  if (!std::isfinite(x) || !std::isfinite(y)) return;
+  if (!any) {
+    box = {x, x, y, y};
+    any = true;
+    return;
   }
-  if (!any) return std::nullopt;
-  return e;
+  box[0] = std::min(box[0], x);
+  box[1] = std::max(box[1], x);
+  box[2] = std::min(box[2], y);
+  box[3] = std::max(box[3], y);
+}
+
+void Line::addExtent(Extent& e) const {
+  const std::size_t n = std::min(xdata.size(), ydata.size());
+  for (std::size_t i = 0; i < n; ++i) e.add(xdata[i], ydata[i]);
+}
+
+void Patch::addExtent(Extent& e) const {
+  const std::size_t n = std::min(xdata.size(), ydata.size());
+  for (std::size_t i = 0; i < n; ++i) e.add(xdata[i], ydata[i]);
+}
+
+std::optional<Limits> Axes::dataExtent() const {
+  Extent e;
+  for (const auto& o : children_)
+    if (o->visible) o->addExtent(e);
+  if (!e.any) return std::nullopt;
+  return e.box;
 }
 
 Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {

@@ -73,6 +73,18 @@ inline constexpr double kScreenHeightPx = 1080.0;
 
 class Figure;
 class Axes;
+class Quiver;
+class Contour;
+
+// Axis limits [xmin xmax ymin ymax].
+using Limits = std::array<double, 4>;
+
+// The bounding box of the finite points added to it.
+struct Extent {
+  Limits box = {0, 0, 0, 0};
+  bool any = false;
+  void add(double x, double y);
+};
 
 class Object {
  public:
@@ -94,6 +106,8 @@ class Object {
   void set(std::string_view prop, const Value& v);
   // Every property name, the class's own first, spelt as the runtime does.
   std::vector<std::string> propertyNames() const;
+  // Adds the points that automatic limits must show (texts add none).
+  virtual void addExtent(Extent&) const {}
 
   std::string tag;
   bool visible = true;
@@ -129,6 +143,8 @@ class Line : public Object {
   double markerSize = 6;        // points
   ColorSpec markerFaceColor = ColorSpec::none();
   ColorSpec markerEdgeColor = ColorSpec::autoColor();
+
+  void addExtent(Extent& e) const override;
 
  protected:
   bool getOwn(std::string_view prop, Value& out) const override;
@@ -170,14 +186,13 @@ class Patch : public Object {
   ColorSpec edgeColor = ColorSpec::none();
   double lineWidth = 0.5;
 
+  void addExtent(Extent& e) const override;
+
  protected:
   bool getOwn(std::string_view prop, Value& out) const override;
   bool setOwn(std::string_view prop, const Value& v) override;
   void ownPropertyNames(std::vector<std::string>& out) const override;
 };
-
-// Axis limits [xmin xmax ymin ymax].
-using Limits = std::array<double, 4>;
 
 class Axes {
  public:
@@ -206,6 +221,19 @@ class Axes {
   // A filled polygon; does not start a new plot.
   Patch& patch(const std::vector<double>& x, const std::vector<double>& y, ColorSpec face,
                const ValueList& props = {});
+  // quiver(X, Y, U, V, scale, style, property pairs): an arrow field from the
+  // nodes (X, Y) by the displacements (U, V); see quiver.hpp. Starts a new
+  // plot unless held. scale 0 draws the displacements at their own length;
+  // otherwise the longest arrow is 0.9 x scale times the node spacing. style
+  // is a line-style code of a colour and a line style ("r", "k:").
+  Quiver& quiver(const Mat& x, const Mat& y, const Mat& u, const Mat& v, double scale = 1,
+                 std::string_view style = "", const ValueList& props = {});
+  // contourf(X, Y, Z, levels, property pairs): filled contours of the grid
+  // Z over the nodes (X, Y); see contour.hpp. levels empty: about ten round
+  // levels; one number n: about n round levels; a vector: those levels.
+  // Starts a new plot unless held.
+  Contour& contourf(const Mat& x, const Mat& y, const Mat& z, const Mat& levels = Mat(),
+                    const ValueList& props = {});
   void setTitle(std::string t) { title_ = std::move(t), touch(); }
   const std::string& title() const { return title_; }
 
@@ -245,8 +273,8 @@ class Axes {
   Limits limitsFor(double boxWidthPx, double boxHeightPx) const;
   bool equalUnits() const { return equal_; }
   bool autoLimits() const { return !manualX_ && !manualY_; }
-  // The extent of the data (visible lines and patches; texts do not count),
-  // or nullopt with no data.
+  // The extent of the data (visible lines, patches, arrow fields and
+  // contours; texts do not count), or nullopt with no data.
   std::optional<Limits> dataExtent() const;
 
   // Size of the plot box in pixels, on which the limits under equal units

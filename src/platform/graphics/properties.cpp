@@ -34,6 +34,12 @@ std::string quoted(std::string_view s) {
                      (v.isText() ? quoted(v.text()) : "[" + v.describe() + "]") + ".");
 }
 
+bool hasProperty(const ValueList& props, std::string_view name) {
+  for (std::size_t i = 0; i + 1 < props.size(); i += 2)
+    if (props[i].isText() && ieq(props[i].text(), name)) return true;
+  return false;
+}
+
 double positiveNumber(const Value& v, std::string_view prop, std::string_view cls) {
   if (!v.isMatrix() || v.matrix().size() != 1 || !std::isfinite(v.matrix()(0, 0)) ||
       v.matrix()(0, 0) <= 0)

@@ -29,6 +29,9 @@ std::string quoted(std::string_view s);
                            std::string_view expected);
 [[noreturn]] void readOnly(std::string_view prop, std::string_view cls);
 
+// Whether a list of property pairs names the property.
+bool hasProperty(const ValueList& props, std::string_view name);
+
 // Readers of property values; prop and cls name the property in messages.
 double positiveNumber(const Value& v, std::string_view prop, std::string_view cls);
 // Any number (NaN and infinities too), one element.

@@ -11,7 +11,9 @@
 #include <new>
 #include <string>
 
+#include "platform/graphics/contour.hpp"
 #include "platform/graphics/markers.hpp"
+#include "platform/graphics/quiver.hpp"
 #include "platform/graphics/ticks.hpp"
 #include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
@@ -240,23 +242,23 @@ void setDash(cairo_t* cr, const std::string& style, double lineWidthPx) {
   }
 }
 
-void strokeLine(cairo_t* cr, const Frame& f, const Line& l) {
-  const std::size_t n = std::min(l.xdata.size(), l.ydata.size());
-  const auto width = drawableSize(l.lineWidth, kMaxLineWidthPx);
-  if (!width) return;
-  const double lw = *width;
-  const auto r = guardRect(f, 4 * lw + 10);
+// Appends a polyline through points given in user units to the path, cut
+// to the guard rectangle; non-finite points break it. closed joins the last
+// point back to the first.
+void appendPolyline(cairo_t* cr, const std::vector<std::array<double, 2>>& pts, bool closed,
+                    const std::array<double, 4>& guard) {
+  const std::size_t n = pts.size();
   bool havePrev = false, penAtPrev = false;
   double prevX = 0, prevY = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double x = f.px(l.xdata[i]), y = f.py(l.ydata[i]);
+  for (std::size_t k = 0; k < n + (closed && n > 2 ? 1 : 0); ++k) {
+    const double x = pts[k % n][0], y = pts[k % n][1];
     if (!std::isfinite(x) || !std::isfinite(y)) {
       havePrev = penAtPrev = false;
       continue;
     }
     if (havePrev) {
       double ax = prevX, ay = prevY, bx = x, by = y;
-      if (clipSegment(ax, ay, bx, by, r)) {
+      if (clipSegment(ax, ay, bx, by, guard)) {
         if (!penAtPrev || ax != prevX || ay != prevY) cairo_move_to(cr, ax, ay);
         cairo_line_to(cr, bx, by);
         penAtPrev = bx == x && by == y;
@@ -268,13 +270,26 @@ void strokeLine(cairo_t* cr, const Frame& f, const Line& l) {
     prevY = y;
     havePrev = true;
   }
-  setColor(cr, l.color);
-  cairo_set_line_width(cr, lw);
+}
+
+void strokePath(cairo_t* cr, Rgb color, double widthPx, const std::string& lineStyle) {
+  setColor(cr, color);
+  cairo_set_line_width(cr, widthPx);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-  setDash(cr, l.lineStyle, lw);
+  setDash(cr, lineStyle, widthPx);
   cairo_stroke(cr);
   cairo_set_dash(cr, nullptr, 0, 0);
+}
+
+void strokeLine(cairo_t* cr, const Frame& f, const Line& l) {
+  const std::size_t n = std::min(l.xdata.size(), l.ydata.size());
+  const auto width = drawableSize(l.lineWidth, kMaxLineWidthPx);
+  if (!width) return;
+  std::vector<std::array<double, 2>> px(n);
+  for (std::size_t i = 0; i < n; ++i) px[i] = {f.px(l.xdata[i]), f.py(l.ydata[i])};
+  appendPolyline(cr, px, false, guardRect(f, 4 * *width + 10));
+  strokePath(cr, l.color, *width, l.lineStyle);
 }
 
 // Sutherland-Hodgman clipping of a polygon to the rectangle r.
@@ -355,6 +370,64 @@ void drawPatch(cairo_t* cr, const Frame& f, const Patch& p) {
   }
   cairo_new_path(cr);
   cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+}
+
+// Arrows as strokes: the shaft from the node to the tip and an open head of
+// two barbs, measured in pixels so heads keep their shape whatever the
+// axes' aspect.
+void drawQuiver(cairo_t* cr, const Frame& f, const Quiver& q) {
+  const auto width = drawableSize(q.lineWidth, kMaxLineWidthPx);
+  if (!width || q.lineStyle == "none") return;
+  const auto guard = guardRect(f, 4 * *width + 10);
+  const double head = std::min(q.maxHeadSize, 1.0);
+  for (const Quiver::Arrow& a : q.arrows()) {
+    const double x0 = f.px(a.x), y0 = f.py(a.y), x1 = f.px(a.x + a.u), y1 = f.py(a.y + a.v);
+    const double dx = x1 - x0, dy = y1 - y0, len = std::hypot(dx, dy);
+    if (!std::isfinite(len) || !(len > 0)) continue;  // a zero arrow draws nothing
+    appendPolyline(cr, {{x0, y0}, {x1, y1}}, false, guard);
+    if (!q.showArrowHead) continue;
+    const double ux = dx / len, uy = dy / len, h = head * len, w = h / 3;
+    const double bx = x1 - h * ux, by = y1 - h * uy;
+    appendPolyline(cr, {{bx - w * uy, by + w * ux}, {x1, y1}, {bx + w * uy, by - w * ux}}, false,
+                   guard);
+  }
+  strokePath(cr, q.color, *width, q.lineStyle);
+}
+
+// Filled bands painted as nested regions, each from its lower level
+// upwards over the one before, so neighbouring bands meet without the hair
+// of background that abutting antialiased edges leave; then the lines.
+void drawContour(cairo_t* cr, const Frame& f, const Contour& c) {
+  const auto guard = guardRect(f, 10);
+  for (const ContourBand& band : c.layers()) {
+    for (const Ring& ring : band.rings) {
+      std::vector<std::array<double, 2>> px;
+      px.reserve(ring.size());
+      for (const Point& p : ring) {
+        const double x = f.px(p[0]), y = f.py(p[1]);
+        if (std::isfinite(x) && std::isfinite(y)) px.push_back({x, y});
+      }
+      px = clipPolygon(std::move(px), guard);
+      if (px.size() < 3) continue;
+      cairo_move_to(cr, px[0][0], px[0][1]);
+      for (std::size_t i = 1; i < px.size(); ++i) cairo_line_to(cr, px[i][0], px[i][1]);
+      cairo_close_path(cr);
+    }
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    setColor(cr, band.color);
+    cairo_fill(cr);
+  }
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+  const auto width = drawableSize(c.lineWidth, kMaxLineWidthPx);
+  if (c.lineColor.mode != ColorSpec::Mode::Rgb || c.lineStyle == "none" || !width) return;
+  const auto lineGuard = guardRect(f, 4 * *width + 10);
+  for (const ContourLine& line : c.lines()) {
+    std::vector<std::array<double, 2>> px;
+    px.reserve(line.points.size());
+    for (const Point& p : line.points) px.push_back({f.px(p[0]), f.py(p[1])});
+    appendPolyline(cr, px, line.closed, lineGuard);
+  }
+  strokePath(cr, c.lineColor.rgb, *width, c.lineStyle);
 }
 
 // Markers go straight into the pixels on image surfaces (MarkerStamper).
@@ -593,6 +666,14 @@ void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, dou
       batch.flush(clip);
       clip.on();
       drawPatch(cr, f, *p);
+    } else if (const auto* q = dynamic_cast<const Quiver*>(child.get())) {
+      batch.flush(clip);
+      clip.on();
+      drawQuiver(cr, f, *q);
+    } else if (const auto* c = dynamic_cast<const Contour*>(child.get())) {
+      batch.flush(clip);
+      clip.on();
+      drawContour(cr, f, *c);
     }
   }
   batch.flush(clip);
