@@ -25,7 +25,9 @@
 #include <cmath>
 #include <exception>
 
+#include "platform/graphics/plot_data.hpp"
 #include "platform/graphics/render.hpp"
+#include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/qt/plot_widget.hpp"
 #include "platform/qt/pointer.hpp"
@@ -243,6 +245,19 @@ void QtWindow::runBuiltin(const std::string& what) {
     } catch (const std::exception& e) {
       QMessageBox::warning(main_.get(), QObject::tr("Save Picture"), QString::fromUtf8(e.what()));
     }
+  } else if (what == "exportplotdata") {
+    QString path =
+        QFileDialog::getSaveFileName(main_.get(), QObject::tr("Export Plot Data"),
+                                     QDir::currentPath(), QObject::tr("JSON plot data (*.json)"));
+    if (path.isEmpty()) return;
+    if (!path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) path += QLatin1String(".json");
+    try {
+      exportPlotData(path.toStdString());
+      status("Plot data saved to " + path.toStdString());
+    } catch (const std::exception& e) {
+      QMessageBox::warning(main_.get(), QObject::tr("Export Plot Data"),
+                           QString::fromUtf8(e.what()));
+    }
   }
 }
 
@@ -333,6 +348,12 @@ void QtWindow::savePicture(const std::string& path) {
                        " (use .png, .svg, .pdf or .eps).");
   plot_->updateFigureSize();
   graphics::savePicture(figure_, path, *format);
+}
+
+void QtWindow::exportPlotData(const std::string& path) {
+  // The limits written are those of the plot on screen.
+  plot_->updateFigureSize();
+  writeFileAtomically(path, graphics::plotDataJson(figure_));
 }
 
 void QtWindow::raise() {

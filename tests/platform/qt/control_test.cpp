@@ -23,6 +23,7 @@
 #include <iterator>
 #include <limits>
 
+#include "platform/graphics/plot_data.hpp"
 #include "platform/graphics/render.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/qt/plot_widget.hpp"
@@ -319,6 +320,24 @@ TEST_F(PlotTest, TheClipboardGetsAPictureOfThePlot) {
   const QByteArray pasted = mime->data(QStringLiteral("image/png"));
   ASSERT_FALSE(saved.empty());
   EXPECT_TRUE(std::string(pasted.constData(), static_cast<std::size_t>(pasted.size())) == saved);
+}
+
+TEST_F(PlotTest, ExportPlotDataWritesTheDataOfThePlot) {
+  w.figure().axes().plot(std::vector<double>{0, 1, 2}, std::vector<double>{0, 1, 0}, "k-");
+  const std::string file = (std::filesystem::temp_directory_path() /
+                            ("varnok-data-" + std::to_string(::getpid()) + ".json"))
+                               .string();
+  w.exportPlotData(file);
+  std::ifstream in(file);
+  const std::string saved{std::istreambuf_iterator<char>(in), {}};
+  std::filesystem::remove(file);
+  EXPECT_EQ(saved, graphics::plotDataJson(w.figure()));
+  EXPECT_NE(saved.find("\"type\": \"line\""), std::string::npos);
+  EXPECT_THROW(w.exportPlotData("/no/such/folder/data.json"), RuntimeError);
+  // The File menu offers it.
+  const auto found = w.findobj("ExportPlotDataItem");
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(dynamic_cast<QtControl*>(found[0])->builtin(), "exportplotdata");
 }
 
 TEST(WindowHost, ASecondOpenReusesTheWindow) {
