@@ -197,6 +197,7 @@ std::vector<double> niceLevels(double zmin, double zmax, int count) {
   const TickStep s = niceStepAtLeast((zmax - zmin) / count);
   const double sv = s.value();
   constexpr double slack = 1e-9;
+  if (!(std::abs(zmin / sv) < 1e15) || !(std::abs(zmax / sv) < 1e15)) return {zmin, zmax};
   const auto i0 = static_cast<long long>(std::floor(zmin / sv + slack));
   const auto i1 = static_cast<long long>(std::ceil(zmax / sv - slack));
   for (long long i = i0; i <= i1 && out.size() <= 10000; ++i) out.push_back(s.at(i));

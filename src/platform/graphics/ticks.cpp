@@ -85,6 +85,9 @@ std::vector<double> tickValues(double lo, double hi, TickStep s) {
   std::vector<double> out;
   const double sv = s.value();
   if (!(hi > lo) || !std::isfinite(lo) || !std::isfinite(hi)) return out;
+  // Limits a few units in the last place apart, seen at the step such a
+  // range gets, would need tick indices beyond any integer.
+  if (!(std::abs(lo / sv) < 1e15) || !(std::abs(hi / sv) < 1e15)) return out;
   const double slack = kSlack * std::max(1.0, (hi - lo) / sv);
   const auto i0 = static_cast<long long>(std::ceil(lo / sv - slack));
   const auto i1 = static_cast<long long>(std::floor(hi / sv + slack));

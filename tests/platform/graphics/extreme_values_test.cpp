@@ -13,8 +13,10 @@
 #include <limits>
 #include <string>
 
+#include "platform/graphics/contour.hpp"
 #include "platform/graphics/graphics.hpp"
 #include "platform/graphics/markers.hpp"
+#include "platform/graphics/quiver.hpp"
 #include "platform/graphics/render.hpp"
 
 namespace varnok::graphics {
@@ -199,6 +201,36 @@ TEST(ExtremeValues, DataSpanningEveryDoubleGetsLimitsThatDraw) {
   for (bool group : {false, true})
     EXPECT_EQ(renderImage(fig, 200, 150, group).status, CAIRO_STATUS_SUCCESS);
   for (cairo_status_t st : renderVector(fig, 200, 150)) EXPECT_EQ(st, CAIRO_STATUS_SUCCESS);
+}
+
+TEST(ExtremeValues, LimitsAUnitInTheLastPlaceApart) {
+  Figure fig;
+  Axes& ax = fig.axes();
+  ax.plot(V{1, 2}, V{1, 2}, "k-");
+  ax.setLimits({1, 1 + 4.4e-16, 1e300, 1e300 * (1 + 4.4e-16)});
+  for (int w : {200, 16000}) {
+    const Rendered r = renderImage(fig, w, 150, false);
+    EXPECT_EQ(r.status, CAIRO_STATUS_SUCCESS);
+  }
+}
+
+TEST(ExtremeValues, ArrowFieldsAndContoursOfExtremeData) {
+  Mat x(2, 2), y(2, 2), big(2, 2), odd(2, 2);
+  x << 0, 1, 0, 1;
+  y << 0, 0, 1, 1;
+  big << -1.7e308, 1.7e308, 1e308, -1e308;
+  odd << kNaN, kInf, -kInf, 1;
+  Figure fig;
+  Axes& ax = fig.axes();
+  ax.hold(true);
+  ax.quiver(x, y, big, big);
+  ax.quiver(x, y, odd, odd);
+  ax.quiver(x, y, big, odd, 0);
+  ax.contourf(x, y, big);
+  ax.contourf(x, y, odd);
+  ax.contourf(x, y, Mat::Constant(2, 2, 1e-320) + x * 1e-322);
+  ax.setLimits({-1, 2, -1, 2});
+  expectDrawsAndGoesOn(fig, 1.5, 1.5);
 }
 
 TEST(ExtremeValues, MarkerStyleKeepsSizesDrawable) {
