@@ -1,12 +1,14 @@
 // The retained graphics object model: a Figure with one current Axes whose
-// children (lines, texts, patches) are drawn in order.
+// children (lines, texts, patches, arrow fields, filled contours) are drawn in
+// order.
 //
-// Actions build pictures with plot/text/title/axis/cla/hold exactly as a user
-// of an interactive plotting runtime would; tests inspect the model; the
-// renderer (render.hpp) draws it on screen and into files. Every object has a
-// numeric handle and a Type ("line", "text", "patch"); properties can be read
+// Actions build pictures with plot/text/quiver/contourf/title/axis/cla/hold
+// exactly as a user of an interactive plotting runtime would; tests inspect
+// the model; the renderer (render.hpp) draws it on screen and into files.
+// Every object has a numeric handle and a Type ("line", "text", "patch",
+// "quiver" in quiver.hpp, "contour" in contour.hpp); properties can be read
 // and written by name with get/set, using the runtime's property names
-// (case-insensitive).
+// (case-insensitive), through one table per class (properties.hpp).
 //
 // Changing a public field directly does not count as a change for repainting:
 // call Figure::touch() afterwards (get/set and the Axes operations do it).
