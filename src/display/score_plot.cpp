@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/graphics/marker_shapes.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
 #include "style/symbols.hpp"
@@ -51,7 +52,7 @@ Symbol symbolOf(const session::AnalysisState& s, bool useTable, Eigen::Index g,
       throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: marker " +
                          num2str(index) + " of the 13 symbols.");
     sym.color = {row(0), row(1), row(2)};
-    sym.marker = session::kSymbolList[static_cast<int>(index) - 1];
+    sym.marker = graphics::kMarkers[static_cast<int>(index) - 1];
     sym.size = row(4);
     sym.face = row(5) != 0 ? graphics::ColorSpec::of(sym.color) : graphics::ColorSpec::none();
     return sym;

@@ -2,9 +2,9 @@
 
 #include <cmath>
 
+#include "platform/graphics/marker_shapes.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
-#include "session/state.hpp"
 
 namespace varnok::display {
 
@@ -99,10 +99,11 @@ void showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
     for (Eigen::Index j = 0; j < L; ++j) {
       if (!(index >= 1 && index <= 13 && index == std::floor(index)))
         throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: marker " +
-                           num2str(index) + " of the 13 symbols \"" + session::kSymbolList + "\".");
+                           num2str(index) + " of the 13 symbols \"" +
+                           std::string(graphics::kMarkers) + "\".");
       auto& line = ax.plot({turned(i, 2 * j)}, {turned(i, 2 * j + 1)});
       line.set("MarkerSize", codelist(4));
-      line.marker = session::kSymbolList[static_cast<int>(index) - 1];
+      line.marker = graphics::kMarkers[static_cast<int>(index) - 1];
       line.lineStyle = "none";
       line.color = color;
       line.markerFaceColor = filled ? graphics::ColorSpec::of(color) : graphics::ColorSpec::none();

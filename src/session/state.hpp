@@ -52,7 +52,4 @@ const T& need(const std::optional<T>& v, const char* name) {
 // The 24 default group symbols, one per group code.
 const std::vector<std::string>& defaultColorList();
 
-// The 13 marker characters indexed by symbol code tables.
-inline constexpr const char* kSymbolList = ".ox+*sdv^<>ph";
-
 }  // namespace varnok::session

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/graphics/marker_shapes.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
 #include "style/symbols.hpp"
@@ -134,7 +135,7 @@ void ShowSymbolCodes(session::ActionContext& ctx) {
       const double y = static_cast<double>(i + 1);
       auto& line = ax.plot(std::vector<double>{0.1}, std::vector<double>{y});
       line.set("MarkerSize", table(i, 4));
-      line.marker = session::kSymbolList[static_cast<int>(index) - 1];
+      line.marker = graphics::kMarkers[static_cast<int>(index) - 1];
       line.lineStyle = "none";
       line.color = {table(i, 0), table(i, 1), table(i, 2)};
       line.markerFaceColor = graphics::ColorSpec::none();

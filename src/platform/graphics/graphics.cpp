@@ -5,160 +5,27 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/graphics/properties.hpp"
 #include "platform/graphics/ticks.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
 
 namespace varnok::graphics {
 
+using namespace props;
+
 namespace {
 
-std::string lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+// The values the Marker property takes, for messages: the letters, "none",
+// then the long names.
+std::string markerChoices() {
+  std::string out;
+  const auto add = [&](std::string_view w) { out += (out.empty() ? "" : ", ") + quoted(w); };
+  for (const MarkerDef& d : kMarkerTable) add(std::string_view(&d.letter, 1));
+  add("none");
+  for (const MarkerDef& d : kMarkerTable)
+    if (!d.name.empty()) add(d.name);
   return out;
-}
-
-bool ieq(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
-std::string quoted(std::string_view s) {
-  return "\"" + std::string(s) + "\"";
-}
-
-[[noreturn]] void badValue(std::string_view prop, std::string_view cls, const Value& v,
-                           std::string_view expected) {
-  throw RuntimeError("Bad value for the " + std::string(prop) + " property of the " +
-                     std::string(cls) + " class: " + std::string(expected) + ", not " +
-                     (v.isText() ? quoted(v.text()) : "[" + v.describe() + "]") + ".");
-}
-
-double positiveNumber(const Value& v, std::string_view prop, std::string_view cls) {
-  if (!v.isMatrix() || v.matrix().size() != 1 || !std::isfinite(v.matrix()(0, 0)) ||
-      v.matrix()(0, 0) <= 0)
-    badValue(prop, cls, v, "must be a positive number");
-  return v.matrix()(0, 0);
-}
-
-// The elements of a vector (a row, a column or empty).
-std::vector<double> vectorOf(const Value& v, std::string_view prop, std::string_view cls) {
-  if (!v.isMatrix()) badValue(prop, cls, v, "must be a vector of numbers");
-  const Mat& m = v.matrix();
-  if (m.size() != 0 && m.rows() != 1 && m.cols() != 1)
-    badValue(prop, cls, v, "must be a vector of numbers");
-  return std::vector<double>(m.data(), m.data() + m.size());
-}
-
-std::array<double, 4> fourNumbers(const Value& v, std::string_view prop, std::string_view cls) {
-  if (!v.isMatrix() || v.matrix().size() != 4) badValue(prop, cls, v, "must be four numbers");
-  const Mat& m = v.matrix();
-  std::array<double, 4> out{};
-  for (int i = 0; i < 4; ++i) {
-    out[i] = m.data()[i];
-    if (!std::isfinite(out[i])) badValue(prop, cls, v, "must be four finite numbers");
-  }
-  return out;
-}
-
-std::array<double, 2> increasingPair(const Value& v, std::string_view prop, std::string_view cls) {
-  if (!v.isMatrix() || v.matrix().size() != 2) badValue(prop, cls, v, "must be two numbers");
-  const double a = v.matrix().data()[0], b = v.matrix().data()[1];
-  if (!std::isfinite(a) || !std::isfinite(b) || !(a < b))
-    badValue(prop, cls, v, "must be two finite, increasing numbers");
-  return {a, b};
-}
-
-Value rowOf(const std::vector<double>& d) {
-  Mat m(1, static_cast<Eigen::Index>(d.size()));
-  for (std::size_t i = 0; i < d.size(); ++i) m(0, static_cast<Eigen::Index>(i)) = d[i];
-  return Value(std::move(m));
-}
-
-template <std::size_t N>
-Value rowOf(const std::array<double, N>& d) {
-  return rowOf(std::vector<double>(d.begin(), d.end()));
-}
-
-Value rgbValue(Rgb c) {
-  return rowOf(std::vector<double>{c.r, c.g, c.b});
-}
-
-Value colorSpecValue(const ColorSpec& c) {
-  switch (c.mode) {
-    case ColorSpec::Mode::None:
-      return Value("none");
-    case ColorSpec::Mode::Auto:
-      return Value("auto");
-    case ColorSpec::Mode::Rgb:
-      break;
-  }
-  return rgbValue(c.rgb);
-}
-
-Rgb rgbOnly(const Value& v, std::string_view prop, std::string_view cls) {
-  ColorSpec c;
-  try {
-    c = parseColor(v);
-  } catch (const RuntimeError&) {
-    badValue(prop, cls, v, "must be a colour letter or name, or [r g b] with values from 0 to 1");
-  }
-  if (c.mode != ColorSpec::Mode::Rgb)
-    badValue(prop, cls, v, "must be a colour letter or name, or [r g b] with values from 0 to 1");
-  return c.rgb;
-}
-
-ColorSpec rgbOrNone(const Value& v, std::string_view prop, std::string_view cls) {
-  ColorSpec c;
-  try {
-    c = parseColor(v);
-  } catch (const RuntimeError&) {
-    badValue(prop, cls, v, "must be a colour, [r g b] with values from 0 to 1, or \"none\"");
-  }
-  if (c.mode == ColorSpec::Mode::Auto)
-    badValue(prop, cls, v, "must be a colour, [r g b] with values from 0 to 1, or \"none\"");
-  return c;
-}
-
-ColorSpec anyColor(const Value& v, std::string_view prop, std::string_view cls) {
-  try {
-    return parseColor(v);
-  } catch (const RuntimeError&) {
-    badValue(prop, cls, v,
-             "must be a colour, [r g b] with values from 0 to 1, \"none\" or \"auto\"");
-  }
-}
-
-// One of the given words, compared without case; returns the canonical word.
-std::string oneOf(const Value& v, std::initializer_list<std::string_view> words,
-                  std::string_view prop, std::string_view cls) {
-  if (v.isText()) {
-    for (std::string_view w : words)
-      if (ieq(v.text(), w)) return std::string(w);
-  }
-  std::string list;
-  for (std::string_view w : words) list += (list.empty() ? "" : ", ") + quoted(w);
-  badValue(prop, cls, v, "must be one of " + list);
-}
-
-bool onOff(const Value& v, std::string_view prop, std::string_view cls) {
-  return oneOf(v, {"on", "off"}, prop, cls) == "on";
-}
-
-std::string textOf(const Value& v, std::string_view prop, std::string_view cls) {
-  if (!v.isText()) badValue(prop, cls, v, "must be a text");
-  return v.text();
-}
-
-[[noreturn]] void readOnly(std::string_view prop, std::string_view cls) {
-  throw RuntimeError("The " + std::string(prop) + " property of the " + std::string(cls) +
-                     " class is read-only.");
 }
 
 const std::initializer_list<std::string_view> kUnits = {"pixels",      "normalized", "inches",
@@ -205,12 +72,6 @@ std::vector<std::vector<double>> seriesAgainst(const Mat& y, Eigen::Index n) {
   return out;
 }
 
-bool hasProp(const ValueList& props, std::string_view name) {
-  for (std::size_t i = 0; i + 1 < props.size(); i += 2)
-    if (props[i].isText() && ieq(props[i].text(), name)) return true;
-  return false;
-}
-
 // Converts a position between units; "normalized" is relative to ref
 // (width, height in pixels).
 std::array<double, 4> convertPosition(const std::array<double, 4>& p, std::string_view from,
@@ -252,7 +113,7 @@ std::optional<Rgb> colorFromLetter(char c) {
 
 ColorSpec parseColor(const Value& v) {
   if (v.isText()) {
-    const std::string s = lower(v.text());
+    const std::string s = lowerCase(v.text());
     if (s == "none") return ColorSpec::none();
     if (s == "auto") return ColorSpec::autoColor();
     if (s.size() == 1) {
@@ -304,9 +165,8 @@ LineSpec parseLineSpec(std::string_view code) {
       if (s.marker) fail("more than one marker");
       s.marker = m;
     } else {
-      fail(quoted(std::string(1, c)) +
-           " is not a colour (k b r m c g y w), a marker (.ox+*sdv^<>ph) or a line style "
-           "(- -- : -.)");
+      fail(quoted(std::string(1, c)) + " is not a colour (k b r m c g y w), a marker (" +
+           std::string(kMarkers) + ") or a line style (- -- : -.)");
     }
     ++i;
   }
@@ -326,28 +186,126 @@ std::array<double, 2> pixelsPerUnit(std::string_view units) {
 
 // ---- objects ----
 
+namespace {
+
+// The properties every object has, after its class's own.
+const PropertyTable<Object, 5> kCommonProperties = {{
+    {"Type", [](const Object& o) { return Value(o.type()); }, nullptr},
+    {"Tag", [](const Object& o) { return Value(o.tag); },
+     [](Object& o, const Value& v) { o.tag = textOf(v, "Tag", o.className()); }},
+    {"Visible", [](const Object& o) { return Value(o.visible ? "on" : "off"); },
+     [](Object& o, const Value& v) { o.visible = onOff(v, "Visible", o.className()); }},
+    {"Parent", [](const Object& o) { return o.parent() ? Value(o.parent()->handle()) : Value(); },
+     nullptr},
+    {"Children", [](const Object&) { return Value(Mat(0, 1)); }, nullptr},
+}};
+
+const PropertyTable<Line, 9> kLineProperties = {{
+    {"XData", [](const Line& l) { return rowOf(l.xdata); },
+     [](Line& l, const Value& v) { l.xdata = vectorOf(v, "XData", "Line"); }},
+    {"YData", [](const Line& l) { return rowOf(l.ydata); },
+     [](Line& l, const Value& v) { l.ydata = vectorOf(v, "YData", "Line"); }},
+    {"Color", [](const Line& l) { return rgbValue(l.color); },
+     [](Line& l, const Value& v) { l.color = rgbOnly(v, "Color", "Line"); }},
+    {"LineStyle", [](const Line& l) { return Value(l.lineStyle); },
+     [](Line& l, const Value& v) {
+       l.lineStyle = oneOf(v, {"-", "--", ":", "-.", "none"}, "LineStyle", "Line");
+     }},
+    {"LineWidth", [](const Line& l) { return Value(l.lineWidth); },
+     [](Line& l, const Value& v) { l.lineWidth = positiveNumber(v, "LineWidth", "Line"); }},
+    {"Marker",
+     [](const Line& l) { return Value(l.marker ? std::string(1, l.marker) : std::string("none")); },
+     [](Line& l, const Value& v) {
+       if (v.isText() && ieq(v.text(), "none")) {
+         l.marker = 0;
+       } else if (const auto m = v.isText() ? markerFromName(v.text()) : std::nullopt) {
+         l.marker = *m;
+       } else {
+         badValue("Marker", "Line", v, "must be one of " + markerChoices());
+       }
+     }},
+    {"MarkerSize", [](const Line& l) { return Value(l.markerSize); },
+     [](Line& l, const Value& v) { l.markerSize = positiveNumber(v, "MarkerSize", "Line"); }},
+    {"MarkerFaceColor", [](const Line& l) { return colorSpecValue(l.markerFaceColor); },
+     [](Line& l, const Value& v) { l.markerFaceColor = anyColor(v, "MarkerFaceColor", "Line"); }},
+    {"MarkerEdgeColor", [](const Line& l) { return colorSpecValue(l.markerEdgeColor); },
+     [](Line& l, const Value& v) { l.markerEdgeColor = anyColor(v, "MarkerEdgeColor", "Line"); }},
+}};
+
+const PropertyTable<Text, 7> kTextProperties = {{
+    {"String", [](const Text& t) { return Value(t.string); },
+     [](Text& t, const Value& v) {
+       if (v.isText()) {
+         t.string = v.text();
+       } else if (v.isTextList()) {
+         t.string.clear();
+         for (const auto& s : v.textList()) t.string += (t.string.empty() ? "" : "\n") + s;
+       } else if (v.matrix().size() == 0) {
+         t.string.clear();
+       } else if (v.matrix().size() == 1) {
+         t.string = num2str(v.matrix()(0, 0));
+       } else {
+         badValue("String", "Text", v, "must be a text, a list of texts or one number");
+       }
+     }},
+    {"Position",
+     [](const Text& t) {
+       return rowOf(std::vector<double>{t.x, t.y, 0});
+     },
+     [](Text& t, const Value& v) {
+       if (!v.isMatrix() || (v.matrix().size() != 2 && v.matrix().size() != 3))
+         badValue("Position", "Text", v, "must be [x y] or [x y z]");
+       t.x = v.matrix().data()[0];
+       t.y = v.matrix().data()[1];
+     }},
+    {"Color", [](const Text& t) { return rgbValue(t.color); },
+     [](Text& t, const Value& v) { t.color = rgbOnly(v, "Color", "Text"); }},
+    {"FontSize", [](const Text& t) { return Value(t.fontSize); },
+     [](Text& t, const Value& v) { t.fontSize = positiveNumber(v, "FontSize", "Text"); }},
+    {"FontName", [](const Text& t) { return Value(t.fontName); },
+     [](Text& t, const Value& v) { t.fontName = textOf(v, "FontName", "Text"); }},
+    {"HorizontalAlignment", [](const Text& t) { return Value(t.horizontalAlignment); },
+     [](Text& t, const Value& v) {
+       t.horizontalAlignment = oneOf(v, {"left", "center", "right"}, "HorizontalAlignment", "Text");
+     }},
+    {"VerticalAlignment", [](const Text& t) { return Value(t.verticalAlignment); },
+     [](Text& t, const Value& v) {
+       t.verticalAlignment =
+           oneOf(v, {"top", "middle", "bottom", "baseline"}, "VerticalAlignment", "Text");
+     }},
+}};
+
+const PropertyTable<Patch, 5> kPatchProperties = {{
+    {"XData", [](const Patch& p) { return rowOf(p.xdata); },
+     [](Patch& p, const Value& v) { p.xdata = vectorOf(v, "XData", "Patch"); }},
+    {"YData", [](const Patch& p) { return rowOf(p.ydata); },
+     [](Patch& p, const Value& v) { p.ydata = vectorOf(v, "YData", "Patch"); }},
+    {"FaceColor", [](const Patch& p) { return colorSpecValue(p.faceColor); },
+     [](Patch& p, const Value& v) { p.faceColor = rgbOrNone(v, "FaceColor", "Patch"); }},
+    {"EdgeColor", [](const Patch& p) { return colorSpecValue(p.edgeColor); },
+     [](Patch& p, const Value& v) { p.edgeColor = rgbOrNone(v, "EdgeColor", "Patch"); }},
+    {"LineWidth", [](const Patch& p) { return Value(p.lineWidth); },
+     [](Patch& p, const Value& v) { p.lineWidth = positiveNumber(v, "LineWidth", "Patch"); }},
+}};
+
+}  // namespace
+
 Value Object::get(std::string_view prop) const {
-  if (ieq(prop, "Type")) return Value(type());
-  if (ieq(prop, "Tag")) return Value(tag);
-  if (ieq(prop, "Visible")) return Value(visible ? "on" : "off");
-  if (ieq(prop, "Parent")) return parent_ ? Value(parent_->handle()) : Value();
-  if (ieq(prop, "Children")) return Value(Mat(0, 1));
+  Value out;
+  if (getOwn(prop, out) || read(kCommonProperties, *this, prop, out)) return out;
   noSuchProperty(prop);
 }
 
 void Object::set(std::string_view prop, const Value& v) {
-  if (!setOwn(prop, v)) {
-    if (ieq(prop, "Tag")) {
-      tag = textOf(v, "Tag", className());
-    } else if (ieq(prop, "Visible")) {
-      visible = onOff(v, "Visible", className());
-    } else if (ieq(prop, "Type") || ieq(prop, "Parent") || ieq(prop, "Children")) {
-      readOnly(prop, className());
-    } else {
-      noSuchProperty(prop);
-    }
-  }
+  if (!setOwn(prop, v) && !write(kCommonProperties, *this, prop, v)) noSuchProperty(prop);
   if (parent_) parent_->touch();
+}
+
+std::vector<std::string> Object::propertyNames() const {
+  std::vector<std::string> out;
+  ownPropertyNames(out);
+  appendNames(kCommonProperties, out);
+  return out;
 }
 
 void Object::noSuchProperty(std::string_view prop) const {
@@ -355,137 +313,40 @@ void Object::noSuchProperty(std::string_view prop) const {
                      " class.");
 }
 
-Value Line::get(std::string_view prop) const {
-  if (ieq(prop, "XData")) return rowOf(xdata);
-  if (ieq(prop, "YData")) return rowOf(ydata);
-  if (ieq(prop, "Color")) return rgbValue(color);
-  if (ieq(prop, "LineStyle")) return Value(lineStyle);
-  if (ieq(prop, "LineWidth")) return Value(lineWidth);
-  if (ieq(prop, "Marker")) return Value(marker ? std::string(1, marker) : std::string("none"));
-  if (ieq(prop, "MarkerSize")) return Value(markerSize);
-  if (ieq(prop, "MarkerFaceColor")) return colorSpecValue(markerFaceColor);
-  if (ieq(prop, "MarkerEdgeColor")) return colorSpecValue(markerEdgeColor);
-  return Object::get(prop);
+bool Line::getOwn(std::string_view prop, Value& out) const {
+  return read(kLineProperties, *this, prop, out);
 }
 
 bool Line::setOwn(std::string_view prop, const Value& v) {
-  if (ieq(prop, "XData")) {
-    xdata = vectorOf(v, "XData", "Line");
-  } else if (ieq(prop, "YData")) {
-    ydata = vectorOf(v, "YData", "Line");
-  } else if (ieq(prop, "Color")) {
-    color = rgbOnly(v, "Color", "Line");
-  } else if (ieq(prop, "LineStyle")) {
-    lineStyle = oneOf(v, {"-", "--", ":", "-.", "none"}, "LineStyle", "Line");
-  } else if (ieq(prop, "LineWidth")) {
-    lineWidth = positiveNumber(v, "LineWidth", "Line");
-  } else if (ieq(prop, "Marker")) {
-    static const std::initializer_list<std::string_view> names = {
-        ".",      "o",       "x",         "+",        "*",        "s",    "d",     "v",
-        "^",      "<",       ">",         "p",        "h",        "none", "point", "circle",
-        "square", "diamond", "pentagram", "hexagram", "asterisk", "plus", "cross"};
-    const std::string m = oneOf(v, names, "Marker", "Line");
-    if (m == "none") {
-      marker = 0;
-    } else if (m.size() == 1) {
-      marker = m[0];
-    } else {
-      static const std::array<std::pair<std::string_view, char>, 9> longNames = {
-          {{"point", '.'},
-           {"circle", 'o'},
-           {"square", 's'},
-           {"diamond", 'd'},
-           {"pentagram", 'p'},
-           {"hexagram", 'h'},
-           {"asterisk", '*'},
-           {"plus", '+'},
-           {"cross", 'x'}}};
-      for (const auto& [name, c] : longNames)
-        if (m == name) marker = c;
-    }
-  } else if (ieq(prop, "MarkerSize")) {
-    markerSize = positiveNumber(v, "MarkerSize", "Line");
-  } else if (ieq(prop, "MarkerFaceColor")) {
-    markerFaceColor = anyColor(v, "MarkerFaceColor", "Line");
-  } else if (ieq(prop, "MarkerEdgeColor")) {
-    markerEdgeColor = anyColor(v, "MarkerEdgeColor", "Line");
-  } else {
-    return false;
-  }
-  return true;
+  return write(kLineProperties, *this, prop, v);
 }
 
-Value Text::get(std::string_view prop) const {
-  if (ieq(prop, "String")) return Value(string);
-  if (ieq(prop, "Position")) return rowOf(std::vector<double>{x, y, 0});
-  if (ieq(prop, "Color")) return rgbValue(color);
-  if (ieq(prop, "FontSize")) return Value(fontSize);
-  if (ieq(prop, "FontName")) return Value(fontName);
-  if (ieq(prop, "HorizontalAlignment")) return Value(horizontalAlignment);
-  if (ieq(prop, "VerticalAlignment")) return Value(verticalAlignment);
-  return Object::get(prop);
+void Line::ownPropertyNames(std::vector<std::string>& out) const {
+  appendNames(kLineProperties, out);
+}
+
+bool Text::getOwn(std::string_view prop, Value& out) const {
+  return read(kTextProperties, *this, prop, out);
 }
 
 bool Text::setOwn(std::string_view prop, const Value& v) {
-  if (ieq(prop, "String")) {
-    if (v.isText()) {
-      string = v.text();
-    } else if (v.isTextList()) {
-      string.clear();
-      for (const auto& s : v.textList()) string += (string.empty() ? "" : "\n") + s;
-    } else if (v.matrix().size() == 0) {
-      string.clear();
-    } else if (v.matrix().size() == 1) {
-      string = num2str(v.matrix()(0, 0));
-    } else {
-      badValue("String", "Text", v, "must be a text, a list of texts or one number");
-    }
-  } else if (ieq(prop, "Position")) {
-    if (!v.isMatrix() || (v.matrix().size() != 2 && v.matrix().size() != 3))
-      badValue("Position", "Text", v, "must be [x y] or [x y z]");
-    x = v.matrix().data()[0];
-    y = v.matrix().data()[1];
-  } else if (ieq(prop, "Color")) {
-    color = rgbOnly(v, "Color", "Text");
-  } else if (ieq(prop, "FontSize")) {
-    fontSize = positiveNumber(v, "FontSize", "Text");
-  } else if (ieq(prop, "FontName")) {
-    fontName = textOf(v, "FontName", "Text");
-  } else if (ieq(prop, "HorizontalAlignment")) {
-    horizontalAlignment = oneOf(v, {"left", "center", "right"}, "HorizontalAlignment", "Text");
-  } else if (ieq(prop, "VerticalAlignment")) {
-    verticalAlignment =
-        oneOf(v, {"top", "middle", "bottom", "baseline"}, "VerticalAlignment", "Text");
-  } else {
-    return false;
-  }
-  return true;
+  return write(kTextProperties, *this, prop, v);
 }
 
-Value Patch::get(std::string_view prop) const {
-  if (ieq(prop, "XData")) return rowOf(xdata);
-  if (ieq(prop, "YData")) return rowOf(ydata);
-  if (ieq(prop, "FaceColor")) return colorSpecValue(faceColor);
-  if (ieq(prop, "EdgeColor")) return colorSpecValue(edgeColor);
-  if (ieq(prop, "LineWidth")) return Value(lineWidth);
-  return Object::get(prop);
+void Text::ownPropertyNames(std::vector<std::string>& out) const {
+  appendNames(kTextProperties, out);
+}
+
+bool Patch::getOwn(std::string_view prop, Value& out) const {
+  return read(kPatchProperties, *this, prop, out);
 }
 
 bool Patch::setOwn(std::string_view prop, const Value& v) {
-  if (ieq(prop, "XData")) {
-    xdata = vectorOf(v, "XData", "Patch");
-  } else if (ieq(prop, "YData")) {
-    ydata = vectorOf(v, "YData", "Patch");
-  } else if (ieq(prop, "FaceColor")) {
-    faceColor = rgbOrNone(v, "FaceColor", "Patch");
-  } else if (ieq(prop, "EdgeColor")) {
-    edgeColor = rgbOrNone(v, "EdgeColor", "Patch");
-  } else if (ieq(prop, "LineWidth")) {
-    lineWidth = positiveNumber(v, "LineWidth", "Patch");
-  } else {
-    return false;
-  }
-  return true;
+  return write(kPatchProperties, *this, prop, v);
+}
+
+void Patch::ownPropertyNames(std::vector<std::string>& out) const {
+  appendNames(kPatchProperties, out);
 }
 
 // ---- axes ----
@@ -582,7 +443,7 @@ std::vector<Line*> Axes::plot(const Mat& x, const Mat& y, std::string_view code,
   }
 
   newPlot();
-  const bool colorGiven = style.color || hasProp(props, "Color");
+  const bool colorGiven = style.color || hasProperty(props, "Color");
   std::vector<Line*> out;
   for (auto& line : made) {
     if (!colorGiven) line->color = nextColor();
@@ -662,32 +523,35 @@ void Axes::setLimits(const Limits& l) {
   touch();
 }
 
-std::optional<Limits> Axes::dataExtent() const {
-  constexpr double inf = std::numeric_limits<double>::infinity();
-  Limits e = {inf, -inf, inf, -inf};
-  bool any = false;
-  const auto take = [&](const std::vector<double>& xs, const std::vector<double>& ys) {
-    const std::size_t n = std::min(xs.size(), ys.size());
-    for (std::size_t i = 0; i < n; ++i) {
-      const double x = xs[i], y = ys[i];
-      if (!std::isfinite(x) || !std::isfinite(y)) continue;
-      e[0] = std::min(e[0], x);
-      e[1] = std::max(e[1], x);
-      e[2] = std::min(e[2], y);
-      e[3] = std::max(e[3], y);
-      any = true;
-    }
-  };
-  for (const auto& o : children_) {
-    if (!o->visible) continue;
-    if (auto* l = dynamic_cast<const Line*>(o.get())) {
-      take(l->xdata, l->ydata);
-    } else if (auto* p = dynamic_cast<const Patch*>(o.get())) {
-      take(p->xdata, p->ydata);
-    }
+void Extent::add(double x, double y) {
+  if (!std::isfinite(x) || !std::isfinite(y)) return;
+  if (!any) {
+    box = {x, x, y, y};
+    any = true;
+    return;
   }
-  if (!any) return std::nullopt;
-  return e;
+  box[0] = std::min(box[0], x);
+  box[1] = std::max(box[1], x);
+  box[2] = std::min(box[2], y);
+  box[3] = std::max(box[3], y);
+}
+
+void Line::addExtent(Extent& e) const {
+  const std::size_t n = std::min(xdata.size(), ydata.size());
+  for (std::size_t i = 0; i < n; ++i) e.add(xdata[i], ydata[i]);
+}
+
+void Patch::addExtent(Extent& e) const {
+  const std::size_t n = std::min(xdata.size(), ydata.size());
+  for (std::size_t i = 0; i < n; ++i) e.add(xdata[i], ydata[i]);
+}
+
+std::optional<Limits> Axes::dataExtent() const {
+  Extent e;
+  for (const auto& o : children_)
+    if (o->visible) o->addExtent(e);
+  if (!e.any) return std::nullopt;
+  return e.box;
 }
 
 Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
@@ -705,14 +569,17 @@ Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
   }
   if (equal_ && boxWidthPx > 0 && boxHeightPx > 0) {
     // Widen the range that has fewer data units per pixel, about its centre,
-    // so both axes show the same units per pixel.
-    const double ux = (xl[1] - xl[0]) / boxWidthPx, uy = (yl[1] - yl[0]) / boxHeightPx;
+    // so both axes show the same units per pixel. Halves first, so manual
+    // limits near the largest doubles do not overflow.
+    const double ux = (0.5 * xl[1] - 0.5 * xl[0]) / boxWidthPx,
+                 uy = (0.5 * yl[1] - 0.5 * yl[0]) / boxHeightPx;
+    constexpr double big = std::numeric_limits<double>::max();
     if (ux > uy) {
-      const double c = 0.5 * (yl[0] + yl[1]), half = 0.5 * ux * boxHeightPx;
-      yl = {c - half, c + half};
+      const double c = 0.5 * yl[0] + 0.5 * yl[1], half = ux * boxHeightPx;
+      yl = {std::max(c - half, -big), std::min(c + half, big)};
     } else if (uy > ux) {
-      const double c = 0.5 * (xl[0] + xl[1]), half = 0.5 * uy * boxWidthPx;
-      xl = {c - half, c + half};
+      const double c = 0.5 * xl[0] + 0.5 * xl[1], half = uy * boxWidthPx;
+      xl = {std::max(c - half, -big), std::min(c + half, big)};
     }
   }
   return {xl[0], xl[1], yl[0], yl[1]};

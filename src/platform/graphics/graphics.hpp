@@ -1,12 +1,14 @@
 // The retained graphics object model: a Figure with one current Axes whose
-// children (lines, texts, patches) are drawn in order.
+// children (lines, texts, patches, arrow fields, filled contours) are drawn in
+// order.
 //
-// Actions build pictures with plot/text/title/axis/cla/hold exactly as a user
-// of an interactive plotting runtime would; tests inspect the model; the
-// renderer (render.hpp) draws it on screen and into files. Every object has a
-// numeric handle and a Type ("line", "text", "patch"); properties can be read
+// Actions build pictures with plot/text/quiver/contourf/title/axis/cla/hold
+// exactly as a user of an interactive plotting runtime would; tests inspect
+// the model; the renderer (render.hpp) draws it on screen and into files.
+// Every object has a numeric handle and a Type ("line", "text", "patch",
+// "quiver" in quiver.hpp, "contour" in contour.hpp); properties can be read
 // and written by name with get/set, using the runtime's property names
-// (case-insensitive).
+// (case-insensitive), through one table per class (properties.hpp).
 //
 // Changing a public field directly does not count as a change for repainting:
 // call Figure::touch() afterwards (get/set and the Axes operations do it).
@@ -20,6 +22,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/graphics/marker_shapes.hpp"
 #include "platform/matrix/types.hpp"
 #include "platform/matrix/value.hpp"
 
@@ -55,13 +58,10 @@ ColorSpec parseColor(const Value& v);
 struct LineSpec {
   std::optional<Rgb> color;
   std::optional<std::string> lineStyle;  // "-", "--", ":", "-.", absent = not given
-  std::optional<char> marker;            // one of ".ox+*sdv^<>ph"
+  std::optional<char> marker;            // one of kMarkers
 };
 // Throws RuntimeError for a code that is not a line-style code.
 LineSpec parseLineSpec(std::string_view code);
-
-// The thirteen marker characters, in the order symbol code tables index them.
-inline constexpr std::string_view kMarkers = ".ox+*sdv^<>ph";
 
 // Screen geometry used to convert between units: 96 pixels per inch, so one
 // point is 4/3 pixel; a character cell is 5 x 13 pixels (the width of an "x"
@@ -75,28 +75,51 @@ inline constexpr double kScreenHeightPx = 1080.0;
 
 class Figure;
 class Axes;
+class Quiver;
+class Contour;
+
+// Axis limits [xmin xmax ymin ymax].
+using Limits = std::array<double, 4>;
+
+// The bounding box of the finite points added to it.
+struct Extent {
+  Limits box = {0, 0, 0, 0};
+  bool any = false;
+  void add(double x, double y);
+};
 
 class Object {
  public:
   virtual ~Object() = default;
   Handle handle() const { return handle_; }
   virtual std::string type() const = 0;
-  // Property access by the runtime's names. Unknown names or bad values throw
-  // RuntimeError ("There is no X property on the Line class." and the like).
-  // Every object has Type, Tag, Visible, Parent and Children (empty).
-  virtual Value get(std::string_view prop) const;
+  // The class name used in messages: "Line", "Text", "Patch".
+  virtual const char* className() const = 0;
+  // The axes the object belongs to, or null before it is added.
+  const Axes* parent() const { return parent_; }
+
+  // Property access by the runtime's names, without regard to case: the
+  // class's own properties (one table per class), then those every object
+  // has: Type, Tag, Visible, Parent and Children (empty). Unknown names or
+  // bad values throw RuntimeError ("There is no X property on the Line
+  // class." and the like).
+  Value get(std::string_view prop) const;
   // Sets one property and marks the figure changed.
   void set(std::string_view prop, const Value& v);
+  // Every property name, the class's own first, spelt as the runtime does.
+  std::vector<std::string> propertyNames() const;
+  // Adds the points that automatic limits must show (texts add none).
+  virtual void addExtent(Extent&) const {}
 
   std::string tag;
   bool visible = true;
 
  protected:
-  // Sets a property of the concrete class; false when it has no such
-  // property (the common ones are tried next).
+  // Reads or writes a property of the concrete class; false when it has no
+  // such property (the common ones are tried next).
+  virtual bool getOwn(std::string_view prop, Value& out) const = 0;
   virtual bool setOwn(std::string_view prop, const Value& v) = 0;
-  // The class name used in messages: "Line", "Text", "Patch".
-  virtual const char* className() const = 0;
+  virtual void ownPropertyNames(std::vector<std::string>& out) const = 0;
   [[noreturn]] void noSuchProperty(std::string_view prop) const;
 
  private:
@@ -108,9 +131,9 @@ class Object {
 class Line : public Object {
  public:
   std::string type() const override { return "line"; }
-  // XData, YData, Color, LineStyle, LineWidth, Marker, MarkerSize,
-  // MarkerFaceColor, MarkerEdgeColor.
-  Value get(std::string_view prop) const override;
+  const char* className() const override { return "Line"; }
+  // Properties: XData, YData, Color, LineStyle, LineWidth, Marker,
+  // MarkerSize, MarkerFaceColor, MarkerEdgeColor.
 
   // XData and YData may differ in length while being set one after the
   // other; only the first min(size) points are drawn. NaN breaks the line.
@@ -123,17 +146,20 @@ class Line : public Object {
   ColorSpec markerFaceColor = ColorSpec::none();
   ColorSpec markerEdgeColor = ColorSpec::autoColor();
 
+  void addExtent(Extent& e) const override;
+
  protected:
+  bool getOwn(std::string_view prop, Value& out) const override;
   bool setOwn(std::string_view prop, const Value& v) override;
-  const char* className() const override { return "Line"; }
+  void ownPropertyNames(std::vector<std::string>& out) const override;
 };
 
 class Text : public Object {
  public:
   std::string type() const override { return "text"; }
-  // String, Position, Color, FontSize, FontName, HorizontalAlignment,
-  // VerticalAlignment.
-  Value get(std::string_view prop) const override;
+  const char* className() const override { return "Text"; }
+  // Properties: String, Position, Color, FontSize, FontName,
+  // HorizontalAlignment, VerticalAlignment.
 
   double x = 0, y = 0;
   std::string string;  // may hold line breaks
@@ -144,15 +170,16 @@ class Text : public Object {
   std::string verticalAlignment = "middle";  // top, middle, bottom, baseline
 
  protected:
+  bool getOwn(std::string_view prop, Value& out) const override;
   bool setOwn(std::string_view prop, const Value& v) override;
-  const char* className() const override { return "Text"; }
+  void ownPropertyNames(std::vector<std::string>& out) const override;
 };
 
 class Patch : public Object {
  public:
   std::string type() const override { return "patch"; }
-  // XData, YData, FaceColor, EdgeColor, LineWidth.
-  Value get(std::string_view prop) const override;
+  const char* className() const override { return "Patch"; }
+  // Properties: XData, YData, FaceColor, EdgeColor, LineWidth.
 
   // A closed polygon; NaN separates several rings, filled with the even-odd
   // rule so inner rings are holes (bands of filled contours).
@@ -161,13 +188,13 @@ class Patch : public Object {
   ColorSpec edgeColor = ColorSpec::none();
   double lineWidth = 0.5;
 
- protected:
-  bool setOwn(std::string_view prop, const Value& v) override;
-  const char* className() const override { return "Patch"; }
-};
+  void addExtent(Extent& e) const override;
 
-// Axis limits [xmin xmax ymin ymax].
-using Limits = std::array<double, 4>;
+ protected:
+  bool getOwn(std::string_view prop, Value& out) const override;
+  bool setOwn(std::string_view prop, const Value& v) override;
+  void ownPropertyNames(std::vector<std::string>& out) const override;
+};
 
 class Axes {
  public:
@@ -196,6 +223,19 @@ class Axes {
   // A filled polygon; does not start a new plot.
   Patch& patch(const std::vector<double>& x, const std::vector<double>& y, ColorSpec face,
                const ValueList& props = {});
+  // quiver(X, Y, U, V, scale, style, property pairs): an arrow field from the
+  // nodes (X, Y) by the displacements (U, V); see quiver.hpp. Starts a new
+  // plot unless held. scale 0 draws the displacements at their own length;
+  // otherwise the longest arrow is 0.9 x scale times the node spacing. style
+  // is a line-style code of a colour and a line style ("r", "k:").
+  Quiver& quiver(const Mat& x, const Mat& y, const Mat& u, const Mat& v, double scale = 1,
+                 std::string_view style = "", const ValueList& props = {});
+  // contourf(X, Y, Z, levels, property pairs): filled contours of the grid
+  // Z over the nodes (X, Y); see contour.hpp. levels empty: about ten round
+  // levels; one number n: about n round levels; a vector: those levels.
+  // Starts a new plot unless held.
+  Contour& contourf(const Mat& x, const Mat& y, const Mat& z, const Mat& levels = Mat(),
+                    const ValueList& props = {});
   void setTitle(std::string t) { title_ = std::move(t), touch(); }
   const std::string& title() const { return title_; }
 
@@ -235,8 +275,8 @@ class Axes {
   Limits limitsFor(double boxWidthPx, double boxHeightPx) const;
   bool equalUnits() const { return equal_; }
   bool autoLimits() const { return !manualX_ && !manualY_; }
-  // The extent of the data (visible lines and patches; texts do not count),
-  // or nullopt with no data.
+  // The extent of the data (visible lines, patches, arrow fields and
+  // contours; texts do not count), or nullopt with no data.
   std::optional<Limits> dataExtent() const;
 
   // Size of the plot box in pixels, on which the limits under equal units

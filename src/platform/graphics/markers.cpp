@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <numbers>
+#include <new>
 
 namespace varnok::graphics {
 
@@ -21,50 +21,26 @@ std::optional<Rgb> resolve(const ColorSpec& c, Rgb autoColor) {
   return c.rgb;
 }
 
-// A regular polygon or star: count vertices, alternating between radii outer
-// and inner, the first at angle start (degrees, 0 = right, 90 = down).
-MarkerShape star(int count, double outer, double inner, double startDeg) {
-  MarkerShape s;
-  s.kind = MarkerShape::Kind::Polygon;
-  s.count = count;
-  for (int i = 0; i < count; ++i) {
-    const double a = (startDeg + 360.0 * i / count) * std::numbers::pi / 180.0;
-    const double r = (i % 2 == 0) ? outer : inner;
-    s.points[static_cast<std::size_t>(i)] = {r * std::cos(a), r * std::sin(a)};
-  }
-  // Centre the bounding box on the point, so a triangle sits where the eye
-  // expects it rather than at its centroid.
-  double lo[2] = {0, 0}, hi[2] = {0, 0};
-  for (int i = 0; i < count; ++i) {
-    for (int k = 0; k < 2; ++k) {
-      lo[k] = std::min(lo[k], s.points[static_cast<std::size_t>(i)][k]);
-      hi[k] = std::max(hi[k], s.points[static_cast<std::size_t>(i)][k]);
-    }
-  }
-  for (int i = 0; i < count; ++i) {
-    for (int k = 0; k < 2; ++k) s.points[static_cast<std::size_t>(i)][k] -= 0.5 * (lo[k] + hi[k]);
-  }
-  return s;
-}
-
-MarkerShape triangle(double r, double startDeg) {
-  return star(3, r, r, startDeg);
-}
-
-MarkerShape strokes(std::initializer_list<std::array<double, 2>> pts) {
-  MarkerShape s;
-  s.kind = MarkerShape::Kind::Strokes;
-  for (const auto& p : pts) s.points[static_cast<std::size_t>(s.count++)] = p;
-  return s;
-}
+// Sprites larger than this (pixels square) are not made: a few large
+// markers are drawn as paths, and sixteen phases of a huge sprite would take
+// more memory than the picture.
+constexpr int kMaxSpritePx = 129;
 
 }  // namespace
 
+std::optional<double> drawableSize(double points, double maxPx) {
+  if (!std::isfinite(points) || !(points > 0)) return std::nullopt;
+  return std::min(points * kPixelsPerPoint, maxPx);
+}
+
 MarkerStyle markerStyleOf(const Line& line, Rgb axesColor) {
   MarkerStyle s;
+  const auto size = drawableSize(line.markerSize, kMaxMarkerSizePx);
+  if (!size) return s;  // no marker
+  const auto width = drawableSize(line.lineWidth, kMaxLineWidthPx);
   s.marker = line.marker;
-  s.sizePx = line.markerSize * kPixelsPerPoint;
-  s.lineWidthPx = line.lineWidth * kPixelsPerPoint;
+  s.sizePx = *size;
+  s.lineWidthPx = width.value_or(0);
   s.edge = resolve(line.markerEdgeColor, line.color);
   s.face = resolve(line.markerFaceColor, axesColor);
   if (s.marker == '.') {
@@ -73,57 +49,8 @@ MarkerStyle markerStyleOf(const Line& line, Rgb axesColor) {
   } else if (s.marker == 'x' || s.marker == '+' || s.marker == '*') {
     s.face.reset();
   }
+  if (!width) s.edge.reset();
   return s;
-}
-
-MarkerShape markerShape(char marker, double sizePx) {
-  const double r = sizePx / 2;
-  switch (marker) {
-    case '.': {
-      MarkerShape s;
-      s.kind = MarkerShape::Kind::Dot;
-      s.radius = std::max(sizePx / 6, 0.75);
-      return s;
-    }
-    case 's': {
-      const double a = 0.85 * r;
-      MarkerShape s;
-      s.kind = MarkerShape::Kind::Polygon;
-      s.count = 4;
-      s.points = {{{-a, -a}, {a, -a}, {a, a}, {-a, a}}};
-      return s;
-    }
-    case 'd':
-      return star(4, 1.15 * r, 1.15 * r, -90);
-    case '^':
-      return triangle(1.3 * r, -90);
-    case 'v':
-      return triangle(1.3 * r, 90);
-    case '>':
-      return triangle(1.3 * r, 0);
-    case '<':
-      return triangle(1.3 * r, 180);
-    case 'p':  // five points; the inner radius of a regular pentagram
-      return star(10, 1.35 * r, 1.35 * r * 0.381966, -90);
-    case 'h':  // six points, two interlaced triangles
-      return star(12, 1.25 * r, 1.25 * r / std::sqrt(3.0), -90);
-    case 'x': {
-      const double a = 0.75 * r;
-      return strokes({{-a, -a}, {a, a}, {-a, a}, {a, -a}});
-    }
-    case '+':
-      return strokes({{-r, 0}, {r, 0}, {0, -r}, {0, r}});
-    case '*': {
-      const double a = r * std::numbers::sqrt2 / 2;
-      return strokes({{-r, 0}, {r, 0}, {0, -r}, {0, r}, {-a, -a}, {a, a}, {-a, a}, {a, -a}});
-    }
-    default: {  // 'o'
-      MarkerShape s;
-      s.kind = MarkerShape::Kind::Circle;
-      s.radius = r;
-      return s;
-    }
-  }
 }
 
 void emitMarker(cairo_t* cr, const MarkerShape& s, double x, double y) {
@@ -219,7 +146,10 @@ std::unique_ptr<MarkerStamper> MarkerStamper::forContext(cairo_t* cr, double cli
   s->x0_ = m.x0;
   s->y0_ = m.y0;
   const int w = cairo_image_surface_get_width(target), h = cairo_image_surface_get_height(target);
-  const auto dev = [](double v) { return static_cast<int>(std::lround(v)); };
+  // Clamped before rounding: a float beyond int's range must never be cast.
+  const auto dev = [](double v) {
+    return std::isnan(v) ? 0 : static_cast<int>(std::lround(std::clamp(v, -1e9, 1e9)));
+  };
   s->clip_[0] = std::clamp(dev(m.xx * ux0 + m.x0), 0, w);
   s->clip_[1] = std::clamp(dev(m.yy * uy0 + m.y0), 0, h);
   s->clip_[2] = std::clamp(dev(m.xx * ux1 + m.x0), 0, w);
@@ -243,62 +173,82 @@ MarkerStamper::Entry& MarkerStamper::entryFor(const MarkerStyle& style) {
   return *(last_ = cache_.back().get());
 }
 
-const MarkerStamper::Sprite& MarkerStamper::sprite(Entry& e, int phase) {
+const MarkerStamper::Sprite* MarkerStamper::sprite(Entry& e, int phase) {
   Sprite& sp = e.phases[static_cast<std::size_t>(phase)];
-  if (sp.size > 0) return sp;
+  if (sp.size > 0) return &sp;
   const MarkerStyle& st = e.style;
   const double scale = std::max(xx_, yy_);
   // The widest shapes (stars) reach 1.35 times half the size, plus the edge.
   const double half = (0.7 * st.sizePx + st.lineWidthPx + 1) * scale + 1;
-  sp.centre = static_cast<int>(std::ceil(half)) + 1;
-  sp.size = 2 * sp.centre + 1;
-  cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, sp.size, sp.size);
+  if (!(half < 0.5 * kMaxSpritePx - 1)) return nullptr;  // also NaN
+  const int centre = static_cast<int>(std::ceil(half)) + 1;
+  const int size = 2 * centre + 1;
+  cairo_surface_t* img = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
+  if (cairo_surface_status(img) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(img);
+    return nullptr;
+  }
   cairo_t* cr = cairo_create(img);
   cairo_set_antialias(cr, antialias_);
-  cairo_translate(cr, sp.centre + (phase % 4) / 4.0, sp.centre + (phase / 4) / 4.0);
+  cairo_translate(cr, centre + (phase % 4) / 4.0, centre + (phase / 4) / 4.0);
   cairo_scale(cr, xx_, yy_);
   const MarkerShape shape = markerShape(st.marker, st.sizePx);
   emitMarker(cr, shape, 0, 0);
   paintMarkers(cr, shape, st);
+  const bool drawn = cairo_status(cr) == CAIRO_STATUS_SUCCESS;
   cairo_destroy(cr);
   cairo_surface_flush(img);
   const unsigned char* data = cairo_image_surface_get_data(img);
   const int stride = cairo_image_surface_get_stride(img);
-  sp.pixels.resize(static_cast<std::size_t>(sp.size) * static_cast<std::size_t>(sp.size));
-  for (int r = 0; r < sp.size; ++r) {
-    std::memcpy(&sp.pixels[static_cast<std::size_t>(r * sp.size)], data + r * stride,
-                static_cast<std::size_t>(sp.size) * 4);
+  if (!drawn || data == nullptr) {
+    cairo_surface_destroy(img);
+    return nullptr;
+  }
+  try {
+    sp.pixels.resize(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
+  } catch (const std::bad_alloc&) {
+    cairo_surface_destroy(img);
+    return nullptr;
+  }
+  for (int r = 0; r < size; ++r) {
+    std::memcpy(&sp.pixels[static_cast<std::size_t>(r) * static_cast<std::size_t>(size)],
+                data + static_cast<std::ptrdiff_t>(r) * stride, static_cast<std::size_t>(size) * 4);
   }
   cairo_surface_destroy(img);
-  return sp;
+  sp.size = size;
+  sp.centre = centre;
+  return &sp;
 }
 
-void MarkerStamper::stamp(const MarkerStyle& style, double x, double y) {
+bool MarkerStamper::stamp(const MarkerStyle& style, double x, double y) {
   const double dx = xx_ * x + x0_, dy = yy_ * y + y0_;
-  if (!std::isfinite(dx) || !std::isfinite(dy)) return;
-  if (dx < -1e6 || dx > 1e6 || dy < -1e6 || dy > 1e6) return;
+  if (!std::isfinite(dx) || !std::isfinite(dy)) return true;  // nowhere to draw
+  if (dx < -1e6 || dx > 1e6 || dy < -1e6 || dy > 1e6) return true;
+  const double fx = std::floor(dx), fy = std::floor(dy);
+  const int phase = std::min(3, static_cast<int>((dy - fy) * 4)) * 4 +
+                    std::min(3, static_cast<int>((dx - fx) * 4));
+  const Sprite* sp = sprite(entryFor(style), phase);
+  if (sp == nullptr) return false;
   if (!holding_) {
     cairo_surface_flush(surface_);
     data_ = cairo_image_surface_get_data(surface_);
     stride_ = cairo_image_surface_get_stride(surface_);
-    if (data_ == nullptr) return;
+    if (data_ == nullptr) return false;
     holding_ = true;
     dirty_[0] = clip_[2];
     dirty_[1] = clip_[3];
     dirty_[2] = clip_[0];
     dirty_[3] = clip_[1];
   }
-  const double fx = std::floor(dx), fy = std::floor(dy);
-  const int phase = std::min(3, static_cast<int>((dy - fy) * 4)) * 4 +
-                    std::min(3, static_cast<int>((dx - fx) * 4));
-  const Sprite& sp = sprite(entryFor(style), phase);
-  const int left = static_cast<int>(fx) - sp.centre, top = static_cast<int>(fy) - sp.centre;
-  const int c0 = std::max(0, clip_[0] - left), c1 = std::min(sp.size, clip_[2] - left);
-  const int r0 = std::max(0, clip_[1] - top), r1 = std::min(sp.size, clip_[3] - top);
-  if (c0 >= c1 || r0 >= r1) return;
+  const int left = static_cast<int>(fx) - sp->centre, top = static_cast<int>(fy) - sp->centre;
+  const int c0 = std::max(0, clip_[0] - left), c1 = std::min(sp->size, clip_[2] - left);
+  const int r0 = std::max(0, clip_[1] - top), r1 = std::min(sp->size, clip_[3] - top);
+  if (c0 >= c1 || r0 >= r1) return true;
   for (int r = r0; r < r1; ++r) {
-    auto* d = reinterpret_cast<std::uint32_t*>(data_ + (top + r) * stride_) + left;
-    const std::uint32_t* s = &sp.pixels[static_cast<std::size_t>(r * sp.size)];
+    auto* d =
+        reinterpret_cast<std::uint32_t*>(data_ + static_cast<std::ptrdiff_t>(top + r) * stride_) +
+        left;
+    const std::uint32_t* s = &sp->pixels[static_cast<std::size_t>(r * sp->size)];
     for (int c = c0; c < c1; ++c) {
       const std::uint32_t sv = s[c];
       const std::uint32_t a = sv >> 24;
@@ -321,6 +271,7 @@ void MarkerStamper::stamp(const MarkerStyle& style, double x, double y) {
   dirty_[1] = std::min(dirty_[1], top + r0);
   dirty_[2] = std::max(dirty_[2], left + c1);
   dirty_[3] = std::max(dirty_[3], top + r1);
+  return true;
 }
 
 void MarkerStamper::release() {

@@ -1,10 +1,8 @@
-// The thirteen marker shapes and how a line's marker properties resolve to
-// paint, shared by the renderer's screen and file output.
+// Painting markers: how a line's marker properties resolve to paint, and the
+// shapes of the marker table (marker_shapes.hpp) drawn as paths or stamped
+// as sprites, shared by the renderer's screen and file output.
 //
-// Sizes are in the renderer's user units (pixels). A marker of size S spans
-// about S: the circle's diameter is S, the other shapes are scaled so they
-// carry about the same weight on the page; the point marker is a dot a third
-// of S across.
+// Sizes are in the renderer's user units (pixels).
 #pragma once
 
 #include <cairo.h>
@@ -16,8 +14,21 @@
 #include <vector>
 
 #include "platform/graphics/graphics.hpp"
+#include "platform/graphics/marker_shapes.hpp"
 
 namespace varnok::graphics {
+
+// The model takes any positive size, but a picture can only hold so much: a
+// symbol code table asking for a marker of 18000 points, or a line 1e308
+// points wide, must neither exhaust memory nor overflow Cairo's fixed-point
+// coordinates. Sizes are capped at these (pixels) when drawn.
+inline constexpr double kMaxMarkerSizePx = 2000;
+inline constexpr double kMaxLineWidthPx = 1000;
+inline constexpr double kMaxFontSizePx = 1000;
+
+// A size in points as drawn: pixels, at most maxPx; nullopt when nothing can
+// be drawn (NaN, infinities, zero or negative sizes).
+std::optional<double> drawableSize(double points, double maxPx);
 
 // What one marker paints once "auto" and "none" are resolved.
 struct MarkerStyle {
@@ -33,20 +44,10 @@ struct MarkerStyle {
 // The look of a line's markers on an axes of colour axesColor: MarkerEdgeColor
 // "auto" is the line's Color, MarkerFaceColor "auto" the axes colour. Crosses,
 // plus signs and asterisks are never filled; the point is always a filled dot
-// in the edge colour (the face colour when the edge is "none").
+// in the edge colour (the face colour when the edge is "none"). Sizes are
+// capped (drawableSize); a size that cannot be drawn paints nothing, a line
+// width that cannot be drawn leaves the markers without an outline.
 MarkerStyle markerStyleOf(const Line& line, Rgb axesColor);
-
-// A marker's outline relative to its centre.
-struct MarkerShape {
-  enum class Kind { Circle, Dot, Polygon, Strokes };
-  Kind kind = Kind::Circle;
-  double radius = 0;  // Circle and Dot
-  int count = 0;      // vertices, or segment end points in pairs
-  std::array<std::array<double, 2>, 12> points{};
-  bool fillable() const { return kind != Kind::Strokes; }
-};
-
-MarkerShape markerShape(char marker, double sizePx);
 
 // Appends one marker at (x, y) to the current path.
 void emitMarker(cairo_t* cr, const MarkerShape& shape, double x, double y);
@@ -69,8 +70,10 @@ class MarkerStamper {
                                                    double clipHeight);
   ~MarkerStamper();
 
-  // Paints one marker centred at the user point (x, y).
-  void stamp(const MarkerStyle& style, double x, double y);
+  // Paints one marker centred at the user point (x, y). False when this
+  // marker is too large for a sprite (or its sprite cannot be made): the
+  // caller draws it as a path instead, after release().
+  bool stamp(const MarkerStyle& style, double x, double y);
   // Hands the pixels back to Cairo; call before drawing anything else with
   // Cairo. Stamping may resume afterwards.
   void release();
@@ -87,7 +90,8 @@ class MarkerStamper {
     std::array<Sprite, 16> phases;  // 4 x 4 quarter-pixel offsets
   };
   Entry& entryFor(const MarkerStyle& style);
-  const Sprite& sprite(Entry& e, int phase);
+  // Null when the sprite would be too large or cannot be allocated.
+  const Sprite* sprite(Entry& e, int phase);
 
   cairo_surface_t* surface_ = nullptr;
   unsigned char* data_ = nullptr;

@@ -7,8 +7,13 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
+#include <new>
+#include <string>
 
+#include "platform/graphics/contour.hpp"
 #include "platform/graphics/markers.hpp"
+#include "platform/graphics/quiver.hpp"
 #include "platform/graphics/ticks.hpp"
 #include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
@@ -29,13 +34,33 @@ void setColor(cairo_t* cr, Rgb c) {
   cairo_set_source_rgb(cr, c.r, c.g, c.b);
 }
 
-// Maps data coordinates to user units (pixels, y downwards).
+// Pixel coordinates are kept within this distance of the origin: far enough
+// outside any picture that clipping still cuts lines where they leave it, and
+// small enough that differences of two of them never overflow.
+constexpr double kFarPx = 1e12;
+
+double farClamp(double v) {
+  return std::isnan(v) ? v : std::clamp(v, -kFarPx, kFarPx);
+}
+
+// Maps data coordinates to user units (pixels, y downwards). Data that are
+// not finite map to NaN (a gap); the arithmetic works on halves so limits
+// and data anywhere in the range of doubles cannot overflow it.
 struct Frame {
   double bx = 0, by = 0, bw = 0, bh = 0;  // plot box, top left origin
   Limits lim{0, 1, 0, 1};
-  double sx = 1, sy = 1;
-  double px(double x) const { return bx + (x - lim[0]) * sx; }
-  double py(double y) const { return by + bh - (y - lim[2]) * sy; }
+  double hx = 1, hy = 1;  // pixels per half data unit
+  double px(double x) const {
+    if (!std::isfinite(x)) return std::numeric_limits<double>::quiet_NaN();
+    return farClamp(bx + (0.5 * x - 0.5 * lim[0]) * hx);
+  }
+  double py(double y) const {
+    if (!std::isfinite(y)) return std::numeric_limits<double>::quiet_NaN();
+    return farClamp(by + bh - (0.5 * y - 0.5 * lim[2]) * hy);
+  }
+  // Data units to pixels for a length (arrow heads and the like).
+  double lengthX(double d) const { return farClamp(0.5 * d * hx); }
+  double lengthY(double d) const { return farClamp(0.5 * d * hy); }
   bool contains(double ux, double uy, double tol) const {
     return ux >= bx - tol && ux <= bx + bw + tol && uy >= by - tol && uy <= by + bh + tol;
   }
@@ -50,8 +75,8 @@ Frame makeFrame(const Figure& fig, double width, double height) {
   f.bw = b[2];
   f.bh = b[3];
   f.lim = ax.limitsFor(f.bw, f.bh);
-  f.sx = f.bw / (f.lim[1] - f.lim[0]);
-  f.sy = f.bh / (f.lim[3] - f.lim[2]);
+  f.hx = f.bw / (0.5 * f.lim[1] - 0.5 * f.lim[0]);
+  f.hy = f.bh / (0.5 * f.lim[3] - 0.5 * f.lim[2]);
   return f;
 }
 
@@ -135,7 +160,7 @@ void drawText(cairo_t* cr, std::string_view s, double x, double y, HAlign h, VAl
 
 void selectFont(cairo_t* cr, const char* face, double sizePt) {
   cairo_select_font_face(cr, face, CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-  cairo_set_font_size(cr, sizePt * kPt);
+  cairo_set_font_size(cr, drawableSize(sizePt, kMaxFontSizePx).value_or(kAxesFontPt * kPt));
 }
 
 // Clipping to the plot box, switched on for lines and patches and off for
@@ -200,8 +225,9 @@ std::array<double, 4> guardRect(const Frame& f, double margin) {
   return {f.bx - margin, f.bx + f.bw + margin, f.by - margin, f.by + f.bh + margin};
 }
 
-void setDash(cairo_t* cr, const std::string& style, double lineWidthPt) {
-  const double s = kPt * std::max(1.0, lineWidthPt);
+// Dashes scale with the line width (in pixels, already capped).
+void setDash(cairo_t* cr, const std::string& style, double lineWidthPx) {
+  const double s = std::max(kPt, lineWidthPx);
   if (style == "--") {
     const double d[] = {6 * s, 4 * s};
     cairo_set_dash(cr, d, 2, 0);
@@ -216,21 +242,23 @@ void setDash(cairo_t* cr, const std::string& style, double lineWidthPt) {
   }
 }
 
-void strokeLine(cairo_t* cr, const Frame& f, const Line& l) {
-  const std::size_t n = std::min(l.xdata.size(), l.ydata.size());
-  const double lw = l.lineWidth * kPt;
-  const auto r = guardRect(f, 4 * lw + 10);
+// Appends a polyline through points given in user units to the path, cut
+// to the guard rectangle; non-finite points break it. closed joins the last
+// point back to the first.
+void appendPolyline(cairo_t* cr, const std::vector<std::array<double, 2>>& pts, bool closed,
+                    const std::array<double, 4>& guard) {
+  const std::size_t n = pts.size();
   bool havePrev = false, penAtPrev = false;
   double prevX = 0, prevY = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double x = f.px(l.xdata[i]), y = f.py(l.ydata[i]);
+  for (std::size_t k = 0; k < n + (closed && n > 2 ? 1 : 0); ++k) {
+    const double x = pts[k % n][0], y = pts[k % n][1];
     if (!std::isfinite(x) || !std::isfinite(y)) {
       havePrev = penAtPrev = false;
       continue;
     }
     if (havePrev) {
       double ax = prevX, ay = prevY, bx = x, by = y;
-      if (clipSegment(ax, ay, bx, by, r)) {
+      if (clipSegment(ax, ay, bx, by, guard)) {
         if (!penAtPrev || ax != prevX || ay != prevY) cairo_move_to(cr, ax, ay);
         cairo_line_to(cr, bx, by);
         penAtPrev = bx == x && by == y;
@@ -242,13 +270,26 @@ void strokeLine(cairo_t* cr, const Frame& f, const Line& l) {
     prevY = y;
     havePrev = true;
   }
-  setColor(cr, l.color);
-  cairo_set_line_width(cr, lw);
+}
+
+void strokePath(cairo_t* cr, Rgb color, double widthPx, const std::string& lineStyle) {
+  setColor(cr, color);
+  cairo_set_line_width(cr, widthPx);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
   cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-  setDash(cr, l.lineStyle, l.lineWidth);
+  setDash(cr, lineStyle, widthPx);
   cairo_stroke(cr);
   cairo_set_dash(cr, nullptr, 0, 0);
+}
+
+void strokeLine(cairo_t* cr, const Frame& f, const Line& l) {
+  const std::size_t n = std::min(l.xdata.size(), l.ydata.size());
+  const auto width = drawableSize(l.lineWidth, kMaxLineWidthPx);
+  if (!width) return;
+  std::vector<std::array<double, 2>> px(n);
+  for (std::size_t i = 0; i < n; ++i) px[i] = {f.px(l.xdata[i]), f.py(l.ydata[i])};
+  appendPolyline(cr, px, false, guardRect(f, 4 * *width + 10));
+  strokePath(cr, l.color, *width, l.lineStyle);
 }
 
 // Sutherland-Hodgman clipping of a polygon to the rectangle r.
@@ -292,7 +333,8 @@ std::vector<std::array<double, 2>> clipPolygon(std::vector<std::array<double, 2>
 void drawPatch(cairo_t* cr, const Frame& f, const Patch& p) {
   // NaN separates rings; with the even-odd rule inner rings are holes, as a
   // filled contour band around a hill needs.
-  const auto guard = guardRect(f, 4 * p.lineWidth * kPt + 10);
+  const auto width = drawableSize(p.lineWidth, kMaxLineWidthPx);
+  const auto guard = guardRect(f, 4 * width.value_or(0) + 10);
   std::vector<std::array<double, 2>> ring;
   const auto closeRing = [&] {
     ring = clipPolygon(std::move(ring), guard);
@@ -314,20 +356,78 @@ void drawPatch(cairo_t* cr, const Frame& f, const Patch& p) {
   }
   closeRing();
   cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-  const bool edge = p.edgeColor.mode == ColorSpec::Mode::Rgb;
+  const bool edge = p.edgeColor.mode == ColorSpec::Mode::Rgb && width;
   if (p.faceColor.mode == ColorSpec::Mode::Rgb) {
     setColor(cr, p.faceColor.rgb);
     edge ? cairo_fill_preserve(cr) : cairo_fill(cr);
   }
   if (edge) {
     setColor(cr, p.edgeColor.rgb);
-    cairo_set_line_width(cr, p.lineWidth * kPt);
+    cairo_set_line_width(cr, *width);
     cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
     cairo_set_dash(cr, nullptr, 0, 0);
     cairo_stroke(cr);
   }
   cairo_new_path(cr);
   cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+}
+
+// Arrows as strokes: the shaft from the node to the tip and an open head of
+// two barbs, measured in pixels so heads keep their shape whatever the
+// axes' aspect.
+void drawQuiver(cairo_t* cr, const Frame& f, const Quiver& q) {
+  const auto width = drawableSize(q.lineWidth, kMaxLineWidthPx);
+  if (!width || q.lineStyle == "none") return;
+  const auto guard = guardRect(f, 4 * *width + 10);
+  const double head = std::min(q.maxHeadSize, 1.0);
+  for (const Quiver::Arrow& a : q.arrows()) {
+    const double x0 = f.px(a.x), y0 = f.py(a.y), x1 = f.px(a.x + a.u), y1 = f.py(a.y + a.v);
+    const double dx = x1 - x0, dy = y1 - y0, len = std::hypot(dx, dy);
+    if (!std::isfinite(len) || !(len > 0)) continue;  // a zero arrow draws nothing
+    appendPolyline(cr, {{x0, y0}, {x1, y1}}, false, guard);
+    if (!q.showArrowHead) continue;
+    const double ux = dx / len, uy = dy / len, h = head * len, w = h / 3;
+    const double bx = x1 - h * ux, by = y1 - h * uy;
+    appendPolyline(cr, {{bx - w * uy, by + w * ux}, {x1, y1}, {bx + w * uy, by - w * ux}}, false,
+                   guard);
+  }
+  strokePath(cr, q.color, *width, q.lineStyle);
+}
+
+// Filled bands painted as nested regions, each from its lower level
+// upwards over the one before, so neighbouring bands meet without the hair
+// of background that abutting antialiased edges leave; then the lines.
+void drawContour(cairo_t* cr, const Frame& f, const Contour& c) {
+  const auto guard = guardRect(f, 10);
+  for (const ContourBand& band : c.layers()) {
+    for (const Ring& ring : band.rings) {
+      std::vector<std::array<double, 2>> px;
+      px.reserve(ring.size());
+      for (const Point& p : ring) {
+        const double x = f.px(p[0]), y = f.py(p[1]);
+        if (std::isfinite(x) && std::isfinite(y)) px.push_back({x, y});
+      }
+      px = clipPolygon(std::move(px), guard);
+      if (px.size() < 3) continue;
+      cairo_move_to(cr, px[0][0], px[0][1]);
+      for (std::size_t i = 1; i < px.size(); ++i) cairo_line_to(cr, px[i][0], px[i][1]);
+      cairo_close_path(cr);
+    }
+    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+    setColor(cr, band.color);
+    cairo_fill(cr);
+  }
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+  const auto width = drawableSize(c.lineWidth, kMaxLineWidthPx);
+  if (c.lineColor.mode != ColorSpec::Mode::Rgb || c.lineStyle == "none" || !width) return;
+  const auto lineGuard = guardRect(f, 4 * *width + 10);
+  for (const ContourLine& line : c.lines()) {
+    std::vector<std::array<double, 2>> px;
+    px.reserve(line.points.size());
+    for (const Point& p : line.points) px.push_back({f.px(p[0]), f.py(p[1])});
+    appendPolyline(cr, px, line.closed, lineGuard);
+  }
+  strokePath(cr, c.lineColor.rgb, *width, c.lineStyle);
 }
 
 // Markers go straight into the pixels on image surfaces (MarkerStamper).
@@ -354,7 +454,13 @@ class MarkerBatch {
 
   void add(double x, double y, BoxClip& clip) {
     if (stamper_) {
-      stamper_->stamp(style_, x, y);
+      if (stamper_->stamp(style_, x, y)) return;
+      // Too large for a sprite: this one is drawn as a path.
+      stamper_->release();
+      clip.off();
+      const MarkerShape shape = markerShape(style_.marker, style_.sizePx);
+      emitMarker(cr_, shape, x, y);
+      paintMarkers(cr_, shape, style_);
       return;
     }
     emitMarker(cr_, shape_, x, y);
@@ -541,6 +647,7 @@ void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, dou
       clip.off();
       const double x = f.px(t->x), y = f.py(t->y);
       if (!f.contains(x, y, 0.5) || t->string.empty()) continue;
+      if (!drawableSize(t->fontSize, kMaxFontSizePx)) continue;
       if (t->fontName != currentFont || t->fontSize != currentSize) {
         selectFont(cr, t->fontName.c_str(), t->fontSize);
         currentFont = t->fontName;
@@ -559,6 +666,14 @@ void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, dou
       batch.flush(clip);
       clip.on();
       drawPatch(cr, f, *p);
+    } else if (const auto* q = dynamic_cast<const Quiver*>(child.get())) {
+      batch.flush(clip);
+      clip.on();
+      drawQuiver(cr, f, *q);
+    } else if (const auto* c = dynamic_cast<const Contour*>(child.get())) {
+      batch.flush(clip);
+      clip.on();
+      drawContour(cr, f, *c);
     }
   }
   batch.flush(clip);
@@ -595,7 +710,7 @@ std::array<double, 4> plotBox(const Figure& fig, double width, double height) {
 std::array<double, 2> pixelToData(const Figure& fig, double width, double height, double px,
                                   double py) {
   const Frame f = makeFrame(fig, width, height);
-  return {f.lim[0] + (px - f.bx) / f.sx, f.lim[2] + (f.by + f.bh - py) / f.sy};
+  return {f.lim[0] + 2 * ((px - f.bx) / f.hx), f.lim[2] + 2 * ((f.by + f.bh - py) / f.hy)};
 }
 
 std::optional<PictureFormat> formatFromPath(const std::string& path) {
@@ -610,18 +725,35 @@ std::optional<PictureFormat> formatFromPath(const std::string& path) {
 
 namespace {
 
-cairo_status_t writeToSink(void* closure, const unsigned char* data, unsigned int length) {
-  auto* sink = static_cast<FileSink*>(closure);
-  return sink->write(data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
+cairo_status_t appendTo(void* closure, const unsigned char* data, unsigned int length) {
+  try {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  } catch (const std::bad_alloc&) {
+    return CAIRO_STATUS_NO_MEMORY;
+  }
+  return CAIRO_STATUS_SUCCESS;
 }
 
-[[noreturn]] void cannotWrite(const std::string& path, const std::string& why) {
-  throw RuntimeError("Cannot write the picture file \"" + path + "\": " + why + ".");
+// The picture size in pixels: the figure's own when not given; an error text
+// when it cannot be drawn.
+std::string checkSize(const Figure& fig, double& width, double& height) {
+  if (width <= 0 || height <= 0) {
+    const auto s = fig.sizePx();
+    width = s[0];
+    height = s[1];
+  }
+  if (!std::isfinite(width) || !std::isfinite(height) || width < 1 || height < 1 || width > 16000 ||
+      height > 16000) {
+    return "the picture size " + std::to_string(width) + " x " + std::to_string(height) +
+           " is not between 1 and 16000 pixels";
+  }
+  return {};
 }
 
-// Draws the figure on a surface writing into sink; returns Cairo's verdict.
+// Draws the figure on a surface of the format writing into out; returns
+// Cairo's verdict.
 cairo_status_t drawInto(const Figure& fig, PictureFormat format, double width, double height,
-                        FileSink& sink) {
+                        std::string& out) {
   cairo_surface_t* surface = nullptr;
   double scale = 0.75;  // pixels to points
   switch (format) {
@@ -632,27 +764,29 @@ cairo_status_t drawInto(const Figure& fig, PictureFormat format, double width, d
                                            static_cast<int>(std::ceil(height * scale)));
       break;
     case PictureFormat::Svg:
-      surface =
-          cairo_svg_surface_create_for_stream(writeToSink, &sink, width * scale, height * scale);
+      surface = cairo_svg_surface_create_for_stream(appendTo, &out, width * scale, height * scale);
       break;
     case PictureFormat::Pdf:
-      surface =
-          cairo_pdf_surface_create_for_stream(writeToSink, &sink, width * scale, height * scale);
+      surface = cairo_pdf_surface_create_for_stream(appendTo, &out, width * scale, height * scale);
       break;
     case PictureFormat::Eps:
-      surface =
-          cairo_ps_surface_create_for_stream(writeToSink, &sink, width * scale, height * scale);
+      surface = cairo_ps_surface_create_for_stream(appendTo, &out, width * scale, height * scale);
       cairo_ps_surface_set_eps(surface, 1);
       break;
+  }
+  cairo_status_t status = cairo_surface_status(surface);
+  if (status != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(surface);
+    return status;
   }
   cairo_t* cr = cairo_create(surface);
   cairo_scale(cr, scale, scale);
   render(fig, cr, width, height);
   cairo_show_page(cr);
-  cairo_status_t status = cairo_status(cr);
+  status = cairo_status(cr);
   cairo_destroy(cr);
   if (status == CAIRO_STATUS_SUCCESS && format == PictureFormat::Png)
-    status = cairo_surface_write_to_png_stream(surface, writeToSink, &sink);
+    status = cairo_surface_write_to_png_stream(surface, appendTo, &out);
   cairo_surface_finish(surface);
   if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
   cairo_surface_destroy(surface);
@@ -661,25 +795,29 @@ cairo_status_t drawInto(const Figure& fig, PictureFormat format, double width, d
 
 }  // namespace
 
+std::string renderPicture(const Figure& fig, PictureFormat format, double width, double height) {
+  const std::string bad = checkSize(fig, width, height);
+  if (!bad.empty()) throw RuntimeError("Cannot draw the picture: " + bad + ".");
+  std::string out;
+  const cairo_status_t status = drawInto(fig, format, width, height, out);
+  if (status != CAIRO_STATUS_SUCCESS)
+    throw RuntimeError("Cannot draw the picture: " + std::string(cairo_status_to_string(status)) +
+                       ".");
+  return out;
+}
+
 void savePicture(const Figure& fig, const std::string& path, PictureFormat format, double width,
                  double height) {
-  if (width <= 0 || height <= 0) {
-    const auto s = fig.sizePx();
-    width = s[0];
-    height = s[1];
-  }
-  if (!std::isfinite(width) || !std::isfinite(height) || width < 1 || height < 1 || width > 16000 ||
-      height > 16000) {
-    cannotWrite(path, "the picture size " + std::to_string(width) + " x " + std::to_string(height) +
-                          " is not between 1 and 16000 pixels");
-  }
-  if (path.empty()) cannotWrite(path, "no file name was given");
-  writeFileAtomically(path, [&](FileSink& sink) {
-    const cairo_status_t status = drawInto(fig, format, width, height, sink);
-    // A failed write is reported by the writer with the system's reason.
-    if (status != CAIRO_STATUS_SUCCESS && sink.ok())
-      cannotWrite(path, cairo_status_to_string(status));
-  });
+  const auto fail = [&](const std::string& why) {
+    throw RuntimeError("Cannot write the picture file \"" + path + "\": " + why + ".");
+  };
+  if (path.empty()) fail("no file name was given");
+  const std::string bad = checkSize(fig, width, height);
+  if (!bad.empty()) fail(bad);
+  std::string bytes;
+  const cairo_status_t status = drawInto(fig, format, width, height, bytes);
+  if (status != CAIRO_STATUS_SUCCESS) fail(cairo_status_to_string(status));
+  writeFileAtomically(path, bytes);
 }
 
 }  // namespace varnok::graphics

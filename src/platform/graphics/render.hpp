@@ -42,11 +42,19 @@ enum class PictureFormat { Png, Svg, Pdf, Eps };
 // .eps); nullopt when it is none of them.
 std::optional<PictureFormat> formatFromPath(const std::string& path);
 
-// Writes the figure to a file, completely or not at all, through the one
-// file writer (writeFileAtomically). width and height are the
-// figure's size in screen pixels, 0 for the figure's own size (Position);
-// PNG files get twice as many pixels, vector files are 0.75 point per pixel.
-// Throws RuntimeError naming the file when it cannot be written.
+// The figure as the bytes of a picture file, in memory: what the file save,
+// script mode and the clipboard all use, so a pasted picture is the saved
+// one. width and height are the figure's size in screen pixels, 0 for the
+// figure's own size (Position); PNG pictures get twice as many pixels,
+// vector pictures are 0.75 point per pixel. Throws RuntimeError when the
+// size is not between 1 and 16000 pixels or Cairo fails.
+std::string renderPicture(const Figure& fig, PictureFormat format, double width = 0,
+                          double height = 0);
+
+// Writes renderPicture's bytes to a file with the atomic writer of
+// platform/matrix/files (completely or not at all). Throws RuntimeError
+// naming the file when the picture cannot be drawn or written; the file is
+// then as it was.
 void savePicture(const Figure& fig, const std::string& path, PictureFormat format, double width = 0,
                  double height = 0);
 

@@ -59,6 +59,12 @@ TickStep nextStep(TickStep s) {
 }
 
 std::array<double, 2> niceLimits(double lo, double hi) {
+  // Data near the ends of the range of doubles would overflow the range and
+  // the rounded limits; the limits stop at +-1e306 (such data lie outside).
+  constexpr double kLargest = 1e306;
+  if (!std::isfinite(lo) || !std::isfinite(hi)) return {-1, 1};
+  lo = std::clamp(lo, -kLargest, kLargest);
+  hi = std::clamp(hi, -kLargest, kLargest);
   const double mag = std::max(std::abs(lo), std::abs(hi));
   if (!(hi - lo > 1e-12 * mag) || hi - lo <= 0) {
     const double v = 0.5 * (lo + hi);
@@ -79,6 +85,9 @@ std::vector<double> tickValues(double lo, double hi, TickStep s) {
   std::vector<double> out;
   const double sv = s.value();
   if (!(hi > lo) || !std::isfinite(lo) || !std::isfinite(hi)) return out;
+  // Limits a few units in the last place apart, seen at the step such a
+  // range gets, would need tick indices beyond any integer.
+  if (!(std::abs(lo / sv) < 1e15) || !(std::abs(hi / sv) < 1e15)) return out;
   const double slack = kSlack * std::max(1.0, (hi - lo) / sv);
   const auto i0 = static_cast<long long>(std::ceil(lo / sv - slack));
   const auto i1 = static_cast<long long>(std::floor(hi / sv + slack));

@@ -1,8 +1,5 @@
 #include "platform/qt/qt_window.hpp"
 
-#include <cairo-svg.h>
-#include <cairo.h>
-
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
@@ -14,6 +11,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
@@ -27,7 +25,9 @@
 #include <cmath>
 #include <exception>
 
+#include "platform/graphics/plot_data.hpp"
 #include "platform/graphics/render.hpp"
+#include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/qt/plot_widget.hpp"
 #include "platform/qt/pointer.hpp"
@@ -97,12 +97,6 @@ std::unique_ptr<QMainWindow> loadLayout(const std::string& path, std::string* er
     return nullptr;
   }
   return std::unique_ptr<QMainWindow>(main);
-}
-
-cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
-  static_cast<QByteArray*>(closure)->append(reinterpret_cast<const char*>(data),
-                                            static_cast<qsizetype>(length));
-  return CAIRO_STATUS_SUCCESS;
 }
 
 }  // namespace
@@ -251,6 +245,19 @@ void QtWindow::runBuiltin(const std::string& what) {
     } catch (const std::exception& e) {
       QMessageBox::warning(main_.get(), QObject::tr("Save Picture"), QString::fromUtf8(e.what()));
     }
+  } else if (what == "exportplotdata") {
+    QString path =
+        QFileDialog::getSaveFileName(main_.get(), QObject::tr("Export Plot Data"),
+                                     QDir::currentPath(), QObject::tr("JSON plot data (*.json)"));
+    if (path.isEmpty()) return;
+    if (!path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) path += QLatin1String(".json");
+    try {
+      exportPlotData(path.toStdString());
+      status("Plot data saved to " + path.toStdString());
+    } catch (const std::exception& e) {
+      QMessageBox::warning(main_.get(), QObject::tr("Export Plot Data"),
+                           QString::fromUtf8(e.what()));
+    }
   }
 }
 
@@ -312,23 +319,24 @@ void QtWindow::drawnow() {
 bool QtWindow::copyToClipboard() {
   const QSize size = plot_->size();
   if (size.width() < 2 || size.height() < 2) return false;
-  auto* mime = new QMimeData;
-  mime->setImageData(plot_->renderImage(size, plot_->devicePixelRatioF()));
-  // A vector copy as well, for programs that take SVG.
-  QByteArray svg;
-  cairo_surface_t* surface =
-      cairo_svg_surface_create_for_stream(appendBytes, &svg, size.width(), size.height());
-  cairo_t* cr = cairo_create(surface);
-  bool drawn = true;
+  // The same bytes a saved picture gets, at the figure's size (the plot
+  // area's), so what is pasted is what is saved.
+  plot_->updateFigureSize();
+  std::string png, svg;
   try {
-    graphics::render(figure_, cr, size.width(), size.height());
-  } catch (const std::exception&) {
-    drawn = false;
+    png = graphics::renderPicture(figure_, graphics::PictureFormat::Png);
+    svg = graphics::renderPicture(figure_, graphics::PictureFormat::Svg);
+  } catch (const std::exception& e) {
+    status(e.what());
+    return false;
   }
-  cairo_destroy(cr);
-  cairo_surface_finish(surface);
-  cairo_surface_destroy(surface);
-  if (drawn && !svg.isEmpty()) mime->setData(QStringLiteral("image/svg+xml"), svg);
+  const QByteArray pngBytes(png.data(), static_cast<qsizetype>(png.size()));
+  auto* mime = new QMimeData;
+  mime->setImageData(QImage::fromData(pngBytes, "PNG"));
+  mime->setData(QStringLiteral("image/png"), pngBytes);
+  // A vector copy as well, for programs that take SVG.
+  mime->setData(QStringLiteral("image/svg+xml"),
+                QByteArray(svg.data(), static_cast<qsizetype>(svg.size())));
   QGuiApplication::clipboard()->setMimeData(mime);
   return true;
 }
@@ -340,6 +348,12 @@ void QtWindow::savePicture(const std::string& path) {
                        " (use .png, .svg, .pdf or .eps).");
   plot_->updateFigureSize();
   graphics::savePicture(figure_, path, *format);
+}
+
+void QtWindow::exportPlotData(const std::string& path) {
+  // The limits written are those of the plot on screen.
+  plot_->updateFigureSize();
+  writeFileAtomically(path, graphics::plotDataJson(figure_));
 }
 
 void QtWindow::raise() {

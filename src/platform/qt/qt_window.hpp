@@ -73,6 +73,9 @@ class QtWindow final : public window::Window {
   // Writes the plot to a picture file in the format of its extension, at the
   // plot area's size. Throws RuntimeError when it cannot.
   void savePicture(const std::string& path);
+  // Writes the data of the plot as JSON (platform/graphics/plot_data.hpp),
+  // completely or not at all. Throws RuntimeError when it cannot.
+  void exportPlotData(const std::string& path);
 
  private:
   void wire(QtControl& control);

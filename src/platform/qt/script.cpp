@@ -8,7 +8,9 @@
 #include <ostream>
 #include <sstream>
 
+#include "platform/graphics/plot_data.hpp"
 #include "platform/graphics/render.hpp"
+#include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
 #include "platform/qt/qt_control.hpp"
@@ -56,6 +58,11 @@ std::string resolve(const fs::path& folder, std::string_view path) {
   fs::path p{std::string(path)};
   if (p.is_relative() && !folder.empty()) p = folder / p;
   return p.lexically_normal().string();
+}
+
+// The plot's data rather than its picture.
+bool isJsonPath(const std::string& path) {
+  return lowerCase(fs::path(path).extension().string()) == ".json";
 }
 
 std::string describe(const ScriptAnswer& a) {
@@ -168,9 +175,9 @@ std::variant<std::vector<ScriptStep>, ScriptError> parseScript(std::istream& in,
       s.text = resolve(scriptFolder, rest);
       if (rest.empty())
         why = "save-picture needs a path";
-      else if (!graphics::formatFromPath(s.text))
+      else if (!graphics::formatFromPath(s.text) && !isJsonPath(s.text))
         why = "save-picture cannot tell the format of '" + std::string(rest) +
-              "' (use .png, .svg, .pdf or .eps)";
+              "' (use .png, .svg, .pdf, .eps or .json)";
       else
         step = s;
     } else {
@@ -294,7 +301,10 @@ int runScript(const std::vector<ScriptStep>& steps, window::Window& window,
         case ScriptStep::Kind::SavePicture:
           // At the figure's own size, which the window keeps equal to its
           // plot area, so the file shows what the screen shows.
-          graphics::savePicture(window.figure(), step.text, *graphics::formatFromPath(step.text));
+          if (isJsonPath(step.text))
+            writeFileAtomically(step.text, graphics::plotDataJson(window.figure()));
+          else
+            graphics::savePicture(window.figure(), step.text, *graphics::formatFromPath(step.text));
           break;
       }
     } catch (const std::exception& e) {

@@ -12,6 +12,8 @@
 //                             of the line as text, other properties numbers
 //   print TAG PROPERTY        writes "TAG PROPERTY: value" and a line end
 //   save-picture PATH         writes the plot; format from the extension
+//                             (.png .svg .pdf .eps), or with .json the
+//                             plot's data (platform/graphics/plot_data.hpp)
 //
 // Lines starting with # are comments; blank lines are skipped; trailing
 // blanks are dropped. Relative paths are taken from the script's folder.

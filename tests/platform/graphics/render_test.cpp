@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
 
 #include "platform/graphics/graphics.hpp"
 #include "platform/graphics/markers.hpp"
@@ -353,6 +354,26 @@ TEST_F(PictureFiles, EachFormatIsWrittenWholeWithNothingLeftBehind) {
   EXPECT_EQ(eps.substr(0, 23), "%!PS-Adobe-3.0 EPSF-3.0");
   EXPECT_NE(eps.find("%%BoundingBox: 0 0 300 225"), std::string::npos);  // points
   EXPECT_NE(eps.find("%%EOF"), std::string::npos);
+}
+
+// Cairo numbers its SVG surfaces per process; two renderings of the same
+// figure differ only there.
+std::string withoutSurfaceIds(std::string svg) {
+  return std::regex_replace(svg, std::regex("surface[0-9]+"), "surface");
+}
+
+TEST_F(PictureFiles, TheSavedFileHoldsTheRenderedBytes) {
+  // The clipboard takes renderPicture's bytes; a saved file must be the same
+  // picture.
+  savePicture(fig_, path("p.png"), PictureFormat::Png, 300, 200);
+  EXPECT_TRUE(read(path("p.png")) == renderPicture(fig_, PictureFormat::Png, 300, 200));
+  savePicture(fig_, path("p.svg"), PictureFormat::Svg, 300, 200);
+  EXPECT_TRUE(withoutSurfaceIds(read(path("p.svg"))) ==
+              withoutSurfaceIds(renderPicture(fig_, PictureFormat::Svg, 300, 200)));
+  EXPECT_EQ(renderPicture(fig_, PictureFormat::Pdf).substr(0, 5), "%PDF-");
+  EXPECT_EQ(renderPicture(fig_, PictureFormat::Eps).substr(0, 4), "%!PS");
+  EXPECT_THROW(renderPicture(fig_, PictureFormat::Png, 20000, 10), RuntimeError);
+  EXPECT_THROW(renderPicture(fig_, PictureFormat::Svg, std::nan(""), 10), RuntimeError);
 }
 
 TEST_F(PictureFiles, DefaultSizeIsTheFigures) {

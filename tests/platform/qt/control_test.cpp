@@ -1,6 +1,7 @@
 // Controls of the Qt window: what each kind of widget shows as a property,
 // which user gestures send callbacks, and the plot area's pointer and picks.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -17,8 +18,12 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <limits>
 
+#include "platform/graphics/plot_data.hpp"
 #include "platform/graphics/render.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/qt/plot_widget.hpp"
@@ -301,8 +306,38 @@ TEST_F(PlotTest, TheClipboardGetsAPictureOfThePlot) {
   ASSERT_NE(mime, nullptr);
   ASSERT_TRUE(mime->hasImage());
   const QImage img = qvariant_cast<QImage>(mime->imageData());
-  EXPECT_EQ(img.size(), plot->size() * plot->devicePixelRatioF());
+  EXPECT_EQ(img.size(), plot->size() * 2);  // a PNG picture has twice the pixels
   EXPECT_TRUE(mime->data(QStringLiteral("image/svg+xml")).startsWith("<?xml"));
+
+  // What is pasted is what is saved, byte for byte.
+  const std::string file = (std::filesystem::temp_directory_path() /
+                            ("varnok-clip-" + std::to_string(::getpid()) + ".png"))
+                               .string();
+  w.savePicture(file);
+  std::ifstream in(file, std::ios::binary);
+  const std::string saved{std::istreambuf_iterator<char>(in), {}};
+  std::filesystem::remove(file);
+  const QByteArray pasted = mime->data(QStringLiteral("image/png"));
+  ASSERT_FALSE(saved.empty());
+  EXPECT_TRUE(std::string(pasted.constData(), static_cast<std::size_t>(pasted.size())) == saved);
+}
+
+TEST_F(PlotTest, ExportPlotDataWritesTheDataOfThePlot) {
+  w.figure().axes().plot(std::vector<double>{0, 1, 2}, std::vector<double>{0, 1, 0}, "k-");
+  const std::string file = (std::filesystem::temp_directory_path() /
+                            ("varnok-data-" + std::to_string(::getpid()) + ".json"))
+                               .string();
+  w.exportPlotData(file);
+  std::ifstream in(file);
+  const std::string saved{std::istreambuf_iterator<char>(in), {}};
+  std::filesystem::remove(file);
+  EXPECT_EQ(saved, graphics::plotDataJson(w.figure()));
+  EXPECT_NE(saved.find("\"type\": \"line\""), std::string::npos);
+  EXPECT_THROW(w.exportPlotData("/no/such/folder/data.json"), RuntimeError);
+  // The File menu offers it.
+  const auto found = w.findobj("ExportPlotDataItem");
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_EQ(dynamic_cast<QtControl*>(found[0])->builtin(), "exportplotdata");
 }
 
 TEST(WindowHost, ASecondOpenReusesTheWindow) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include "platform/window/in_memory_window.hpp"
@@ -107,6 +108,7 @@ TEST(ScriptParsing, BadLinesAreNamedByTheirNumber) {
   EXPECT_EQ(error("print FileBox\n").line, 1);
   EXPECT_EQ(error("print FileBox String extra\n").line, 1);
   EXPECT_EQ(error("save-picture plot.gif\n").line, 1);
+  EXPECT_NE(error("save-picture plot.gif\n").message.find(".json"), std::string::npos);
   EXPECT_EQ(error("save-picture\n").line, 1);
   const ScriptError e = error("Varnoksw('LoadData')\nVarnoksw('LoadData'\n");
   EXPECT_EQ(e.line, 2);
@@ -280,6 +282,17 @@ TEST_F(ScriptRunTest, SavePictureWritesTheFile) {
       << err.str();
   EXPECT_GT(fs::file_size(dir / "plot.png"), 100u);
   EXPECT_GT(fs::file_size(dir / "plot.svg"), 100u);
+  // With .json the data of the plot instead of its picture.
+  std::istringstream data("save-picture plot.JSON\n");
+  EXPECT_EQ(runScript(
+                std::get<std::vector<ScriptStep>>(parseScript(data, dir, parses)), win, dialogs,
+                [](const std::string&) {}, out, err),
+            0)
+      << err.str();
+  std::ifstream json(dir / "plot.JSON");
+  const std::string text{std::istreambuf_iterator<char>(json), {}};
+  EXPECT_EQ(text.rfind("{\n  \"format\": \"varnok plot data\"", 0), 0u) << text;
+  EXPECT_NE(text.find("\"type\": \"line\""), std::string::npos);
   std::istringstream bad("save-picture /no/such/folder/plot.png\n");
   auto parsedBad = parseScript(bad, dir, parses);
   EXPECT_NE(runScript(
