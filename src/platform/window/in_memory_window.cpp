@@ -73,6 +73,7 @@ std::optional<T> pop(std::deque<std::optional<T>>& q) {
 }
 }  // namespace
 
+// Open and save dialogs answer from the same queue and are recorded alike.
 std::optional<FileChoice> ScriptedAnswers::uigetfile(std::string_view filter,
                                                      std::string_view title,
                                                      std::string_view folder) {
@@ -85,10 +86,7 @@ std::optional<FileChoice> ScriptedAnswers::uigetfile(std::string_view filter,
 std::optional<FileChoice> ScriptedAnswers::uiputfile(std::string_view filter,
                                                      std::string_view title,
                                                      std::string_view folder) {
-  fileDialogFilters.emplace_back(filter);
-  fileDialogTitles.emplace_back(title);
-  fileDialogFolders.emplace_back(folder);
-  return pop(files);
+  return uigetfile(filter, title, folder);
 }
 
 void ScriptedAnswers::msgbox(std::string_view text, std::string_view title) {
