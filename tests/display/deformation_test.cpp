@@ -376,5 +376,37 @@ TEST_F(DeformationActions, RefusedWithAMessageAndNothingChanged) {
   EXPECT_EQ(*state_.defangle, 10);
 }
 
+TEST_F(DeformationActions, RoutinesByName) {
+  Mat ref = sixLandmarks();
+  ValueList args = {Value(ref), Value(Mat(someScores(ref))), 10, 1, 0, 1, 2};
+  ValueList out = shell_.callByName("showpw5", args, 3);
+  ASSERT_EQ(out.size(), 3u);
+  EXPECT_EQ(out[2].scalar(), 10);  // a baseline picture turns nothing
+  EXPECT_EQ(out[1].matrix().cols(), 13);
+  args.resize(15, Value(1.0));
+  try {
+    shell_.callByName("showpw5", args, 1);
+    FAIL();
+  } catch (const RuntimeError& e) {
+    EXPECT_NE(std::string(e.what()).find("declared number of inputs (14)"), std::string::npos);
+  }
+  auto& ax = win_.figure().axes();
+  ax.cla();
+  shell_.callByName("aheadw", {0, 0, 1, 0, 0.01}, 0);
+  EXPECT_EQ(ax.children().size(), 2u);
+  Mat X(2, 2), Y(2, 2), U = Mat::Ones(2, 2);
+  X << 0, 1, 0, 1;
+  Y << 0, 0, 1, 1;
+  out = shell_.callByName("quiver", {X, Y, U, U}, 1);
+  EXPECT_NE(ax.find(static_cast<graphics::Handle>(out.at(0).scalar())), nullptr);
+  Mat Z(2, 2);
+  Z << 0, 1, 1, 2;
+  out = shell_.callByName("contours", {X, Y, Z, Value(Mat(Mat::Constant(1, 1, 1.0)))}, 2);
+  EXPECT_EQ(out.at(0).matrix().rows(), 2);
+  EXPECT_GT(out.at(0).matrix().cols(), 0);
+  out = shell_.callByName("contourf", {X, Y, Z}, 2);
+  EXPECT_EQ(ax.children().back()->type(), "contour");
+}
+
 }  // namespace
 }  // namespace varnok::display
