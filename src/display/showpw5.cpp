@@ -113,11 +113,11 @@ Mat deformationWeights(const Mat& refxy, const Mat& targetxy) {
   Mat rhs = Mat::Zero(L + 3, 2);
   rhs.topRows(L) = (targetxy - refxy).transpose();
   Mat S = morpho::gettspl(refxy);
-  Eigen::FullPivLU<Mat> lu(S);
-  if (!lu.isInvertible())
+  Eigen::PartialPivLU<Mat> lu(S);
+  if (!(lu.rcond() > 1e-13))
     throw RuntimeError(
         "The reference landmarks lie on one line; no thin-plate spline can be fitted.");
-  Mat w = lu.inverse() * rhs;
+  Mat w = lu.solve(rhs);
   if (!w.allFinite())
     throw RuntimeError("The thin-plate spline of the reference could not be fitted.");
   return w;
@@ -158,13 +158,12 @@ DeformationGrid deformationGrid(const Mat& refxy, const Mat& weight, const graph
   Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::ColMajor> K(N, L);
   const double* xs = g.xw.data();
   const double* ys = g.yw.data();
+  const Eigen::Map<const Eigen::ArrayXd> X(xs, N), Y(ys, N);
+  Eigen::ArrayXd d2(N);
   for (Index k = 0; k < L; ++k) {
-    const double lx = refxy(0, k), ly = refxy(1, k);
-    double* col = K.col(k).data();
-    for (Index n = 0; n < N; ++n) {
-      const double dx = lx - xs[n], dy = ly - ys[n];
-      col[n] = morpho::tpsKernel(dx * dx + dy * dy);
-    }
+    d2 = (X - refxy(0, k)).square() + (Y - refxy(1, k)).square();
+    // U = r^2 ln r^2, 0 on the landmark itself; the array log is vectorised.
+    K.col(k) = (d2 > 0.0).select(d2 * d2.log(), 0.0);
   }
   const Eigen::Matrix<double, Eigen::Dynamic, 2> bend = K * weight.topRows(L);
   g.xp.resize(rows, cols);
