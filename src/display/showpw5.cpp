@@ -137,7 +137,7 @@ DeformationGrid deformationGrid(const Mat& refxy, const Mat& weight, const graph
                        " is not a whole number of grid steps from 1 to 10000.");
   const double xstep = (xmax - xmin) / npts;
   const double ny = std::ceil((ymax - ymin) / xstep) + 3;
-  if (!(xstep > 0 && std::isfinite(xstep) && ny >= 1 && ny <= 100000))
+  if (!(xstep > 0 && std::isfinite(xstep) && ny >= 1 && ny <= 100000 && (npts + 6) * ny <= 1e7))
     throw RuntimeError("Run-time Error: The grid range " + num2str(rangeexpansion) +
                        " gives no usable grid.");
   const Index rows = static_cast<Index>(npts) + 6, cols = static_cast<Index>(ny);
@@ -152,27 +152,35 @@ DeformationGrid deformationGrid(const Mat& refxy, const Mat& weight, const graph
       g.xw(i, j) = xmin + static_cast<double>(i - 2) * xstep;
       g.yw(i, j) = ymin + static_cast<double>(j - 1) * xstep;
     }
-  // Kernel of every node against every landmark, then one product with the
-  // weights for both coordinates.
-  // Column-major whatever Mat is, so each landmark's column is contiguous.
-  Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::ColMajor> K(N, L);
-  const double* xs = g.xw.data();
-  const double* ys = g.yw.data();
-  const Eigen::Map<const Eigen::ArrayXd> X(xs, N), Y(ys, N);
-  Eigen::ArrayXd d2(N);
-  for (Index k = 0; k < L; ++k) {
-    d2 = (X - refxy(0, k)).square() + (Y - refxy(1, k)).square();
-    // U = r^2 ln r^2, 0 on the landmark itself; the array log is vectorised.
-    K.col(k) = (d2 > 0.0).select(d2 * d2.log(), 0.0);
-  }
-  const Eigen::Matrix<double, Eigen::Dynamic, 2> bend = K * weight.topRows(L);
+  // Kernel of a block of nodes against every landmark, then one product with
+  // the weights for both coordinates; blocks keep the kernel matrix small
+  // whatever the grid size.
   g.xp.resize(rows, cols);
   g.yp.resize(rows, cols);
+  const double* xs = g.xw.data();
+  const double* ys = g.yw.data();
   const auto a = weight.bottomRows(3);
-  for (Index n = 0; n < N; ++n) {
-    const double xn = xs[n], yn = ys[n];
-    g.xp.data()[n] = xn + bend(n, 0) + (a(0, 0) + a(1, 0) * xn + a(2, 0) * yn);
-    g.yp.data()[n] = yn + bend(n, 1) + (a(0, 1) + a(1, 1) * xn + a(2, 1) * yn);
+  const Eigen::Matrix<double, Eigen::Dynamic, 2> wk = weight.topRows(L);
+  constexpr Index kBlock = 4096;
+  Eigen::Matrix<double, Eigen::Dynamic, Eigen::Dynamic, Eigen::ColMajor> K;
+  Eigen::ArrayXd d2;
+  Eigen::Matrix<double, Eigen::Dynamic, 2> bend;
+  for (Index n0 = 0; n0 < N; n0 += kBlock) {
+    const Index m = std::min(kBlock, N - n0);
+    const Eigen::Map<const Eigen::ArrayXd> X(xs + n0, m), Y(ys + n0, m);
+    K.resize(m, L);
+    for (Index k = 0; k < L; ++k) {
+      d2 = (X - refxy(0, k)).square() + (Y - refxy(1, k)).square();
+      // U = r^2 ln r^2, 0 on the landmark itself.
+      K.col(k) = (d2 > 0.0).select(d2 * d2.log(), 0.0);
+    }
+    bend.noalias() = K * wk;
+    for (Index i = 0; i < m; ++i) {
+      const Index n = n0 + i;
+      const double xn = xs[n], yn = ys[n];
+      g.xp.data()[n] = xn + bend(i, 0) + (a(0, 0) + a(1, 0) * xn + a(2, 0) * yn);
+      g.yp.data()[n] = yn + bend(i, 1) + (a(0, 1) + a(1, 1) * xn + a(2, 1) * yn);
+    }
   }
   return g;
 }

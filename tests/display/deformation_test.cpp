@@ -140,7 +140,9 @@ TEST(DeformationGrid, AllNodesAtOnceEqualTheKernelSumPerNode) {
     tarxy(i) = refxy(i) + 0.1 * u(rng);
   }
   Mat W = deformationWeights(refxy, tarxy);
-  DeformationGrid g = deformationGrid(refxy, W, {-1.2, 1.2, -1.1, 1.1}, 20, 1.2);
+  // Density 100 gives more nodes than one block of the kernel.
+  DeformationGrid g = deformationGrid(refxy, W, {-1.2, 1.2, -1.1, 1.1}, 100, 1.2);
+  ASSERT_GT(g.xw.size(), 8192);
   const Eigen::Index L = 12;
   for (Eigen::Index i = 0; i < g.xw.rows(); ++i)
     for (Eigen::Index j = 0; j < g.xw.cols(); ++j) {
