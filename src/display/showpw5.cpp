@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -171,8 +172,10 @@ DeformationGrid deformationGrid(const Mat& refxy, const Mat& weight, const graph
     K.resize(m, L);
     for (Index k = 0; k < L; ++k) {
       d2 = (X - refxy(0, k)).square() + (Y - refxy(1, k)).square();
-      // U = r^2 ln r^2, 0 on the landmark itself.
-      K.col(k) = (d2 > 0.0).select(d2 * d2.log(), 0.0);
+      // U = r^2 ln r^2, 0 on the landmark itself: the logarithm of at least
+      // the smallest normal number is finite, and times 0 gives 0. Kept free
+      // of branches so the array logarithm is vectorised.
+      K.col(k) = (d2 * d2.max(std::numeric_limits<double>::min()).log()).matrix();
     }
     bend.noalias() = K * wk;
     for (Index i = 0; i < m; ++i) {
