@@ -295,6 +295,22 @@ TEST_F(Showpw5Test, CoincidentLandmarksAreNamedAndNothingDrawn) {
   EXPECT_FALSE(r.theta);
 }
 
+TEST_F(Showpw5Test, NumbersAndVectorsAddedToThePictureShown) {
+  w.add("NumberButton").set("Value", 1.0);
+  w.add("LMNumberBox").set("Value", 1.0);
+  showpw5(w, nullptr, ref, someScores(ref), 10, 3, 2, 1, 2);
+  auto& kids = w.figure().axes().children();
+  int texts = 0;
+  for (const auto& c : kids) texts += c->type() == "text";
+  EXPECT_EQ(texts, 12);  // both kinds of numbers, six landmarks each
+  const size_t before = kids.size();
+  // Vectors to the target keep what is shown: no clearing, no grid.
+  w.control("NumberButton").set("Value", 0.0);
+  w.control("LMNumberBox").set("Value", 0.0);
+  showpw5(w, nullptr, ref, someScores(ref), 10, 5, 2, 1, 2);
+  EXPECT_EQ(kids.size(), before + 1 + 6 * 3 + 6);
+}
+
 TEST(DeformationAxisVector, RoundsToFiveDecimals) {
   Mat V(2, 2);
   V << 0.6, 0.8, -0.8, 0.6;
