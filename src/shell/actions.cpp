@@ -3,6 +3,7 @@
 #include "analysis/pipeline.hpp"
 #include "analysis/result_files.hpp"
 #include "analysis/scree.hpp"
+#include "display/deformation_actions.hpp"
 #include "display/score_plot.hpp"
 #include "io/code_load.hpp"
 #include "io/load_data.hpp"
@@ -26,9 +27,9 @@ const std::vector<ActionEntry>& actionTable() {
       {"ShowBC", nullptr},
       {"ShowSBR", nullptr},
       {"ShowPCAAxis", display::ShowPCAAxis},
-      {"ShowPCADeformationPS", nullptr},
-      {"ShowPCADeformationBC", nullptr},
-      {"ShowPCADeformationSBR", nullptr},
+      {"ShowPCADeformationPS", display::ShowPCADeformationPS},
+      {"ShowPCADeformationBC", display::ShowPCADeformationBC},
+      {"ShowPCADeformationSBR", display::ShowPCADeformationSBR},
       {"PlaceM1", nullptr},
       {"PlaceM2", nullptr},
       {"RestoreMarkers", nullptr},

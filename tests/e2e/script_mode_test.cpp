@@ -282,4 +282,65 @@ TEST_F(ScriptMode, TpsFileToResultsTable) {
   EXPECT_EQ(std::count(eigen.begin(), eigen.end(), '\n'), 5);
 }
 
+// The "x" and "y" arrays of the objects of a plot-data file, in order.
+std::vector<std::vector<double>> arrays(const std::string& json, const std::string& key) {
+  std::vector<std::vector<double>> out;
+  const std::string k = "\"" + key + "\":";
+  for (size_t at = json.find(k); at != std::string::npos; at = json.find(k, at + 1)) {
+    size_t open = json.find_first_not_of(' ', at + k.size());
+    if (json[open] != '[') continue;  // a text's position, not a line
+    size_t close = json.find(']', open);
+    std::string inner = json.substr(open + 1, close - open - 1);
+    std::replace(inner.begin(), inner.end(), ',', ' ');
+    std::istringstream in(inner);
+    std::vector<double> v;
+    double d;
+    while (in >> d) v.push_back(d);
+    out.push_back(v);
+  }
+  return out;
+}
+
+TEST_F(ScriptMode, ProcrustesDeformationOfTheGorillas) {
+  int status = -1;
+  std::string out =
+      run("answer file gorilla.txt\n"
+          "Varnoksw('LoadData')\n"
+          "Varnoksw('NoGroupList')\n"
+          "set DeFormat Value 3\n"
+          "Varnoksw('ShowPCADeformationPS')\n"
+          "save-picture vectors.json\n"
+          "set DeFormat Value 1\n"
+          "Varnoksw('ShowPCADeformationPS')\n"
+          "save-picture grid.json\n",
+          &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(out.find("[msgbox"), std::string::npos) << out;
+  // Landmark vectors: the white point at the origin, then per landmark its
+  // vector and two barbs at the vector's end, then the eight landmarks.
+  std::string vectors = read("vectors.json");
+  auto xs = arrays(vectors, "x"), ys = arrays(vectors, "y");
+  ASSERT_EQ(xs.size(), 1u + 8 * 3 + 8) << vectors.substr(0, 400);
+  EXPECT_EQ(xs[0], std::vector<double>{0});
+  for (size_t k = 0; k < 8; ++k) {
+    const auto& vx = xs[1 + 3 * k];
+    const auto& vy = ys[1 + 3 * k];
+    ASSERT_EQ(vx.size(), 2u);
+    EXPECT_NEAR(vx[0], xs[25 + k].at(0), 1e-9);
+    EXPECT_NEAR(vy[0], ys[25 + k].at(0), 1e-9);
+    EXPECT_NEAR(xs[2 + 3 * k].at(0), vx[1], 1e-9);
+    EXPECT_NEAR(ys[3 + 3 * k].at(0), vy[1], 1e-9);
+    // A change of 0.1 along the first axis moves no landmark far.
+    EXPECT_LT(std::hypot(vx[1] - vx[0], vy[1] - vy[0]), 0.1);
+  }
+  // Deformed grid at the default density 20: 26 nodes per horizontal line.
+  std::string grid = read("grid.json");
+  auto gx = arrays(grid, "x");
+  ASSERT_GT(gx.size(), 30u);
+  EXPECT_EQ(gx[0].size(), 26u);
+  const size_t ny = gx.size() - 26 - 1;
+  EXPECT_EQ(gx[ny].size(), ny);
+  EXPECT_EQ(gx.back().size(), 8u);
+}
+
 }  // namespace

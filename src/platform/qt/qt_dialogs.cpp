@@ -103,15 +103,19 @@ std::optional<std::vector<std::string>> QtDialogs::inputdlg(
 std::optional<window::Click> QtDialogs::ginput() {
   if (!plot_) return std::nullopt;
   auto* main = qobject_cast<QMainWindow*>(parent_);
+  // A caller that has said in the status bar what the click is for keeps
+  // its text; otherwise a general hint is shown while waiting.
+  const bool ownHint = main && main->statusBar()->currentMessage().isEmpty();
   if (main) {
     main->raise();
     main->activateWindow();
-    main->statusBar()->showMessage(
-        QObject::tr("Click in the plot area (right button ends where asked; Esc cancels)"));
+    if (ownHint)
+      main->statusBar()->showMessage(
+          QObject::tr("Click in the plot area (right button ends where asked; Esc cancels)"));
   }
   plot_->refresh(true);
   auto click = plot_->waitForClick();
-  if (main) main->statusBar()->clearMessage();
+  if (ownHint) main->statusBar()->clearMessage();
   return click;
 }
 

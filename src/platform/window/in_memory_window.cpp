@@ -93,9 +93,11 @@ void ScriptedAnswers::msgbox(std::string_view text, std::string_view title) {
   messages.push_back({std::string(text), std::string(title)});
 }
 
-std::optional<std::vector<std::string>> ScriptedAnswers::inputdlg(const std::vector<std::string>&,
-                                                                  std::string_view,
-                                                                  const std::vector<std::string>&) {
+std::optional<std::vector<std::string>> ScriptedAnswers::inputdlg(
+    const std::vector<std::string>&, std::string_view title,
+    const std::vector<std::string>& defaults) {
+  inputTitles.emplace_back(title);
+  inputDefaults.push_back(defaults);
   return pop(inputs);
 }
 

@@ -50,6 +50,9 @@ class ScriptedAnswers : public Dialogs {
   std::vector<std::string> fileDialogTitles;
   std::vector<std::string> fileDialogFolders;  // where each file dialog opened
   std::vector<std::string> fileDialogFilters;
+  // Every one-line input dialog asked: its title and default answers.
+  std::vector<std::string> inputTitles;
+  std::vector<std::vector<std::string>> inputDefaults;
 };
 
 class InMemoryWindow : public Window {

@@ -1,0 +1,36 @@
+// The PCA deformation actions: the shape change along one principal axis as
+// a deformation of the reference, under Procrustes superimposition (PS),
+// baseline registration (BC) or sliding baseline registration (SBR).
+#pragma once
+
+#include <optional>
+
+#include "display/showpw5.hpp"
+#include "session/action_context.hpp"
+
+namespace varnok::display {
+
+// Everything one deformation picture is drawn from.
+struct DeformationCall {
+  Mat reference;
+  RowVec pwscore;
+  double npts = 0, plottype = 0, suptype = 0, b1 = 0, b2 = 0;
+  DeformationStyle style;
+};
+
+// The shape variables of the point exaggeration units along principal axis
+// pcatarget (1 = largest eigenvalue), followed by exaggeration itself, each
+// rounded to five decimals. Throws RuntimeError for an axis outside 1..V.
+RowVec deformationAxisVector(const Mat& Vmatrix, double numPCA, double pcatarget,
+                             double exaggeration);
+
+// Reads the controls and the state for a picture under suptype (2 PS, 0 BC,
+// 1 SBR). A problem the user can mend (no analysis yet, an axis or a number
+// that is not usable) is shown in a message box and gives nullopt.
+std::optional<DeformationCall> gatherDeformationCall(session::ActionContext& ctx, double suptype);
+
+void ShowPCADeformationPS(session::ActionContext& ctx);
+void ShowPCADeformationBC(session::ActionContext& ctx);
+void ShowPCADeformationSBR(session::ActionContext& ctx);
+
+}  // namespace varnok::display
