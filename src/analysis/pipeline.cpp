@@ -179,7 +179,8 @@ void LoadGroupList(shell::ActionContext& ctx) {
   const Mat& data = shell::need(s.DATA, "DATA");
   auto file = io::loadForAction(ctx);
   if (!file) return;
-  s.GLIST = file->data.col(0);
+  // An empty file has no column: it lists 0 specimens.
+  s.GLIST = file->data.cols() > 0 ? Mat(file->data.col(0)) : Mat(0, 1);
   const Eigen::Index mg = s.GLIST.rows(), m = data.rows();
   ctx.window.figure().axes().cla();
   if (mg != m) {

@@ -177,6 +177,13 @@ TEST_F(PipelineTest, GroupListProblemsAreReportedBeforeTheAnalysis) {
             "The size of your group code list indicates 3 specimens, but there are 76 in your "
             "data set. Please check for a missing line feed in your group code file");
 
+  write("empty.txt", "");
+  answer("empty.txt");
+  act("LoadGroupList");
+  ASSERT_EQ(win_.answers.messages.size(), 2u);
+  EXPECT_NE(win_.answers.messages[1].text.find("indicates 0 specimens"), std::string::npos);
+  win_.answers.messages.pop_back();
+
   std::string codes;
   for (int i = 0; i < 76; ++i) codes += (i == 40 ? "0" : "1") + std::string("\n");
   write("zero.txt", codes);
