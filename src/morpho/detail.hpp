@@ -113,7 +113,7 @@ struct Frame {
 
 template <bool Scaled>
 inline Frame rowFrameTimes(const double* p, Index L, double g) {
-  auto v = [p, g](Index k) {
+  auto v = [&](Index k) {
     if constexpr (Scaled)
       return p[k] * g;
     else
@@ -162,7 +162,7 @@ struct RowFit {
 // underflowed and the row needs a scaled attempt.
 template <bool Scaled>
 inline RowFit rowFitTimes(const double* p, const double* r, Index L, double g, bool& ok) {
-  auto v = [p, g](Index k) {
+  auto v = [&](Index k) {
     if constexpr (Scaled)
       return p[k] * g;
     else
