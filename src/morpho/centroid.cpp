@@ -17,6 +17,18 @@ RowVec centpos(const Mat& x) {
   }
   RowVec c(2);
   c << sx / static_cast<double>(L), sy / static_cast<double>(L);
+  if (std::isfinite(c(0)) && std::isfinite(c(1))) return c;
+  // A sum beyond the largest double (coordinates near it), or a value that is
+  // not finite: the mean of the values times a power of two, scaled back.
+  const RowVec v = detail::linear(x).head(2 * L);
+  const double g = detail::unitScale(v.data(), 2 * L);
+  if (g == 1.0) return c;
+  sx = sy = 0.0;
+  for (Index j = 0; j < L; ++j) {
+    sx += v(2 * j) * g;
+    sy += v(2 * j + 1) * g;
+  }
+  c << sx / static_cast<double>(L) / g, sy / static_cast<double>(L) / g;
   return c;
 }
 
@@ -24,7 +36,7 @@ namespace {
 // Centroid size of the first L landmarks of a contiguous interleaved row.
 double rowSize(const double* p, Index L) {
   if (L == 0) return 0.0;
-  return detail::rowFrame(p, L).size;
+  return detail::rowFrame(p, L).trueSize();
 }
 }  // namespace
 
@@ -49,8 +61,14 @@ Mat centerref(const Mat& x) {
       q[2 * j] = p[2 * j] - cp(0);
       q[2 * j + 1] = p[2 * j + 1] - cp(1);
     }
-    const double s = rowSize(q, Lall);
-    for (Index k = 0; k < M; ++k) q[k] /= s;
+    // Divided by the size of the row times g, after multiplying by g, so
+    // that a size beyond the largest double still gives a unit row.
+    const detail::Frame f = detail::rowFrame(q, Lall);
+    if (f.g == 1.0) {
+      for (Index k = 0; k < M; ++k) q[k] /= f.size;
+    } else {
+      for (Index k = 0; k < M; ++k) q[k] = q[k] * f.g / f.size;
+    }
     q[M - 1] = p[M - 1];
   }
   return y;

@@ -28,7 +28,9 @@ RowVec centpos(const Mat& x);
 //   x  N by K specimen rows, L = floor(K / 2) landmarks each; the rows need
 //      not be centred and a trailing extra column does not enter
 // Outputs:
-//   N by 1 column of centroid sizes in data units
+//   N by 1 column of centroid sizes in data units, correct to rounding at any
+//   scale: rows whose squares would overflow or underflow are summed scaled
+//   (infinite only when the size itself exceeds the largest double)
 ColVec centsize(const Mat& x);
 
 // CENTERREF  Centred, unit-size copy of specimen rows.

@@ -36,8 +36,8 @@ Consensus getconsensus(const Mat& x, const ConsensusOptions& options, Progress& 
     const double* p = x.row(0).data();
     const detail::Frame f = detail::rowFrame(p, L);
     for (Index j = 0; j < L; ++j) {
-      ref(2 * j) = (p[2 * j] - f.cx) / f.size;
-      ref(2 * j + 1) = (p[2 * j + 1] - f.cy) / f.size;
+      ref(2 * j) = (p[2 * j] * f.g - f.cx) / f.size;
+      ref(2 * j + 1) = (p[2 * j + 1] * f.g - f.cy) / f.size;
     }
     ref(M - 1) = p[M - 1];
   }
@@ -58,13 +58,10 @@ Consensus getconsensus(const Mat& x, const ConsensusOptions& options, Progress& 
     std::fill(acc, acc + K + 1, 0.0);
     for (Index i = b; i < e; ++i) {
       const double* p = x.row(i).data();
-      const detail::RowFit f = detail::rowFit(p, r, L);
-      const double a = f.a, s = f.s;
-      for (Index j = 0; j < L; ++j) {
-        const double dx = p[2 * j] - f.cx, dy = p[2 * j + 1] - f.cy;
-        acc[2 * j] += a * dx - s * dy;
-        acc[2 * j + 1] += s * dx + a * dy;
-      }
+      detail::eachFitted(p, detail::rowFit(p, r, L), L, [acc](Index j, double fx, double fy) {
+        acc[2 * j] += fx;
+        acc[2 * j + 1] += fy;
+      });
       acc[K] += p[M - 1];
     }
   };
@@ -87,14 +84,9 @@ Consensus getconsensus(const Mat& x, const ConsensusOptions& options, Progress& 
 
     refOld = ref;
     const double invN = 1.0 / static_cast<double>(N);
-    double norm2 = 0.0;
-    for (Index k = 0; k < K; ++k) {
-      ref(k) = sums(k) * invN;
-      norm2 += ref(k) * ref(k);
-    }
+    for (Index k = 0; k < K; ++k) ref(k) = sums(k) * invN;
     ref(M - 1) = sums(K) * invN;
-    const double norm = std::sqrt(norm2);
-    ref /= norm;
+    ref /= detail::norm(ref.data(), K);
     xd = 0.0;
     for (Index k = 0; k < K; ++k) {
       const double d = ref(k) - refOld(k);

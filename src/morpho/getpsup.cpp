@@ -21,7 +21,12 @@ void fitRows(const Mat& x, Mat& out, const Mat& xref, Progress& progress) {
   if (M % 2 == 0) detail::throwDimensionsAgree();
   if (xref.size() < M - 1) detail::throwIndexExceeds();
   const Index L = (M - 1) / 2;
-  const RowVec ref = detail::linear(xref);
+  RowVec ref = detail::linear(xref);
+  // The angles do not depend on the reference's scale: one far from 1 is
+  // brought near it, exactly (by a power of two), so that its products with
+  // the coordinates neither overflow nor underflow.
+  const double g = detail::unitScale(ref.data(), 2 * L);
+  if (g < 0x1p-500 || g > 0x1p500) ref.head(2 * L) *= g;
   const double* r = ref.data();
   RowVec buffer[2] = {RowVec(M), RowVec(M)};
 

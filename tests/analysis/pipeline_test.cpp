@@ -10,6 +10,7 @@
 
 #include "analysis/pca.hpp"
 #include "morpho/centroid.hpp"
+#include "morpho/getpsup.hpp"
 #include "platform/matrix/text.hpp"
 #include "platform/window/in_memory_window.hpp"
 #include "shell/shell.hpp"
@@ -205,6 +206,43 @@ TEST_F(PipelineTest, DegenerateSpecimenIsNamed) {
   ASSERT_EQ(win_.answers.messages.size(), 1u);
   EXPECT_NE(win_.answers.messages[0].text.find("Specimen 2"), std::string::npos);
   EXPECT_EQ(s_.pwscores.size(), 0);
+}
+
+TEST_F(PipelineTest, ShapeResultsDoNotDependOnScale) {
+  load("digit3.txt");
+  const Mat raw = s_.DATA;
+  const Eigen::Index V = raw.cols() - 5;
+  auto run = [&](const Mat& data) {
+    s_.DATA = data;
+    act("NoGroupList");
+    EXPECT_TRUE(win_.answers.messages.empty()) << win_.answers.messages[0].text;
+  };
+  run(raw);
+  const Mat reference = s_.reference, fitted = s_.DATA.leftCols(raw.cols() - 1);
+  const Mat pw = s_.pwscores.leftCols(V), scores = s_.PCAScores;
+  const Mat shares = s_.percentexp;
+  auto rel = [](const Mat& a, const Mat& b) { return (a - b).norm() / b.norm(); };
+  for (double scale : {1e-200, 1e200}) {
+    EXPECT_EQ(dataProblem(raw * scale), std::nullopt) << scale;
+    run(raw * scale);
+    EXPECT_EQ(s_.reference.leftCols(raw.cols() - 1), reference.leftCols(raw.cols() - 1)) << scale;
+    EXPECT_LT(rel(s_.DATA.leftCols(raw.cols() - 1), fitted), 1e-12) << scale;
+    EXPECT_LT(rel(s_.pwscores.leftCols(V), pw), 1e-12) << scale;
+    EXPECT_LT(rel(s_.PCAScores, scores), 1e-12) << scale;
+    EXPECT_LT(rel(s_.percentexp, shares), 1e-12) << scale;
+  }
+  // One coordinate of 1e200 makes that specimen an extreme form, not a
+  // copy of the reference nor a refusal.
+  Mat spike = raw;
+  spike(3, 4) = 1e200;
+  run(spike);
+  EXPECT_TRUE(s_.DATA.allFinite());
+  EXPECT_TRUE(s_.PCAScores.allFinite());
+  // Beside 1e200 the others are 0: fitted, it is the spike of one landmark.
+  Mat pure = Mat::Zero(1, raw.cols());
+  pure(0, 4) = 1.0;
+  pure(0, raw.cols() - 1) = raw(3, raw.cols() - 1);
+  EXPECT_LT((s_.DATA.row(3) - morpho::getpsup(pure, s_.reference)).norm(), 1e-12);
 }
 
 TEST_F(PipelineTest, RestrictedPca) {

@@ -8,7 +8,7 @@
 //                          routine the first word names with the others as
 //                          text arguments; runs until the window is closed
 //   varnok --script FILE   runs a session script on an off-screen window
-//                          (the format is described in platform/qt/script.hpp)
+//                          (the format is described in platform/window/script_parser.hpp)
 //
 // Set VARNOK_TIMING=1 to have the time from start to the first painted plot
 // written to standard error.

@@ -1,0 +1,16 @@
+// Group code lists: the reader, then an analysis by groups drawn with them.
+#include "fuzz_support.hpp"
+
+using namespace varnok::fuzz;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes = asText(data, size);
+  if (!readerAccepts(bytes)) return 0;
+  writeFile("data.txt", kData);
+  writeFile("groups.txt", bytes);
+  Session s;
+  s.load("LoadData", "data.txt");
+  s.load("LoadGroupList", "groups.txt");
+  s.act("ShowPCAAxis");
+  return 0;
+}
