@@ -39,15 +39,13 @@ inline constexpr std::string_view kData =
 inline constexpr std::string_view kGroups = "1\n1\n2\n2\n3\n3\n";
 
 // The scratch folder of this process, made on first use in the temporary
-// folder and removed when the process ends normally; the actions make it the
-// working directory, so the fuzzer must be given absolute paths.
+// folder and removed when the process ends normally.
 inline const fs::path& scratch() {
   struct Folder {
     fs::path path = fs::temp_directory_path() / ("varnok-fuzz-" + std::to_string(::getpid()));
     Folder() { fs::create_directories(path); }
     ~Folder() {
       std::error_code ec;
-      fs::current_path(fs::temp_directory_path(), ec);
       fs::remove_all(path, ec);
     }
   };
@@ -110,7 +108,7 @@ class Session {
     win_.answers.files.push_back(window::FileChoice{file, scratch().string() + "/"});
     act(action);
   }
-  shell::AnalysisState& state() { return shell_.state(); }
+  session::AnalysisState& state() { return shell_.state(); }
   window::InMemoryWindow& window() { return win_; }
 
  private:
