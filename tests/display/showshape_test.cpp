@@ -66,8 +66,27 @@ TEST(Showshape, SymbolCodeRows) {
   RowVec bad = hollow;
   bad(3) = 14;
   EXPECT_THROW(showshapec(w, row, bad, 0.0), RuntimeError);
+  RowVec shrunk = hollow;
+  shrunk(4) = -1;
+  EXPECT_THROW(showshapec(w, row, shrunk, 0.0), RuntimeError);
+  // A bad code row draws nothing.
+  EXPECT_EQ(w.figure().axes().childCount(), 4u);
   w.add("RefAngleBox").set("String", "north");
   EXPECT_THROW(showshapec(w, row, hollow), RuntimeError);
+}
+
+TEST(Showshape, LandmarksOfAllSpecimensInOrderWithConsecutiveHandles) {
+  window::InMemoryWindow w;
+  Mat rows(3, 5);
+  rows << 0, 0, 1, 0, 1, 2, 2, 3, 2, 1, 4, 4, 5, 4, 1;
+  showshape(w.figure().axes(), rows, "ko");
+  const Mat h = w.figure().axes().get("Children").matrix();
+  ASSERT_EQ(h.rows(), 6);
+  for (Eigen::Index i = 1; i < 6; ++i) EXPECT_EQ(h(i - 1, 0), h(i, 0) + 1);
+  // Newest first: the last landmark of the last specimen.
+  EXPECT_EQ(w.figure().getProperty(h(0, 0), "XData").scalar(), 5);
+  EXPECT_EQ(w.figure().getProperty(h(5, 0), "XData").scalar(), 0);
+  EXPECT_EQ(w.figure().getProperty(h(2, 0), "YData").scalar(), 2);
 }
 
 }  // namespace
