@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/graphics/graphics.hpp"
+#include "platform/graphics/plot_data.hpp"
 #include "platform/graphics/render.hpp"
 #include "platform/matrix/runtime_error.hpp"
 
@@ -94,6 +95,13 @@ TEST(PointGroup, DrawsTheSamePicture) {
   for (Figure* f : {&t.bulk, &t.single}) f->axes().axisEqual();
   EXPECT_EQ(renderPicture(t.bulk, PictureFormat::Png, 400, 300),
             renderPicture(t.single, PictureFormat::Png, 400, 300));
+}
+
+TEST(PointGroup, PlotDataListsEveryMemberAndKeepsTheGroup) {
+  Twins t;
+  EXPECT_EQ(plotDataJson(t.bulk), plotDataJson(t.single));
+  // Still one group: a restyling sees it once.
+  EXPECT_EQ(t.bulk.axes().restyleTargets().size(), 3u);
 }
 
 TEST(PointGroup, NewPlotClaAndColourOrder) {
