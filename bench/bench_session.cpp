@@ -100,12 +100,14 @@ void BM_Baseline(benchmark::State& state) {
   state.counters["peak_MB"] = peakMB();
 }
 
-void BM_Session(benchmark::State& state) {
-  const long n = state.range(0);
-  const int L = static_cast<int>(state.range(1));
-  const std::filesystem::path path = syntheticFile(n, L);
-  for (auto _ : state) {
-    varnok::window::InMemoryWindow w;
+// An in-memory window with the controls the analysis reads, and a shell on it.
+struct Desk {
+  varnok::window::InMemoryWindow w;
+  varnok::Console console;
+  varnok::shell::Shell shell{console, [this]() -> varnok::window::Window& { return w; }};
+  std::filesystem::path path;
+
+  explicit Desk(std::filesystem::path file) : path(std::move(file)) {
     for (const char* tag :
          {"FileBox", "GroupBox", "LoadGroup", "NoLoadGroup", "LoadReference", "XBox", "YBox",
           "XBoxExp", "YBoxExp", "RestrictBox", "PCALimit", "ShowBox", "VarianceBox", "PCALabel",
@@ -116,15 +118,15 @@ void BM_Session(benchmark::State& state) {
     w.control("AxisTwoPos").set("Value", 1.0);
     w.control("XBox").set("String", "1");
     w.control("YBox").set("String", "2");
-    varnok::Console console;
-    varnok::shell::Shell shell(console, [&]() -> varnok::window::Window& { return w; });
     shell.session().folder = path.parent_path().string() + "/";
-    w.answers.files.push_back(
-        varnok::window::FileChoice{path.filename().string(), shell.session().folder});
-    shell.runCallback("Varnoksw('LoadData')");
-    shell.runCallback("Varnoksw('NoGroupList')");
-    shell.runCallback("Varnoksw('ShowPCAAxis')");
-    if (shell.state().PCAScores.rows() != n) state.SkipWithError("the session did not finish");
+  }
+  void act(const char* action) {
+    if (std::string(action) == "LoadData")
+      w.answers.files.push_back(
+          varnok::window::FileChoice{path.filename().string(), shell.session().folder});
+    shell.runCallback(std::string("Varnoksw('") + action + "')");
+  }
+  void render() {
     cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1000, 800);
     cairo_t* cr = cairo_create(s);
     w.figure().axes().setBoxSize(880, 680);
@@ -132,8 +134,37 @@ void BM_Session(benchmark::State& state) {
     cairo_destroy(cr);
     cairo_surface_destroy(s);
   }
+};
+
+void BM_Session(benchmark::State& state) {
+  const long n = state.range(0);
+  const int L = static_cast<int>(state.range(1));
+  const std::filesystem::path path = syntheticFile(n, L);
+  for (auto _ : state) {
+    Desk d(path);
+    d.act("LoadData");
+    d.act("NoGroupList");
+    d.act("ShowPCAAxis");
+    if (d.shell.state().PCAScores.rows() != n) state.SkipWithError("the session did not finish");
+    d.render();
+  }
   state.counters["peak_MB"] = peakMB();
 }
+
+// One action at a time on typical data (1,000 x 50), each followed by the
+// render a window would do: 0 LoadData, 1 NoGroupList, 2 ShowPCAAxis.
+void BM_TypicalAction(benchmark::State& state) {
+  const char* actions[] = {"LoadData", "NoGroupList", "ShowPCAAxis"};
+  const auto which = static_cast<std::size_t>(state.range(0));
+  Desk d(syntheticFile(1000, 50));
+  for (std::size_t k = 0; k <= which; ++k) d.act(actions[k]);
+  for (auto _ : state) {
+    d.act(actions[which]);
+    d.render();
+  }
+  state.SetLabel(actions[which]);
+}
+BENCHMARK(BM_TypicalAction)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_Baseline)
     ->Args({100000, 30})
