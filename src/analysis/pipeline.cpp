@@ -278,7 +278,7 @@ void NoGroupList(session::ActionContext& ctx) {
   display::showshape_rot(ctx.window, &ctx.console, r.reference, "b*");
   r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
   ctx.console.display("DATA", r.DATA);
-  display::showshape_rot(ctx.window, &ctx.console, r.DATA, "ko");
+  display::plotTurned(ctx.window, &ctx.console, r.DATA, "ko");
   shapeVariablesAndPca(ctx, r, true);
   assignResults(ctx, std::move(r), std::move(glist));
 }

@@ -111,6 +111,7 @@ void ShowPCAAxis(session::ActionContext& ctx) {
   std::vector<double> ycsum(xcsum.size(), 0.0), cgcount(xcsum.size(), 0.0);
 
   // Symbols are looked up once per group: the same style for every member.
+  // Everything is checked before the first point is drawn.
   std::vector<std::optional<Symbol>> symbols(xcsum.size());
   for (Eigen::Index i = 0; i < N; ++i) {
     const auto g = static_cast<Eigen::Index>(glist(i, 0));
@@ -118,13 +119,39 @@ void ShowPCAAxis(session::ActionContext& ctx) {
       throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: group code " +
                          num2str(glist(i, 0)) + " of specimen " + std::to_string(i + 1) + ".");
     auto& sym = symbols[static_cast<size_t>(g - 1)];
-    if (!sym) sym = symbolOf(s, useTable, g, 0);
-    plotPoint(ax, axisonesign * scores(i, cx), axistwosign * scores(i, cy), *sym);
-    if (i == 0) ax.hold(true);
+    if (!sym) {
+      sym = symbolOf(s, useTable, g, 0);
+      graphics::Line probe;
+      probe.set("MarkerSize", sym->size);
+    }
+  }
+  // Consecutive specimens of one group are drawn as one group of points.
+  std::vector<double> run;
+  Eigen::Index runGroup = 0;
+  auto flush = [&] {
+    if (run.empty()) return;
+    const Symbol& sym = *symbols[static_cast<size_t>(runGroup - 1)];
+    graphics::Line style;
+    style.color = sym.color;
+    style.marker = sym.marker;
+    style.lineStyle = sym.lineStyle;
+    style.markerSize = sym.size;
+    style.markerFaceColor = sym.face;
+    ax.plotPoints(std::move(run), style);
+    ax.hold(true);
+    run.clear();
+  };
+  for (Eigen::Index i = 0; i < N; ++i) {
+    const auto g = static_cast<Eigen::Index>(glist(i, 0));
+    if (g != runGroup) flush();
+    runGroup = g;
+    run.push_back(axisonesign * scores(i, cx));
+    run.push_back(axistwosign * scores(i, cy));
     xcsum[static_cast<size_t>(g - 1)] += scores(i, cx);
     ycsum[static_cast<size_t>(g - 1)] += scores(i, cy);
     cgcount[static_cast<size_t>(g - 1)] += 1;
   }
+  flush();
   if (activelabel)
     for (Eigen::Index i = 0; i < N; ++i)
       ax.text(axisonesign * scores(i, cx), axistwosign * scores(i, cy),

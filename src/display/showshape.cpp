@@ -13,18 +13,30 @@ namespace {
 // One point object per landmark, styled from a parsed code: the hot loop of
 // every superimposition picture, so the code is parsed once.
 void plotPoints(graphics::Axes& ax, const Mat& x, const graphics::LineSpec& style,
-                double markerSize) {
+                double markerSize, std::optional<double> theta = std::nullopt) {
   ax.hold(true);
   const Eigen::Index L = (x.cols() - 1) / 2;
-  for (Eigen::Index i = 0; i < x.rows(); ++i) {
-    for (Eigen::Index j = 0; j < L; ++j) {
-      auto& line = ax.plot({x(i, 2 * j)}, {x(i, 2 * j + 1)});
-      line.color = style.color.value_or(graphics::Rgb{0, 0, 0});
-      line.marker = style.marker.value_or(0);
-      line.lineStyle = style.lineStyle ? *style.lineStyle : (style.marker ? "none" : "-");
-      line.markerSize = markerSize;
-    }
+  std::vector<double> xy;
+  xy.reserve(static_cast<std::size_t>(2 * L * x.rows()));
+  if (!theta) {
+    for (Eigen::Index i = 0; i < x.rows(); ++i)
+      for (Eigen::Index j = 0; j < 2 * L; ++j) xy.push_back(x(i, j));
+  } else {
+    // The same arithmetic as turnRows, so the points are the turned rows.
+    const double c = std::cos(*theta), s = std::sin(*theta);
+    for (Eigen::Index i = 0; i < x.rows(); ++i)
+      for (Eigen::Index j = 0; j < L; ++j) {
+        const double px = x(i, 2 * j), py = x(i, 2 * j + 1);
+        xy.push_back(c * px - s * py);
+        xy.push_back(s * px + c * py);
+      }
   }
+  graphics::Line line;
+  line.color = style.color.value_or(graphics::Rgb{0, 0, 0});
+  line.marker = style.marker.value_or(0);
+  line.lineStyle = style.lineStyle ? *style.lineStyle : (style.marker ? "none" : "-");
+  line.markerSize = markerSize;
+  ax.plotPoints(std::move(xy), line);
   ax.axisAuto();
   ax.axisEqual();
 }
@@ -64,10 +76,18 @@ void showshape(graphics::Axes& ax, const Mat& x, std::string_view xform) {
 
 Mat showshape_rot(window::Window& window, Console* console, const Mat& x, std::string_view xform,
                   std::optional<double> theta) {
+  const graphics::LineSpec style = graphics::parseLineSpec(xform);
   if (!theta) theta = refAngle(window, console).value_or(0.0);
   Mat turned = turnRows(x, *theta);
-  plotPoints(window.figure().axes(), turned, graphics::parseLineSpec(xform), 3);
+  plotPoints(window.figure().axes(), turned, style, 3);
   return turned;
+}
+
+void plotTurned(window::Window& window, Console* console, const Mat& x, std::string_view xform,
+                std::optional<double> theta) {
+  const graphics::LineSpec style = graphics::parseLineSpec(xform);
+  if (!theta) theta = refAngle(window, console).value_or(0.0);
+  plotPoints(window.figure().axes(), x, style, 3, theta);
 }
 
 void showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
@@ -95,19 +115,24 @@ void showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
   auto& ax = window.figure().axes();
   ax.hold(true);
   const Eigen::Index L = (x.cols() - 1) / 2;
-  for (Eigen::Index i = 0; i < turned.rows(); ++i) {
-    for (Eigen::Index j = 0; j < L; ++j) {
-      if (!(index >= 1 && index <= 13 && index == std::floor(index)))
-        throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: marker " +
-                           num2str(index) + " of the 13 symbols \"" +
-                           std::string(graphics::kMarkers) + "\".");
-      auto& line = ax.plot({turned(i, 2 * j)}, {turned(i, 2 * j + 1)});
-      line.set("MarkerSize", codelist(4));
-      line.marker = graphics::kMarkers[static_cast<int>(index) - 1];
-      line.lineStyle = "none";
-      line.color = color;
-      line.markerFaceColor = filled ? graphics::ColorSpec::of(color) : graphics::ColorSpec::none();
-    }
+  if (turned.rows() > 0 && L > 0) {
+    // Checked before anything is drawn, so a bad code row leaves the
+    // picture as it was.
+    if (!(index >= 1 && index <= 13 && index == std::floor(index)))
+      throw RuntimeError("Run-time Error: Index exceeds matrix dimensions: marker " +
+                         num2str(index) + " of the 13 symbols \"" +
+                         std::string(graphics::kMarkers) + "\".");
+    graphics::Line line;
+    line.set("MarkerSize", codelist(4));
+    line.marker = graphics::kMarkers[static_cast<int>(index) - 1];
+    line.lineStyle = "none";
+    line.color = color;
+    line.markerFaceColor = filled ? graphics::ColorSpec::of(color) : graphics::ColorSpec::none();
+    std::vector<double> xy;
+    xy.reserve(static_cast<std::size_t>(2 * L * turned.rows()));
+    for (Eigen::Index i = 0; i < turned.rows(); ++i)
+      for (Eigen::Index j = 0; j < 2 * L; ++j) xy.push_back(turned(i, j));
+    ax.plotPoints(std::move(xy), line);
   }
   ax.axisAuto();
   ax.axisEqual();

@@ -37,6 +37,10 @@ void showshape(graphics::Axes& ax, const Mat& x, std::string_view xform = "k.");
 // angle, 0 when it cannot be read). Returns the turned rows.
 Mat showshape_rot(window::Window& window, Console* console, const Mat& x,
                   std::string_view xform = "k.", std::optional<double> theta = std::nullopt);
+// showshape_rot for a caller that does not need the turned rows: the points
+// are turned as they are drawn, without a turned copy of the data.
+void plotTurned(window::Window& window, Console* console, const Mat& x,
+                std::string_view xform = "k.", std::optional<double> theta = std::nullopt);
 
 // Draws with one row of a symbol code table: colour (columns 1-3), marker
 // index into ".ox+*sdv^<>ph" (4), size in points (5), fill flag (6). Without

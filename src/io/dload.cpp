@@ -6,7 +6,9 @@
 #include <filesystem>
 #include <istream>
 #include <new>
+#include <optional>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "platform/matrix/text.hpp"
@@ -103,8 +105,13 @@ size_t checkStart(const char* p, size_t n, const std::string& file) {
   binaryError(file, "it holds", '\0');
 }
 
+// stopped (when given) tells whether an empty line ended the data. With
+// rowsRead given, the matrix keeps the rows it was sized for (total is then
+// the size of all the data, of which this is the start) and rowsRead says
+// how many were filled.
 template <class Read>
-NumericText parse(Read read, const std::string& name, long long total) {
+NumericText parse(Read read, const std::string& name, long long total, bool* stopped = nullptr,
+                  long* rowsRead = nullptr) {
   size_t initial = kChunk;
   if (total >= 0 && total < static_cast<long long>(kChunk))
     initial = std::max<size_t>(static_cast<size_t>(total) + 1, 256);
@@ -214,6 +221,7 @@ NumericText parse(Read read, const std::string& name, long long total) {
         out.stopLine = lineNo;
         out.unreadLines = unread;
       }
+      if (stopped != nullptr) *stopped = true;
       break;
     }
     if (rows == m.rows()) m.conservativeResize(rows + rows / 2 + 16, cols);
@@ -228,6 +236,8 @@ NumericText parse(Read read, const std::string& name, long long total) {
   }
   if (rows == 0) {
     m = Mat();
+  } else if (rowsRead != nullptr) {
+    *rowsRead = rows;
   } else {
     m.conservativeResize(rows, cols);
   }
@@ -244,6 +254,81 @@ NumericText parseGuarded(Read read, const std::string& name, long long total) {
   } catch (const std::length_error&) {
   }
   fail(name, "it is too large for the memory available.");
+}
+
+// Large files are read by two threads, each parsing its half (cut after a
+// line feed near the middle). Only the plain case is shared: when the
+// second half holds anything the serial reader would report or treat
+// specially (an error, an empty line, a different count of numbers, bytes
+// that look like a byte-order mark), or the first half stops at an empty
+// line, the file is read again serially, so messages and line numbers are
+// exactly the serial reader's. nullopt: read it serially.
+std::optional<NumericText> parseInHalves(const InputFile& file, const std::string& name,
+                                         long long total) {
+  if (total < 2 || std::thread::hardware_concurrency() < 2) return std::nullopt;
+  // The cut: just after the first line feed at or after the middle.
+  long long cut = -1;
+  {
+    std::vector<char> look(1 << 16);
+    for (long long at = total / 2; at < total && cut < 0;) {
+      const std::size_t got = file.readAt(look.data(), look.size(), at);
+      if (got == 0) break;
+      const void* lf = std::memchr(look.data(), '\n', got);
+      if (lf != nullptr) cut = at + (static_cast<const char*>(lf) - look.data()) + 1;
+      at += static_cast<long long>(got);
+    }
+  }
+  if (cut <= 0 || cut >= total) return std::nullopt;
+  {
+    unsigned char head[3] = {0, 0, 0};
+    const std::size_t got = file.readAt(reinterpret_cast<char*>(head), 3, cut);
+    if (got >= 1 && (head[0] == 0xEF || head[0] == 0xFF || head[0] == 0xFE)) return std::nullopt;
+  }
+  auto ranged = [&file](long long from, long long to) {
+    return [&file, at = from, to](char* dst, std::size_t size) mutable {
+      const auto want =
+          static_cast<std::size_t>(std::min<long long>(static_cast<long long>(size), to - at));
+      if (want == 0) return std::size_t{0};
+      const std::size_t got = file.readAt(dst, want, at);
+      at += static_cast<long long>(got);
+      return got;
+    };
+  };
+  NumericText second;
+  bool secondUsable = false;
+  std::thread other([&] {
+    try {
+      second = parse(ranged(cut, total), name, total - cut);
+      // An empty line with nothing after it ends the data as it would for
+      // one thread; one with lines after it needs their line numbers.
+      secondUsable = second.stopLine == 0 && second.data.rows() > 0;
+    } catch (...) {
+      secondUsable = false;
+    }
+  });
+  // The first half's matrix is sized for the whole file, so the second
+  // half's rows are copied in place after it in the common case.
+  NumericText first;
+  bool firstStopped = false;
+  long a = 0;
+  try {
+    first = parse(ranged(0, cut), name, total, &firstStopped, &a);
+  } catch (...) {
+    other.join();
+    throw;  // the first error in the file is in the first half
+  }
+  other.join();
+  if (firstStopped || !secondUsable || second.data.cols() != first.data.cols()) return std::nullopt;
+  const Eigen::Index b = second.data.rows();
+  Mat& m = first.data;
+  if (a + b > m.rows()) {
+    m.conservativeResize(a, m.cols());
+    m.conservativeResize(a + b, m.cols());
+  }
+  m.middleRows(a, b) = second.data;
+  second.data = Mat();
+  m.conservativeResize(a + b, m.cols());
+  return first;
 }
 
 }  // namespace
@@ -282,10 +367,19 @@ Mat readNumeric(std::istream& in, const std::string& displayName) {
 }
 
 NumericText readNumericText(const std::string& path, const std::string& displayName,
-                            std::optional<long long> maxBytes) {
+                            std::optional<long long> maxBytes, std::size_t parallelBytes) {
   const std::string name =
       displayName.empty() ? std::filesystem::path(path).filename().string() : displayName;
   InputFile file(path, quoteForMessage(name, 255), maxBytes);
+  if (file.size() >= static_cast<long long>(parallelBytes)) {
+    try {
+      if (auto halves = parseInHalves(file, file.displayName(), file.size())) return *halves;
+    } catch (const std::bad_alloc&) {
+      fail(file.displayName(), "it is too large for the memory available.");
+    } catch (const std::length_error&) {
+      fail(file.displayName(), "it is too large for the memory available.");
+    }
+  }
   auto read = [&file](char* to, size_t size) { return file.read(to, size); };
   return parseGuarded(read, file.displayName(), file.size());
 }

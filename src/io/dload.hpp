@@ -13,9 +13,11 @@
 // a number, a number that is not finite such as NaN, Inf or 1e999) raise
 // DataFileError naming the file and the line; so do UTF-16 and binary files,
 // with a message saying so. Nothing is returned then. The parser holds one
-// line at a time besides the matrix.
+// line at a time besides the matrix; a file read in two halves also holds
+// the second half's rows until they are copied after the first's.
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -47,8 +49,12 @@ Mat readNumeric(std::istream& in, const std::string& displayName);
 // empty) in messages. Throws FileAccessError when it cannot be opened as a
 // regular file (or is larger than maxBytes), DataFileError when it is
 // malformed.
+// Files of parallelBytes or more are parsed in two halves on two threads
+// (with the same result and messages as one thread).
+inline constexpr std::size_t kParallelReadBytes = std::size_t{8} << 20;
 NumericText readNumericText(const std::string& path, const std::string& displayName = "",
-                            std::optional<long long> maxBytes = std::nullopt);
+                            std::optional<long long> maxBytes = std::nullopt,
+                            std::size_t parallelBytes = kParallelReadBytes);
 
 // Reads a file; nullopt when it cannot be opened as a regular file.
 std::optional<Mat> readNumericFile(const std::string& path);

@@ -145,4 +145,13 @@ std::size_t InputFile::read(char* buffer, std::size_t size) {
   }
 }
 
+std::size_t InputFile::readAt(char* buffer, std::size_t size, long long offset) const {
+  while (true) {
+    const ssize_t got = ::pread(fd_, buffer, size, static_cast<off_t>(offset));
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno == EINTR) continue;
+    throw DataFileError("The file " + name_ + " could not be read: " + std::strerror(errno) + ".");
+  }
+}
+
 }  // namespace varnok::io

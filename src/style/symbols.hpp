@@ -29,12 +29,11 @@ void setlinethickness(const std::vector<graphics::Object*>& children, double wid
 // LineWidth grows by weight, for lines whose LineStyle is not "none".
 void incrementlinethickness(const std::vector<graphics::Object*>& children, double weight);
 
-// The same on every child of the axes.
+// The same on every child of the axes. A group of points drawn at once
+// shares its style, so it comes as one object whose change is every
+// member's (each restyling here depends only on the line's own style).
 inline std::vector<graphics::Object*> childrenOf(graphics::Axes& ax) {
-  std::vector<graphics::Object*> out;
-  out.reserve(ax.children().size());
-  for (const auto& c : ax.children()) out.push_back(c.get());
-  return out;
+  return ax.restyleTargets();
 }
 
 }  // namespace varnok::style

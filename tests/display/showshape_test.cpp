@@ -66,8 +66,49 @@ TEST(Showshape, SymbolCodeRows) {
   RowVec bad = hollow;
   bad(3) = 14;
   EXPECT_THROW(showshapec(w, row, bad, 0.0), RuntimeError);
+  RowVec shrunk = hollow;
+  shrunk(4) = -1;
+  EXPECT_THROW(showshapec(w, row, shrunk, 0.0), RuntimeError);
+  // A bad code row draws nothing.
+  EXPECT_EQ(w.figure().axes().childCount(), 4u);
   w.add("RefAngleBox").set("String", "north");
   EXPECT_THROW(showshapec(w, row, hollow), RuntimeError);
+}
+
+TEST(Showshape, TurningWhileDrawingDrawsTheTurnedRows) {
+  Mat rows(2, 5);
+  rows << 1, 0, 0, 2, 9, -1, 3, 0.5, 0.25, 9;
+  for (std::optional<double> theta : {std::optional<double>(0.3), std::optional<double>()}) {
+    window::InMemoryWindow a, b;
+    for (auto* w : {&a, &b}) w->add("RefAngleBox").set("String", "30");
+    const Mat turned = showshape_rot(a, nullptr, rows, "r*", theta);
+    plotTurned(b, nullptr, rows, "r*", theta);
+    ASSERT_EQ(b.figure().axes().childCount(), 4u);
+    for (size_t i = 0; i < 4; ++i) {
+      EXPECT_EQ(lineAt(b, i).xdata, lineAt(a, i).xdata);
+      EXPECT_EQ(lineAt(b, i).ydata, lineAt(a, i).ydata);
+      EXPECT_EQ(lineAt(b, i).marker, '*');
+      EXPECT_EQ(lineAt(b, i).color, (graphics::Rgb{1, 0, 0}));
+    }
+    EXPECT_EQ(lineAt(b, 3).xdata[0], turned(1, 2));
+  }
+  window::InMemoryWindow w;
+  EXPECT_THROW(plotTurned(w, nullptr, rows, "not a code"), RuntimeError);
+  EXPECT_EQ(w.figure().axes().childCount(), 0u);
+}
+
+TEST(Showshape, LandmarksOfAllSpecimensInOrderWithConsecutiveHandles) {
+  window::InMemoryWindow w;
+  Mat rows(3, 5);
+  rows << 0, 0, 1, 0, 1, 2, 2, 3, 2, 1, 4, 4, 5, 4, 1;
+  showshape(w.figure().axes(), rows, "ko");
+  const Mat h = w.figure().axes().get("Children").matrix();
+  ASSERT_EQ(h.rows(), 6);
+  for (Eigen::Index i = 1; i < 6; ++i) EXPECT_EQ(h(i - 1, 0), h(i, 0) + 1);
+  // Newest first: the last landmark of the last specimen.
+  EXPECT_EQ(w.figure().getProperty(h(0, 0), "XData").scalar(), 5);
+  EXPECT_EQ(w.figure().getProperty(h(5, 0), "XData").scalar(), 0);
+  EXPECT_EQ(w.figure().getProperty(h(2, 0), "YData").scalar(), 2);
 }
 
 }  // namespace

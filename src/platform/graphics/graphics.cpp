@@ -357,13 +357,93 @@ void Axes::touch() {
   fig_->touch();
 }
 
+namespace {
+
+std::vector<std::unique_ptr<Object>>::iterator firstAtOrAfter(
+    std::vector<std::unique_ptr<Object>>& v, Handle h) {
+  return std::lower_bound(v.begin(), v.end(), h, [](const std::unique_ptr<Object>& o, Handle x) {
+    return o->handle() < x;
+  });
+}
+
+}  // namespace
+
 Object* Axes::find(Handle h) const {
   // Handles are given out in increasing order and children are only ever
   // appended, so the list stays sorted by handle.
-  auto it =
-      std::lower_bound(children_.begin(), children_.end(), h,
-                       [](const std::unique_ptr<Object>& o, Handle x) { return o->handle() < x; });
-  return it != children_.end() && (*it)->handle() == h ? it->get() : nullptr;
+  auto it = firstAtOrAfter(children_, h);
+  if (it != children_.end() && (*it)->handle() == h) return it->get();
+  const std::size_t g = groupOf(h);
+  if (g == groups_.size()) return nullptr;
+  expandGroup(g);
+  it = firstAtOrAfter(children_, h);
+  return it->get();
+}
+
+std::size_t Axes::groupOf(Handle h) const {
+  auto it = std::lower_bound(groups_.begin(), groups_.end(), h,
+                             [](const PointGroup& g, Handle x) { return g.last() < x; });
+  if (it == groups_.end() || h < it->first || h != std::floor(h)) return groups_.size();
+  return static_cast<std::size_t>(it - groups_.begin());
+}
+
+void Axes::expandGroup(std::size_t g) const {
+  PointGroup& group = groups_[g];
+  std::vector<std::unique_ptr<Object>> lines;
+  lines.reserve(group.size());
+  for (std::size_t i = 0; i < group.size(); ++i) {
+    auto line = std::make_unique<Line>(*group.style);
+    line->xdata = {group.xy[2 * i]};
+    line->ydata = {group.xy[2 * i + 1]};
+    line->handle_ = group.first + static_cast<double>(i);
+    line->parent_ = const_cast<Axes*>(this);
+    lines.push_back(std::move(line));
+  }
+  auto at = firstAtOrAfter(children_, group.first);
+  children_.insert(at, std::make_move_iterator(lines.begin()),
+                   std::make_move_iterator(lines.end()));
+  groups_.erase(groups_.begin() + static_cast<std::ptrdiff_t>(g));
+}
+
+const std::vector<std::unique_ptr<Object>>& Axes::children() const {
+  while (!groups_.empty()) expandGroup(groups_.size() - 1);
+  return children_;
+}
+
+std::size_t Axes::childCount() const {
+  std::size_t n = children_.size();
+  for (const PointGroup& g : groups_) n += g.size();
+  return n;
+}
+
+std::vector<Object*> Axes::restyleTargets() {
+  std::vector<Object*> out;
+  out.reserve(children_.size() + groups_.size());
+  visit([&](const Object& o) { out.push_back(const_cast<Object*>(&o)); },
+        [&](const PointGroup& g) { out.push_back(g.style.get()); });
+  return out;
+}
+
+Handle Axes::plotPoints(std::vector<double> xy, const Line& style) {
+  const std::size_t n = xy.size() / 2;
+  xy.resize(2 * n);
+  auto shared = std::make_unique<Line>(style);
+  shared->xdata.clear();
+  shared->ydata.clear();
+  shared->tag = style.tag;
+  newPlot();
+  // Each plot of one point without a colour takes the next colour in turn.
+  colorIndex_ = static_cast<int>((static_cast<std::size_t>(colorIndex_) + n) % kColorOrder.size());
+  if (n == 0) return 0;
+  shared->parent_ = this;
+  shared->handle_ = 0;
+  PointGroup g;
+  g.first = fig_->allocateHandles(n);
+  g.xy = std::move(xy);
+  g.style = std::move(shared);
+  groups_.push_back(std::move(g));
+  touch();
+  return groups_.back().first;
 }
 
 void Axes::adopt(std::unique_ptr<Object> o) {
@@ -390,6 +470,7 @@ Rgb Axes::nextColor() {
 void Axes::newPlot() {
   if (hold_) return;
   children_.clear();
+  groups_.clear();
   title_.clear();
   manualX_.reset();
   manualY_.reset();
@@ -476,15 +557,15 @@ Patch& Axes::patch(const std::vector<double>& x, const std::vector<double>& y, C
 
 void Axes::cla() {
   children_.clear();
+  groups_.clear();
   title_.clear();
   colorIndex_ = 0;
   touch();
 }
 
 bool Axes::remove(Handle h) {
-  auto it =
-      std::lower_bound(children_.begin(), children_.end(), h,
-                       [](const std::unique_ptr<Object>& o, Handle x) { return o->handle() < x; });
+  if (const std::size_t g = groupOf(h); g < groups_.size()) expandGroup(g);
+  auto it = firstAtOrAfter(children_, h);
   if (it == children_.end() || (*it)->handle() != h) return false;
   children_.erase(it);
   touch();
@@ -550,6 +631,9 @@ std::optional<Limits> Axes::dataExtent() const {
   Extent e;
   for (const auto& o : children_)
     if (o->visible) o->addExtent(e);
+  for (const PointGroup& g : groups_)
+    if (g.style->visible)
+      for (std::size_t i = 0; i + 1 < g.xy.size(); i += 2) e.add(g.xy[i], g.xy[i + 1]);
   if (!e.any) return std::nullopt;
   return e.box;
 }
@@ -619,9 +703,13 @@ void Axes::setBoxSize(double widthPx, double heightPx) {
 Value Axes::get(std::string_view prop) const {
   if (ieq(prop, "Type")) return Value("axes");
   if (ieq(prop, "Children")) {
-    Mat h(static_cast<Eigen::Index>(children_.size()), 1);
-    Eigen::Index i = 0;
-    for (auto it = children_.rbegin(); it != children_.rend(); ++it) h(i++, 0) = (*it)->handle();
+    const auto n = static_cast<Eigen::Index>(childCount());
+    Mat h(n, 1);
+    Eigen::Index i = n;
+    visit([&](const Object& o) { h(--i, 0) = o.handle(); },
+          [&](const PointGroup& g) {
+            for (std::size_t k = 0; k < g.size(); ++k) h(--i, 0) = g.first + static_cast<double>(k);
+          });
     return Value(std::move(h));
   }
   if (ieq(prop, "Parent")) return Value(fig_->handle());

@@ -196,6 +196,20 @@ class Patch : public Object {
   void ownPropertyNames(std::vector<std::string>& out) const override;
 };
 
+// Many single-point lines made by one action (the landmarks of a whole
+// superimposition): every property but the position and the handle is
+// shared, so it is held once, and the positions lie in one block. Members
+// have the consecutive handles first, first + 1, ... and behave as lines of
+// their own: reading or changing one member by handle, or asking for the
+// axes' children() list, turns its group into ordinary lines first.
+struct PointGroup {
+  Handle first = 0;
+  std::vector<double> xy;       // x0 y0 x1 y1 ...
+  std::unique_ptr<Line> style;  // the shared properties; no data of its own
+  std::size_t size() const { return xy.size() / 2; }
+  Handle last() const { return first + static_cast<double>(size()) - 1; }
+};
+
 class Axes {
  public:
   explicit Axes(Figure& fig, Handle h);
@@ -203,9 +217,28 @@ class Axes {
   Axes& operator=(const Axes&) = delete;
   Handle handle() const { return handle_; }
 
-  // Children in drawing order (oldest first).
-  const std::vector<std::unique_ptr<Object>>& children() const { return children_; }
+  // Children in drawing order (oldest first). Turns point groups into
+  // ordinary lines first, so use visit() or restyleTargets() on large
+  // pictures.
+  const std::vector<std::unique_ptr<Object>>& children() const;
   Object* find(Handle h) const;
+  // Calls onObject(const Object&) for each ordinary child and
+  // onGroup(const PointGroup&) for each point group, in drawing order.
+  template <class F, class G>
+  void visit(F&& onObject, G&& onGroup) const {
+    std::size_t g = 0;
+    for (const auto& o : children_) {
+      while (g < groups_.size() && groups_[g].first < o->handle()) onGroup(groups_[g++]);
+      onObject(*o);
+    }
+    while (g < groups_.size()) onGroup(groups_[g++]);
+  }
+  // The number of children, point-group members included.
+  std::size_t childCount() const;
+  // The objects whose properties a restyling changes for every child: each
+  // ordinary child and the shared style of each point group (a change there
+  // is the same change to every member), in drawing order.
+  std::vector<Object*> restyleTargets();
 
   // plot(x, y, code, property pairs): one line object. With hold off the axes
   // are reset first (children, title, limits, equal scaling), as a new plot.
@@ -218,6 +251,11 @@ class Axes {
   // in the runtime). Two vectors give one line.
   std::vector<Line*> plot(const Mat& x, const Mat& y, std::string_view code = "",
                           const ValueList& props = {});
+  // As newPlot() and then, held, n calls of plot({x}, {y}) that give each
+  // line the fields of style (all but its data, handle and parent): n
+  // single-point lines at xy = x0 y0 x1 y1 ..., held as one point group.
+  // Returns the first handle (0 when xy is empty).
+  Handle plotPoints(std::vector<double> xy, const Line& style);
   // A text at a data point; does not start a new plot.
   Text& text(double x, double y, std::string s, const ValueList& props = {});
   // A filled polygon; does not start a new plot.
@@ -311,12 +349,18 @@ class Axes {
 
  private:
   void adopt(std::unique_ptr<Object> o);
+  // Turns group g into ordinary lines in their place among the children.
+  void expandGroup(std::size_t g) const;
+  // The group holding handle h, or groups_.size().
+  std::size_t groupOf(Handle h) const;
   void applyProps(Object& o, const ValueList& props);
   Rgb nextColor();
 
   Figure* fig_;
   Handle handle_;
-  std::vector<std::unique_ptr<Object>> children_;  // handles ascending
+  // Handles ascending in each; the drawing order is the order of handles.
+  mutable std::vector<std::unique_ptr<Object>> children_;
+  mutable std::vector<PointGroup> groups_;
   std::string title_;
   bool hold_ = false;
   bool equal_ = false;
@@ -364,6 +408,12 @@ class Figure {
   void touch() { ++version_; }
 
   Handle allocateHandle() { return nextHandle_ += 1.0; }
+  // n consecutive handles; returns the first.
+  Handle allocateHandles(std::size_t n) {
+    const Handle first = nextHandle_ + 1.0;
+    nextHandle_ += static_cast<double>(n);
+    return first;
+  }
 
  private:
   Handle nextHandle_ = 1.0;  // before axes_, which takes the first handle

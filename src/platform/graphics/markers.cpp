@@ -215,6 +215,15 @@ const MarkerStamper::Sprite* MarkerStamper::sprite(Entry& e, int phase) {
                 data + static_cast<std::ptrdiff_t>(r) * stride, static_cast<std::size_t>(size) * 4);
   }
   cairo_surface_destroy(img);
+  sp.left = size, sp.top = size, sp.right = 0, sp.bottom = 0;
+  for (int r = 0; r < size; ++r)
+    for (int c = 0; c < size; ++c)
+      if ((sp.pixels[static_cast<std::size_t>(r * size + c)] >> 24) != 0) {
+        sp.left = std::min(sp.left, c);
+        sp.right = std::max(sp.right, c + 1);
+        sp.top = std::min(sp.top, r);
+        sp.bottom = std::max(sp.bottom, r + 1);
+      }
   sp.size = size;
   sp.centre = centre;
   return &sp;
@@ -241,8 +250,8 @@ bool MarkerStamper::stamp(const MarkerStyle& style, double x, double y) {
     dirty_[3] = clip_[1];
   }
   const int left = static_cast<int>(fx) - sp->centre, top = static_cast<int>(fy) - sp->centre;
-  const int c0 = std::max(0, clip_[0] - left), c1 = std::min(sp->size, clip_[2] - left);
-  const int r0 = std::max(0, clip_[1] - top), r1 = std::min(sp->size, clip_[3] - top);
+  const int c0 = std::max(sp->left, clip_[0] - left), c1 = std::min(sp->right, clip_[2] - left);
+  const int r0 = std::max(sp->top, clip_[1] - top), r1 = std::min(sp->bottom, clip_[3] - top);
   if (c0 >= c1 || r0 >= r1) return true;
   for (int r = r0; r < r1; ++r) {
     auto* d =

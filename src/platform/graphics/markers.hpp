@@ -84,6 +84,9 @@ class MarkerStamper {
     int size = 0;  // square, size x size pixels
     int centre = 0;
     std::vector<std::uint32_t> pixels;  // premultiplied ARGB
+    // The painted part [left, right) x [top, bottom): stamping skips the
+    // transparent margin, most of a small marker's square.
+    int left = 0, top = 0, right = 0, bottom = 0;
   };
   struct Entry {
     MarkerStyle style;

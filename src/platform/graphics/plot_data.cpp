@@ -170,12 +170,13 @@ class Json {
   std::vector<Level> levels_;
 };
 
-void writeObject(Json& j, const Object& o) {
+// h: the object's handle (a point group's members share one style object).
+void writeObject(Json& j, const Object& o, Handle h) {
   j.beginObject();
   j.key("type");
   j.text(o.type());
   j.key("handle");
-  j.number(o.handle());
+  j.number(h);
   j.key("tag");
   j.text(o.tag);
   j.key("visible");
@@ -322,10 +323,22 @@ std::string plotDataJson(const Figure& fig) {
   j.boolean(ax.equalUnits());
   j.key("objects");
   j.beginList();
-  for (const auto& child : ax.children()) {
-    j.item();
-    writeObject(j, *child);
-  }
+  // Point groups are written member by member, as the lines they stand for,
+  // without turning them into line objects.
+  ax.visit(
+      [&](const Object& o) {
+        j.item();
+        writeObject(j, o, o.handle());
+      },
+      [&](const PointGroup& g) {
+        Line member = *g.style;
+        for (std::size_t k = 0; k < g.size(); ++k) {
+          member.xdata = {g.xy[2 * k]};
+          member.ydata = {g.xy[2 * k + 1]};
+          j.item();
+          writeObject(j, member, g.first + static_cast<double>(k));
+        }
+      });
   j.endList();
   j.endObject();
   j.endObject();

@@ -623,18 +623,18 @@ void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, dou
   MarkerBatch batch(cr, MarkerStamper::forContext(cr, width, height));
   std::string currentFont;
   double currentSize = -1;
-  for (const auto& child : ax.children()) {
-    if (!child->visible) continue;
-    if (const auto* l = dynamic_cast<const Line*>(child.get())) {
+  auto drawObject = [&](const Object& child) {
+    if (!child.visible) return;
+    if (const auto* l = dynamic_cast<const Line*>(&child)) {
       const std::size_t n = std::min(l->xdata.size(), l->ydata.size());
       if (l->lineStyle != "none" && n >= 2) {
         batch.flush(clip);
         clip.on();
         strokeLine(cr, f, *l);
       }
-      if (l->marker == 0 || n == 0) continue;
+      if (l->marker == 0 || n == 0) return;
       const MarkerStyle style = markerStyleOf(*l, ax.color);
-      if (!style.paints()) continue;
+      if (!style.paints()) return;
       batch.use(style, clip);
       // A marker whose point is in the box is drawn whole, as plotting tools
       // do, so points on the limits are not cut in half.
@@ -642,12 +642,12 @@ void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, dou
         const double x = f.px(l->xdata[i]), y = f.py(l->ydata[i]);
         if (f.contains(x, y, 0.5)) batch.add(x, y, clip);
       }
-    } else if (const auto* t = dynamic_cast<const Text*>(child.get())) {
+    } else if (const auto* t = dynamic_cast<const Text*>(&child)) {
       batch.flush(clip);
       clip.off();
       const double x = f.px(t->x), y = f.py(t->y);
-      if (!f.contains(x, y, 0.5) || t->string.empty()) continue;
-      if (!drawableSize(t->fontSize, kMaxFontSizePx)) continue;
+      if (!f.contains(x, y, 0.5) || t->string.empty()) return;
+      if (!drawableSize(t->fontSize, kMaxFontSizePx)) return;
       if (t->fontName != currentFont || t->fontSize != currentSize) {
         selectFont(cr, t->fontName.c_str(), t->fontSize);
         currentFont = t->fontName;
@@ -662,20 +662,34 @@ void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, dou
                        : t->verticalAlignment == "baseline" ? VAlign::Baseline
                                                             : VAlign::Middle;
       drawText(cr, t->string, x, y, h, v);
-    } else if (const auto* p = dynamic_cast<const Patch*>(child.get())) {
+    } else if (const auto* p = dynamic_cast<const Patch*>(&child)) {
       batch.flush(clip);
       clip.on();
       drawPatch(cr, f, *p);
-    } else if (const auto* q = dynamic_cast<const Quiver*>(child.get())) {
+    } else if (const auto* q = dynamic_cast<const Quiver*>(&child)) {
       batch.flush(clip);
       clip.on();
       drawQuiver(cr, f, *q);
-    } else if (const auto* c = dynamic_cast<const Contour*>(child.get())) {
+    } else if (const auto* c = dynamic_cast<const Contour*>(&child)) {
       batch.flush(clip);
       clip.on();
       drawContour(cr, f, *c);
     }
-  }
+  };
+  // A point group is many single-point lines of one style: no line is
+  // stroked, and its markers go through the batch one after another.
+  auto drawGroup = [&](const PointGroup& g) {
+    if (!g.style->visible || g.style->marker == 0) return;
+    const MarkerStyle style = markerStyleOf(*g.style, ax.color);
+    if (!style.paints()) return;
+    batch.use(style, clip);
+    const double* xy = g.xy.data();
+    for (std::size_t i = 0, n = g.size(); i < n; ++i) {
+      const double x = f.px(xy[2 * i]), y = f.py(xy[2 * i + 1]);
+      if (f.contains(x, y, 0.5)) batch.add(x, y, clip);
+    }
+  };
+  ax.visit(drawObject, drawGroup);
   batch.flush(clip);
   clip.off();
 }

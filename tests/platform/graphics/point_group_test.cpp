@@ -1,0 +1,131 @@
+// Points drawn in bulk behave as the same points drawn one plot at a time.
+#include <gtest/gtest.h>
+
+#include "platform/graphics/graphics.hpp"
+#include "platform/graphics/plot_data.hpp"
+#include "platform/graphics/render.hpp"
+#include "platform/matrix/runtime_error.hpp"
+
+namespace varnok::graphics {
+namespace {
+
+using V = std::vector<double>;
+
+Line starStyle() {
+  Line s;
+  s.color = {0, 0, 1};
+  s.marker = '*';
+  s.lineStyle = "none";
+  s.markerSize = 3;
+  return s;
+}
+
+// Two figures holding the same picture: a title line, five points, a text;
+// the points in bulk in one, one plot each in the other.
+struct Twins {
+  Figure bulk, single;
+  V xy = {0, 0, 1, 2, 2, 1, 3, 3, -1, 4};
+  Twins() {
+    for (Figure* f : {&bulk, &single}) {
+      f->axes().plot(V{0, 1}, V{1, 0}, "k-");
+      f->axes().hold(true);
+    }
+    bulk.axes().plotPoints(xy, starStyle());
+    for (std::size_t i = 0; i < xy.size(); i += 2) {
+      Line& l = single.axes().plot(V{xy[i]}, V{xy[i + 1]});
+      const Line s = starStyle();
+      l.color = s.color;
+      l.marker = s.marker;
+      l.lineStyle = s.lineStyle;
+      l.markerSize = s.markerSize;
+    }
+    for (Figure* f : {&bulk, &single}) f->axes().text(1, 1, "label");
+  }
+};
+
+void expectSameHandlesAndProperties(Figure& a, Figure& b) {
+  const Mat ha = a.axes().get("Children").matrix(), hb = b.axes().get("Children").matrix();
+  ASSERT_EQ(ha, hb);
+  for (Eigen::Index i = 0; i < ha.rows(); ++i) {
+    Object* oa = a.find(ha(i, 0));
+    Object* ob = b.find(hb(i, 0));
+    ASSERT_NE(oa, nullptr);
+    ASSERT_NE(ob, nullptr);
+    EXPECT_EQ(oa->parent(), &a.axes());
+    for (const std::string& p : ob->propertyNames())
+      EXPECT_EQ(oa->get(p).describe(), ob->get(p).describe()) << p << " of child " << i;
+  }
+}
+
+TEST(PointGroup, HandlesChildrenAndPropertiesMatchSinglePlots) {
+  Twins t;
+  EXPECT_EQ(t.bulk.axes().childCount(), 7u);
+  EXPECT_EQ(t.bulk.axes().dataExtent(), t.single.axes().dataExtent());
+  expectSameHandlesAndProperties(t.bulk, t.single);
+  // The children list, as the picture's own objects, is the same too.
+  ASSERT_EQ(t.bulk.axes().children().size(), 7u);
+  EXPECT_EQ(t.bulk.axes().children()[3]->get("YData").scalar(), 1);
+}
+
+TEST(PointGroup, OneMemberChangesAloneAndCanBeDeleted) {
+  Twins t;
+  const Handle third = t.bulk.axes().get("Children").matrix()(3, 0);
+  for (Figure* f : {&t.bulk, &t.single}) {
+    f->setProperty(third, "MarkerSize", Value(9.0));
+    EXPECT_TRUE(f->axes().remove(third + 1));
+    EXPECT_FALSE(f->axes().remove(third + 1));
+  }
+  EXPECT_EQ(t.bulk.getProperty(third, "MarkerSize").scalar(), 9);
+  EXPECT_EQ(t.bulk.getProperty(third - 1, "MarkerSize").scalar(), 3);
+  expectSameHandlesAndProperties(t.bulk, t.single);
+}
+
+TEST(PointGroup, RestylingChangesEveryMember) {
+  Twins t;
+  for (Figure* f : {&t.bulk, &t.single})
+    for (Object* o : f->axes().restyleTargets())
+      if (o->type() == "line") o->set("MarkerFaceColor", o->get("Color"));
+  // One entry for the whole group, in drawing order.
+  EXPECT_EQ(t.bulk.axes().restyleTargets().size(), 3u);
+  expectSameHandlesAndProperties(t.bulk, t.single);
+}
+
+TEST(PointGroup, DrawsTheSamePicture) {
+  Twins t;
+  for (Figure* f : {&t.bulk, &t.single}) f->axes().axisEqual();
+  EXPECT_EQ(renderPicture(t.bulk, PictureFormat::Png, 400, 300),
+            renderPicture(t.single, PictureFormat::Png, 400, 300));
+}
+
+TEST(PointGroup, PlotDataListsEveryMemberAndKeepsTheGroup) {
+  Twins t;
+  EXPECT_EQ(plotDataJson(t.bulk), plotDataJson(t.single));
+  // Still one group: a restyling sees it once.
+  EXPECT_EQ(t.bulk.axes().restyleTargets().size(), 3u);
+}
+
+TEST(PointGroup, NewPlotClaAndColourOrder) {
+  Figure a, b;
+  a.axes().plotPoints(V{1, 1, 2, 2, 3, 3}, starStyle());
+  for (int i = 0; i < 3; ++i) {
+    b.axes().plot(V{1}, V{1}).marker = '*';
+    b.axes().hold(true);
+  }
+  // Each point took a colour of the order: the next plot gets the fourth.
+  a.axes().hold(true);
+  EXPECT_EQ(a.axes().plot(V{0, 1}, V{0, 1}).color, b.axes().plot(V{0, 1}, V{0, 1}).color);
+  // Without hold a new plot replaces the group.
+  a.axes().hold(false);
+  a.axes().plot(V{0, 1}, V{0, 1});
+  EXPECT_EQ(a.axes().childCount(), 1u);
+  a.axes().hold(true);
+  a.axes().plotPoints(V{5, 5}, starStyle());
+  a.axes().cla();
+  EXPECT_EQ(a.axes().childCount(), 0u);
+  EXPECT_EQ(a.axes().get("Children").matrix().rows(), 0);
+  EXPECT_EQ(a.axes().plotPoints(V{}, starStyle()), 0);
+  EXPECT_EQ(a.find(12345), nullptr);
+}
+
+}  // namespace
+}  // namespace varnok::graphics
