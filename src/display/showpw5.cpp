@@ -76,9 +76,9 @@ struct Painter {
     ax.plot(x, y, style.symboltype);
   }
 
-  void vectors(const Mat& from, const Mat& to, const std::string& spec) {
+  void vectors(const Mat& from, const Mat& to, const std::string& code) {
     for (Index k = 0; k < from.cols(); ++k) {
-      ax.plot(Pts{from(0, k), to(0, k)}, Pts{from(1, k), to(1, k)}, spec,
+      ax.plot(Pts{from(0, k), to(0, k)}, Pts{from(1, k), to(1, k)}, code,
               {"LineWidth", style.lineweight});
       if (style.aheadspec != 0) aheadw(ax, from(0, k), from(1, k), to(0, k), to(1, k), 0.01);
     }

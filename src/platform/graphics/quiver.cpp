@@ -190,8 +190,8 @@ Quiver& Axes::quiver(const Mat& x, const Mat& y, const Mat& u, const Mat& v, dou
   if (!std::isfinite(scale) || scale < 0)
     throw RuntimeError("quiver: the scale must be a number of at least 0, not " + num2str(scale) +
                        ".");
-  const LineSpec spec = parseLineSpec(style);
-  if (spec.marker) {
+  const LineSpec parsed = parseLineSpec(style);
+  if (parsed.marker) {
     throw RuntimeError("quiver: the style \"" + std::string(style) +
                        "\" has a marker; give a colour and a line style only.");
   }
@@ -202,11 +202,11 @@ Quiver& Axes::quiver(const Mat& x, const Mat& y, const Mat& u, const Mat& v, dou
   q->vdata = v;
   q->autoScale = scale > 0;
   if (scale > 0) q->autoScaleFactor = 0.9 * scale;
-  if (spec.lineStyle) q->lineStyle = *spec.lineStyle;
-  if (spec.color) q->color = *spec.color;
+  if (parsed.lineStyle) q->lineStyle = *parsed.lineStyle;
+  if (parsed.color) q->color = *parsed.color;
   applyProps(*q, props);
   newPlot();
-  if (!spec.color && !hasProperty(props, "Color")) q->color = nextColor();
+  if (!parsed.color && !hasProperty(props, "Color")) q->color = nextColor();
   return add(std::move(q));
 }
 
