@@ -19,43 +19,14 @@
 #include <functional>
 
 #include "platform/matrix/runtime_error.hpp"
+#include "support/child_process.hpp"
 
 namespace varnok {
 namespace {
 
-namespace fs = std::filesystem;
+using testkit::asOrdinaryUser;
 
-// Runs fn in a child process as an ordinary user (nobody when the tests run
-// as root, whom permissions do not stop), and returns what it returned.
-std::string asOrdinaryUser(const std::function<std::string()>& fn) {
-  int fds[2];
-  if (::pipe(fds) != 0) return "no pipe";
-  const pid_t pid = ::fork();
-  if (pid < 0) return "no fork";
-  if (pid == 0) {
-    ::close(fds[0]);
-    std::string out;
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-      out = "could not become nobody";
-    } else {
-      try {
-        out = fn();
-      } catch (const std::exception& e) {
-        out = std::string("exception: ") + e.what();
-      }
-    }
-    (void)!::write(fds[1], out.data(), out.size());
-    ::_exit(0);
-  }
-  ::close(fds[1]);
-  std::string got;
-  char buf[512];
-  for (ssize_t n; (n = ::read(fds[0], buf, sizeof buf)) > 0;)
-    got.append(buf, static_cast<size_t>(n));
-  ::close(fds[0]);
-  ::waitpid(pid, nullptr, 0);
-  return got;
-}
+namespace fs = std::filesystem;
 
 class FileWriter : public ::testing::Test {
  protected:
