@@ -105,13 +105,33 @@ size_t checkStart(const char* p, size_t n, const std::string& file) {
   binaryError(file, "it holds", '\0');
 }
 
-// stopped (when given) tells whether an empty line ended the data. With
-// rowsRead given, the matrix keeps the rows it was sized for (total is then
-// the size of all the data, of which this is the start) and rowsRead says
-// how many were filled.
+// Where the rows of one half of a file go when two threads share one matrix:
+// rows start..start+cap-1 of the matrix at base, then a spill-over buffer
+// for the rows beyond (rare: lines longer on average than estimated).
+struct RowSlot {
+  double* base = nullptr;
+  long cols = 0;
+  long start = 0;
+  long cap = 0;
+  long filled = 0;
+  std::vector<double> spill;
+
+  double* next() {
+    if (filled < cap) return base + (start + filled) * cols;
+    spill.resize(spill.size() + static_cast<size_t>(cols));
+    return spill.data() + spill.size() - static_cast<size_t>(cols);
+  }
+};
+
+// The first line of a half holds another count of numbers than the file's
+// first line: the serial reader has the message for that.
+struct CountMismatch {};
+
+// stopped (when given) tells whether an empty line ended the data. With a
+// slot, the rows go into it instead of into the result's matrix.
 template <class Read>
 NumericText parse(Read read, const std::string& name, long long total, bool* stopped = nullptr,
-                  long* rowsRead = nullptr) {
+                  RowSlot* slot = nullptr) {
   size_t initial = kChunk;
   if (total >= 0 && total < static_cast<long long>(kChunk))
     initial = std::max<size_t>(static_cast<size_t>(total) + 1, 256);
@@ -192,6 +212,12 @@ NumericText parse(Read read, const std::string& name, long long total, bool* sto
       cols = parseLine(lineStart, lineEnd, first.data(), static_cast<long>(first.size()), name,
                        lineNo, 0);
       if (cols == 0) lineError(name, lineNo, "holds no number.");
+      if (slot != nullptr) {
+        if (cols != slot->cols) throw CountMismatch{};
+        std::copy(first.begin(), first.begin() + cols, slot->next());
+        slot->filled = rows = 1;
+        continue;
+      }
       long estimate = 1024;
       if (total > 0)
         estimate = static_cast<long>(static_cast<double>(total) /
@@ -224,8 +250,13 @@ NumericText parse(Read read, const std::string& name, long long total, bool* sto
       if (stopped != nullptr) *stopped = true;
       break;
     }
-    if (rows == m.rows()) m.conservativeResize(rows + rows / 2 + 16, cols);
-    double* row = m.data() + rows * cols;
+    double* row;
+    if (slot != nullptr) {
+      row = slot->next();
+    } else {
+      if (rows == m.rows()) m.conservativeResize(rows + rows / 2 + 16, cols);
+      row = m.data() + rows * cols;
+    }
     const long n = parseLine(lineStart, lineEnd, row, cols, name, lineNo, cols);
     if (n == 0) lineError(name, lineNo, "holds no number.");
     if (n != cols)
@@ -233,11 +264,10 @@ NumericText parse(Read read, const std::string& name, long long total, bool* sto
                 "holds " + std::to_string(n) + " numbers, but the first line holds " +
                     std::to_string(cols) + ".");
     ++rows;
+    if (slot != nullptr) slot->filled = rows;
   }
-  if (rows == 0) {
+  if (rows == 0 || slot != nullptr) {
     m = Mat();
-  } else if (rowsRead != nullptr) {
-    *rowsRead = rows;
   } else {
     m.conservativeResize(rows, cols);
   }
@@ -257,15 +287,49 @@ NumericText parseGuarded(Read read, const std::string& name, long long total) {
 }
 
 // Large files are read by two threads, each parsing its half (cut after a
-// line feed near the middle). Only the plain case is shared: when the
-// second half holds anything the serial reader would report or treat
-// specially (an error, an empty line, a different count of numbers, bytes
-// that look like a byte-order mark), or the first half stops at an empty
-// line, the file is read again serially, so messages and line numbers are
-// exactly the serial reader's. nullopt: read it serially.
+// line feed near the middle) straight into one matrix: the first half from
+// its top, the second from a row estimated from the average line length,
+// after which the second half's rows are moved down to join the first.
+// Memory stays the matrix plus small buffers. Only the plain case is
+// shared: when the second half holds anything the serial reader would
+// report or treat specially (an error, an empty line, a different count of
+// numbers, bytes that look like a byte-order mark), or the first half stops
+// at an empty line, the file is read again serially, so messages and line
+// numbers are exactly the serial reader's. nullopt: read it serially.
 std::optional<NumericText> parseInHalves(const InputFile& file, const std::string& name,
                                          long long total) {
   if (total < 2 || std::thread::hardware_concurrency() < 2) return std::nullopt;
+  // The count of numbers of the first line, and the average length of the
+  // lines at the start of the file.
+  long cols = 0;
+  double lineLength = 0;
+  {
+    std::vector<char> head(1 << 16);
+    const std::size_t got = file.readAt(head.data(), head.size(), 0);
+    const char* p = head.data();
+    const char* end = p + got;
+    if (got >= 3 && static_cast<unsigned char>(p[0]) == 0xEF) p += 3;
+    if (std::memchr(head.data(), '\0', got) != nullptr) return std::nullopt;
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    if (lf == nullptr) return std::nullopt;
+    const char* lineEnd = lf > p && lf[-1] == '\r' ? lf - 1 : lf;
+    std::vector<double> first(static_cast<size_t>(lineEnd - p) / 2 + 1);
+    try {
+      cols = parseLine(p, lineEnd, first.data(), static_cast<long>(first.size()), name, 1, 0);
+    } catch (const DataFileError&) {
+      return std::nullopt;
+    }
+    if (cols == 0) return std::nullopt;
+    // Counted by offsets: the lines read so far and where the last one ends.
+    long lines = 0;
+    size_t through = 0;
+    for (size_t q = 0; q < got; ++q)
+      if (head[q] == '\n') {
+        ++lines;
+        through = q + 1;
+      }
+    lineLength = static_cast<double>(through) / static_cast<double>(std::max(lines, 1L));
+  }
   // The cut: just after the first line feed at or after the middle.
   long long cut = -1;
   {
@@ -294,41 +358,54 @@ std::optional<NumericText> parseInHalves(const InputFile& file, const std::strin
       return got;
     };
   };
+  // A little room over the estimate: digits vary from line to line.
+  auto rowsFor = [lineLength](long long bytes) {
+    return static_cast<long>(static_cast<double>(bytes) / lineLength * 1.03) + 16;
+  };
+  const long room1 = rowsFor(cut), room2 = rowsFor(total - cut);
+  Mat m(room1 + room2, cols);
+  RowSlot one{m.data(), cols, 0, room1, 0, {}};
+  RowSlot two{m.data(), cols, room1, room2, 0, {}};
+
   NumericText second;
   bool secondUsable = false;
   std::thread other([&] {
     try {
-      second = parse(ranged(cut, total), name, total - cut);
+      second = parse(ranged(cut, total), name, total - cut, nullptr, &two);
       // An empty line with nothing after it ends the data as it would for
       // one thread; one with lines after it needs their line numbers.
-      secondUsable = second.stopLine == 0 && second.data.rows() > 0;
+      secondUsable = second.stopLine == 0 && two.filled > 0;
     } catch (...) {
       secondUsable = false;
     }
   });
-  // The first half's matrix is sized for the whole file, so the second
-  // half's rows are copied in place after it in the common case.
-  NumericText first;
   bool firstStopped = false;
-  long a = 0;
   try {
-    first = parse(ranged(0, cut), name, total, &firstStopped, &a);
+    parse(ranged(0, cut), name, cut, &firstStopped, &one);
+  } catch (const CountMismatch&) {
+    other.join();
+    return std::nullopt;
   } catch (...) {
     other.join();
     throw;  // the first error in the file is in the first half
   }
   other.join();
-  if (firstStopped || !secondUsable || second.data.cols() != first.data.cols()) return std::nullopt;
-  const Eigen::Index b = second.data.rows();
-  Mat& m = first.data;
-  if (a + b > m.rows()) {
-    m.conservativeResize(a, m.cols());
-    m.conservativeResize(a + b, m.cols());
-  }
-  m.middleRows(a, b) = second.data;
-  second.data = Mat();
-  m.conservativeResize(a + b, m.cols());
-  return first;
+  if (firstStopped || !secondUsable) return std::nullopt;
+
+  const long a = one.filled, b = two.filled;
+  const long bInPlace = std::min(b, room2);
+  if (a + b > m.rows()) m.conservativeResize(a + b, cols);
+  double* data = m.data();
+  const auto rowBytes = static_cast<size_t>(cols) * sizeof(double);
+  std::memmove(data + a * cols, data + room1 * cols, static_cast<size_t>(bInPlace) * rowBytes);
+  if (!one.spill.empty())
+    std::memcpy(data + room1 * cols, one.spill.data(), one.spill.size() * sizeof(double));
+  if (!two.spill.empty())
+    std::memcpy(data + (a + bInPlace) * cols, two.spill.data(), two.spill.size() * sizeof(double));
+  m.conservativeResize(a + b, cols);
+  NumericText out;
+  out.data = std::move(m);
+  return out;
 }
 
 }  // namespace
@@ -373,7 +450,7 @@ NumericText readNumericText(const std::string& path, const std::string& displayN
   InputFile file(path, quoteForMessage(name, 255), maxBytes);
   if (file.size() >= static_cast<long long>(parallelBytes)) {
     try {
-      if (auto halves = parseInHalves(file, file.displayName(), file.size())) return *halves;
+      if (auto halves = parseInHalves(file, file.displayName(), file.size())) return std::move(*halves);
     } catch (const std::bad_alloc&) {
       fail(file.displayName(), "it is too large for the memory available.");
     } catch (const std::length_error&) {

@@ -115,5 +115,19 @@ TEST_F(DloadHalves, EmptyLinesStopTheDataInEitherHalf) {
   }
 }
 
+// Each half's rows are placed by an estimate from the average line length;
+// lines much shorter in one half than in the other overflow that estimate.
+TEST_F(DloadHalves, HalvesOfUnevenLineLengths) {
+  const std::string wide = "1 2 3" + std::string(300, ' ') + "\n";
+  for (int shortLines : {1, 40, 400}) {
+    std::string shortFirst, longFirst;
+    for (int i = 0; i < shortLines; ++i) shortFirst += std::to_string(i) + " 2 3\n";
+    for (int i = 0; i < 20; ++i) longFirst += wide;
+    const std::string t1 = shortFirst + longFirst, t2 = longFirst + shortFirst;
+    EXPECT_EQ(expectSameAsOneThread(file_, t1).data.rows(), shortLines + 20);
+    EXPECT_EQ(expectSameAsOneThread(file_, t2).data.rows(), shortLines + 20);
+  }
+}
+
 }  // namespace
 }  // namespace varnok::io
