@@ -5,6 +5,7 @@
 #include "analysis/scree.hpp"
 #include "display/deformation_actions.hpp"
 #include "display/score_plot.hpp"
+#include "display/superimposition.hpp"
 #include "io/code_load.hpp"
 #include "io/load_data.hpp"
 #include "io/load_reference.hpp"
@@ -22,10 +23,10 @@ const std::vector<ActionEntry>& actionTable() {
       {"LoadReference", io::LoadReference},
       {"LoadGroupList", analysis::LoadGroupList},
       {"NoGroupList", analysis::NoGroupList},
-      {"ShowMeans", nullptr},
-      {"ShowProcrustes", nullptr},
-      {"ShowBC", nullptr},
-      {"ShowSBR", nullptr},
+      {"ShowMeans", display::ShowMeans},
+      {"ShowProcrustes", display::ShowProcrustes},
+      {"ShowBC", display::ShowBC},
+      {"ShowSBR", display::ShowSBR},
       {"ShowPCAAxis", display::ShowPCAAxis},
       {"ShowPCADeformationPS", display::ShowPCADeformationPS},
       {"ShowPCADeformationBC", display::ShowPCADeformationBC},

@@ -1,0 +1,298 @@
+#include "display/superimposition.hpp"
+
+#include <cmath>
+#include <map>
+#include <string>
+
+#include "display/showshape.hpp"
+#include "morpho/basereg.hpp"
+#include "morpho/getconsensus.hpp"
+#include "morpho/getpsup.hpp"
+#include "morpho/meth3sup.hpp"
+#include "platform/matrix/text.hpp"
+#include "style/symbols.hpp"
+
+namespace varnok::display {
+
+namespace {
+
+constexpr const char* kLoadDataFirst = "Load a data file first";
+constexpr const char* kRunAnalysisFirst = "Run the analysis first";
+constexpr const char* kTitle = "Display Error";
+
+enum class Registration { None, Baseline, Sliding };
+
+bool wholeFrom1(double g) {
+  return std::isfinite(g) && g >= 1 && g == std::floor(g);
+}
+
+void refuse(session::ActionContext& ctx, const std::string& text, const char* title = kTitle) {
+  ctx.window.dialogs().msgbox(text, title);
+}
+
+// DATA and a group code per specimen (and, for the means, a reference of the
+// same width) must be there. A group list left from an earlier data set of
+// another size belongs to no specimen of this one.
+bool haveAnalysis(session::ActionContext& ctx, bool needReference) {
+  const auto& s = ctx.state;
+  if (s.DATA.size() == 0) {
+    refuse(ctx, kLoadDataFirst, "");
+    return false;
+  }
+  const bool glistFits = s.GLIST.rows() == s.DATA.rows() && s.GLIST.cols() >= 1;
+  const bool referenceFits = s.reference.rows() == 1 && s.reference.cols() == s.DATA.cols();
+  if (!glistFits || (needReference && !referenceFits)) {
+    refuse(ctx, kRunAnalysisFirst, "");
+    return false;
+  }
+  return true;
+}
+
+// The two baseline landmark numbers, or nullopt after telling the user which
+// box holds what instead of a landmark number from 1 to L.
+std::optional<std::pair<double, double>> baseline(session::ActionContext& ctx, Eigen::Index L) {
+  const std::string range = "a landmark number from 1 to " + std::to_string(L);
+  double b[2] = {0, 0};
+  const char* tags[2] = {"BaseBox1", "BaseBox2"};
+  for (int k = 0; k < 2; ++k) {
+    Value v = ctx.window.control(tags[k]).get("String");
+    const std::string text = v.isText() ? v.text() : v.describe();
+    Mat m = str2num(text);
+    if (m.size() != 1 || !wholeFrom1(m(0, 0)) || m(0, 0) > static_cast<double>(L)) {
+      refuse(ctx, std::string("The baseline landmark in ") + tags[k] + " is \"" + text +
+                      "\"; it must be " + range + ".");
+      return std::nullopt;
+    }
+    b[k] = m(0, 0);
+  }
+  if (b[0] == b[1]) {
+    refuse(ctx, "BaseBox1 and BaseBox2 both name landmark " + num2str(b[0]) +
+                    "; the baseline needs two different landmarks from 1 to " + std::to_string(L) +
+                    ".");
+    return std::nullopt;
+  }
+  return std::make_pair(b[0], b[1]);
+}
+
+// Why group code g (a whole number from 1) cannot be drawn, if it cannot:
+// without a symbol code table only the 24 default symbols exist; with one,
+// the code needs a row whose marker and size can be drawn.
+std::optional<std::string> symbolProblem(const session::AnalysisState& s, bool useTable, double g,
+                                         const std::string& who) {
+  if (!useTable) {
+    const auto n = static_cast<double>(s.ColorList.size());
+    if (g <= n) return std::nullopt;
+    return who + " has no symbol: without a symbol code table group codes must be whole " +
+           "numbers from 1 to " + num2str(n) + " (the default symbols).";
+  }
+  const auto rows = static_cast<double>(s.codearray.rows());
+  if (g > rows || s.codearray.cols() < 6)
+    return who + " has no symbol: group codes must be whole numbers from 1 to " + num2str(rows) +
+           " (the rows of the symbol code table in use).";
+  const auto row = s.codearray.row(static_cast<Eigen::Index>(g) - 1);
+  if (!(row(3) >= 1 && row(3) <= 13 && row(3) == std::floor(row(3))))
+    return "Row " + num2str(g) + " of the symbol code table names the marker " + num2str(row(3)) +
+           "; markers are numbered 1 to 13.";
+  if (!(row(4) > 0 && std::isfinite(row(4))))
+    return "Row " + num2str(g) + " of the symbol code table gives the marker size " +
+           num2str(row(4)) + "; sizes must be positive.";
+  return std::nullopt;
+}
+
+// The reference angle the symbol-table styles turn by: the number in
+// RefAngleBox in radians, 0 without the box. Text that is no number is
+// refused here, before the plot is touched.
+std::optional<double> tableAngle(session::ActionContext& ctx) {
+  auto boxes = ctx.window.findobj("RefAngleBox");
+  if (boxes.empty()) return 0.0;
+  Value v = boxes.front()->get("String");
+  Mat angle = v.isText() ? str2num(v.text()) : Mat();
+  if (angle.size() == 0 || !std::isfinite(angle(0, 0))) {
+    refuse(ctx, "The reference angle in RefAngleBox (\"" + v.describe() +
+                    "\") is not a number of degrees.");
+    return std::nullopt;
+  }
+  return M_PI * angle(0, 0) / 180.0;
+}
+
+Mat registered(const Mat& x, Registration how, double b1, double b2) {
+  Mat y = morpho::basereg(x, b1, b2);
+  return how == Registration::Sliding ? morpho::meth3sup(y) : y;
+}
+
+// ShowProcrustes, ShowBC and ShowSBR.
+void showSpecimens(session::ActionContext& ctx, Registration how) {
+  if (!haveAnalysis(ctx, false)) return;
+  const auto& s = ctx.state;
+  const Mat& data = s.DATA;
+  const Eigen::Index N = data.rows();
+  const Eigen::Index L = (data.cols() - 1) / 2;
+  std::pair<double, double> b{1, 2};
+  if (how != Registration::None) {
+    auto chosen = baseline(ctx, L);
+    if (!chosen) return;
+    b = *chosen;
+  }
+  const bool useTable = s.altcode.value_or(0) != 0;
+  // Every code is checked before anything is drawn, so a bad one cannot leave
+  // half a picture.
+  std::map<double, bool> checked;
+  for (Eigen::Index i = 0; i < N; ++i) {
+    const double g = s.GLIST(i, 0);
+    if (checked.count(g) != 0) continue;
+    const std::string who =
+        "Specimen " + std::to_string(i + 1) + " with the group code " + num2str(g);
+    std::optional<std::string> problem = wholeFrom1(g)
+                                             ? symbolProblem(s, useTable, g, who)
+                                             : who + ": group codes are whole numbers from 1.";
+    if (problem) {
+      refuse(ctx, *problem);
+      return;
+    }
+    checked[g] = true;
+  }
+  double theta = 0;
+  if (useTable) {
+    auto angle = tableAngle(ctx);
+    if (!angle) return;
+    theta = *angle;
+  } else if (how == Registration::None) {
+    theta = refAngle(ctx.window, &ctx.console).value_or(0.0);
+  }
+  const Mat shown = how == Registration::None ? Mat() : registered(data, how, b.first, b.second);
+  const Mat& rows = how == Registration::None ? data : shown;
+
+  auto& ax = ctx.window.figure().axes();
+  ax.cla();
+  // Consecutive specimens of one group share a style and are drawn as one
+  // group of points: a study of many specimens stays one object per run.
+  Eigen::Index start = 0;
+  for (Eigen::Index i = 1; i <= N; ++i) {
+    if (i < N && s.GLIST(i, 0) == s.GLIST(start, 0)) continue;
+    const auto g = static_cast<Eigen::Index>(s.GLIST(start, 0));
+    const Mat block = rows.middleRows(start, i - start);
+    if (useTable)
+      showshapec(ctx.window, block, s.codearray.row(g - 1), theta);
+    else if (how == Registration::None)
+      plotTurned(ctx.window, nullptr, block, s.ColorList[static_cast<size_t>(g - 1)], theta);
+    else
+      showshape(ax, block, s.ColorList[static_cast<size_t>(g - 1)]);
+    start = i;
+  }
+  if (!useTable) style::setsymbolfill(style::childrenOf(ax), 1);
+}
+
+Registration meanRegistration(const std::optional<Value>& fpass) {
+  if (!fpass || !fpass->isMatrix() || fpass->matrix().size() != 1) return Registration::None;
+  const double v = fpass->scalar();
+  if (v == 1) return Registration::Baseline;
+  if (v == 2) return Registration::Sliding;
+  return Registration::None;
+}
+
+}  // namespace
+
+std::vector<GroupMean> groupMeans(const Mat& data, const Mat& glist, const Mat& reference,
+                                  Console* console, Progress& progress) {
+  const Eigen::Index N = data.rows();
+  double maxCode = -INFINITY;
+  for (Eigen::Index i = 0; i < glist.rows(); ++i)
+    if (std::isfinite(glist(i, 0))) maxCode = std::max(maxCode, glist(i, 0));
+  const double countColumns = maxCode >= 1 ? std::floor(maxCode) : 0;
+
+  // Codes in ascending order, each with its members in file order.
+  std::map<double, std::vector<Eigen::Index>> members;
+  for (Eigen::Index i = 0; i < N; ++i) {
+    const double g = glist(i, 0);
+    if (wholeFrom1(g)) {
+      members[g].push_back(i);
+      continue;
+    }
+    if (console != nullptr) {
+      console->line("Error caught in GLIST loop");
+      console->line("i = " + std::to_string(i + 1));
+      console->line("N = " + std::to_string(N));
+      console->line("GLIST(i) = " + num2str(g));
+      console->line("size(ngmember, 1) = 1");
+      console->line("size(ngmember, 2) = " + num2str(countColumns));
+    }
+  }
+
+  morpho::ConsensusOptions options;
+  options.console = console;
+  std::vector<GroupMean> means;
+  means.reserve(members.size());
+  for (const auto& [code, rows] : members) {
+    GroupMean m;
+    m.code = code;
+    if (rows.size() == 1) {
+      m.form = data.row(rows.front());
+    } else {
+      Mat group(static_cast<Eigen::Index>(rows.size()), data.cols());
+      for (size_t k = 0; k < rows.size(); ++k)
+        group.row(static_cast<Eigen::Index>(k)) = data.row(rows[k]);
+      const RowVec consensus = morpho::getconsensus(group, options, progress).y;
+      m.form = morpho::getpsup(Mat(consensus), reference).row(0);
+    }
+    means.push_back(std::move(m));
+  }
+  return means;
+}
+
+void ShowProcrustes(session::ActionContext& ctx) {
+  showSpecimens(ctx, Registration::None);
+}
+
+void ShowBC(session::ActionContext& ctx) {
+  showSpecimens(ctx, Registration::Baseline);
+}
+
+void ShowSBR(session::ActionContext& ctx) {
+  showSpecimens(ctx, Registration::Sliding);
+}
+
+void ShowMeans(session::ActionContext& ctx) {
+  if (!haveAnalysis(ctx, true)) return;
+  const auto& s = ctx.state;
+  const Registration how = meanRegistration(ctx.fpass);
+  const Eigen::Index L = (s.DATA.cols() - 1) / 2;
+  std::pair<double, double> b{1, 2};
+  if (how != Registration::None) {
+    auto chosen = baseline(ctx, L);
+    if (!chosen) return;
+    b = *chosen;
+  }
+  const bool useTable = s.altcode.value_or(0) != 0;
+  std::map<double, bool> checked;
+  for (Eigen::Index i = 0; i < s.GLIST.rows(); ++i) {
+    const double g = s.GLIST(i, 0);
+    if (!wholeFrom1(g) || checked.count(g) != 0) continue;
+    if (auto problem = symbolProblem(s, useTable, g, "The group code " + num2str(g))) {
+      refuse(ctx, *problem);
+      return;
+    }
+    checked[g] = true;
+  }
+  double theta = 0;
+  if (useTable) {
+    auto angle = tableAngle(ctx);
+    if (!angle) return;
+    theta = *angle;
+  }
+  std::vector<GroupMean> means =
+      groupMeans(s.DATA, s.GLIST, s.reference, &ctx.console, ctx.progress);
+  if (how != Registration::None)
+    for (auto& m : means) m.form = registered(Mat(m.form), how, b.first, b.second).row(0);
+
+  auto& ax = ctx.window.figure().axes();
+  ax.cla();
+  for (const auto& m : means) {
+    const auto g = static_cast<Eigen::Index>(m.code);
+    if (useTable)
+      showshapec(ctx.window, Mat(m.form), s.codearray.row(g - 1), theta);
+    else
+      showshape(ax, Mat(m.form), s.ColorList[static_cast<size_t>(g - 1)]);
+  }
+}
+
+}  // namespace varnok::display
