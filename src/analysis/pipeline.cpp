@@ -247,14 +247,19 @@ void LoadGroupList(session::ActionContext& ctx) {
   r.reference = roundTo4(reference);
   r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
 
-  // Every specimen in the style of its group, in file order.
+  // Every specimen in the style of its group, in file order. Consecutive
+  // specimens of one group are drawn together as one group of points, so a
+  // large study does not make one object per specimen.
   const double theta = display::refAngle(ctx.window, &ctx.console).value_or(0.0);
-  for (Eigen::Index i = 0; i < mg; ++i) {
-    const auto g = static_cast<Eigen::Index>(glist(i, 0));
+  for (Eigen::Index start = 0, i = 1; i <= mg; ++i) {
+    if (i < mg && glist(i, 0) == glist(start, 0)) continue;
+    const auto g = static_cast<Eigen::Index>(glist(start, 0));
+    const Mat block = r.DATA.middleRows(start, i - start);
     if (useTable)
-      display::showshapec(ctx.window, r.DATA.row(i), s.codearray.row(g - 1));
+      display::showshapec(ctx.window, block, s.codearray.row(g - 1));
     else
-      display::showshape_rot(ctx.window, nullptr, r.DATA.row(i), s.ColorList.at(g - 1), theta);
+      display::plotTurned(ctx.window, nullptr, block, s.ColorList.at(g - 1), theta);
+    start = i;
   }
   if (!useTable) style::setsymbolfill(style::childrenOf(ctx.window.figure().axes()), 1);
   shapeVariablesAndPca(ctx, r, false);
