@@ -163,6 +163,11 @@ TEST_F(SessionRecording, AReplayedSessionWritesTheSameFiles) {
   click("PCALabel");
   click("ShowPCAAxisButton");
 
+  // The user makes the window larger: the plot keeps equal units, so its
+  // limits and the grid's extent follow the new shape.
+  window_->mainWindow()->resize(window_->mainWindow()->size() + QSize(150, 60));
+  QCoreApplication::processEvents();
+
   // A grid with vectors on the second axis at a changed score, the
   // reference turned by 15 degrees first and the grid trimmed after.
   widget<QComboBox>("DeFormat")->setCurrentIndex(3);
@@ -202,6 +207,12 @@ TEST_F(SessionRecording, AReplayedSessionWritesTheSameFiles) {
   EXPECT_EQ(out.find("[msgbox"), std::string::npos) << out << script;
   EXPECT_NE(script.find("set ExagerationBox String 0.25\n"), std::string::npos) << script;
   EXPECT_NE(script.find("answer file gorilla.txt\n"), std::string::npos) << script;
+  // The size at the start, and the larger one.
+  std::size_t sizes = 0;
+  for (auto at = script.find("\nplot-size "); at != std::string::npos;
+       at = script.find("\nplot-size ", at + 1))
+    ++sizes;
+  EXPECT_EQ(sizes, 2u) << script;
   for (const char* f : {"scores.txt", "eigen.txt", "pcmatrix.txt", "plot.json", "plot.svg"}) {
     const std::string a = readFile(recorded_ / f), b = readFile(replayed_ / f);
     EXPECT_FALSE(a.empty()) << f;

@@ -150,7 +150,9 @@ QtWindow::QtWindow(CallbackRunner runner, Options options)
 
   // What the user does from here on can be saved as a script.
   recorder_ = std::make_unique<SessionRecorder>(
-      controls_, options_.dialogs ? *options_.dialogs : *realDialogs_);
+      controls_, options_.dialogs ? *options_.dialogs : *realDialogs_, [this] {
+        return std::array<int, 2>{plot_->width(), plot_->height()};
+      });
   runner_ = recorder_->wrap(std::move(runner_));
 }
 
@@ -391,6 +393,22 @@ void QtWindow::show() {
 
 bool QtWindow::isVisible() const {
   return main_->isVisible();
+}
+
+void QtWindow::setPlotSize(int width, int height) {
+  // The side panel keeps its width, so the window grows or shrinks by what
+  // the plot area lacks; a layout may need a second pass to settle.
+  const QSize want(width, height);
+  for (int pass = 0; pass < 3 && plot_->size() != want; ++pass) {
+    main_->resize(main_->size() + want - plot_->size());
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  if (plot_->size() != want)
+    throw RuntimeError("The plot area cannot be made " + std::to_string(width) + " x " +
+                       std::to_string(height) + " pixels; the window allows " +
+                       std::to_string(plot_->width()) + " x " + std::to_string(plot_->height()) +
+                       ".");
+  plot_->updateFigureSize();
 }
 
 window::Window& WindowHost::open() {

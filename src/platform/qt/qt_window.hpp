@@ -57,6 +57,7 @@ class QtWindow final : public window::Window {
   void drawnow() override;
   bool copyToClipboard() override;
   void raise() override;
+  void setPlotSize(int width, int height) override;
 
   void show();
   bool isVisible() const;

@@ -85,11 +85,12 @@ bool sameFile(const fs::path& a, const fs::path& b) {
 }  // namespace
 
 struct SessionRecorder::Step {
-  enum class Kind { Set, Answer, Callback, Picture };
+  enum class Kind { Set, Answer, Callback, Picture, PlotSize };
   Kind kind = Kind::Callback;
   std::string tag, property;
   std::string text;  // the value set, the callback string or the picture's full path
   ScriptAnswer answer;
+  std::array<int, 2> size{};
 };
 
 // A control the user can change, and the value it had when the program last
@@ -169,8 +170,8 @@ class SessionRecorder::Recording : public window::Dialogs {
 };
 
 SessionRecorder::SessionRecorder(const std::vector<std::unique_ptr<QtControl>>& controls,
-                                 window::Dialogs& inner)
-    : dialogs_(std::make_unique<Recording>(*this, inner)) {
+                                 window::Dialogs& inner, PlotSize plotSize)
+    : plotSize_(std::move(plotSize)), dialogs_(std::make_unique<Recording>(*this, inner)) {
   for (const auto& c : controls) {
     QObject* o = c->object();
     Watched w;
@@ -222,8 +223,22 @@ SessionRecorder::Runner SessionRecorder::wrap(Runner inner) {
   };
 }
 
-void SessionRecorder::beginCallback() {
+void SessionRecorder::catchUp() {
+  if (plotSize_) {
+    const auto size = plotSize_();
+    if (size != sizeWritten_) {
+      Step s;
+      s.kind = Step::Kind::PlotSize;
+      s.size = size;
+      steps_.push_back(s);
+      sizeWritten_ = size;
+    }
+  }
   for (Step& s : edits()) steps_.push_back(std::move(s));
+}
+
+void SessionRecorder::beginCallback() {
+  catchUp();
   depth_ = 1;
 }
 
@@ -246,7 +261,7 @@ void SessionRecorder::answered(const ScriptAnswer& answer) {
 
 void SessionRecorder::picture(const std::string& path) {
   if (depth_ > 0) return;
-  for (Step& s : edits()) steps_.push_back(std::move(s));
+  catchUp();
   snapshot();
   Step s;
   s.kind = Step::Kind::Picture;
@@ -318,6 +333,9 @@ std::string SessionRecorder::script(const fs::path& folder,
         break;
       case Step::Kind::Callback:
         out += s.text + '\n';
+        break;
+      case Step::Kind::PlotSize:
+        out += "plot-size " + std::to_string(s.size[0]) + ' ' + std::to_string(s.size[1]) + '\n';
         break;
       case Step::Kind::Picture:
         line("save-picture ", pathIn(s.text, base));

@@ -2,7 +2,7 @@
 // of a script that `varnok --script` replays (the format is described in
 // platform/window/script_parser.hpp).
 //
-// Three things are recorded, in the order they happened:
+// Four things are recorded, in the order they happened:
 // - every callback the window runs, exactly as sent (a nested callback, run
 //   by another while it is running, is not: replaying the outer one runs it);
 // - before each callback, the controls whose value differs from what it was
@@ -13,7 +13,10 @@
 //   value; an edit undone before the next callback gives none;
 // - the answers of the dialogs a callback opens, before its line, since a
 //   script queues answers before the step that asks for them; pictures and
-//   plot data saved from the menu, as `save-picture` lines.
+//   plot data saved from the menu, as `save-picture` lines;
+// - the size of the plot area, as a `plot-size` line before the first step
+//   and again whenever it changed: limits under equal units, deformation
+//   grids and the pictures saved all follow it.
 //
 // Dialogs opened outside a callback (the window's own, such as this one's
 // save dialog) are not recorded. Texts keep their inner blanks and quotes;
@@ -21,6 +24,7 @@
 // text is written without them and a comment line says so.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -40,11 +44,15 @@ class QtControl;
 class SessionRecorder {
  public:
   using Runner = std::function<void(const std::string& callback, window::Control* source)>;
+  // The plot area's width and height in pixels.
+  using PlotSize = std::function<std::array<int, 2>()>;
 
   // controls: the window's controls, read to find the user's changes (their
   // values now are the starting point); inner: the dialogs the actions would
-  // see without the recorder.
-  SessionRecorder(const std::vector<std::unique_ptr<QtControl>>& controls, window::Dialogs& inner);
+  // see without the recorder; plotSize: where to read the plot area's size
+  // (empty: no plot-size lines).
+  SessionRecorder(const std::vector<std::unique_ptr<QtControl>>& controls, window::Dialogs& inner,
+                  PlotSize plotSize = {});
   ~SessionRecorder();
   SessionRecorder(const SessionRecorder&) = delete;
   SessionRecorder& operator=(const SessionRecorder&) = delete;
@@ -81,8 +89,12 @@ class SessionRecorder {
   // The set steps for the controls changed since the last snapshot.
   std::vector<Step> edits() const;
   void snapshot();
+  // The user's edits, and the plot's size when it changed, as steps.
+  void catchUp();
 
   std::vector<Watched> watched_;
+  PlotSize plotSize_;
+  std::optional<std::array<int, 2>> sizeWritten_;
   std::vector<Step> steps_;
   std::unique_ptr<Recording> dialogs_;
   int depth_ = 0;

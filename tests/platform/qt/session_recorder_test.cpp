@@ -20,6 +20,8 @@
 #include <map>
 #include <sstream>
 
+#include "platform/matrix/runtime_error.hpp"
+#include "platform/qt/plot_widget.hpp"
 #include "platform/qt/qt_control.hpp"
 #include "platform/qt/qt_window.hpp"
 #include "platform/window/script_parser.hpp"
@@ -99,7 +101,14 @@ class RecorderTest : public ::testing::Test {
   }
   // Leaving the box without a change.
   void leave(const char* tag) { emit widget<QLineEdit>(tag)->editingFinished(); }
-  std::string script() { return window->recorder().script(dir); }
+  // The script without its plot-size lines, which follow the window's size.
+  std::string script() {
+    std::istringstream in(window->recorder().script(dir));
+    std::string out, line;
+    while (std::getline(in, line))
+      if (line.rfind("plot-size ", 0) != 0) out += line + '\n';
+    return out;
+  }
 
   testkit::ScratchFolder scratch;
   const fs::path dir = scratch.path();
@@ -216,6 +225,25 @@ TEST_F(RecorderTest, AnEditBoxWithACallbackGivesItsValueThenItsCallback) {
             "RangeBox_Callback\n"
             "set PCALabel Value 1\n"
             "PCALabel_Callback\n");
+}
+
+TEST_F(RecorderTest, ThePlotSizeIsWrittenFirstAndWhenItChanges) {
+  window->show();
+  const std::string first = "plot-size " + std::to_string(window->plotWidget()->width()) + " " +
+                            std::to_string(window->plotWidget()->height()) + "\n";
+  widget<QAbstractButton>("LoadDataButton")->click();
+  widget<QAbstractButton>("LoadDataButton")->click();
+  window->setPlotSize(555, 444);
+  EXPECT_EQ(window->plotWidget()->size(), QSize(555, 444));
+  EXPECT_EQ(window->figure().sizePx(), (std::array<double, 2>{555, 444}));
+  widget<QAbstractButton>("LoadDataButton")->click();
+  EXPECT_EQ(window->recorder().script(dir), first +
+                                                "Varnoksw('LoadData')\n"
+                                                "Varnoksw('LoadData')\n"
+                                                "plot-size 555 444\n"
+                                                "Varnoksw('LoadData')\n");
+  // A size the window cannot take is refused with what it can.
+  EXPECT_THROW(window->setPlotSize(1, 1), RuntimeError);
 }
 
 TEST_F(RecorderTest, PicturesAreRecordedAndWhatTheWindowAsksItselfIsNot) {
