@@ -27,6 +27,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUiLoader>
 #include <algorithm>
 #include <cmath>
@@ -310,13 +311,38 @@ void QtWindow::compactSidePanel() {
 
 void QtWindow::addWindowFeatures() {
   // Boxes the program writes keep the height of their lines whatever they
-  // hold, so no control below them moves when a text changes.
+  // hold, so no control below them moves when a text changes. A box of
+  // several lines scrolls when it is given more (the analysis adds a line to
+  // the data summary each time it runs) and then shows its last lines.
   for (QLabel* box : main_->findChildren<QLabel*>()) {
     const QVariant lines = box->property("lines");
     if (!lines.isValid() || lines.toInt() < 1) continue;
-    const QMargins m = box->contentsMargins();
-    box->setFixedHeight(lines.toInt() * box->fontMetrics().lineSpacing() + 2 * box->margin() +
-                        2 * box->frameWidth() + m.top() + m.bottom() + 2);
+    const int n = lines.toInt();
+    const int textHeight = n * box->fontMetrics().lineSpacing() + 2 * box->margin();
+    if (n == 1) {
+      const QMargins m = box->contentsMargins();
+      box->setFixedHeight(textHeight + 2 * box->frameWidth() + m.top() + m.bottom() + 2);
+      continue;
+    }
+    QLayout* layout = box->parentWidget() ? box->parentWidget()->layout() : nullptr;
+    if (!layout) continue;
+    auto* area = new QScrollArea(box->parentWidget());
+    area->setObjectName(QString::fromStdString(box->objectName().toStdString() + "Scroll"));
+    area->setFrameShape(box->frameShape());
+    area->setFrameShadow(box->frameShadow());
+    area->setWidgetResizable(true);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    area->setFixedHeight(textHeight + 2 * area->frameWidth() + 2);
+    area->setToolTip(box->toolTip());
+    if (!layout->replaceWidget(box, area)) {
+      delete area;
+      continue;
+    }
+    box->setFrameShape(QFrame::NoFrame);
+    box->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    area->setWidget(box);
+    scrolledBoxes_.emplace_back(area, box->text());
   }
 
   // Menu items follow the Enable of the buttons that do the same.
@@ -459,6 +485,23 @@ void QtWindow::applyPointer() {
 
 void QtWindow::sync() {
   if (consolePanel_) consolePanel_->flush();
+  for (auto& [area, shown] : scrolledBoxes_) {
+    auto* box = area ? qobject_cast<QLabel*>(area->widget()) : nullptr;
+    if (!box || box->text() == shown) continue;
+    shown = box->text();
+    // The newest lines are at the end: show the last one that holds text
+    // (a summary may end in an empty line), once the box has been laid out.
+    const QStringList lines = shown.split(QLatin1Char('\n'));
+    qsizetype last = lines.size() - 1;
+    while (last > 0 && lines[last].trimmed().isEmpty()) --last;
+    const int bottom =
+        static_cast<int>(last + 1) * box->fontMetrics().lineSpacing() + 2 * box->margin();
+    QTimer::singleShot(0, area, [a = area, bottom] {
+      if (!a) return;
+      QScrollBar* bar = a->verticalScrollBar();
+      bar->setValue(std::clamp(bottom - a->viewport()->height(), 0, bar->maximum()));
+    });
+  }
   plot_->refresh();
   applyPointer();
   // The start-up hint has served its purpose once anything has run.

@@ -8,6 +8,8 @@
 // changed and the window pointer follows the figure's Pointer.
 #pragma once
 
+#include <QPointer>
+#include <QScrollArea>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -129,6 +131,8 @@ class QtWindow final : public window::Window {
   std::unique_ptr<EnableMirror> mirror_;
   std::unique_ptr<WindowMemory> memory_;
   std::unique_ptr<QObject> dropFilter_;
+  // Boxes of several lines in their scroll areas, with the text last shown.
+  std::vector<std::pair<QPointer<QScrollArea>, QString>> scrolledBoxes_;
   std::vector<std::unique_ptr<QtControl>> controls_;
   std::unique_ptr<QObject> closeWatcher_;
   std::string layoutSource_;

@@ -15,6 +15,8 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QUrl>
@@ -324,6 +326,52 @@ TEST(UserGuide, IsCompiledInAndOpensInADialog) {
   EXPECT_EQ(showUserGuide(&parent), dialog);  // raised, not opened twice
   dialog->close();
   EXPECT_FALSE(programVersion().isEmpty());
+}
+
+}  // namespace
+}  // namespace varnok::qt
+
+namespace varnok::qt {
+namespace {
+
+// Writing a longer text into a box moves nothing: the boxes keep their
+// height, and a box of several lines scrolls to its newest line.
+TEST(SteadyPanel, BoxesKeepTheirHeightWhateverTheyHold) {
+  testing::RecordingWindow rw;
+  QtWindow& w = *rw.window;
+  w.mainWindow()->resize(1200, 850);
+  w.show();
+  settle();
+  auto* load = static_cast<QWidget*>(static_cast<QtControl&>(w.control("LoadDataButton")).object());
+  auto* deform =
+      static_cast<QWidget*>(static_cast<QtControl&>(w.control("DeformPSButton")).object());
+  auto* fileArea = w.mainWindow()->findChild<QScrollArea*>(QStringLiteral("FileBoxScroll"));
+  ASSERT_NE(fileArea, nullptr);
+  const QPoint loadAt = load->mapTo(w.mainWindow(), QPoint());
+  const QPoint deformAt = deform->mapTo(w.mainWindow(), QPoint());
+  const int height = fileArea->height();
+
+  w.control("FileBox").set("String",
+                           "File: a_rather_long_file_name_for_a_study_of_skulls.txt \n"
+                           "  59 Specimens \n   8 Landmarks\nSS distance/(n-1) =0.0021073\n"
+                           "SS distance/(n-1) =0.0021073\nSS distance/(n-1) =0.0031073");
+  w.control("GroupBox").set("String", "File: groups.txt \n  59 Specimens \n");
+  w.control("VarianceBox").set("String", "0.4603");
+  w.sync();
+  settle();
+  EXPECT_EQ(fileArea->height(), height);
+  EXPECT_EQ(load->mapTo(w.mainWindow(), QPoint()), loadAt);
+  EXPECT_EQ(deform->mapTo(w.mainWindow(), QPoint()), deformAt);
+  QScrollBar* bar = fileArea->verticalScrollBar();
+  EXPECT_GT(bar->maximum(), 0);
+  EXPECT_EQ(bar->value(), bar->maximum());
+  // A summary ending in an empty line shows its last line of text.
+  auto* groupArea = w.mainWindow()->findChild<QScrollArea*>(QStringLiteral("GroupBoxScroll"));
+  ASSERT_NE(groupArea, nullptr);
+  EXPECT_EQ(groupArea->verticalScrollBar()->value(), 0);
+  // The text is the box's own, line breaks and all.
+  EXPECT_EQ(valueToText(w.control("FileBox").get("String")).substr(0, 5), "File:");
+  w.mainWindow()->close();
 }
 
 }  // namespace
