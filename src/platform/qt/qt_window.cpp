@@ -354,6 +354,14 @@ void QtWindow::addWindowFeatures() {
     consolePanel_ = new ConsolePanel(main_.get());
     main_->addDockWidget(Qt::BottomDockWidgetArea, consolePanel_);
     consolePanel_->hide();
+    // The first time it opens it takes a few lines' height, not half the window.
+    QObject::connect(consolePanel_, &QDockWidget::visibilityChanged, main_.get(),
+                     [this, sized = false](bool visible) mutable {
+                       if (!visible || sized || !consolePanel_->isVisible()) return;
+                       sized = true;
+                       const int lines = 9 * consolePanel_->fontMetrics().lineSpacing();
+                       main_->resizeDocks({consolePanel_}, {lines + 60}, Qt::Vertical);
+                     });
     options_.console->setListener(
         [panel = QPointer<ConsolePanel>(consolePanel_)](std::string_view text) {
           if (panel) panel->append(text);
