@@ -276,11 +276,11 @@ void QtWindow::openDataFile(const std::string& path) {
   fire(*load);
 }
 
-QString QtWindow::startFolder(int kind) const {
+QString QtWindow::startFolder(FileKind kind) const {
   const SessionFacts f = facts();
   if (!f.folder.empty()) return QString::fromStdString(f.folder);
   if (options_.settings) {
-    const QString remembered = options_.settings->lastFolder(static_cast<FileKind>(kind));
+    const QString remembered = options_.settings->lastFolder(kind);
     if (!remembered.isEmpty() && QFileInfo(remembered).isDir()) return remembered;
   }
   return QDir::currentPath();
@@ -407,7 +407,7 @@ void QtWindow::runBuiltin(const std::string& what) {
   } else if (what == "savepicture") {
     QString selected;
     QString path = QFileDialog::getSaveFileName(
-        main_.get(), QObject::tr("Save Picture"), startFolder(static_cast<int>(FileKind::Picture)),
+        main_.get(), QObject::tr("Save Picture"), startFolder(FileKind::Picture),
         QObject::tr("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf);;"
                     "Encapsulated PostScript (*.eps)"),
         &selected);
@@ -427,7 +427,7 @@ void QtWindow::runBuiltin(const std::string& what) {
     }
   } else if (what == "exportplotdata") {
     QString path = QFileDialog::getSaveFileName(main_.get(), QObject::tr("Export Plot Data"),
-                                                startFolder(static_cast<int>(FileKind::Picture)),
+                                                startFolder(FileKind::Picture),
                                                 QObject::tr("JSON plot data (*.json)"));
     if (path.isEmpty()) return;
     if (options_.settings)

@@ -30,6 +30,7 @@ namespace varnok::qt {
 
 class ConsolePanel;
 class EnableMirror;
+enum class FileKind;
 class PlotWidget;
 class SettingsStore;
 class WindowDialogs;
@@ -118,7 +119,7 @@ class QtWindow final : public window::Window {
   bool runNested(const std::string& callback);
   SessionFacts facts() const;
   // Where a dialog of the window's own for this kind of file starts.
-  QString startFolder(int kind) const;
+  QString startFolder(FileKind kind) const;
 
   CallbackRunner runner_;
   Options options_;
