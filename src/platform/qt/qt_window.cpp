@@ -342,7 +342,8 @@ void QtWindow::addWindowFeatures() {
     box->setFrameShape(QFrame::NoFrame);
     box->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     area->setWidget(box);
-    scrolledBoxes_.emplace_back(area, box->text());
+    area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrolledBoxes_.push_back({area, box->text(), n});
   }
 
   // Menu items follow the Enable of the buttons that do the same.
@@ -493,7 +494,7 @@ void QtWindow::applyPointer() {
 
 void QtWindow::sync() {
   if (consolePanel_) consolePanel_->flush();
-  for (auto& [area, shown] : scrolledBoxes_) {
+  for (auto& [area, shown, rows] : scrolledBoxes_) {
     auto* box = area ? qobject_cast<QLabel*>(area->widget()) : nullptr;
     if (!box || box->text() == shown) continue;
     shown = box->text();
@@ -502,6 +503,8 @@ void QtWindow::sync() {
     const QStringList lines = shown.split(QLatin1Char('\n'));
     qsizetype last = lines.size() - 1;
     while (last > 0 && lines[last].trimmed().isEmpty()) --last;
+    // A scroll bar only when there is text to scroll to.
+    area->setVerticalScrollBarPolicy(last < rows ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
     const int bottom =
         static_cast<int>(last + 1) * box->fontMetrics().lineSpacing() + 2 * box->margin();
     QTimer::singleShot(0, area, [a = area, bottom] {

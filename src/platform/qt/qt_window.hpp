@@ -132,8 +132,14 @@ class QtWindow final : public window::Window {
   std::unique_ptr<EnableMirror> mirror_;
   std::unique_ptr<WindowMemory> memory_;
   std::unique_ptr<QObject> dropFilter_;
-  // Boxes of several lines in their scroll areas, with the text last shown.
-  std::vector<std::pair<QPointer<QScrollArea>, QString>> scrolledBoxes_;
+  // Boxes of several lines in their scroll areas, with the text last shown
+  // and the lines they show at once.
+  struct ScrolledBox {
+    QPointer<QScrollArea> area;
+    QString shown;
+    int rows = 1;
+  };
+  std::vector<ScrolledBox> scrolledBoxes_;
   std::vector<std::unique_ptr<QtControl>> controls_;
   std::unique_ptr<QObject> closeWatcher_;
   std::string layoutSource_;

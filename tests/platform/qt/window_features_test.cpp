@@ -369,6 +369,8 @@ TEST(SteadyPanel, BoxesKeepTheirHeightWhateverTheyHold) {
   auto* groupArea = w.mainWindow()->findChild<QScrollArea*>(QStringLiteral("GroupBoxScroll"));
   ASSERT_NE(groupArea, nullptr);
   EXPECT_EQ(groupArea->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(groupArea->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+  EXPECT_EQ(fileArea->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
   // The text is the box's own, line breaks and all.
   EXPECT_EQ(valueToText(w.control("FileBox").get("String")).substr(0, 5), "File:");
   w.mainWindow()->close();
