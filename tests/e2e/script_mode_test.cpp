@@ -344,3 +344,44 @@ TEST_F(ScriptMode, ProcrustesDeformationOfTheGorillas) {
 }
 
 }  // namespace
+
+namespace {
+
+// Scripts do the same on every machine: what the window remembers between
+// runs is neither read nor written in script mode.
+TEST_F(ScriptMode, TheUsersSettingsAreNeitherReadNorWritten) {
+  const fs::path config = dir_ / "config";
+  fs::create_directories(config / "Varnok");
+  const std::string remembered =
+      "[display]\ndensity=\"Varnoksw('SetPlotDensity',50)\"\nblackAndWhite=true\n"
+      "[folders]\ndata=" +
+      dir_.string() + "\n";
+  { std::ofstream(config / "Varnok" / "Varnok.conf") << remembered; }
+  {
+    std::ofstream(dir_ / "session.vks") << "answer file gorilla.txt\nVarnoksw('LoadData')\n"
+                                        << "print Density50 Checked\nprint Density20 Checked\n"
+                                        << "print BWButton Label\n";
+  }
+  const std::string cmd = "cd '" + dir_.string() + "' && HOME='" + config.string() +
+                          "' XDG_CONFIG_HOME='" + config.string() +
+                          "' QT_QPA_PLATFORM=offscreen '" VARNOK_BINARY_DIR
+                          "/varnok' --script session.vks 2>stderr.txt";
+  std::FILE* p = popen(cmd.c_str(), "r");
+  std::string out;
+  std::array<char, 4096> buf{};
+  size_t n;
+  while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+  EXPECT_EQ(pclose(p), 0);
+  EXPECT_NE(out.find("Density50 Checked: off"), std::string::npos) << out;
+  EXPECT_NE(out.find("Density20 Checked: on"), std::string::npos) << out;
+  EXPECT_NE(out.find("BWButton Label: Use BW Symbols"), std::string::npos) << out;
+  // The settings file is as it was, and nothing else was written beside it.
+  EXPECT_EQ(read("config/Varnok/Varnok.conf"), remembered);
+  std::vector<std::string> written;
+  for (const auto& e : fs::recursive_directory_iterator(config))
+    written.push_back(e.path().lexically_relative(config).string());
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(written, (std::vector<std::string>{"Varnok", "Varnok/Varnok.conf"}));
+}
+
+}  // namespace

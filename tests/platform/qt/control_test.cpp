@@ -341,7 +341,10 @@ TEST_F(PlotTest, ExportPlotDataWritesTheDataOfThePlot) {
 }
 
 TEST(WindowHost, ASecondOpenReusesTheWindow) {
-  WindowHost host(QtWindow::Options{nullptr, VARNOK_SOURCE_DIR "/layout/Varnok6p.ui", false});
+  QtWindow::Options options;
+  options.layoutFile = VARNOK_SOURCE_DIR "/layout/Varnok6p.ui";
+  options.fitToScreen = false;
+  WindowHost host(options);
   window::Window& first = host.open();
   window::Window& second = host.open();
   EXPECT_EQ(&first, &second);
