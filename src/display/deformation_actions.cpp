@@ -10,9 +10,17 @@ namespace varnok::display {
 
 namespace {
 
-constexpr const char* kTitle = "Deformation Error";
+bool wholeIn(double x, double lo, double hi) {
+  return x >= lo && x <= hi && x == std::floor(x);
+}
 
-// The number in a control's String, or nullopt when it holds none.
+void deform(session::ActionContext& ctx, double suptype) {
+  auto call = gatherDeformationCall(ctx, suptype);
+  if (call) drawDeformation(ctx, *call);
+}
+
+}  // namespace
+
 std::optional<double> boxNumber(window::Window& w, const char* tag) {
   Value v = w.control(tag).get("String");
   Mat m = str2num(v.isText() ? v.text() : v.describe());
@@ -20,20 +28,64 @@ std::optional<double> boxNumber(window::Window& w, const char* tag) {
   return m(0, 0);
 }
 
-bool wholeIn(double x, double lo, double hi) {
-  return x >= lo && x <= hi && x == std::floor(x);
+bool readyToPicture(session::ActionContext& ctx) {
+  const auto& s = ctx.state;
+  if (s.Vmatrix.size() == 0 || s.reference.size() == 0 || !s.NumPCA) {
+    ctx.window.dialogs().msgbox(
+        "There is no analysis to picture yet. Load a landmark data file and run the analysis "
+        "(group list or no group list) first.",
+        kDeformationTitle);
+    return false;
+  }
+  if (!s.vplotdensity || !s.vlinewidth || !s.vlineformat1 || !s.vrefsymbol || !s.vaheads) {
+    ctx.window.dialogs().msgbox(
+        "The display settings are not set; load a landmark data file first.", kDeformationTitle);
+    return false;
+  }
+  return true;
 }
 
-void deform(session::ActionContext& ctx, double suptype) {
-  auto call = gatherDeformationCall(ctx, suptype);
-  if (!call) return;
-  DeformationResult r =
-      showpw5(ctx.window, &ctx.console, call->reference, call->pwscore, call->npts, call->plottype,
-              call->suptype, call->b1, call->b2, call->style);
+std::optional<DeformationCall> gatherPictureSettings(session::ActionContext& ctx, double suptype) {
+  auto& s = ctx.state;
+  auto& w = ctx.window;
+  auto refuse = [&](const std::string& text) -> std::optional<DeformationCall> {
+    w.dialogs().msgbox(text, kDeformationTitle);
+    return std::nullopt;
+  };
+  DeformationCall call;
+  call.suptype = suptype;
+  const double L = static_cast<double>((s.reference.cols() - 1) / 2);
+  auto b1 = boxNumber(w, "BaseBox1");
+  auto b2 = boxNumber(w, "BaseBox2");
+  const double deftype = w.control("DeFormat").get("Value").scalar();
+  auto range = boxNumber(w, "RangeBox");
+  const double gridtrim = w.control("GridTrimButton").get("Value").scalar();
+  if (!range || *range <= 0) return refuse("The grid range must be a positive number.");
+  if (suptype != 2) {
+    if (!b1 || !b2 || !wholeIn(*b1, 1, L) || !wholeIn(*b2, 1, L) || *b1 == *b2)
+      return refuse("The baseline landmarks must be two different landmark numbers from 1 to " +
+                    num2str(L) + ".");
+  }
+  call.b1 = b1.value_or(1);
+  call.b2 = b2.value_or(2);
+  call.reference = s.reference;
+  call.npts = *s.vplotdensity;
+  call.plottype = deftype;
+  call.style.lineweight = *s.vlinewidth;
+  call.style.linespec = *s.vlineformat1;
+  call.style.symboltype = *s.vrefsymbol;
+  call.style.aheadspec = *s.vaheads;
+  call.style.rangeexpansion = *range;
+  call.style.trimreq = gridtrim;
+  call.style.defangle = s.defangle.value_or(10);
+  return call;
+}
+
+void drawDeformation(session::ActionContext& ctx, const DeformationCall& call) {
+  DeformationResult r = showpw5(ctx.window, &ctx.console, call.reference, call.pwscore, call.npts,
+                                call.plottype, call.suptype, call.b1, call.b2, call.style);
   if (r.theta) ctx.state.defangle = *r.theta;
 }
-
-}  // namespace
 
 RowVec deformationAxisVector(const Mat& Vmatrix, double numPCA, double pcatarget,
                              double exaggeration) {
@@ -54,52 +106,21 @@ std::optional<DeformationCall> gatherDeformationCall(session::ActionContext& ctx
   auto& s = ctx.state;
   auto& w = ctx.window;
   auto refuse = [&](const std::string& text) -> std::optional<DeformationCall> {
-    w.dialogs().msgbox(text, kTitle);
+    w.dialogs().msgbox(text, kDeformationTitle);
     return std::nullopt;
   };
-  if (s.Vmatrix.size() == 0 || s.reference.size() == 0 || !s.NumPCA)
-    return refuse(
-        "There is no analysis to picture yet. Load a landmark data file and run the analysis "
-        "(group list or no group list) first.");
-  if (!s.vplotdensity || !s.vlinewidth || !s.vlineformat1 || !s.vrefsymbol || !s.vaheads)
-    return refuse("The display settings are not set; load a landmark data file first.");
-
-  DeformationCall call;
-  call.suptype = suptype;
-  const double L = static_cast<double>((s.reference.cols() - 1) / 2);
-  auto b1 = boxNumber(w, "BaseBox1");
-  auto b2 = boxNumber(w, "BaseBox2");
+  if (!readyToPicture(ctx)) return std::nullopt;
   auto ex = boxNumber(w, "ExagerationBox");
   auto target = boxNumber(w, "ShowBox");
-  const double deftype = w.control("DeFormat").get("Value").scalar();
-  auto range = boxNumber(w, "RangeBox");
-  const double gridtrim = w.control("GridTrimButton").get("Value").scalar();
-
   if (!ex) return refuse("The exaggeration is not a number.");
   if (!target) return refuse("The principal axis to show is not a number.");
   const double V = static_cast<double>(s.Vmatrix.cols());
   if (!wholeIn(*target, 1, V))
     return refuse("There is no principal axis " + num2str(*target) +
                   "; the analysis has axes 1 to " + num2str(V) + ".");
-  if (!range || *range <= 0) return refuse("The grid range must be a positive number.");
-  if (suptype != 2) {
-    if (!b1 || !b2 || !wholeIn(*b1, 1, L) || !wholeIn(*b2, 1, L) || *b1 == *b2)
-      return refuse("The baseline landmarks must be two different landmark numbers from 1 to " +
-                    num2str(L) + ".");
-  }
-  call.b1 = b1.value_or(1);
-  call.b2 = b2.value_or(2);
-  call.pwscore = deformationAxisVector(s.Vmatrix, *s.NumPCA, *target, *ex);
-  call.reference = s.reference;
-  call.npts = *s.vplotdensity;
-  call.plottype = deftype;
-  call.style.lineweight = *s.vlinewidth;
-  call.style.linespec = *s.vlineformat1;
-  call.style.symboltype = *s.vrefsymbol;
-  call.style.aheadspec = *s.vaheads;
-  call.style.rangeexpansion = *range;
-  call.style.trimreq = gridtrim;
-  call.style.defangle = s.defangle.value_or(10);
+  auto call = gatherPictureSettings(ctx, suptype);
+  if (!call) return std::nullopt;
+  call->pwscore = deformationAxisVector(s.Vmatrix, *s.NumPCA, *target, *ex);
   return call;
 }
 
