@@ -21,6 +21,24 @@ void deform(session::ActionContext& ctx, double suptype) {
 
 }  // namespace
 
+std::nullopt_t refuseDeformation(window::Window& w, const std::string& text) {
+  w.dialogs().msgbox(text, kDeformationTitle);
+  return std::nullopt;
+}
+
+bool isAxis(double t, double V) {
+  return wholeIn(t, 1, V);
+}
+
+Eigen::Index axisColumn(const Mat& Vmatrix, double numPCA, double t) {
+  const double c = numPCA - t;  // 1-based column
+  if (!wholeIn(c, 1, static_cast<double>(Vmatrix.cols())))
+    throw RuntimeError("There is no principal axis " + num2str(t) +
+                       "; the analysis has axes 1 to " +
+                       num2str(static_cast<double>(Vmatrix.cols())) + ".");
+  return static_cast<Eigen::Index>(c) - 1;
+}
+
 std::optional<double> boxNumber(window::Window& w, const char* tag) {
   Value v = w.control(tag).get("String");
   Mat m = str2num(v.isText() ? v.text() : v.describe());
@@ -31,15 +49,14 @@ std::optional<double> boxNumber(window::Window& w, const char* tag) {
 bool readyToPicture(session::ActionContext& ctx) {
   const auto& s = ctx.state;
   if (s.Vmatrix.size() == 0 || s.reference.size() == 0 || !s.NumPCA) {
-    ctx.window.dialogs().msgbox(
-        "There is no analysis to picture yet. Load a landmark data file and run the analysis "
-        "(group list or no group list) first.",
-        kDeformationTitle);
+    refuseDeformation(ctx.window,
+                      "There is no analysis to picture yet. Load a landmark data file and run the "
+                      "analysis (group list or no group list) first.");
     return false;
   }
   if (!s.vplotdensity || !s.vlinewidth || !s.vlineformat1 || !s.vrefsymbol || !s.vaheads) {
-    ctx.window.dialogs().msgbox(
-        "The display settings are not set; load a landmark data file first.", kDeformationTitle);
+    refuseDeformation(ctx.window,
+                      "The display settings are not set; load a landmark data file first.");
     return false;
   }
   return true;
@@ -48,10 +65,7 @@ bool readyToPicture(session::ActionContext& ctx) {
 std::optional<DeformationCall> gatherPictureSettings(session::ActionContext& ctx, double suptype) {
   auto& s = ctx.state;
   auto& w = ctx.window;
-  auto refuse = [&](const std::string& text) -> std::optional<DeformationCall> {
-    w.dialogs().msgbox(text, kDeformationTitle);
-    return std::nullopt;
-  };
+  auto refuse = [&w](const std::string& text) { return refuseDeformation(w, text); };
   DeformationCall call;
   call.suptype = suptype;
   const double L = static_cast<double>((s.reference.cols() - 1) / 2);
@@ -89,14 +103,10 @@ void drawDeformation(session::ActionContext& ctx, const DeformationCall& call) {
 
 RowVec deformationAxisVector(const Mat& Vmatrix, double numPCA, double pcatarget,
                              double exaggeration) {
-  const double c = numPCA - pcatarget;  // 1-based column
-  if (!wholeIn(c, 1, static_cast<double>(Vmatrix.cols())))
-    throw RuntimeError("There is no principal axis " + num2str(pcatarget) +
-                       "; the analysis has axes 1 to " +
-                       num2str(static_cast<double>(Vmatrix.cols())) + ".");
+  const Eigen::Index c = axisColumn(Vmatrix, numPCA, pcatarget);
   const Eigen::Index V = Vmatrix.rows();
   RowVec v(V + 1);
-  v.head(V) = Vmatrix.col(static_cast<Eigen::Index>(c) - 1).transpose();
+  v.head(V) = Vmatrix.col(c).transpose();
   v(V) = 1;
   for (Eigen::Index i = 0; i <= V; ++i) v(i) = std::round(v(i) * 100000 * exaggeration) / 100000;
   return v;
@@ -105,10 +115,7 @@ RowVec deformationAxisVector(const Mat& Vmatrix, double numPCA, double pcatarget
 std::optional<DeformationCall> gatherDeformationCall(session::ActionContext& ctx, double suptype) {
   auto& s = ctx.state;
   auto& w = ctx.window;
-  auto refuse = [&](const std::string& text) -> std::optional<DeformationCall> {
-    w.dialogs().msgbox(text, kDeformationTitle);
-    return std::nullopt;
-  };
+  auto refuse = [&w](const std::string& text) { return refuseDeformation(w, text); };
   if (!readyToPicture(ctx)) return std::nullopt;
   auto ex = boxNumber(w, "ExagerationBox");
   auto target = boxNumber(w, "ShowBox");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "display/showpw5.hpp"
 #include "session/action_context.hpp"
@@ -24,6 +25,17 @@ inline constexpr const char* kDeformationTitle = "Deformation Error";
 // The number in a control's String, or nullopt when it holds none (or a
 // value that is not finite).
 std::optional<double> boxNumber(window::Window& w, const char* tag);
+
+// Shows text in a message box titled kDeformationTitle; gives nullopt, for
+// a gathering function to return.
+std::nullopt_t refuseDeformation(window::Window& w, const std::string& text);
+
+// Whether t is a whole number from 1 to V, a principal axis of V.
+bool isAxis(double t, double V);
+
+// The column (0-based) of Vmatrix holding principal axis t, column numPCA - t
+// counted from 1. Throws RuntimeError for an axis outside 1..V.
+Eigen::Index axisColumn(const Mat& Vmatrix, double numPCA, double t);
 
 // Whether there is an analysis to picture and the display settings are set;
 // false after a message box saying which is missing.

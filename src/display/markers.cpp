@@ -13,10 +13,6 @@ namespace {
 
 constexpr const char* kMarkerTitle = "Marker Error";
 
-bool wholeIn(double x, double lo, double hi) {
-  return x >= lo && x <= hi && x == std::floor(x);
-}
-
 struct Placed {
   int marker;
   double x, y;
@@ -79,14 +75,7 @@ void show(session::ActionContext& ctx, MarkerPicture which) {
 
 RowVec markerVector(const Mat& Vmatrix, double numPCA, double pcatarget1, double pcatarget2,
                     double mx, double my, double exaggeration) {
-  const double columns = static_cast<double>(Vmatrix.cols());
-  auto loadings = [&](double t) {
-    const double c = numPCA - t;  // 1-based column
-    if (!wholeIn(c, 1, columns))
-      throw RuntimeError("There is no principal axis " + num2str(t) +
-                         "; the analysis has axes 1 to " + num2str(columns) + ".");
-    return Vmatrix.col(static_cast<Eigen::Index>(c) - 1);
-  };
+  auto loadings = [&](double t) { return Vmatrix.col(axisColumn(Vmatrix, numPCA, t)); };
   const Eigen::VectorXd showvec = loadings(pcatarget1) * mx + loadings(pcatarget2) * my;
   const Eigen::Index V = Vmatrix.rows();
   RowVec v(V + 1);
@@ -98,10 +87,7 @@ RowVec markerVector(const Mat& Vmatrix, double numPCA, double pcatarget1, double
 std::optional<DeformationCall> gatherMarkerCall(session::ActionContext& ctx, MarkerPicture which) {
   auto& s = ctx.state;
   auto& w = ctx.window;
-  auto refuse = [&](const std::string& text) -> std::optional<DeformationCall> {
-    w.dialogs().msgbox(text, kDeformationTitle);
-    return std::nullopt;
-  };
+  auto refuse = [&w](const std::string& text) { return refuseDeformation(w, text); };
   if (!readyToPicture(ctx)) return std::nullopt;
   const auto m1 = stored(s, 1);
   const auto m2 = stored(s, 2);
@@ -116,7 +102,7 @@ std::optional<DeformationCall> gatherMarkerCall(session::ActionContext& ctx, Mar
   const double V = static_cast<double>(s.Vmatrix.cols());
   for (const auto& [t, box] : {std::pair{t1, "X axis"}, std::pair{t2, "Y axis"}}) {
     if (!t) return refuse(std::string("The ") + box + " box does not hold an axis number.");
-    if (!wholeIn(*t, 1, V))
+    if (!isAxis(*t, V))
       return refuse(std::string("The ") + box + " box holds axis " + num2str(*t) +
                     ", but the analysis has axes 1 to " + num2str(V) + ".");
   }
