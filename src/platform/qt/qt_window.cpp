@@ -546,10 +546,11 @@ bool QtWindow::copyToClipboard() {
   // The same bytes a saved picture gets, at the figure's size (the plot
   // area's), so what is pasted is what is saved.
   plot_->updateFigureSize();
-  std::string png, svg;
+  std::string png, svg, pdf;
   try {
     png = graphics::renderPicture(figure_, graphics::PictureFormat::Png);
     svg = graphics::renderPicture(figure_, graphics::PictureFormat::Svg);
+    pdf = graphics::renderPicture(figure_, graphics::PictureFormat::Pdf);
   } catch (const std::exception& e) {
     status(e.what());
     return false;
@@ -558,9 +559,12 @@ bool QtWindow::copyToClipboard() {
   auto* mime = new QMimeData;
   mime->setImageData(QImage::fromData(pngBytes, "PNG"));
   mime->setData(QStringLiteral("image/png"), pngBytes);
-  // A vector copy as well, for programs that take SVG.
+  // Vector copies as well, for programs that take SVG or PDF (this platform
+  // has no metafile).
   mime->setData(QStringLiteral("image/svg+xml"),
                 QByteArray(svg.data(), static_cast<qsizetype>(svg.size())));
+  mime->setData(QStringLiteral("application/pdf"),
+                QByteArray(pdf.data(), static_cast<qsizetype>(pdf.size())));
   QGuiApplication::clipboard()->setMimeData(mime);
   return true;
 }

@@ -308,6 +308,7 @@ TEST_F(PlotTest, TheClipboardGetsAPictureOfThePlot) {
   const QImage img = qvariant_cast<QImage>(mime->imageData());
   EXPECT_EQ(img.size(), plot->size() * 2);  // a PNG picture has twice the pixels
   EXPECT_TRUE(mime->data(QStringLiteral("image/svg+xml")).startsWith("<?xml"));
+  EXPECT_TRUE(mime->data(QStringLiteral("application/pdf")).startsWith("%PDF-"));
 
   // What is pasted is what is saved, byte for byte.
   const std::string file = (std::filesystem::temp_directory_path() /
