@@ -169,6 +169,13 @@ void ShowPCAAxis(session::ActionContext& ctx) {
   if (!useTable) style::setsymbolfill(style::childrenOf(ax), 1);
   ax.axisAuto();
   ax.axisEqual();
+  ax.setShowing({kScorePlotShows, {xpcan, ypcan}});
+}
+
+std::optional<std::array<double, 2>> scorePlotAxes(const graphics::Axes& ax) {
+  const auto& shows = ax.showing();
+  if (shows.what != kScorePlotShows || shows.values.size() != 2) return std::nullopt;
+  return std::array<double, 2>{shows.values[0], shows.values[1]};
 }
 
 void UpXAxis(session::ActionContext& ctx) {

@@ -472,6 +472,7 @@ void Axes::newPlot() {
   children_.clear();
   groups_.clear();
   title_.clear();
+  showing_ = {};
   manualX_.reset();
   manualY_.reset();
   equal_ = false;
@@ -559,6 +560,7 @@ void Axes::cla() {
   children_.clear();
   groups_.clear();
   title_.clear();
+  showing_ = {};
   colorIndex_ = 0;
   touch();
 }

@@ -277,6 +277,18 @@ class Axes {
   void setTitle(std::string t) { title_ = std::move(t), touch(); }
   const std::string& title() const { return title_; }
 
+  // What the axes show, as the routine that drew the picture recorded it
+  // (the score plot records its two principal axes), so that a position
+  // under the pointer can be read in the picture's own terms. cla() and a
+  // new plot (hold off) forget it; adding to a held picture keeps it.
+  struct Showing {
+    std::string what;  // empty: nothing recorded
+    std::vector<double> values;
+    bool operator==(const Showing&) const = default;
+  };
+  void setShowing(Showing s) { showing_ = std::move(s); }
+  const Showing& showing() const { return showing_; }
+
   // Adds an object made elsewhere (arrow fields, filled contours) as the last
   // child, giving it a handle. Call newPlot() first where the operation
   // starts a new plot.
@@ -362,6 +374,7 @@ class Axes {
   mutable std::vector<std::unique_ptr<Object>> children_;
   mutable std::vector<PointGroup> groups_;
   std::string title_;
+  Showing showing_;
   bool hold_ = false;
   bool equal_ = false;
   std::optional<std::array<double, 2>> manualX_, manualY_;
