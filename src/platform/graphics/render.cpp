@@ -727,6 +727,44 @@ std::array<double, 2> pixelToData(const Figure& fig, double width, double height
   return {f.lim[0] + 2 * ((px - f.bx) / f.hx), f.lim[2] + 2 * ((f.by + f.bh - py) / f.hy)};
 }
 
+std::array<double, 4> emptiestCorner(const Figure& fig, double width, double height,
+                                     double boxWidth, double boxHeight, double margin) {
+  const Frame f = makeFrame(fig, width, height);
+  const double left = f.bx + margin, right = f.bx + f.bw - margin - boxWidth;
+  const double top = f.by + margin, bottom = f.by + f.bh - margin - boxHeight;
+  const std::array<std::array<double, 4>, 4> corners = {{{right, top, boxWidth, boxHeight},
+                                                         {left, top, boxWidth, boxHeight},
+                                                         {right, bottom, boxWidth, boxHeight},
+                                                         {left, bottom, boxWidth, boxHeight}}};
+  std::array<std::size_t, 4> hidden{};
+  auto count = [&](double x, double y) {
+    const double ux = f.px(x), uy = f.py(y);
+    if (!f.contains(ux, uy, 0)) return;
+    for (std::size_t k = 0; k < corners.size(); ++k) {
+      const auto& c = corners[k];
+      if (ux >= c[0] && ux <= c[0] + c[2] && uy >= c[1] && uy <= c[1] + c[3]) ++hidden[k];
+    }
+  };
+  fig.axes().visit(
+      [&](const Object& o) {
+        if (!o.visible) return;
+        if (const auto* l = dynamic_cast<const Line*>(&o)) {
+          const std::size_t n = std::min(l->xdata.size(), l->ydata.size());
+          for (std::size_t i = 0; i < n; ++i) count(l->xdata[i], l->ydata[i]);
+        } else if (const auto* t = dynamic_cast<const Text*>(&o)) {
+          count(t->x, t->y);
+        }
+      },
+      [&](const PointGroup& g) {
+        if (!g.style->visible) return;
+        for (std::size_t i = 0, n = g.size(); i < n; ++i) count(g.xy[2 * i], g.xy[2 * i + 1]);
+      });
+  std::size_t best = 0;
+  for (std::size_t k = 1; k < corners.size(); ++k)
+    if (hidden[k] < hidden[best]) best = k;
+  return corners[best];
+}
+
 std::optional<PictureFormat> formatFromPath(const std::string& path) {
   std::string ext = std::filesystem::path(path).extension().string();
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
