@@ -714,15 +714,48 @@ Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
 std::array<double, 4> Axes::boxPx(double figWidthPx, double figHeightPx) const {
   const auto box = convertPosition(position, units, "pixels", {figWidthPx, figHeightPx});
   if (!ieq(units, "normalized")) return box;
-  return withTextRoom(box, textRoomPx(), figWidthPx, figHeightPx);
+  return withTextRoom(box, textRoomPx(box[3]), figWidthPx, figHeightPx);
 }
 
-std::array<double, 4> Axes::textRoomPx() const {
+std::array<double, 4> Axes::textRoomPx(double boxHeightPx) const {
   // Tick labels of five characters at 10 points and a line of 10-point text
-  // per axis title, with the gaps the renderer leaves.
-  constexpr double tickLabels = 45, tickLine = 24, titleLine = 20;
-  return {tickLabels + (notes_.ylabel.empty() ? 0 : titleLine),
-          tickLine + (notes_.xlabel.empty() ? 0 : titleLine), 12, title_.empty() ? 14.0 : 32.0};
+  // per axis title, with the gaps the renderer leaves. An axis title on the
+  // left goes beyond the tick labels, so their width is estimated then.
+  constexpr double tickLabels = 45, tickLine = 24, titleLine = 20, gaps = 14;
+  const double left =
+      notes_.ylabel.empty()
+          ? tickLabels
+          : std::max(tickLabels, yTickLabelsWidthPx(boxHeightPx) + gaps) + titleLine;
+  return {left, tickLine + (notes_.xlabel.empty() ? 0 : titleLine), 12,
+          title_.empty() ? 14.0 : 32.0};
+}
+
+double Axes::yTickLabelsWidthPx(double boxHeightPx) const {
+  // The limits before equal units widen them (the labels stay as long), and
+  // the finest tick step the renderer tries for a box of this height: its
+  // labels have the most decimals.
+  std::array<double, 2> yl = {0, 1};
+  if (manualY_) {
+    yl = *manualY_;
+  } else if (const auto ext = dataExtent()) {
+    const double margin = notes_.autoMargin;
+    yl = margin > 0 ? paddedLimits((*ext)[2], (*ext)[3], margin) : niceLimits((*ext)[2], (*ext)[3]);
+  }
+  const double range = yl[1] - yl[0];
+  if (!(range > 0) || !std::isfinite(range) || !(boxHeightPx > 1)) return 0;
+  const TickStep s = niceStepAtLeast(range * 40.0 / boxHeightPx);
+  const auto ticks = tickValues(yl[0], yl[1], s);
+  if (ticks.size() > 1000) return 0;
+  const int exponent = tickLabelExponent(ticks, s);
+  // Advances of DejaVu Sans at 10 points: digits 8.5 pixels, the decimal
+  // point 4.2, the minus sign 11.2.
+  double widest = 0;
+  for (double v : ticks) {
+    double w = 0;
+    for (char c : tickLabel(v, s, exponent)) w += c == '.' ? 4.2 : c == '-' ? 11.2 : 8.5;
+    widest = std::max(widest, w);
+  }
+  return widest;
 }
 
 void Axes::setAutoMargin(double fraction) {
@@ -749,12 +782,17 @@ void Axes::setBoxSize(double widthPx, double heightPx) {
   if (ieq(units, "normalized")) {
     if (!(position[2] > 0) || !(position[3] > 0)) return;
     // The figure size whose box, text room taken, has the size asked for.
-    const auto room = textRoomPx();
-    const double fw = figureSizeFor(widthPx, position[0], position[2], room[0], room[2]);
-    const double fh = figureSizeFor(heightPx, position[1], position[3], room[1], room[3]);
-    const auto box = boxPx(fw, fh);
-    const bool fits = std::abs(box[2] - widthPx) <= 1e-9 * widthPx &&
-                      std::abs(box[3] - heightPx) <= 1e-9 * heightPx;
+    // The room depends a little on the height, so it is found in turns.
+    double fw = widthPx / position[2], fh = heightPx / position[3];
+    bool fits = false;
+    for (int turn = 0; turn < 4 && !fits; ++turn) {
+      const auto room = textRoomPx(position[3] * fh);
+      fw = figureSizeFor(widthPx, position[0], position[2], room[0], room[2]);
+      fh = figureSizeFor(heightPx, position[1], position[3], room[1], room[3]);
+      const auto box = boxPx(fw, fh);
+      fits = std::abs(box[2] - widthPx) <= 1e-9 * widthPx &&
+             std::abs(box[3] - heightPx) <= 1e-9 * heightPx;
+    }
     const std::array<double, 4> px = {0, 0, fits ? fw : widthPx / position[2],
                                       fits ? fh : heightPx / position[3]};
     const auto f = convertPosition(px, "pixels", fig_->units, {kScreenWidthPx, kScreenHeightPx});

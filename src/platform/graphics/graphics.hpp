@@ -359,8 +359,9 @@ class Axes {
   // at least the room its tick labels, axis titles and title need around the
   // box (textRoomPx), so a small picture does not cut them off.
   std::array<double, 4> boxPx(double figWidthPx, double figHeightPx) const;
-  // That room [left bottom right top] in pixels.
-  std::array<double, 4> textRoomPx() const;
+  // That room [left bottom right top] in pixels, for a box about
+  // boxHeightPx high (the tick labels of the vertical axis depend on it).
+  std::array<double, 4> textRoomPx(double boxHeightPx) const;
 
   // Axes properties by name: Type ("axes"), Children (handles, newest first,
   // as the runtime returns them), Parent, Tag, Units, Position, XLim, YLim,
@@ -389,6 +390,9 @@ class Axes {
   std::size_t groupOf(Handle h) const;
   void applyProps(Object& o, const ValueList& props);
   Rgb nextColor();
+  // About the width in pixels of the widest tick label of the vertical axis
+  // in a box boxHeightPx high.
+  double yTickLabelsWidthPx(double boxHeightPx) const;
 
   Figure* fig_;
   Handle handle_;

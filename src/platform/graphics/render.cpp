@@ -597,8 +597,12 @@ void drawAxisTitles(cairo_t* cr, const Frame& f, const Axes& ax, const AxisTicks
              HAlign::Center, VAlign::Top);
   }
   if (!ax.ylabel().empty()) {
+    // Inside the picture even when the tick labels leave no room for it.
+    cairo_font_extents_t fe;
+    cairo_font_extents(cr, &fe);
+    const double x = std::max(f.bx - gap - widest - 1.5 * gap, fe.ascent + fe.descent + 1);
     cairo_save(cr);
-    cairo_translate(cr, f.bx - gap - widest - 1.5 * gap, f.by + f.bh / 2);
+    cairo_translate(cr, x, f.by + f.bh / 2);
     cairo_rotate(cr, -M_PI / 2);
     drawText(cr, ax.ylabel(), 0, 0, HAlign::Center, VAlign::Bottom);
     cairo_restore(cr);
