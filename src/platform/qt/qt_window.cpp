@@ -29,6 +29,7 @@
 #include "platform/graphics/render.hpp"
 #include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
+#include "platform/qt/export_dialog.hpp"
 #include "platform/qt/plot_widget.hpp"
 #include "platform/qt/pointer.hpp"
 #include "platform/qt/qt_control.hpp"
@@ -227,24 +228,7 @@ void QtWindow::runBuiltin(const std::string& what) {
                     "superimposition, partial warps and principal components of shape, score "
                     "plots and deformation grids.</p>"));
   } else if (what == "savepicture") {
-    QString selected;
-    QString path = QFileDialog::getSaveFileName(
-        main_.get(), QObject::tr("Save Picture"), QDir::currentPath(),
-        QObject::tr("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf);;"
-                    "Encapsulated PostScript (*.eps)"),
-        &selected);
-    if (path.isEmpty()) return;
-    if (!graphics::formatFromPath(path.toStdString())) {
-      // No known extension typed: take the one of the chosen filter.
-      const int star = static_cast<int>(selected.indexOf(QLatin1String("*.")));
-      path += selected.mid(star + 1, selected.indexOf(QLatin1Char(')')) - star - 1);
-    }
-    try {
-      savePicture(path.toStdString());
-      status("Picture saved to " + path.toStdString());
-    } catch (const std::exception& e) {
-      QMessageBox::warning(main_.get(), QObject::tr("Save Picture"), QString::fromUtf8(e.what()));
-    }
+    exportPictureInteractively();
   } else if (what == "exportplotdata") {
     QString path =
         QFileDialog::getSaveFileName(main_.get(), QObject::tr("Export Plot Data"),
@@ -258,6 +242,28 @@ void QtWindow::runBuiltin(const std::string& what) {
       QMessageBox::warning(main_.get(), QObject::tr("Export Plot Data"),
                            QString::fromUtf8(e.what()));
     }
+  }
+}
+
+void QtWindow::exportPictureInteractively() {
+  plot_->updateFigureSize();
+  const auto size = figure_.sizePx();
+  ExportPictureDialog dialog(main_.get(), exportSettings_, size);
+  if (dialog.exec() != QDialog::Accepted) return;
+  exportSettings_ = dialog.settings();
+  const ExportTarget target = dialog.target();
+  const graphics::ExportOptions options = exportOptionsFor(exportSettings_);
+  try {
+    const graphics::ExportLayout layout = graphics::exportLayout(figure_, target.format, options);
+    graphics::savePicture(figure_, target.path.toStdString(), target.format, options);
+    std::string what = "Picture saved to " + target.path.toStdString();
+    if (target.format == graphics::PictureFormat::Png)
+      what += " (" + std::to_string(layout.pixelWidth) + " x " +
+              std::to_string(layout.pixelHeight) + " pixels, " +
+              std::to_string(static_cast<int>(std::lround(layout.dpi))) + " dpi)";
+    status(what);
+  } catch (const std::exception& e) {
+    QMessageBox::warning(main_.get(), QObject::tr("Export Picture"), QString::fromUtf8(e.what()));
   }
 }
 

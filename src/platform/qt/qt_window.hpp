@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt/export_dialog.hpp"
 #include "platform/window/window.hpp"
 
 class QMainWindow;
@@ -82,6 +83,8 @@ class QtWindow final : public window::Window {
   void fire(QtControl& control);
   void runBuiltin(const std::string& what);
   void applyPointer();
+  // The Export Picture item: the dialog of size and resolution, then the file.
+  void exportPictureInteractively();
 
   CallbackRunner runner_;
   Options options_;
@@ -94,6 +97,8 @@ class QtWindow final : public window::Window {
   std::string layoutSource_;
   bool busy_ = false;
   QString startHint_;
+  // What the Export Picture dialog offers next time.
+  ExportSettings exportSettings_;
   std::string pointerShown_;
   Mat pointerShapeShown_;
 };
