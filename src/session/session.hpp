@@ -25,8 +25,8 @@ struct Session {
   std::vector<std::string> specimenIds;
   // The names of the groups for legends, line k of a group names file
   // naming group code k (io/group_names.hpp); empty entries and codes past
-  // the end have none. They outlast analyses and data loads, as the group
-  // codes of a study stay the same.
+  // the end have none. They outlast analyses of the data (a new group list
+  // keeps them) but not a new data file.
   std::vector<std::string> groupNames;
 
   // The label of group code g in legends: its name when it has one, else

@@ -139,6 +139,11 @@ TEST_F(ScorePlotFigure, GroupNamesLabelTheLegend) {
   act("ShowPCAAxis");
   ASSERT_EQ(axes().legend().size(), 1u);
   EXPECT_EQ(axes().legend()[0].label, "Mice");
+  // Another data file forgets the names of these groups.
+  analyse("mice.txt", "mice_groups.txt");
+  act("ShowPCAAxis");
+  ASSERT_EQ(axes().legend().size(), 3u);
+  EXPECT_EQ(axes().legend()[0].label, "Group 1");
 }
 
 }  // namespace
