@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <charconv>
 #include <cmath>
 
 namespace varnok::qt {
@@ -51,6 +52,17 @@ graphics::ExportOptions exportOptionsFor(const ExportSettings& s) {
   o.size = graphics::PictureSize{s.width, s.height, s.unit};
   o.dpi = s.dpi;
   return o;
+}
+
+std::string pictureArguments(const ExportSettings& s) {
+  // Numbers as short as they read back exactly.
+  const auto shortest = [](double v) {
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+  };
+  return shortest(s.width) + "x" + shortest(s.height) + (isMm(s.unit) ? "mm" : "") + " " +
+         shortest(s.dpi);
 }
 
 ExportTarget exportTargetFor(const QString& path, graphics::PictureFormat listed) {

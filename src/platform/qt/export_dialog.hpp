@@ -10,6 +10,7 @@
 #include <QString>
 #include <array>
 #include <optional>
+#include <string>
 
 #include "platform/graphics/render.hpp"
 
@@ -32,6 +33,10 @@ struct ExportSettings {
 
 // The export options of the dialog's values.
 graphics::ExportOptions exportOptionsFor(const ExportSettings& s);
+
+// The size and resolution as a save-picture line of a script takes them:
+// "85x63.8mm 300", "1200x900 96".
+std::string pictureArguments(const ExportSettings& s);
 
 // The picture format of the chosen path, or of the format chosen in the
 // list when the path names none; the path gets that extension then.

@@ -20,6 +20,9 @@
 //                             a picture may be given a size in pixels or
 //                             millimetres (1200x900, 85x60mm) and a
 //                             resolution in dots per inch
+//   plot-size W H             makes the plot area W x H pixels, as the
+//                             window of a recorded session had it (limits
+//                             under equal units and grids follow its shape)
 //
 // Lines starting with # are comments; blank lines are skipped; trailing
 // blanks are dropped. Relative paths are taken from the script's folder.
@@ -48,7 +51,7 @@ struct ScriptAnswer {
 };
 
 struct ScriptStep {
-  enum class Kind { Callback, Answer, Set, Print, SavePicture };
+  enum class Kind { Callback, Answer, Set, Print, SavePicture, PlotSize };
   Kind kind = Kind::Callback;
   int line = 0;      // 1-based line of the script
   std::string text;  // the callback string, or the picture's full path
@@ -58,7 +61,11 @@ struct ScriptStep {
   // save-picture: the size and resolution given (graphics::ExportOptions).
   std::optional<graphics::PictureSize> pictureSize;
   std::optional<double> dpi;
+  int width = 0, height = 0;  // plot-size
 };
+
+// The largest plot area plot-size accepts, in pixels each way.
+inline constexpr int kMaxPlotSizePx = 10000;
 
 struct ScriptError {
   int line = 0;  // 0 when the error is not about one line
