@@ -32,6 +32,11 @@ struct Session {
   // The label of group code g in legends: its name when it has one, else
   // "Group g".
   std::string groupLabel(double g) const;
+  // The landmark data file last loaded (folder and name) and how many data
+  // files were loaded in this session, so the window can tell that a load
+  // succeeded (recent files, remembered settings).
+  std::string dataFile;
+  unsigned long dataLoads = 0;
 
   // path as it names a file from the current folder (absolute paths unchanged).
   std::string resolve(std::string_view path) const;
