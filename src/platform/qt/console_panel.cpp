@@ -71,6 +71,16 @@ void ConsolePanel::flush() {
   if (atEnd) bar->setValue(bar->maximum());
 }
 
+void ConsolePanel::showEvent(QShowEvent* event) {
+  QDockWidget::showEvent(event);
+  flush();
+  // After the layout has given the view its height.
+  QTimer::singleShot(0, this, [this] {
+    QScrollBar* bar = view_->verticalScrollBar();
+    bar->setValue(bar->maximum());
+  });
+}
+
 void ConsolePanel::clear() {
   pending_.clear();
   view_->clear();

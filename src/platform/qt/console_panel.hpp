@@ -12,6 +12,7 @@
 #include <string_view>
 
 class QPlainTextEdit;
+class QShowEvent;
 
 namespace varnok::qt {
 
@@ -32,6 +33,11 @@ class ConsolePanel : public QDockWidget {
   QString text();
 
   QPlainTextEdit* view() const { return view_; }
+
+ protected:
+  // A hidden panel has no scroll range to follow the output with, so it
+  // shows its last lines when it opens (an action's error among them).
+  void showEvent(QShowEvent* event) override;
 
  private:
   QPlainTextEdit* view_;
