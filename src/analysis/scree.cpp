@@ -26,7 +26,12 @@ std::vector<double> descendingEigenvalues(const session::AnalysisState& s) {
   return escore;
 }
 
-void drawScree(session::ActionContext& ctx, const std::vector<double>& escore, std::string title) {
+// Automatic limits of the scree plots run this share of the data range past
+// the first and last points, so no marker sits on the frame.
+constexpr double kScreeMargin = 0.06;
+
+void drawScree(session::ActionContext& ctx, const std::vector<double>& escore, std::string title,
+               std::string ylabel) {
   if (escore.empty()) throwUndefined("escore");
   auto& ax = ctx.window.figure().axes();
   ax.cla();
@@ -37,19 +42,22 @@ void drawScree(session::ActionContext& ctx, const std::vector<double>& escore, s
   ax.plot(rank, escore, "ko");
   ax.axisAuto();
   ax.setTitle(std::move(title));
+  ax.setAutoMargin(kScreeMargin);
+  ax.setXLabel("Principal axis");
+  ax.setYLabel(std::move(ylabel));
 }
 
 }  // namespace
 
 void ScreePlot(session::ActionContext& ctx) {
-  drawScree(ctx, descendingEigenvalues(ctx.state), "Scree Plot-Raw Eigenvalues");
+  drawScree(ctx, descendingEigenvalues(ctx.state), "Scree Plot-Raw Eigenvalues", "Eigenvalue");
 }
 
 void ScreePercentages(session::ActionContext& ctx) {
   std::vector<double> escore = descendingEigenvalues(ctx.state);
   const double total = std::accumulate(escore.begin(), escore.end(), 0.0);
   for (double& e : escore) e = e * 100 / total;
-  drawScree(ctx, escore, "Scree Plot as Percentage of Variance");
+  drawScree(ctx, escore, "Scree Plot as Percentage of Variance", "Share of variance (%)");
 }
 
 int distinctEigenvalues(const std::vector<double>& escore, double N) {

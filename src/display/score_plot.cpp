@@ -77,12 +77,42 @@ void plotPoint(graphics::Axes& ax, double x, double y, const Symbol& sym, double
   line.markerFaceColor = sym.face;
 }
 
+// The title of the axis showing principal axis t: "PC 1 (46.0 %)", the share
+// of variance from percentexp as the axis boxes show it, or "PC 1" when the
+// analysis has no share for it.
+std::string axisTitle(const session::AnalysisState& s, double numPCA, double t) {
+  const std::string name = "PC " + num2str(t);
+  const Mat& pe = s.percentexp;
+  const double c = numPCA - t;  // 1-based column
+  if (pe.rows() < 1 || !(c >= 1 && c <= static_cast<double>(pe.cols())) || c != std::floor(c))
+    return name;
+  const double share = pe(0, static_cast<Eigen::Index>(c) - 1);
+  if (!std::isfinite(share)) return name;
+  return name + " (" + sprintf("%.1f", {100 * share}) + " %)";
+}
+
 void step(session::ActionContext& ctx, const char* box, const char* partner, double delta) {
   double t = boxNumber(ctx.window, box) + delta;
   ctx.window.control(box).set("String", num2str(t));
   const Mat& pe = session::need(ctx.state.percentexp, "percentexp");
   Eigen::Index c = axisColumn(session::need(ctx.state.NumPCA, "NumPCA"), t, pe.cols());
   ctx.window.control(partner).set("String", num2str(pe(0, c)));
+}
+
+// One legend entry per group in use, in the order of the codes, when the
+// legend tells something: two groups or more, or a group with a name.
+std::vector<graphics::LegendEntry> groupLegend(const session::Session& session,
+                                               const std::vector<graphics::Handle>& firstPoint) {
+  std::vector<graphics::LegendEntry> entries;
+  bool named = false;
+  for (std::size_t k = 0; k < firstPoint.size(); ++k) {
+    if (firstPoint[k] == 0) continue;
+    const double g = static_cast<double>(k + 1);
+    entries.push_back({session.groupLabel(g), firstPoint[k], g});
+    named = named || (k < session.groupNames.size() && !session.groupNames[k].empty());
+  }
+  if (entries.size() < 2 && !named) entries.clear();
+  return entries;
 }
 
 }  // namespace
@@ -104,6 +134,7 @@ void ShowPCAAxis(session::ActionContext& ctx) {
   const Eigen::Index cx = axisColumn(numPCA, xpcan, scores.cols());
   const Eigen::Index cy = axisColumn(numPCA, ypcan, scores.cols());
   const bool useTable = s.altcode.value_or(0) != 0;
+  const std::string xtitle = axisTitle(s, numPCA, xpcan), ytitle = axisTitle(s, numPCA, ypcan);
 
   auto& ax = w.figure().axes();
   ax.cla();
@@ -128,6 +159,8 @@ void ShowPCAAxis(session::ActionContext& ctx) {
   // Consecutive specimens of one group are drawn as one group of points.
   std::vector<double> run;
   Eigen::Index runGroup = 0;
+  // The first point of each group, whose marker its legend entry shows.
+  std::vector<graphics::Handle> firstPoint(xcsum.size(), 0);
   auto flush = [&] {
     if (run.empty()) return;
     const Symbol& sym = *symbols[static_cast<size_t>(runGroup - 1)];
@@ -137,7 +170,9 @@ void ShowPCAAxis(session::ActionContext& ctx) {
     style.lineStyle = sym.lineStyle;
     style.markerSize = sym.size;
     style.markerFaceColor = sym.face;
-    ax.plotPoints(std::move(run), style);
+    const graphics::Handle first = ax.plotPoints(std::move(run), style);
+    auto& mine = firstPoint[static_cast<size_t>(runGroup - 1)];
+    if (mine == 0) mine = first;
     ax.hold(true);
     run.clear();
   };
@@ -169,6 +204,9 @@ void ShowPCAAxis(session::ActionContext& ctx) {
   if (!useTable) style::setsymbolfill(style::childrenOf(ax), 1);
   ax.axisAuto();
   ax.axisEqual();
+  ax.setXLabel(xtitle);
+  ax.setYLabel(ytitle);
+  ax.setLegend(groupLegend(ctx.session, firstPoint));
   ax.setShowing({kScorePlotShows, {xpcan, ypcan}});
 }
 

@@ -26,6 +26,8 @@ void LoadData(session::ActionContext& ctx) {
   auto& s = ctx.state;
   s.DATA = std::move(file->data);
   ctx.session.specimenIds = std::move(read.ids);
+  // Names of the groups of another data set would label these groups wrongly.
+  ctx.session.groupNames.clear();
   ctx.session.dataFile = file->path;
   ++ctx.session.dataLoads;
   // The results of an earlier analysis belong to the earlier data: saving or

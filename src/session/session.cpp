@@ -1,6 +1,9 @@
 #include "session/session.hpp"
 
+#include <cmath>
 #include <filesystem>
+
+#include "platform/matrix/text.hpp"
 
 namespace varnok::session {
 
@@ -21,6 +24,14 @@ void Session::changeFolder(std::string_view to) {
   std::string s = p.lexically_normal().string();
   if (s.empty() || s.back() != fs::path::preferred_separator) s += fs::path::preferred_separator;
   folder = std::move(s);
+}
+
+std::string Session::groupLabel(double g) const {
+  if (g >= 1 && g <= static_cast<double>(groupNames.size()) && g == std::floor(g)) {
+    const std::string& name = groupNames[static_cast<std::size_t>(g) - 1];
+    if (!name.empty()) return name;
+  }
+  return "Group " + num2str(g);
 }
 
 }  // namespace varnok::session

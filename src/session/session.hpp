@@ -23,6 +23,15 @@ struct Session {
   // NTS row labels), one per row of DATA in file order; empty when it names
   // none. Kept beside the state, whose variables are the dispatcher's own.
   std::vector<std::string> specimenIds;
+  // The names of the groups for legends, line k of a group names file
+  // naming group code k (io/group_names.hpp); empty entries and codes past
+  // the end have none. They outlast analyses of the data (a new group list
+  // keeps them) but not a new data file.
+  std::vector<std::string> groupNames;
+
+  // The label of group code g in legends: its name when it has one, else
+  // "Group g".
+  std::string groupLabel(double g) const;
   // The landmark data file last loaded (folder and name) and how many data
   // files were loaded in this session, so the window can tell that a load
   // succeeded (recent files, remembered settings).

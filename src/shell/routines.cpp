@@ -66,6 +66,7 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       {"eigsort", 2, 2, 1},
       // Added later: menu items that are not dispatcher actions.
       {"ExportResultsTable", 0, 0, 1},
+      {"LoadGroupNames", 0, 0, 1},
   };
   return decls;
 }

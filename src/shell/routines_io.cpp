@@ -1,5 +1,6 @@
 // Routine-table adapters of the file readers.
 #include "io/dload.hpp"
+#include "io/group_names.hpp"
 #include "io/mfload.hpp"
 #include "session/call_env.hpp"
 #include "shell/routines.hpp"
@@ -16,6 +17,10 @@ void bindIoRoutines(RoutineBindings& b) {
     auto f = io::mfload(env.window(), env.session);
     if (!f) return {Value(), Value(0.0)};
     return {Value(std::move(f->data)), Value(f->name)};
+  };
+  b["LoadGroupNames"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
+    io::LoadGroupNames(env.session, env.window(), env.console);
+    return {};
   };
 }
 

@@ -86,6 +86,34 @@ TEST_F(ScreeTest, ScreePercentagesSumToOneHundred) {
   EXPECT_EQ(line.lineStyle, "none");
 }
 
+TEST_F(ScreeTest, EveryPointIsInsideTheFrameAndTheAxesHaveTitles) {
+  // The gorilla eigenvalues: the smallest is near zero, the ranks run 1..12.
+  analysis({1.43e-3, 5.26e-4, 3.29e-4, 1.96e-4, 1.63e-4, 1.18e-4, 9.2e-5, 7.8e-5, 7.1e-5, 4.9e-5,
+            3.4e-5, 2.3e-5});
+  for (auto action : {ScreePlot, ScreePercentages}) {
+    action(ctx_);
+    const auto& line = onlyLine();
+    const graphics::Limits l = axes().limits();
+    const double xr = l[1] - l[0], yr = l[3] - l[2];
+    for (std::size_t i = 0; i < line.xdata.size(); ++i) {
+      // Strictly inside, by more than a marker's radius in a box of 500
+      // pixels: no marker touches the frame.
+      EXPECT_GT(line.xdata[i] - l[0], 0.02 * xr) << i;
+      EXPECT_GT(l[1] - line.xdata[i], 0.02 * xr) << i;
+      EXPECT_GT(line.ydata[i] - l[2], 0.02 * yr) << i;
+      EXPECT_GT(l[3] - line.ydata[i], 0.02 * yr) << i;
+    }
+    EXPECT_TRUE(axes().autoLimits());
+    EXPECT_EQ(axes().xlabel(), "Principal axis");
+  }
+  EXPECT_EQ(axes().ylabel(), "Share of variance (%)");
+  ScreePlot(ctx_);
+  EXPECT_EQ(axes().ylabel(), "Eigenvalue");
+  // A score plot drawn next starts without the margin.
+  axes().cla();
+  EXPECT_EQ(axes().autoMargin(), 0);
+}
+
 TEST_F(ScreeTest, NothingComputedIsARuntimeErrorAndDrawsNothing) {
   axes().plot(std::vector<double>{0, 1}, std::vector<double>{0, 1}, "b*");
   for (auto action : {ScreePlot, ScreePercentages, CheckSig})

@@ -105,6 +105,41 @@ TEST_F(ScriptMode, SavePictureWritesEveryFormat) {
   EXPECT_EQ(read("plot.eps").rfind("%!PS-Adobe-3.0 EPSF-3.0", 0), 0u);
 }
 
+TEST_F(ScriptMode, AFigureForAPaperAtItsSizeAndResolution) {
+  { std::ofstream(dir_ / "names.txt") << "Female\nMale\n"; }
+  int status = -1;
+  std::string out =
+      run("answer file gorilla.txt\n"
+          "Varnoksw('LoadData')\n"
+          "answer file gorilla_groups.txt\n"
+          "Varnoksw('LoadGroupList')\n"
+          "answer file names.txt\n"
+          "LoadGroupNames\n"
+          "Varnoksw('ShowPCAAxis')\n"
+          "save-picture fig.png 85x60mm 300\n"
+          "save-picture fig.pdf 85x60mm\n"
+          "save-picture fig.json\n",
+          &status);
+  EXPECT_EQ(status, 0) << out << read("stderr.txt");
+  const std::string png = read("fig.png");
+  ASSERT_GT(png.size(), 60u);
+  const auto big32 = [&](std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(png[at + i]);
+    return v;
+  };
+  // 85 x 60 mm at 300 dpi, and the resolution stated right after the header.
+  EXPECT_EQ(big32(16), 1004u);
+  EXPECT_EQ(big32(20), 709u);
+  EXPECT_EQ(png.substr(37, 4), "pHYs");
+  EXPECT_EQ(big32(41), 11811u);
+  EXPECT_NE(read("fig.pdf").find("/MediaBox [ 0 0 240.94"), std::string::npos);
+  const std::string json = read("fig.json");
+  EXPECT_NE(json.find("\"xlabel\": \"PC 1 (46.0 %)\""), std::string::npos) << json.substr(0, 400);
+  EXPECT_NE(json.find("{\"label\": \"Female\", \"group\": 1"), std::string::npos);
+  EXPECT_NE(json.find("{\"label\": \"Male\", \"group\": 2"), std::string::npos);
+}
+
 TEST_F(ScriptMode, UnansweredDialogIsCancelled) {
   int status = -1;
   std::string out = run("Varnoksw('LoadData')\nprint FileBox String\n", &status);
@@ -384,7 +419,8 @@ TEST_F(ScriptMode, MarkersOnTheGorillaScorePlot) {
   // added none.
   auto xs = arrays(markers, "x"), ys = arrays(markers, "y");
   ASSERT_EQ(xs.size(), n + 4);
-  const auto kinds = strings(markers, "marker");
+  // The markers of the drawn objects (the legend, before them, names some).
+  const auto kinds = strings(markers.substr(markers.find("\"objects\"")), "marker");
   ASSERT_EQ(kinds.size(), n + 4);
   EXPECT_EQ(std::vector<std::string>(kinds.end() - 4, kinds.end()),
             (std::vector<std::string>{"o", "+", "o", "+"}));

@@ -84,6 +84,45 @@ std::array<double, 4> convertPosition(const std::array<double, 4>& p, std::strin
   return {p[0] * a[0] / b[0], p[1] * a[1] / b[1], p[2] * a[0] / b[0], p[3] * a[1] / b[1]};
 }
 
+// box [left bottom width height] moved in from the figure's edges where they
+// are closer than room [left bottom right top]; as it was when the room
+// would leave less than a third of the figure for the box.
+std::array<double, 4> withTextRoom(const std::array<double, 4>& box,
+                                   const std::array<double, 4>& room, double figW, double figH) {
+  const double left = std::max(box[0], room[0]), bottom = std::max(box[1], room[1]);
+  const double right = std::min(box[0] + box[2], figW - room[2]);
+  const double top = std::min(box[1] + box[3], figH - room[3]);
+  if (!(right - left >= figW / 3) || !(top - bottom >= figH / 3)) return box;
+  return {left, bottom, right - left, top - bottom};
+}
+
+// The figure length along one direction whose box, at offset and extent
+// (fractions of the figure) with at least roomLo and roomHi beside it, is
+// box long: the box's length grows with the figure's, piece by piece as the
+// fraction or the room decides each side.
+double figureSizeFor(double box, double offset, double extent, double roomLo, double roomHi) {
+  const auto length = [&](double fig) {
+    return std::min((offset + extent) * fig, fig - roomHi) - std::max(offset * fig, roomLo);
+  };
+  const double candidates[] = {box / extent, box + roomLo + roomHi,
+                               (box + roomLo) / (offset + extent), (box + roomHi) / (1 - offset)};
+  for (double fig : candidates)
+    if (std::isfinite(fig) && fig > 0 && std::abs(length(fig) - box) <= 1e-9 * box) return fig;
+  return box / extent;
+}
+
+// Limits margin x the range beyond lo and hi; a range of (nearly) one value
+// gets the rounded limits, which give it a sensible width.
+std::array<double, 2> paddedLimits(double lo, double hi, double margin) {
+  constexpr double kLargest = 1e306;  // as the rounded limits
+  if (!std::isfinite(lo) || !std::isfinite(hi)) return niceLimits(lo, hi);
+  lo = std::clamp(lo, -kLargest, kLargest);
+  hi = std::clamp(hi, -kLargest, kLargest);
+  const double range = hi - lo;
+  if (!(range > 1e-12 * std::max(std::abs(lo), std::abs(hi)))) return niceLimits(lo, hi);
+  return {lo - margin * range, hi + margin * range};
+}
+
 }  // namespace
 
 // ---- colours and line-style codes ----
@@ -472,7 +511,7 @@ void Axes::newPlot() {
   children_.clear();
   groups_.clear();
   title_.clear();
-  showing_ = {};
+  notes_ = {};
   manualX_.reset();
   manualY_.reset();
   equal_ = false;
@@ -560,7 +599,7 @@ void Axes::cla() {
   children_.clear();
   groups_.clear();
   title_.clear();
-  showing_ = {};
+  notes_ = {};
   colorIndex_ = 0;
   touch();
 }
@@ -643,15 +682,16 @@ std::optional<Limits> Axes::dataExtent() const {
 Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
   const auto ext = (manualX_ && manualY_) ? std::nullopt : dataExtent();
   std::array<double, 2> xl = {0, 1}, yl = {0, 1};
+  const double margin = notes_.autoMargin;
   if (manualX_) {
     xl = *manualX_;
   } else if (ext) {
-    xl = niceLimits((*ext)[0], (*ext)[1]);
+    xl = margin > 0 ? paddedLimits((*ext)[0], (*ext)[1], margin) : niceLimits((*ext)[0], (*ext)[1]);
   }
   if (manualY_) {
     yl = *manualY_;
   } else if (ext) {
-    yl = niceLimits((*ext)[2], (*ext)[3]);
+    yl = margin > 0 ? paddedLimits((*ext)[2], (*ext)[3], margin) : niceLimits((*ext)[2], (*ext)[3]);
   }
   if (equal_ && boxWidthPx > 0 && boxHeightPx > 0) {
     // Widen the range that has fewer data units per pixel, about its centre,
@@ -672,7 +712,58 @@ Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
 }
 
 std::array<double, 4> Axes::boxPx(double figWidthPx, double figHeightPx) const {
-  return convertPosition(position, units, "pixels", {figWidthPx, figHeightPx});
+  const auto box = convertPosition(position, units, "pixels", {figWidthPx, figHeightPx});
+  if (!ieq(units, "normalized")) return box;
+  return withTextRoom(box, textRoomPx(box[3]), figWidthPx, figHeightPx);
+}
+
+std::array<double, 4> Axes::textRoomPx(double boxHeightPx) const {
+  // Tick labels of five characters at 10 points and a line of 10-point text
+  // per axis title, with the gaps the renderer leaves. An axis title on the
+  // left goes beyond the tick labels, so their width is estimated then.
+  constexpr double tickLabels = 45, tickLine = 24, titleLine = 20, gaps = 14;
+  const double left =
+      notes_.ylabel.empty()
+          ? tickLabels
+          : std::max(tickLabels, yTickLabelsWidthPx(boxHeightPx) + gaps) + titleLine;
+  return {left, tickLine + (notes_.xlabel.empty() ? 0 : titleLine), 12,
+          title_.empty() ? 14.0 : 32.0};
+}
+
+double Axes::yTickLabelsWidthPx(double boxHeightPx) const {
+  // The limits before equal units widen them (the labels stay as long), and
+  // the finest tick step the renderer tries for a box of this height: its
+  // labels have the most decimals.
+  std::array<double, 2> yl = {0, 1};
+  if (manualY_) {
+    yl = *manualY_;
+  } else if (const auto ext = dataExtent()) {
+    const double margin = notes_.autoMargin;
+    yl = margin > 0 ? paddedLimits((*ext)[2], (*ext)[3], margin) : niceLimits((*ext)[2], (*ext)[3]);
+  }
+  const double range = yl[1] - yl[0];
+  if (!(range > 0) || !std::isfinite(range) || !(boxHeightPx > 1)) return 0;
+  const TickStep s = niceStepAtLeast(range * 40.0 / boxHeightPx);
+  const auto ticks = tickValues(yl[0], yl[1], s);
+  if (ticks.size() > 1000) return 0;
+  const int exponent = tickLabelExponent(ticks, s);
+  // Advances of DejaVu Sans at 10 points: digits 8.5 pixels, the decimal
+  // point 4.2, the minus sign 11.2.
+  double widest = 0;
+  for (double v : ticks) {
+    double w = 0;
+    for (char c : tickLabel(v, s, exponent)) w += c == '.' ? 4.2 : c == '-' ? 11.2 : 8.5;
+    widest = std::max(widest, w);
+  }
+  return widest;
+}
+
+void Axes::setAutoMargin(double fraction) {
+  if (!std::isfinite(fraction) || fraction < 0 || fraction > 1)
+    throw RuntimeError("An axis margin must be a fraction from 0 to 1, not " + num2str(fraction) +
+                       ".");
+  notes_.autoMargin = fraction;
+  touch();
 }
 
 double Axes::boxWidth() const {
@@ -690,7 +781,20 @@ void Axes::setBoxSize(double widthPx, double heightPx) {
     return;
   if (ieq(units, "normalized")) {
     if (!(position[2] > 0) || !(position[3] > 0)) return;
-    const std::array<double, 4> px = {0, 0, widthPx / position[2], heightPx / position[3]};
+    // The figure size whose box, text room taken, has the size asked for.
+    // The room depends a little on the height, so it is found in turns.
+    double fw = widthPx / position[2], fh = heightPx / position[3];
+    bool fits = false;
+    for (int turn = 0; turn < 4 && !fits; ++turn) {
+      const auto room = textRoomPx(position[3] * fh);
+      fw = figureSizeFor(widthPx, position[0], position[2], room[0], room[2]);
+      fh = figureSizeFor(heightPx, position[1], position[3], room[1], room[3]);
+      const auto box = boxPx(fw, fh);
+      fits = std::abs(box[2] - widthPx) <= 1e-9 * widthPx &&
+             std::abs(box[3] - heightPx) <= 1e-9 * heightPx;
+    }
+    const std::array<double, 4> px = {0, 0, fits ? fw : widthPx / position[2],
+                                      fits ? fh : heightPx / position[3]};
     const auto f = convertPosition(px, "pixels", fig_->units, {kScreenWidthPx, kScreenHeightPx});
     fig_->position[2] = f[2];
     fig_->position[3] = f[3];
@@ -727,6 +831,9 @@ Value Axes::get(std::string_view prop) const {
   if (ieq(prop, "YLimMode")) return Value(manualY_ ? "manual" : "auto");
   if (ieq(prop, "NextPlot")) return Value(hold_ ? "add" : "replace");
   if (ieq(prop, "Color")) return rgbValue(color);
+  if (ieq(prop, "Title")) return Value(title_);
+  if (ieq(prop, "XLabel")) return Value(notes_.xlabel);
+  if (ieq(prop, "YLabel")) return Value(notes_.ylabel);
   throw RuntimeError("There is no " + std::string(prop) + " property on the Axes class.");
 }
 
@@ -761,6 +868,12 @@ void Axes::set(std::string_view prop, const Value& v) {
     color = rgbOnly(v, "Color", "Axes");
   } else if (ieq(prop, "Tag")) {
     tag = textOf(v, "Tag", "Axes");
+  } else if (ieq(prop, "Title")) {
+    title_ = textOf(v, "Title", "Axes");
+  } else if (ieq(prop, "XLabel")) {
+    notes_.xlabel = textOf(v, "XLabel", "Axes");
+  } else if (ieq(prop, "YLabel")) {
+    notes_.ylabel = textOf(v, "YLabel", "Axes");
   } else if (ieq(prop, "Type") || ieq(prop, "Children") || ieq(prop, "Parent")) {
     readOnly(prop, "Axes");
   } else {

@@ -210,6 +210,16 @@ struct PointGroup {
   Handle last() const { return first + static_cast<double>(size()) - 1; }
 };
 
+// One entry of an axes legend: the marker of a drawn line beside a label.
+// The entry names the line by handle, so the legend shows the marker as it is
+// drawn now, restyled or not; an entry whose line is gone is not shown.
+struct LegendEntry {
+  std::string label;
+  Handle symbol = 0;  // a line or point-group member of the same axes
+  double group = 0;   // the group code the entry stands for; 0 for none
+  bool operator==(const LegendEntry&) const = default;
+};
+
 class Axes {
  public:
   explicit Axes(Figure& fig, Handle h);
@@ -286,8 +296,26 @@ class Axes {
     std::vector<double> values;
     bool operator==(const Showing&) const = default;
   };
-  void setShowing(Showing s) { showing_ = std::move(s); }
-  const Showing& showing() const { return showing_; }
+  void setShowing(Showing s) { notes_.showing = std::move(s); }
+  const Showing& showing() const { return notes_.showing; }
+  // Axis titles below the horizontal and beside the vertical axis. Like the
+  // title they describe one plot: cla and a new plot clear them.
+  void setXLabel(std::string s) { notes_.xlabel = std::move(s), touch(); }
+  void setYLabel(std::string s) { notes_.ylabel = std::move(s), touch(); }
+  const std::string& xlabel() const { return notes_.xlabel; }
+  const std::string& ylabel() const { return notes_.ylabel; }
+  // The legend the renderer draws in the corner of the box that hides the
+  // fewest points; empty for none. cla and a new plot clear it. Changing
+  // entries through legendEntries() needs a touch() afterwards.
+  void setLegend(std::vector<LegendEntry> entries) { notes_.legend = std::move(entries), touch(); }
+  const std::vector<LegendEntry>& legend() const { return notes_.legend; }
+  std::vector<LegendEntry>& legendEntries() { return notes_.legend; }
+  // Automatic limits that run a fraction of the data range beyond the data
+  // on every side instead of being rounded out to tick values, so points at
+  // the ends of the data sit inside the frame (0: rounded limits). A plot
+  // setting, cleared with the title by cla and a new plot.
+  void setAutoMargin(double fraction);
+  double autoMargin() const { return notes_.autoMargin; }
 
   // Adds an object made elsewhere (arrow fields, filled contours) as the last
   // child, giving it a handle. Call newPlot() first where the operation
@@ -338,13 +366,19 @@ class Axes {
   double boxWidth() const;
   double boxHeight() const;
   // The plot box [left bottom width height] in pixels from the lower left
-  // corner of a figure of the given size.
+  // corner of a figure of the given size. An axes in normalized units keeps
+  // at least the room its tick labels, axis titles and title need around the
+  // box (textRoomPx), so a small picture does not cut them off.
   std::array<double, 4> boxPx(double figWidthPx, double figHeightPx) const;
+  // That room [left bottom right top] in pixels, for a box about
+  // boxHeightPx high (the tick labels of the vertical axis depend on it).
+  std::array<double, 4> textRoomPx(double boxHeightPx) const;
 
   // Axes properties by name: Type ("axes"), Children (handles, newest first,
   // as the runtime returns them), Parent, Tag, Units, Position, XLim, YLim,
-  // XLimMode, YLimMode, NextPlot ("replace"/"add"), Color. Setting Units
-  // converts Position so the axes stay where they are.
+  // XLimMode, YLimMode, NextPlot ("replace"/"add"), Color, and the texts
+  // Title, XLabel and YLabel. Setting Units converts Position so the axes
+  // stay where they are.
   Value get(std::string_view prop) const;
   void set(std::string_view prop, const Value& v);
 
@@ -367,14 +401,24 @@ class Axes {
   std::size_t groupOf(Handle h) const;
   void applyProps(Object& o, const ValueList& props);
   Rgb nextColor();
+  // About the width in pixels of the widest tick label of the vertical axis
+  // in a box boxHeightPx high.
+  double yTickLabelsWidthPx(double boxHeightPx) const;
 
   Figure* fig_;
   Handle handle_;
   // Handles ascending in each; the drawing order is the order of handles.
   mutable std::vector<std::unique_ptr<Object>> children_;
   mutable std::vector<PointGroup> groups_;
+  // What describes the plot beside its children; reset together.
+  struct Annotations {
+    std::string xlabel, ylabel;
+    std::vector<LegendEntry> legend;
+    double autoMargin = 0;
+    Showing showing;
+  };
+  Annotations notes_;
   std::string title_;
-  Showing showing_;
   bool hold_ = false;
   bool equal_ = false;
   std::optional<std::array<double, 2>> manualX_, manualY_;

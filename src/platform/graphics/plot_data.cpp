@@ -300,6 +300,46 @@ void writeObject(Json& j, const Object& o, Handle h) {
   j.endObject();
 }
 
+// The legend's entries with the marker each shows, as its line draws it now;
+// an entry whose line is gone has "marker": "none".
+void writeLegend(Json& j, const Axes& ax) {
+  const auto& entries = ax.legend();
+  std::vector<const Line*> lines(entries.size(), nullptr);
+  const auto match = [&](Handle first, Handle last, const Line& style) {
+    for (std::size_t i = 0; i < entries.size(); ++i)
+      if (!lines[i] && entries[i].symbol >= first && entries[i].symbol <= last) lines[i] = &style;
+  };
+  ax.visit(
+      [&](const Object& o) {
+        if (const auto* l = dynamic_cast<const Line*>(&o)) match(o.handle(), o.handle(), *l);
+      },
+      [&](const PointGroup& g) { match(g.first, g.last(), *g.style); });
+  j.beginList();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const Line none;
+    const Line& l = lines[i] ? *lines[i] : none;
+    j.item();
+    j.raw("{\"label\": ");
+    j.text(entries[i].label);
+    j.raw(", \"group\": ");
+    j.number(entries[i].group);
+    j.raw(", \"handle\": ");
+    j.number(entries[i].symbol);
+    j.raw(", \"marker\": ");
+    j.text(lines[i] && l.marker ? std::string(1, l.marker) : std::string("none"));
+    j.raw(", \"markerSize\": ");
+    j.number(l.markerSize);
+    j.raw(", \"color\": ");
+    j.rgb(l.color);
+    j.raw(", \"markerFaceColor\": ");
+    j.color(l.markerFaceColor);
+    j.raw(", \"markerEdgeColor\": ");
+    j.color(l.markerEdgeColor);
+    j.raw("}");
+  }
+  j.endList();
+}
+
 }  // namespace
 
 std::string plotDataJson(const Figure& fig) {
@@ -319,6 +359,12 @@ std::string plotDataJson(const Figure& fig) {
   j.numbers({l[2], l[3]});
   j.key("title");
   j.text(ax.title());
+  j.key("xlabel");
+  j.text(ax.xlabel());
+  j.key("ylabel");
+  j.text(ax.ylabel());
+  j.key("legend");
+  writeLegend(j, ax);
   j.key("equalUnits");
   j.boolean(ax.equalUnits());
   j.key("objects");

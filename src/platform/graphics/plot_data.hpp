@@ -2,7 +2,12 @@
 // coordinates and style, so a plot can be redrawn or checked elsewhere.
 //
 // {"format": "varnok plot data", "version": 1, "axes": {"xlim": [a, b],
-//  "ylim": [c, d], "title": "...", "equalUnits": false, "objects": [...]}}
+//  "ylim": [c, d], "title": "...", "xlabel": "...", "ylabel": "...",
+//  "legend": [...], "equalUnits": false, "objects": [...]}}
+//
+// Each legend entry has "label", "group" (the group code, 0 for none),
+// "handle" (the line whose marker it shows) and that marker's "marker",
+// "markerSize", "color", "markerFaceColor" and "markerEdgeColor".
 //
 // Objects come in drawing order (oldest first); each has "type", "handle",
 // "tag" and "visible", then by type:

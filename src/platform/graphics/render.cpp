@@ -5,18 +5,22 @@
 #include <cairo-svg.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <limits>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "platform/graphics/contour.hpp"
 #include "platform/graphics/markers.hpp"
+#include "platform/graphics/png_meta.hpp"
 #include "platform/graphics/quiver.hpp"
 #include "platform/graphics/ticks.hpp"
 #include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
+#include "platform/matrix/text.hpp"
 
 namespace varnok::graphics {
 
@@ -565,6 +569,175 @@ void drawExponent(cairo_t* cr, int exponent, double x, double y, HAlign h) {
   cairo_restore(cr);
 }
 
+// ---- axis titles and the legend ----
+
+constexpr double kAxisTitleFontPt = 10;
+constexpr double kLegendFontPt = 9;
+
+// The axis titles: below the tick labels of the horizontal axis, and turned
+// to read upwards left of the widest tick label of the vertical axis. Called
+// with the tick labels' font selected.
+void drawAxisTitles(cairo_t* cr, const Frame& f, const Axes& ax, const AxisTicks& xt,
+                    const AxisTicks& yt) {
+  if (ax.xlabel().empty() && ax.ylabel().empty()) return;
+  cairo_font_extents_t tick;
+  cairo_font_extents(cr, &tick);
+  double widest = 0;
+  for (const std::string& label : yt.labels) {
+    cairo_text_extents_t te;
+    cairo_text_extents(cr, label.c_str(), &te);
+    widest = std::max(widest, te.x_advance);
+  }
+  const double gap = 0.4 * tick.height;
+  selectFont(cr, kAxesFont, kAxisTitleFontPt);
+  cairo_set_source_rgb(cr, 0, 0, 0);
+  if (!ax.xlabel().empty()) {
+    // The "x10^k" of the tick labels takes the line under them.
+    const double lines = xt.exponent != 0 ? 2.0 : 1.0;
+    drawText(cr, ax.xlabel(), f.bx + f.bw / 2, f.by + f.bh + gap + lines * tick.height + gap,
+             HAlign::Center, VAlign::Top);
+  }
+  if (!ax.ylabel().empty()) {
+    // Inside the picture even when the tick labels leave no room for it.
+    cairo_font_extents_t fe;
+    cairo_font_extents(cr, &fe);
+    const double x = std::max(f.bx - gap - widest - 1.5 * gap, fe.ascent + fe.descent + 1);
+    cairo_save(cr);
+    cairo_translate(cr, x, f.by + f.bh / 2);
+    cairo_rotate(cr, -M_PI / 2);
+    drawText(cr, ax.ylabel(), 0, 0, HAlign::Center, VAlign::Bottom);
+    cairo_restore(cr);
+  }
+}
+
+struct LegendRow {
+  std::string label;
+  MarkerStyle style;
+};
+
+// The legend's rows: each entry whose line is still there and shown, with
+// the look its markers are drawn in now.
+std::vector<LegendRow> legendRows(const Axes& ax) {
+  const auto& entries = ax.legend();
+  std::vector<const Line*> lines(entries.size(), nullptr);
+  const auto match = [&](Handle first, Handle last, const Line& style) {
+    for (std::size_t i = 0; i < entries.size(); ++i)
+      if (!lines[i] && entries[i].symbol >= first && entries[i].symbol <= last) lines[i] = &style;
+  };
+  ax.visit(
+      [&](const Object& o) {
+        if (const auto* l = dynamic_cast<const Line*>(&o)) match(o.handle(), o.handle(), *l);
+      },
+      [&](const PointGroup& g) { match(g.first, g.last(), *g.style); });
+  std::vector<LegendRow> rows;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (!lines[i] || !lines[i]->visible) continue;
+    MarkerStyle style = markerStyleOf(*lines[i], ax.color);
+    if (!style.paints()) continue;
+    // A symbol code table may ask for enormous markers; the legend shows
+    // their shape and colours at a size that fits a row.
+    style.sizePx = std::min(style.sizePx, 24.0);
+    rows.push_back({entries[i].label, style});
+  }
+  return rows;
+}
+
+// The points the legend should not hide, in user units, each with the
+// radius of its marker.
+std::vector<std::array<double, 3>> drawnPoints(const Frame& f, const Axes& ax) {
+  std::vector<std::array<double, 3>> pts;
+  const auto add = [&](double x, double y, const Line& style) {
+    const double px = f.px(x), py = f.py(y);
+    if (!f.contains(px, py, 0.5)) return;
+    const double r = style.marker ? drawableSize(style.markerSize, 48).value_or(0) / 2 : 0;
+    pts.push_back({px, py, r});
+  };
+  ax.visit(
+      [&](const Object& o) {
+        if (!o.visible) return;
+        if (const auto* l = dynamic_cast<const Line*>(&o)) {
+          const std::size_t n = std::min(l->xdata.size(), l->ydata.size());
+          for (std::size_t i = 0; i < n; ++i) add(l->xdata[i], l->ydata[i], *l);
+        } else if (const auto* t = dynamic_cast<const Text*>(&o)) {
+          Line none;
+          add(t->x, t->y, none);
+        }
+      },
+      [&](const PointGroup& g) {
+        if (!g.style->visible) return;
+        for (std::size_t i = 0; i < g.size(); ++i) add(g.xy[2 * i], g.xy[2 * i + 1], *g.style);
+      });
+  return pts;
+}
+
+// The legend box [left top width height] for the rows in the plot box of
+// f: in the corner (top right, top left, bottom right, bottom left, in this
+// order of preference) that covers the fewest drawn points. The legend's
+// font must be selected.
+std::array<double, 4> placeLegend(cairo_t* cr, const Frame& f, const Axes& ax,
+                                  const std::vector<LegendRow>& rows, double* rowHeight,
+                                  double* symbolWidth) {
+  cairo_font_extents_t fe;
+  cairo_font_extents(cr, &fe);
+  double widest = 0, marker = 0;
+  for (const LegendRow& r : rows) {
+    cairo_text_extents_t te;
+    cairo_text_extents(cr, cleanText(r.label).c_str(), &te);
+    widest = std::max(widest, te.x_advance);
+    marker = std::max(marker, r.style.sizePx + r.style.lineWidthPx);
+  }
+  const double pad = 0.5 * fe.height;
+  *rowHeight = std::max(1.2 * fe.height, marker + 2);
+  *symbolWidth = std::max(marker, fe.height);
+  const double w = pad + *symbolWidth + pad + widest + pad;
+  const double h = pad + static_cast<double>(rows.size()) * *rowHeight + pad;
+  const double inset = std::clamp(0.02 * std::min(f.bw, f.bh), 3.0, 10.0);
+  const double left = f.bx + inset, right = f.bx + f.bw - inset - w;
+  const double top = f.by + inset, bottom = f.by + f.bh - inset - h;
+  const std::array<std::array<double, 2>, 4> corners = {
+      {{right, top}, {left, top}, {right, bottom}, {left, bottom}}};
+  const auto pts = drawnPoints(f, ax);
+  std::size_t best = 0, fewest = std::numeric_limits<std::size_t>::max();
+  for (std::size_t c = 0; c < corners.size(); ++c) {
+    const double x0 = corners[c][0], y0 = corners[c][1];
+    std::size_t covered = 0;
+    for (const auto& p : pts)
+      if (p[0] + p[2] >= x0 && p[0] - p[2] <= x0 + w && p[1] + p[2] >= y0 && p[1] - p[2] <= y0 + h)
+        ++covered;
+    if (covered < fewest) fewest = covered, best = c;
+  }
+  return {corners[best][0], corners[best][1], w, h};
+}
+
+void drawLegend(cairo_t* cr, const Frame& f, const Axes& ax) {
+  if (ax.legend().empty()) return;
+  const std::vector<LegendRow> rows = legendRows(ax);
+  if (rows.empty()) return;
+  selectFont(cr, kAxesFont, kLegendFontPt);
+  double rowH = 0, symW = 0;
+  const auto box = placeLegend(cr, f, ax, rows, &rowH, &symW);
+  cairo_font_extents_t fe;
+  cairo_font_extents(cr, &fe);
+  const double pad = 0.5 * fe.height;
+  cairo_new_path(cr);
+  cairo_rectangle(cr, box[0], box[1], box[2], box[3]);
+  setColor(cr, ax.color);
+  cairo_fill_preserve(cr);
+  cairo_set_source_rgb(cr, 0.35, 0.35, 0.35);
+  cairo_set_line_width(cr, 0.75 * kPt);
+  cairo_set_dash(cr, nullptr, 0, 0);
+  cairo_stroke(cr);
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const double cy = box[1] + pad + (static_cast<double>(i) + 0.5) * rowH;
+    const double cx = box[0] + pad + symW / 2;
+    const MarkerShape shape = markerShape(rows[i].style.marker, rows[i].style.sizePx);
+    emitMarker(cr, shape, cx, cy);
+    paintMarkers(cr, shape, rows[i].style);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    drawText(cr, rows[i].label, box[0] + pad + symW + pad, cy, HAlign::Left, VAlign::Middle);
+  }
+}
+
 void drawAxesFrame(cairo_t* cr, const Frame& f, const Axes& ax) {
   // The box and ticks sit on pixel centres so one-pixel lines stay sharp.
   const auto snap = [](double v) { return std::floor(v) + 0.5; };
@@ -609,6 +782,8 @@ void drawAxesFrame(cairo_t* cr, const Frame& f, const Axes& ax) {
   if (xt.exponent != 0)
     drawExponent(cr, xt.exponent, r, b + gap + fe.height + fe.ascent, HAlign::Right);
   if (yt.exponent != 0) drawExponent(cr, yt.exponent, l, t - gap - fe.descent, HAlign::Left);
+
+  drawAxisTitles(cr, f, ax, xt, yt);
 
   if (!ax.title().empty()) {
     selectFont(cr, kAxesFont, kTitleFontPt);
@@ -697,12 +872,17 @@ void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, dou
 }  // namespace
 
 void render(const Figure& fig, cairo_t* cr, double width, double height) {
+  render(fig, cr, width, height, RenderOptions{});
+}
+
+void render(const Figure& fig, cairo_t* cr, double width, double height,
+            const RenderOptions& options) {
   if (!(width > 0) || !(height > 0) || !std::isfinite(width) || !std::isfinite(height)) return;
   cairo_save(cr);
   cairo_new_path(cr);
   cairo_rectangle(cr, 0, 0, width, height);
   cairo_clip(cr);
-  setColor(cr, fig.color);
+  setColor(cr, options.background.value_or(fig.color));
   cairo_paint(cr);
 
   const Frame f = makeFrame(fig, width, height);
@@ -711,9 +891,26 @@ void render(const Figure& fig, cairo_t* cr, double width, double height) {
     cairo_rectangle(cr, f.bx, f.by, f.bw, f.bh);
     cairo_fill(cr);
     drawChildren(cr, f, fig.axes(), width, height);
+    drawLegend(cr, f, fig.axes());
     drawAxesFrame(cr, f, fig.axes());
   }
   cairo_restore(cr);
+}
+
+std::optional<std::array<double, 4>> legendBox(const Figure& fig, double width, double height) {
+  if (fig.axes().legend().empty()) return std::nullopt;
+  const Frame f = makeFrame(fig, width, height);
+  const std::vector<LegendRow> rows = legendRows(fig.axes());
+  if (rows.empty() || !(f.bw > 1) || !(f.bh > 1)) return std::nullopt;
+  // Text is measured on a scratch surface in the user units of render.
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+  cairo_t* cr = cairo_create(surface);
+  selectFont(cr, kAxesFont, kLegendFontPt);
+  double rowH = 0, symW = 0;
+  const auto box = placeLegend(cr, f, fig.axes(), rows, &rowH, &symW);
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+  return box;
 }
 
 std::array<double, 4> plotBox(const Figure& fig, double width, double height) {
@@ -732,37 +929,27 @@ std::array<double, 4> emptiestCorner(const Figure& fig, double width, double hei
   const Frame f = makeFrame(fig, width, height);
   const double left = f.bx + margin, right = f.bx + f.bw - margin - boxWidth;
   const double top = f.by + margin, bottom = f.by + f.bh - margin - boxHeight;
-  const std::array<std::array<double, 4>, 4> corners = {{{right, top, boxWidth, boxHeight},
-                                                         {left, top, boxWidth, boxHeight},
-                                                         {right, bottom, boxWidth, boxHeight},
-                                                         {left, bottom, boxWidth, boxHeight}}};
-  std::array<std::size_t, 4> hidden{};
-  auto count = [&](double x, double y) {
-    const double ux = f.px(x), uy = f.py(y);
-    if (!f.contains(ux, uy, 0)) return;
-    for (std::size_t k = 0; k < corners.size(); ++k) {
-      const auto& c = corners[k];
-      if (ux >= c[0] && ux <= c[0] + c[2] && uy >= c[1] && uy <= c[1] + c[3]) ++hidden[k];
-    }
+  const std::array<std::array<double, 2>, 4> corners = {
+      {{right, top}, {left, top}, {right, bottom}, {left, bottom}}};
+  const auto pts = drawnPoints(f, fig.axes());
+  const auto legend = legendBox(fig, width, height);
+  auto overlaps = [&](double x0, double y0, const std::array<double, 4>& b) {
+    return x0 < b[0] + b[2] && b[0] < x0 + boxWidth && y0 < b[1] + b[3] && b[1] < y0 + boxHeight;
   };
-  fig.axes().visit(
-      [&](const Object& o) {
-        if (!o.visible) return;
-        if (const auto* l = dynamic_cast<const Line*>(&o)) {
-          const std::size_t n = std::min(l->xdata.size(), l->ydata.size());
-          for (std::size_t i = 0; i < n; ++i) count(l->xdata[i], l->ydata[i]);
-        } else if (const auto* t = dynamic_cast<const Text*>(&o)) {
-          count(t->x, t->y);
-        }
-      },
-      [&](const PointGroup& g) {
-        if (!g.style->visible) return;
-        for (std::size_t i = 0, n = g.size(); i < n; ++i) count(g.xy[2 * i], g.xy[2 * i + 1]);
-      });
+  // Hiding the legend counts more than hiding any number of points.
   std::size_t best = 0;
-  for (std::size_t k = 1; k < corners.size(); ++k)
-    if (hidden[k] < hidden[best]) best = k;
-  return corners[best];
+  std::pair<bool, std::size_t> fewest = {true, std::numeric_limits<std::size_t>::max()};
+  for (std::size_t c = 0; c < corners.size(); ++c) {
+    const double x0 = corners[c][0], y0 = corners[c][1];
+    std::size_t covered = 0;
+    for (const auto& p : pts)
+      if (p[0] + p[2] >= x0 && p[0] - p[2] <= x0 + boxWidth && p[1] + p[2] >= y0 &&
+          p[1] - p[2] <= y0 + boxHeight)
+        ++covered;
+    const std::pair<bool, std::size_t> cost = {legend && overlaps(x0, y0, *legend), covered};
+    if (cost < fewest) fewest = cost, best = c;
+  }
+  return {corners[best][0], corners[best][1], boxWidth, boxHeight};
 }
 
 std::optional<PictureFormat> formatFromPath(const std::string& path) {
@@ -786,43 +973,29 @@ cairo_status_t appendTo(void* closure, const unsigned char* data, unsigned int l
   return CAIRO_STATUS_SUCCESS;
 }
 
-// The picture size in pixels: the figure's own when not given; an error text
-// when it cannot be drawn.
-std::string checkSize(const Figure& fig, double& width, double& height) {
-  if (width <= 0 || height <= 0) {
-    const auto s = fig.sizePx();
-    width = s[0];
-    height = s[1];
-  }
-  if (!std::isfinite(width) || !std::isfinite(height) || width < 1 || height < 1 || width > 16000 ||
-      height > 16000) {
-    return "the picture size " + std::to_string(width) + " x " + std::to_string(height) +
-           " is not between 1 and 16000 pixels";
-  }
-  return {};
-}
-
-// Draws the figure on a surface of the format writing into out; returns
-// Cairo's verdict.
-cairo_status_t drawInto(const Figure& fig, PictureFormat format, double width, double height,
+// Draws the figure laid out as layout says on a surface of the format
+// writing into out, on white; returns Cairo's verdict. A PNG picture states
+// its resolution.
+cairo_status_t drawInto(const Figure& fig, PictureFormat format, const ExportLayout& layout,
                         std::string& out) {
   cairo_surface_t* surface = nullptr;
-  double scale = 0.75;  // pixels to points
+  double sx = 0.75, sy = 0.75;  // pixels to points
+  const double w = layout.width, h = layout.height;
   switch (format) {
     case PictureFormat::Png:
-      scale = 2.0;
-      surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
-                                           static_cast<int>(std::ceil(width * scale)),
-                                           static_cast<int>(std::ceil(height * scale)));
+      sx = layout.pixelWidth / w;
+      sy = layout.pixelHeight / h;
+      surface =
+          cairo_image_surface_create(CAIRO_FORMAT_ARGB32, layout.pixelWidth, layout.pixelHeight);
       break;
     case PictureFormat::Svg:
-      surface = cairo_svg_surface_create_for_stream(appendTo, &out, width * scale, height * scale);
+      surface = cairo_svg_surface_create_for_stream(appendTo, &out, w * sx, h * sy);
       break;
     case PictureFormat::Pdf:
-      surface = cairo_pdf_surface_create_for_stream(appendTo, &out, width * scale, height * scale);
+      surface = cairo_pdf_surface_create_for_stream(appendTo, &out, w * sx, h * sy);
       break;
     case PictureFormat::Eps:
-      surface = cairo_ps_surface_create_for_stream(appendTo, &out, width * scale, height * scale);
+      surface = cairo_ps_surface_create_for_stream(appendTo, &out, w * sx, h * sy);
       cairo_ps_surface_set_eps(surface, 1);
       break;
   }
@@ -832,8 +1005,8 @@ cairo_status_t drawInto(const Figure& fig, PictureFormat format, double width, d
     return status;
   }
   cairo_t* cr = cairo_create(surface);
-  cairo_scale(cr, scale, scale);
-  render(fig, cr, width, height);
+  cairo_scale(cr, sx, sy);
+  render(fig, cr, w, h, RenderOptions{Rgb{1, 1, 1}});
   cairo_show_page(cr);
   status = cairo_status(cr);
   cairo_destroy(cr);
@@ -842,16 +1015,121 @@ cairo_status_t drawInto(const Figure& fig, PictureFormat format, double width, d
   cairo_surface_finish(surface);
   if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
   cairo_surface_destroy(surface);
+  if (status == CAIRO_STATUS_SUCCESS && format == PictureFormat::Png) {
+    try {
+      out = withPngResolution(std::move(out), layout.dpi);
+    } catch (const std::bad_alloc&) {
+      return CAIRO_STATUS_NO_MEMORY;
+    }
+  }
   return status;
+}
+
+constexpr double kScreenDpi = 96;
+constexpr double kMmPerInch = 25.4;
+constexpr double kMaxPngSide = 20000;
+constexpr double kMaxPngPixels = 150e6;
+
+std::string dpiText(double dpi) {
+  return num2str(dpi);
+}
+
+// The layout of a picture width x height screen pixels at dpi, its PNG
+// pixels rounded up; an error text when it cannot be drawn.
+std::string layoutAt(double width, double height, double dpi, PictureFormat format,
+                     ExportLayout& out) {
+  if (!std::isfinite(width) || !std::isfinite(height) || width < 1 || height < 1 || width > 16000 ||
+      height > 16000) {
+    return "the picture size " + std::to_string(width) + " x " + std::to_string(height) +
+           " is not between 1 and 16000 pixels";
+  }
+  out.width = width;
+  out.height = height;
+  out.dpi = dpi;
+  const double pw = std::ceil(width * dpi / kScreenDpi - 1e-9),
+               ph = std::ceil(height * dpi / kScreenDpi - 1e-9);
+  if (format == PictureFormat::Png &&
+      (pw > kMaxPngSide || ph > kMaxPngSide || pw * ph > kMaxPngPixels)) {
+    return "a PNG image of " + num2str(pw) + " x " + num2str(ph) + " pixels at " + dpiText(dpi) +
+           " dpi is too large (at most 20000 pixels a side and 150 million pixels); choose a "
+           "smaller size or resolution";
+  }
+  out.pixelWidth = static_cast<int>(std::max(1.0, pw));
+  out.pixelHeight = static_cast<int>(std::max(1.0, ph));
+  return {};
+}
+
+// As layoutAt for options; an error text when they cannot be drawn.
+std::string layoutFor(const Figure& fig, PictureFormat format, const ExportOptions& options,
+                      ExportLayout& out) {
+  const std::optional<SizeUnit> unit =
+      options.size ? std::optional<SizeUnit>(options.size->unit) : std::nullopt;
+  const double dpi = options.dpi.value_or(!unit                      ? 2 * kScreenDpi
+                                          : unit == SizeUnit::Pixels ? kScreenDpi
+                                                                     : kDefaultPrintDpi);
+  if (!(dpi >= kMinDpi && dpi <= kMaxDpi))
+    return "the resolution " + dpiText(dpi) + " dpi is not between " + dpiText(kMinDpi) + " and " +
+           dpiText(kMaxDpi) + " dpi";
+  if (!options.size) {
+    const auto s = fig.sizePx();
+    return layoutAt(s[0], s[1], dpi, format, out);
+  }
+  const PictureSize& size = *options.size;
+  if (!(size.width > 0) || !(size.height > 0) || !std::isfinite(size.width) ||
+      !std::isfinite(size.height))
+    return "the picture size " + num2str(size.width) + " x " + num2str(size.height) +
+           " is not two positive numbers";
+  if (size.unit == SizeUnit::Pixels) {
+    // Exactly the pixels asked for, laid out for the resolution.
+    const double pw = std::round(size.width), ph = std::round(size.height);
+    if (pw < 1 || ph < 1 ||
+        (format == PictureFormat::Png && (pw > kMaxPngSide || ph > kMaxPngSide)))
+      return "the picture size " + num2str(pw) + " x " + num2str(ph) +
+             " pixels is not between 1 and 20000 pixels a side";
+    const std::string bad =
+        layoutAt(pw * kScreenDpi / dpi, ph * kScreenDpi / dpi, dpi, format, out);
+    if (!bad.empty()) return bad;
+    out.pixelWidth = static_cast<int>(pw);
+    out.pixelHeight = static_cast<int>(ph);
+    return {};
+  }
+  const double w = size.width / kMmPerInch * kScreenDpi, h = size.height / kMmPerInch * kScreenDpi;
+  if (w < 8 || h < 8 || w > 16000 || h > 16000)
+    return "the picture size " + num2str(size.width) + " x " + num2str(size.height) +
+           " mm is not between 2 and 4000 mm a side";
+  // A PNG gets whole pixels: its layout follows their count, so both
+  // directions keep the resolution exactly.
+  const double pw = std::max(1.0, std::round(size.width / kMmPerInch * dpi)),
+               ph = std::max(1.0, std::round(size.height / kMmPerInch * dpi));
+  if (format == PictureFormat::Png)
+    return layoutAt(pw * kScreenDpi / dpi, ph * kScreenDpi / dpi, dpi, format, out);
+  const std::string bad = layoutAt(w, h, dpi, format, out);
+  out.pixelWidth = static_cast<int>(pw);
+  out.pixelHeight = static_cast<int>(ph);
+  return bad;
 }
 
 }  // namespace
 
-std::string renderPicture(const Figure& fig, PictureFormat format, double width, double height) {
-  const std::string bad = checkSize(fig, width, height);
+ExportLayout exportLayout(const Figure& fig, PictureFormat format, const ExportOptions& options) {
+  ExportLayout layout;
+  const std::string bad = layoutFor(fig, format, options, layout);
   if (!bad.empty()) throw RuntimeError("Cannot draw the picture: " + bad + ".");
+  return layout;
+}
+
+std::string renderPicture(const Figure& fig, PictureFormat format, double width, double height) {
+  ExportOptions options;
+  if (!(width <= 0 || height <= 0))
+    options.size = PictureSize{2 * width, 2 * height, SizeUnit::Pixels};
+  options.dpi = 2 * kScreenDpi;
+  return renderPicture(fig, format, options);
+}
+
+std::string renderPicture(const Figure& fig, PictureFormat format, const ExportOptions& options) {
+  const ExportLayout layout = exportLayout(fig, format, options);
   std::string out;
-  const cairo_status_t status = drawInto(fig, format, width, height, out);
+  const cairo_status_t status = drawInto(fig, format, layout, out);
   if (status != CAIRO_STATUS_SUCCESS)
     throw RuntimeError("Cannot draw the picture: " + std::string(cairo_status_to_string(status)) +
                        ".");
@@ -860,16 +1138,58 @@ std::string renderPicture(const Figure& fig, PictureFormat format, double width,
 
 void savePicture(const Figure& fig, const std::string& path, PictureFormat format, double width,
                  double height) {
+  ExportOptions options;
+  if (!(width <= 0 || height <= 0))
+    options.size = PictureSize{2 * width, 2 * height, SizeUnit::Pixels};
+  options.dpi = 2 * kScreenDpi;
+  savePicture(fig, path, format, options);
+}
+
+void savePicture(const Figure& fig, const std::string& path, PictureFormat format,
+                 const ExportOptions& options) {
   const auto fail = [&](const std::string& why) {
     throw RuntimeError("Cannot write the picture file \"" + path + "\": " + why + ".");
   };
   if (path.empty()) fail("no file name was given");
-  const std::string bad = checkSize(fig, width, height);
+  ExportLayout layout;
+  const std::string bad = layoutFor(fig, format, options, layout);
   if (!bad.empty()) fail(bad);
   std::string bytes;
-  const cairo_status_t status = drawInto(fig, format, width, height, bytes);
+  const cairo_status_t status = drawInto(fig, format, layout, bytes);
   if (status != CAIRO_STATUS_SUCCESS) fail(cairo_status_to_string(status));
   writeFileAtomically(path, bytes);
+}
+
+std::optional<PictureSize> parsePictureSize(std::string_view text, std::string* why) {
+  const auto fail = [&]() -> std::optional<PictureSize> {
+    if (why)
+      *why = "a picture size is WIDTHxHEIGHT in pixels (1200x900) or millimetres (85x60mm), not '" +
+             std::string(text) + "'";
+    return std::nullopt;
+  };
+  std::string t = lowerCase(std::string(text));
+  PictureSize size;
+  if (t.ends_with("mm")) {
+    size.unit = SizeUnit::Millimetres;
+    t.resize(t.size() - 2);
+  } else if (t.ends_with("px")) {
+    t.resize(t.size() - 2);
+  }
+  const std::size_t x = t.find('x');
+  if (x == std::string::npos) return fail();
+  const auto number = [](std::string_view s) -> std::optional<double> {
+    double v = 0;
+    const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    if (!std::isfinite(v) || !(v > 0)) return std::nullopt;
+    return v;
+  };
+  const auto w = number(std::string_view(t).substr(0, x));
+  const auto h = number(std::string_view(t).substr(x + 1));
+  if (!w || !h) return fail();
+  size.width = *w;
+  size.height = *h;
+  return size;
 }
 
 }  // namespace varnok::graphics

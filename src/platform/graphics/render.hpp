@@ -9,6 +9,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/graphics/graphics.hpp"
 
@@ -26,9 +27,21 @@ namespace varnok::graphics {
 // picture.
 void render(const Figure& fig, cairo_t* cr, double width, double height);
 
+// What a picture for a page changes from the window's look.
+struct RenderOptions {
+  // Painted around the axes instead of the figure's own colour.
+  std::optional<Rgb> background;
+};
+void render(const Figure& fig, cairo_t* cr, double width, double height,
+            const RenderOptions& options);
+
 // The plot box of the axes, [left top width height] in the user units of
 // render (origin at the top left), for a figure drawn at width x height.
 std::array<double, 4> plotBox(const Figure& fig, double width, double height);
+
+// The box [left top width height] of the axes' legend, in the user units of
+// render, for a figure drawn at width x height; nullopt when none is drawn.
+std::optional<std::array<double, 4>> legendBox(const Figure& fig, double width, double height);
 
 // The data coordinates (x, y) of the point (px, py) of a figure drawn at
 // width x height (origin at the top left, y downwards), as used by pointer
@@ -37,10 +50,11 @@ std::array<double, 2> pixelToData(const Figure& fig, double width, double height
                                   double py);
 
 // Where a box of boxWidth x boxHeight pixels laid over the picture hides the
-// fewest of its points (line vertices and markers, texts): one of the four
-// corners of the plot box, margin pixels inside it, as [left top width
-// height] from the top left of a figure drawn at width x height. Ties go to
-// the top right, then the top left, the bottom right, the bottom left.
+// fewest of its points (line vertices and markers, texts), and the legend
+// if it can: one of the four corners of the plot box, margin pixels inside
+// it, as [left top width height] from the top left of a figure drawn at
+// width x height. Ties go to the top right, then the top left, the bottom
+// right, the bottom left.
 std::array<double, 4> emptiestCorner(const Figure& fig, double width, double height,
                                      double boxWidth, double boxHeight, double margin);
 
@@ -65,5 +79,56 @@ std::string renderPicture(const Figure& fig, PictureFormat format, double width 
 // then as it was.
 void savePicture(const Figure& fig, const std::string& path, PictureFormat format, double width = 0,
                  double height = 0);
+
+// Pictures for papers: a size in pixels or millimetres and a resolution.
+//
+// The picture is laid out at its printed size: fonts, markers and lines
+// given in points keep their size on paper, so an 85 mm figure at 300 dpi
+// looks like the same figure printed, with more pixels at a higher
+// resolution. Vector files get the page size in points; PNG files get the
+// pixels and state the resolution (pHYs). Every exported picture has a white
+// background, whatever the window shows.
+enum class SizeUnit { Pixels, Millimetres };
+struct PictureSize {
+  double width = 0, height = 0;
+  SizeUnit unit = SizeUnit::Pixels;
+  bool operator==(const PictureSize&) const = default;
+};
+
+struct ExportOptions {
+  // nullopt: the figure's own size (the plot area on screen).
+  std::optional<PictureSize> size;
+  // Dots per inch; nullopt: 96 for a size in pixels (the screen's, so the
+  // picture looks as the window does), 300 for millimetres, and twice the
+  // screen's (192) for the figure's own size.
+  std::optional<double> dpi;
+};
+
+inline constexpr double kMinDpi = 10;
+inline constexpr double kMaxDpi = 4800;
+inline constexpr double kDefaultPrintDpi = 300;
+
+// Where the picture's pixels and points come from.
+struct ExportLayout {
+  double width = 0, height = 0;         // laid out in screen pixels (96 per inch)
+  int pixelWidth = 0, pixelHeight = 0;  // of a PNG file
+  double dpi = 0;
+};
+
+// The layout for options; throws RuntimeError saying what is wrong (a size
+// that is not positive, too small or too large, a resolution outside
+// kMinDpi..kMaxDpi, a PNG of more than 20000 pixels a side or 150 million
+// pixels).
+ExportLayout exportLayout(const Figure& fig, PictureFormat format, const ExportOptions& options);
+
+std::string renderPicture(const Figure& fig, PictureFormat format, const ExportOptions& options);
+// As savePicture above, at the size and resolution of options.
+void savePicture(const Figure& fig, const std::string& path, PictureFormat format,
+                 const ExportOptions& options);
+
+// Reads a size as scripts and dialogs write it: "WIDTHxHEIGHT" in pixels,
+// optionally ending in "px", or ending in "mm" for millimetres ("85x60mm",
+// "1200x900"). nullopt, with why set, for anything else.
+std::optional<PictureSize> parsePictureSize(std::string_view text, std::string* why);
 
 }  // namespace varnok::graphics

@@ -38,6 +38,7 @@
 #include "platform/matrix/console.hpp"
 #include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
+#include "platform/qt/export_dialog.hpp"
 #include "platform/qt/console_panel.hpp"
 #include "platform/qt/enable_mirror.hpp"
 #include "platform/qt/file_drop.hpp"
@@ -462,26 +463,7 @@ void QtWindow::runBuiltin(const std::string& what) {
   } else if (what == "userguide") {
     showUserGuide(main_.get());
   } else if (what == "savepicture") {
-    QString selected;
-    QString path = QFileDialog::getSaveFileName(
-        main_.get(), QObject::tr("Save Picture"), startFolder(FileKind::Picture),
-        QObject::tr("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf);;"
-                    "Encapsulated PostScript (*.eps)"),
-        &selected);
-    if (path.isEmpty()) return;
-    if (options_.settings)
-      options_.settings->setLastFolder(FileKind::Picture, QFileInfo(path).absolutePath());
-    if (!graphics::formatFromPath(path.toStdString())) {
-      // No known extension typed: take the one of the chosen filter.
-      const int star = static_cast<int>(selected.indexOf(QLatin1String("*.")));
-      path += selected.mid(star + 1, selected.indexOf(QLatin1Char(')')) - star - 1);
-    }
-    try {
-      savePicture(path.toStdString());
-      status("Picture saved to " + path.toStdString());
-    } catch (const std::exception& e) {
-      QMessageBox::warning(main_.get(), QObject::tr("Save Picture"), QString::fromUtf8(e.what()));
-    }
+    exportPictureInteractively();
   } else if (what == "savesession") {
     saveSessionScript(*recorder_, dialogs(), [this](const std::string& text) { status(text); });
   } else if (what == "exportplotdata") {
@@ -499,6 +481,35 @@ void QtWindow::runBuiltin(const std::string& what) {
       QMessageBox::warning(main_.get(), QObject::tr("Export Plot Data"),
                            QString::fromUtf8(e.what()));
     }
+  }
+}
+
+void QtWindow::exportPictureInteractively() {
+  plot_->updateFigureSize();
+  const auto size = figure_.sizePx();
+  ExportSettings start = exportSettings_;
+  if (start.path.isEmpty())
+    start.path = QDir(startFolder(FileKind::Picture)).filePath(QStringLiteral("figure.png"));
+  ExportPictureDialog dialog(main_.get(), start, size);
+  if (dialog.exec() != QDialog::Accepted) return;
+  exportSettings_ = dialog.settings();
+  if (options_.settings)
+    options_.settings->setLastFolder(FileKind::Picture,
+                                     QFileInfo(exportSettings_.path).absolutePath());
+  const ExportTarget target = dialog.target();
+  const graphics::ExportOptions options = exportOptionsFor(exportSettings_);
+  try {
+    const graphics::ExportLayout layout = graphics::exportLayout(figure_, target.format, options);
+    graphics::savePicture(figure_, target.path.toStdString(), target.format, options);
+    recorder_->picture(target.path.toStdString(), pictureArguments(exportSettings_));
+    std::string what = "Picture saved to " + target.path.toStdString();
+    if (target.format == graphics::PictureFormat::Png)
+      what += " (" + std::to_string(layout.pixelWidth) + " x " +
+              std::to_string(layout.pixelHeight) + " pixels, " +
+              std::to_string(static_cast<int>(std::lround(layout.dpi))) + " dpi)";
+    status(what);
+  } catch (const std::exception& e) {
+    QMessageBox::warning(main_.get(), QObject::tr("Export Picture"), QString::fromUtf8(e.what()));
   }
 }
 

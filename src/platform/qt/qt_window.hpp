@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt/export_dialog.hpp"
 #include "platform/qt/session_facts.hpp"
 #include "platform/window/window.hpp"
 
@@ -128,6 +129,8 @@ class QtWindow final : public window::Window {
   void fire(QtControl& control);
   void runBuiltin(const std::string& what);
   void applyPointer();
+  // The Export Picture item: the dialog of size and resolution, then the file.
+  void exportPictureInteractively();
   void addWindowFeatures();
   void compactSidePanel();
   // The View menu, made before Help the first time it is asked for.
@@ -170,6 +173,8 @@ class QtWindow final : public window::Window {
   std::string layoutSource_;
   bool busy_ = false;
   QString startHint_;
+  // What the Export Picture dialog offers next time.
+  ExportSettings exportSettings_;
   std::string pointerShown_;
   Mat pointerShapeShown_;
 };

@@ -126,12 +126,13 @@ int runScript(const std::vector<ScriptStep>& steps, window::Window& window,
           window.setPlotSize(step.width, step.height);
           break;
         case ScriptStep::Kind::SavePicture:
-          // At the figure's own size, which the window keeps equal to its
-          // plot area, so the file shows what the screen shows.
+          // Without a size, at the figure's own, which the window keeps
+          // equal to its plot area, so the file shows what the screen shows.
           if (window::isPlotDataPath(step.text))
             writeFileAtomically(step.text, graphics::plotDataJson(window.figure()));
           else
-            graphics::savePicture(window.figure(), step.text, *graphics::formatFromPath(step.text));
+            graphics::savePicture(window.figure(), step.text, *graphics::formatFromPath(step.text),
+                                  graphics::ExportOptions{step.pictureSize, step.dpi});
           break;
       }
     } catch (const std::exception& e) {

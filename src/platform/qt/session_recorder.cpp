@@ -91,6 +91,7 @@ struct SessionRecorder::Step {
   std::string text;  // the value set, the callback string or the picture's full path
   ScriptAnswer answer;
   std::array<int, 2> size{};
+  std::string pictureOptions;  // a picture's size and resolution, as save-picture takes them
 };
 
 // A control the user can change, and the value it had when the program last
@@ -261,13 +262,14 @@ void SessionRecorder::answered(const ScriptAnswer& answer) {
   steps_.push_back(std::move(s));
 }
 
-void SessionRecorder::picture(const std::string& path) {
+void SessionRecorder::picture(const std::string& path, const std::string& options) {
   if (depth_ > 0) return;
   catchUp();
   snapshot();
   Step s;
   s.kind = Step::Kind::Picture;
   s.text = absolutePath(path).string();
+  s.pictureOptions = options;
   steps_.push_back(std::move(s));
 }
 
@@ -340,7 +342,8 @@ std::string SessionRecorder::script(const fs::path& folder,
         out += "plot-size " + std::to_string(s.size[0]) + ' ' + std::to_string(s.size[1]) + '\n';
         break;
       case Step::Kind::Picture:
-        line("save-picture ", pathIn(s.text, base));
+        line("save-picture ",
+             pathIn(s.text, base) + (s.pictureOptions.empty() ? "" : " " + s.pictureOptions));
         break;
       case Step::Kind::Answer:
         switch (s.answer.kind) {

@@ -62,8 +62,10 @@ class SessionRecorder {
   window::Dialogs& dialogs();
   // A runner that runs callbacks through inner and records them.
   Runner wrap(Runner inner);
-  // A picture or plot-data file the user saved from the window's menu.
-  void picture(const std::string& path);
+  // A picture or plot-data file the user saved from the window's menu;
+  // options: its size and resolution as save-picture takes them
+  // ("85x60mm 300"), empty for the plot area's size.
+  void picture(const std::string& path, const std::string& options = {});
 
   // The script of the session so far. header lines are written first as
   // comments; paths of files in folder (or below it) are written relative to

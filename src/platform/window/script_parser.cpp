@@ -106,6 +106,63 @@ std::optional<ScriptStep> parseAnswer(std::string_view rest, const fs::path& fol
   return step;
 }
 
+bool knownPictureOrData(const std::string& path) {
+  return graphics::formatFromPath(path) || isPlotDataPath(path);
+}
+
+// save-picture PATH [WIDTHxHEIGHT] [DPI]. A path may hold blanks, so the
+// whole rest is the path when it names a known format; otherwise the last
+// one or two words are the size and the resolution.
+std::optional<ScriptStep> parseSavePicture(std::string_view rest, const fs::path& folder,
+                                           std::string* why) {
+  ScriptStep s;
+  s.kind = ScriptStep::Kind::SavePicture;
+  if (rest.empty()) return *why = "save-picture needs a path", std::nullopt;
+  s.text = resolve(folder, rest);
+  if (knownPictureOrData(s.text)) return s;
+  // Split off up to two trailing words.
+  std::vector<std::string_view> tail;
+  std::string_view head = rest;
+  for (int k = 0; k < 2; ++k) {
+    const std::size_t cut = head.find_last_of(" \t");
+    if (cut == std::string_view::npos) break;
+    tail.insert(tail.begin(), head.substr(cut + 1));
+    head = trimRight(head.substr(0, cut));
+    if (knownPictureOrData(resolve(folder, head))) break;
+  }
+  s.text = resolve(folder, head);
+  if (!knownPictureOrData(s.text) || tail.empty())
+    return *why = "save-picture cannot tell the format of '" + std::string(rest) +
+                  "' (use .png, .svg, .pdf, .eps or .json)",
+           std::nullopt;
+  if (isPlotDataPath(s.text))
+    return *why = "save-picture writes plot data (.json) without a size or resolution",
+           std::nullopt;
+  std::size_t next = 0;
+  if (tail[0].find_first_of("xX") != std::string_view::npos) {
+    std::string reason;
+    s.pictureSize = graphics::parsePictureSize(tail[0], &reason);
+    if (!s.pictureSize) return *why = "save-picture: " + reason, std::nullopt;
+    next = 1;
+  }
+  if (next < tail.size()) {
+    const auto dpi = toNumber(tail[next]);
+    if (!dpi || !(*dpi >= graphics::kMinDpi && *dpi <= graphics::kMaxDpi))
+      return *why = "save-picture: the resolution must be a number of dots per inch from " +
+                    num2str(graphics::kMinDpi) + " to " + num2str(graphics::kMaxDpi) + ", not '" +
+                    std::string(tail[next]) + "'",
+             std::nullopt;
+    s.dpi = *dpi;
+    ++next;
+  }
+  if (next < tail.size())
+    return *why =
+               "save-picture takes PATH, then an optional WIDTHxHEIGHT (pixels, or with mm) "
+               "and an optional DPI",
+           std::nullopt;
+  return s;
+}
+
 }  // namespace
 
 bool isPlotDataPath(const std::string& path) {
@@ -171,16 +228,7 @@ std::variant<std::vector<ScriptStep>, ScriptError> parseScript(std::istream& in,
         step = s;
       }
     } else if (directive == "save-picture") {
-      ScriptStep s;
-      s.kind = ScriptStep::Kind::SavePicture;
-      s.text = resolve(scriptFolder, rest);
-      if (rest.empty())
-        why = "save-picture needs a path";
-      else if (!graphics::formatFromPath(s.text) && !isPlotDataPath(s.text))
-        why = "save-picture cannot tell the format of '" + std::string(rest) +
-              "' (use .png, .svg, .pdf, .eps or .json)";
-      else
-        step = s;
+      step = parseSavePicture(rest, scriptFolder, &why);
     } else {
       std::string reason;
       if (check && !check(line, &reason)) {

@@ -13,9 +13,13 @@
 //                             String, Label, Enable and Checked take the rest
 //                             of the line as text, other properties numbers
 //   print TAG PROPERTY        writes "TAG PROPERTY: value" and a line end
-//   save-picture PATH         writes the plot; format from the extension
+//   save-picture PATH [WIDTHxHEIGHT] [DPI]
+//                             writes the plot; format from the extension
 //                             (.png .svg .pdf .eps), or with .json the
-//                             plot's data (platform/graphics/plot_data.hpp)
+//                             plot's data (platform/graphics/plot_data.hpp);
+//                             a picture may be given a size in pixels or
+//                             millimetres (1200x900, 85x60mm) and a
+//                             resolution in dots per inch
 //   plot-size W H             makes the plot area W x H pixels, as the
 //                             window of a recorded session had it (limits
 //                             under equal units and grids follow its shape)
@@ -27,11 +31,13 @@
 #include <filesystem>
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
+#include "platform/graphics/render.hpp"
 #include "platform/matrix/value.hpp"
 #include "platform/window/window.hpp"
 
@@ -52,6 +58,9 @@ struct ScriptStep {
   ScriptAnswer answer;
   std::string tag, property;
   Value value;
+  // save-picture: the size and resolution given (graphics::ExportOptions).
+  std::optional<graphics::PictureSize> pictureSize;
+  std::optional<double> dpi;
   int width = 0, height = 0;  // plot-size
 };
 

@@ -102,6 +102,9 @@ TEST(PlotData, ASmallFigureWordForWord) {
     "xlim": [0, 4],
     "ylim": [-5, 5],
     "title": "PCA",
+    "xlabel": "",
+    "ylabel": "",
+    "legend": [],
     "equalUnits": false,
     "objects": [
       {

@@ -239,7 +239,7 @@ TEST_F(LayoutTest, MenusOfTheStyleRoutinesPassTheCurrentAxes) {
                        "incrementsymbolsize(gca,1,)", "incrementsymbolsize(gca,-1,)",
                        "incrementlinethickness(gca,0.5,)", "incrementlinethickness(gca,-0.5,)",
                        "setsymbolbw(gca,)", "spiffyfish()", "boringcursor()", "CopyBigImage(1,)",
-                       "CopyImageEPS(1,)", "ExportResultsTable()"}));
+                       "CopyImageEPS(1,)", "ExportResultsTable()", "LoadGroupNames()"}));
 }
 
 TEST_F(LayoutTest, StartsWithTheTextsAndMarksTheProgramExpects) {

@@ -268,6 +268,33 @@ TEST_F(RecorderTest, PicturesAreRecordedAndWhatTheWindowAsksItselfIsNot) {
             "set ShowBox String 3\n");
 }
 
+TEST_F(RecorderTest, PicturesOfAChosenSizeReplayAtThatSize) {
+  ExportSettings chosen;
+  chosen.width = 85;
+  chosen.height = 63.8;
+  chosen.dpi = 300;
+  window->recorder().picture((dir / "my fig.png").string(), pictureArguments(chosen));
+  chosen.unit = graphics::SizeUnit::Pixels;
+  chosen.width = 1200;
+  chosen.height = 900;
+  chosen.dpi = 96;
+  window->recorder().picture((dir / "fig.svg").string(), pictureArguments(chosen));
+  const std::string text = script();
+  EXPECT_EQ(text,
+            "save-picture my fig.png 85x63.8mm 300\n"
+            "save-picture fig.svg 1200x900 96\n");
+  std::istringstream in(text);
+  auto parsed = window::parseScript(in, dir, {});
+  ASSERT_TRUE(std::holds_alternative<std::vector<window::ScriptStep>>(parsed));
+  const auto& steps = std::get<std::vector<window::ScriptStep>>(parsed);
+  ASSERT_EQ(steps.size(), 2u);
+  EXPECT_EQ(steps[0].text, (dir / "my fig.png").string());
+  EXPECT_EQ(steps[0].pictureSize,
+            (graphics::PictureSize{85, 63.8, graphics::SizeUnit::Millimetres}));
+  EXPECT_EQ(steps[0].dpi, 300);
+  EXPECT_EQ(steps[1].pictureSize, (graphics::PictureSize{1200, 900, graphics::SizeUnit::Pixels}));
+}
+
 TEST_F(RecorderTest, SaveSessionAsScriptWritesTheFileOrSaysWhyNot) {
   QAction* save = action("SaveSessionItem");
   ASSERT_NE(save, nullptr);

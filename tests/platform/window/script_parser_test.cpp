@@ -118,6 +118,51 @@ TEST(ScriptParsing, BadLinesAreNamedByTheirNumber) {
   EXPECT_NE(e.message.find("Varnoksw('LoadData'"), std::string::npos) << e.message;
 }
 
+TEST(ScriptParsing, SavePictureTakesASizeAndAResolution) {
+  using graphics::PictureSize;
+  using graphics::SizeUnit;
+  const auto s = steps(
+      "save-picture fig.png 85x60mm 300\n"
+      "save-picture fig.png 1200x900\n"
+      "save-picture fig.pdf 150\n"
+      "save-picture my figures/fig one.svg\n"
+      "save-picture my figures/fig one.png 1200x900px 600\n"
+      "save-picture plain.eps\n");
+  ASSERT_EQ(s.size(), 6u);
+  EXPECT_EQ(s[0].text, "/data/run/fig.png");
+  EXPECT_EQ(s[0].pictureSize, (PictureSize{85, 60, SizeUnit::Millimetres}));
+  EXPECT_EQ(s[0].dpi, 300);
+  EXPECT_EQ(s[1].pictureSize, (PictureSize{1200, 900, SizeUnit::Pixels}));
+  EXPECT_FALSE(s[1].dpi);
+  EXPECT_FALSE(s[2].pictureSize);
+  EXPECT_EQ(s[2].dpi, 150);
+  // Paths may hold blanks, with or without a size after them.
+  EXPECT_EQ(s[3].text, "/data/run/my figures/fig one.svg");
+  EXPECT_FALSE(s[3].pictureSize);
+  EXPECT_EQ(s[4].text, "/data/run/my figures/fig one.png");
+  EXPECT_EQ(s[4].pictureSize, (PictureSize{1200, 900, SizeUnit::Pixels}));
+  EXPECT_EQ(s[4].dpi, 600);
+  EXPECT_FALSE(s[5].pictureSize);
+  EXPECT_FALSE(s[5].dpi);
+}
+
+TEST(ScriptParsing, SavePictureRefusesSizesAndResolutionsItCannotUse) {
+  const auto says = [](const std::string& line, const std::string& part) {
+    const ScriptError e = error(line + "\n");
+    EXPECT_EQ(e.line, 1) << line;
+    EXPECT_NE(e.message.find(part), std::string::npos) << line << ": " << e.message;
+  };
+  says("save-picture fig.png 85x", "WIDTHxHEIGHT");
+  says("save-picture fig.png 0x60mm", "WIDTHxHEIGHT");
+  says("save-picture fig.png 85x60cm", "WIDTHxHEIGHT");
+  says("save-picture fig.png 85x60mm 5", "from 10 to 4800");
+  says("save-picture fig.png 85x60mm dpi", "dots per inch");
+  says("save-picture fig.png 300 85x60mm", "optional WIDTHxHEIGHT");
+  says("save-picture fig.png 85x60mm 300 extra", "cannot tell the format");
+  says("save-picture plot.json 85x60mm", "plot data");
+  says("save-picture plot.gif 85x60mm", "cannot tell the format");
+}
+
 TEST(ScriptParsing, PlotSizeTakesWholePixels) {
   const auto s = steps("plot-size 812 640\nplot-size 1 10000\n");
   ASSERT_EQ(s.size(), 2u);
