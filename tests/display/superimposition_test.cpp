@@ -236,7 +236,7 @@ TEST_F(SuperimpositionTest, ManySpecimensDrawOneGroupOfPointsPerRunOfAGroup) {
   auto* line = dynamic_cast<graphics::Line*>(win_.figure().axes().find(last));
   ASSERT_NE(line, nullptr);
   Mat sbr = morpho::meth3sup(morpho::basereg(s_.DATA.bottomRows(1), 1, 5));
-  EXPECT_NEAR(line->ydata.at(0), sbr(0, 2 * kL - 1), 1e-12);
+  EXPECT_NEAR(line->ydata().at(0), sbr(0, 2 * kL - 1), 1e-12);
   EXPECT_EQ(line->markerFaceColor, graphics::ColorSpec::of(line->color));
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <span>
 
 #include "platform/graphics/contour.hpp"
 #include "platform/graphics/quiver.hpp"
@@ -74,7 +75,10 @@ class Json {
 
   void boolean(bool b) { out_ += b ? "true" : "false"; }
 
-  void numbers(const std::vector<double>& v) {
+  void numbers(std::initializer_list<double> v) {
+    numbers(std::span<const double>(v.begin(), v.size()));
+  }
+  void numbers(std::span<const double> v) {
     out_ += '[';
     for (std::size_t i = 0; i < v.size(); ++i) {
       if (i) out_ += ", ";
@@ -178,14 +182,14 @@ void writeObject(Json& j, const Object& o, Handle h) {
   j.key("handle");
   j.number(h);
   j.key("tag");
-  j.text(o.tag);
+  j.text(o.tag.str());
   j.key("visible");
   j.boolean(o.visible);
   if (const auto* l = dynamic_cast<const Line*>(&o)) {
     j.key("x");
-    j.numbers(l->xdata);
+    j.numbers(l->xdata());
     j.key("y");
-    j.numbers(l->ydata);
+    j.numbers(l->ydata());
     j.key("color");
     j.rgb(l->color);
     j.key("lineStyle");
@@ -333,8 +337,7 @@ std::string plotDataJson(const Figure& fig) {
       [&](const PointGroup& g) {
         Line member = *g.style;
         for (std::size_t k = 0; k < g.size(); ++k) {
-          member.xdata = {g.xy[2 * k]};
-          member.ydata = {g.xy[2 * k + 1]};
+          member.setData({g.xy[2 * k]}, {g.xy[2 * k + 1]});
           j.item();
           writeObject(j, member, g.first + static_cast<double>(k));
         }
