@@ -180,6 +180,7 @@ class TagText {
   TagText(TagText&&) noexcept = default;
   TagText& operator=(TagText&&) noexcept = default;
   TagText& operator=(std::string s);
+  TagText& operator=(const char* s) { return *this = std::string(s); }
   const std::string& str() const;
   operator const std::string&() const { return str(); }
   bool empty() const { return !text_; }

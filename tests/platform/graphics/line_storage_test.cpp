@@ -72,7 +72,8 @@ TEST(LineStorage, CopiesAndMovesOwnTheirPoints) {
     EXPECT_EQ(b.xdata(), x);
     c = std::move(b);
     EXPECT_EQ(c.xdata(), x);
-    c = c;  // self-assignment keeps the points
+    const Line& same = c;
+    c = same;  // self-assignment keeps the points
     EXPECT_EQ(c.xdata(), x);
   }
 }
@@ -118,8 +119,8 @@ TEST(LineStorage, HugeAndNonFiniteDataDrawAsBefore) {
   // NaN breaks a line, infinities are left out of the limits.
   Figure f;
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  Line& l = f.axes().plot(V{0, 1, nan, 3, 4}, V{0, 1, 2, 3, std::numeric_limits<double>::infinity()},
-                          "k-o");
+  Line& l = f.axes().plot(V{0, 1, nan, 3, 4},
+                          V{0, 1, 2, 3, std::numeric_limits<double>::infinity()}, "k-o");
   EXPECT_EQ(l.pointCount(), 5u);
   EXPECT_EQ(f.axes().dataExtent(), (Limits{0, 3, 0, 3}));
   EXPECT_FALSE(renderPicture(f, PictureFormat::Png, 200, 150).empty());
