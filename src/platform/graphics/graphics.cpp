@@ -542,6 +542,7 @@ Handle Axes::plotPoints(std::vector<double> xy, const Line& style) {
   PointGroup g;
   g.first = fig_->allocateHandles(n);
   g.xy = std::move(xy);
+  for (std::size_t i = 0; i < g.xy.size(); i += 2) g.extent.add(g.xy[i], g.xy[i + 1]);
   g.style = std::move(shared);
   groups_.push_back(std::move(g));
   touch();
@@ -733,8 +734,11 @@ std::optional<Limits> Axes::dataExtent() const {
   for (const auto& o : children_)
     if (o->visible) o->addExtent(e);
   for (const PointGroup& g : groups_)
-    if (g.style->visible)
-      for (std::size_t i = 0; i + 1 < g.xy.size(); i += 2) e.add(g.xy[i], g.xy[i + 1]);
+    if (g.style->visible && g.extent.any) {
+      // The positions of a group never change: their extent was found once.
+      e.add(g.extent.box[0], g.extent.box[2]);
+      e.add(g.extent.box[1], g.extent.box[3]);
+    }
   if (!e.any) return std::nullopt;
   return e.box;
 }

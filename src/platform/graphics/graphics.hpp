@@ -324,6 +324,7 @@ struct PointGroup {
   Handle first = 0;
   std::vector<double> xy;       // x0 y0 x1 y1 ...
   std::unique_ptr<Line> style;  // the shared properties; no data of its own
+  Extent extent;                // of the positions, found once when made
   std::size_t size() const { return xy.size() / 2; }
   Handle last() const { return first + static_cast<double>(size()) - 1; }
 };
