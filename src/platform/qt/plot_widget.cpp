@@ -70,9 +70,7 @@ namespace {
 // so their progress can show; so are those whose last drawing was slow.
 constexpr std::size_t kLargeDrawing = 200000;
 constexpr double kSlowDrawingMs = 150;
-// How long a drawing runs before its progress shows, and how often the
-// bar is brought up to date after that.
-constexpr qint64 kShowProgressMs = 500;
+// How often the progress bar is brought up to date once it shows.
 constexpr qint64 kProgressEveryMs = 50;
 
 }  // namespace
@@ -89,7 +87,7 @@ class DrawingProgress : public Progress {
   void start(std::string_view, long total) override { total_ = total, done_ = 0; }
   void advance(long n) override {
     done_ += n;
-    if (clock_.elapsed() < kShowProgressMs) return;
+    if (clock_.elapsed() < w_.progressDelayMs_) return;
     if (!busy_) {
       QApplication::setOverrideCursor(Qt::BusyCursor);
       busy_ = true;

@@ -47,6 +47,8 @@ class PlotWidget : public QWidget {
   // 0 until the drawing has lasted half a second and its progress shows).
   bool drawing() const { return drawing_; }
   double drawingShown() const { return shownFraction_; }
+  // How long a drawing runs before its progress shows (half a second).
+  void setProgressDelay(int ms) { progressDelayMs_ = ms; }
 
   // Waits (running the event loop) for one click in the plot area and returns
   // it in data units; button 1 left, 2 middle, 3 right; a key other than
@@ -90,6 +92,7 @@ class PlotWidget : public QWidget {
   bool drawing_ = false, drawScheduled_ = false;
   double shownFraction_ = -1;
   double lastDrawMs_ = 0;
+  int progressDelayMs_ = 500;
 };
 
 }  // namespace varnok::qt
