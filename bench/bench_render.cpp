@@ -127,7 +127,7 @@ BENCHMARK(BM_PlotCalls)->Arg(300000)->Unit(benchmark::kMillisecond);
 // before and after the model is built: 0 a point group (ShowPCAAxis and the
 // superimpositions), 1 one-point lines plotted one by one, 2 the same group
 // after a member was read by its handle (which turns the group into lines),
-// 3 lines of 30 points (outlines of specimens).
+// 3 lines of 30 points (outlines of specimens), 4 groups of one point each.
 std::size_t heapBytes() {
   const struct mallinfo2 m = mallinfo2();
   return m.uordblks + m.hblkhd;  // small blocks and blocks of their own pages
@@ -150,6 +150,13 @@ void BM_ModelBytesPerPoint(benchmark::State& state) {
       style.lineStyle = "none";
       const auto first = ax.plotPoints(std::move(xy), style);
       if (kind == 2) benchmark::DoNotOptimize(fig->getProperty(first + 1, "XData"));
+    } else if (kind == 4) {
+      // Two group codes taking turns, specimen by specimen: the score plot
+      // then makes one group of points per specimen.
+      varnok::graphics::Line style[2];
+      style[0].marker = 'o';
+      style[1].marker = 'x';
+      for (int i = 0; i < n; ++i) ax.plotPoints({jitter(i), jitter(i + 3)}, style[i % 2]);
     } else if (kind == 1) {
       for (int i = 0; i < n; ++i)
         ax.plot(std::vector<double>{jitter(i)}, std::vector<double>{jitter(i + 3)}, "k.");
@@ -167,11 +174,11 @@ void BM_ModelBytesPerPoint(benchmark::State& state) {
     benchmark::DoNotOptimize(ax.childCount());
   }
   const char* labels[] = {"point group", "one-point lines", "group turned into lines",
-                          "lines of 30 points"};
+                          "lines of 30 points", "groups of one point, styles taking turns"};
   state.SetLabel(labels[kind]);
   state.counters["bytes_per_point"] = bytes / n;
 }
-BENCHMARK(BM_ModelBytesPerPoint)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_ModelBytesPerPoint)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

@@ -496,7 +496,7 @@ void Axes::expandGroup(std::size_t g) const {
   std::vector<std::unique_ptr<Object>> lines;
   lines.reserve(group.size());
   for (std::size_t i = 0; i < group.size(); ++i) {
-    auto line = std::make_unique<Line>(*group.style);
+    auto line = std::make_unique<Line>(group.styleOf(i));
     line->setData({group.xy[2 * i]}, {group.xy[2 * i + 1]});
     line->handle_ = group.first + static_cast<double>(i);
     line->parent_ = const_cast<Axes*>(this);
@@ -523,8 +523,19 @@ std::vector<Object*> Axes::restyleTargets() {
   std::vector<Object*> out;
   out.reserve(children_.size() + groups_.size());
   visit([&](const Object& o) { out.push_back(const_cast<Object*>(&o)); },
-        [&](const PointGroup& g) { out.push_back(g.style.get()); });
+        [&](const PointGroup& g) {
+          for (const auto& st : g.styles) out.push_back(st.get());
+        });
   return out;
+}
+
+bool Line::sameLook(const Line& o) const {
+  // The fields of Object and Line but the data, handle and parent.
+  static_assert(sizeof(Line) == 176 || sizeof(void*) != 8,
+                "a new Line property must be compared in sameLook");
+  return tag == o.tag && visible == o.visible && color == o.color && lineWidth == o.lineWidth &&
+         markerSize == o.markerSize && lineStyle == o.lineStyle && marker == o.marker &&
+         markerFaceColor == o.markerFaceColor && markerEdgeColor == o.markerEdgeColor;
 }
 
 Handle Axes::plotPoints(std::vector<double> xy, const Line& style) {
@@ -539,11 +550,33 @@ Handle Axes::plotPoints(std::vector<double> xy, const Line& style) {
   if (n == 0) return 0;
   shared->parent_ = this;
   shared->handle_ = 0;
+  // Points that follow the last group with nothing made in between join it,
+  // sharing its style where they look the same.
+  if (!groups_.empty() && groups_.back().last() == fig_->lastHandle()) {
+    PointGroup& g = groups_.back();
+    std::size_t k = 0;
+    while (k < g.styles.size() && !g.styles[k]->sameLook(*shared)) ++k;
+    if (k < 256) {
+      if (k == g.styles.size()) {
+        g.styles.push_back(std::move(shared));
+        g.extents.emplace_back();
+      }
+      const Handle first = fig_->allocateHandles(n);
+      if (k != 0 && g.styleIndex.empty()) g.styleIndex.assign(g.size(), 0);
+      if (!g.styleIndex.empty())
+        g.styleIndex.insert(g.styleIndex.end(), n, static_cast<std::uint8_t>(k));
+      for (std::size_t i = 0; i < xy.size(); i += 2) g.extents[k].add(xy[i], xy[i + 1]);
+      g.xy.insert(g.xy.end(), xy.begin(), xy.end());
+      touch();
+      return first;
+    }
+  }
   PointGroup g;
   g.first = fig_->allocateHandles(n);
   g.xy = std::move(xy);
-  for (std::size_t i = 0; i < g.xy.size(); i += 2) g.extent.add(g.xy[i], g.xy[i + 1]);
-  g.style = std::move(shared);
+  g.extents.emplace_back();
+  for (std::size_t i = 0; i < g.xy.size(); i += 2) g.extents[0].add(g.xy[i], g.xy[i + 1]);
+  g.styles.push_back(std::move(shared));
   groups_.push_back(std::move(g));
   touch();
   return groups_.back().first;
@@ -734,10 +767,12 @@ std::optional<Limits> Axes::dataExtent() const {
   for (const auto& o : children_)
     if (o->visible) o->addExtent(e);
   for (const PointGroup& g : groups_)
-    if (g.style->visible && g.extent.any) {
+    for (std::size_t k = 0; k < g.styles.size(); ++k) {
       // The positions of a group never change: their extent was found once.
-      e.add(g.extent.box[0], g.extent.box[2]);
-      e.add(g.extent.box[1], g.extent.box[3]);
+      const Extent& x = g.extents[k];
+      if (!g.styles[k]->visible || !x.any) continue;
+      e.add(x.box[0], x.box[2]);
+      e.add(x.box[1], x.box[3]);
     }
   if (!e.any) return std::nullopt;
   return e.box;

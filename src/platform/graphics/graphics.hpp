@@ -262,6 +262,10 @@ class Line : public Object {
   ColorSpec markerEdgeColor = ColorSpec::autoColor();
 
   void addExtent(Extent& e) const override;
+  // Whether every property but the data (and the handle and parent) is the
+  // same: points of lines that look alike share one style in a point group.
+  // A property added to Line must be compared here too.
+  bool sameLook(const Line& o) const;
 
  protected:
   bool getOwn(std::string_view prop, Value& out) const override;
@@ -315,18 +319,29 @@ class Patch : public Object {
 };
 
 // Many single-point lines made by one action (the landmarks of a whole
-// superimposition): every property but the position and the handle is
-// shared, so it is held once, and the positions lie in one block. Members
-// have the consecutive handles first, first + 1, ... and behave as lines of
-// their own: reading or changing one member by handle, or asking for the
-// axes' children() list, turns its group into ordinary lines first.
+// superimposition, the specimens of a score plot): every property but the
+// position and the handle is shared, so it is held once, and the positions
+// lie in one block. Members have the consecutive handles first, first + 1,
+// ... and behave as lines of their own: reading or changing one member by
+// handle, or asking for the axes' children() list, turns its group into
+// ordinary lines first. Point groups made one right after the other (the
+// specimens of several group codes taking turns) are kept as one group
+// with a style per member, each distinct style held once.
 struct PointGroup {
   Handle first = 0;
-  std::vector<double> xy;       // x0 y0 x1 y1 ...
-  std::unique_ptr<Line> style;  // the shared properties; no data of its own
-  Extent extent;                // of the positions, found once when made
+  std::vector<double> xy;  // x0 y0 x1 y1 ...
+  // The shared properties, no data of their own, in the order they first
+  // appear; member i has styles[styleIndex[i]] (styles[0] for every member
+  // while styleIndex is empty).
+  std::vector<std::unique_ptr<Line>> styles;
+  std::vector<std::uint8_t> styleIndex;
+  std::vector<Extent> extents;  // of each style's positions, found as they come
   std::size_t size() const { return xy.size() / 2; }
   Handle last() const { return first + static_cast<double>(size()) - 1; }
+  std::size_t styleAt(std::size_t member) const {
+    return styleIndex.empty() ? 0 : styleIndex[member];
+  }
+  const Line& styleOf(std::size_t member) const { return *styles[styleAt(member)]; }
 };
 
 class Axes {
@@ -527,6 +542,8 @@ class Figure {
   void touch() { ++version_; }
 
   Handle allocateHandle() { return nextHandle_ += 1.0; }
+  // The handle given out last.
+  Handle lastHandle() const { return nextHandle_; }
   // n consecutive handles; returns the first.
   Handle allocateHandles(std::size_t n) {
     const Handle first = nextHandle_ + 1.0;

@@ -335,8 +335,10 @@ std::string plotDataJson(const Figure& fig) {
         writeObject(j, o, o.handle());
       },
       [&](const PointGroup& g) {
-        Line member = *g.style;
+        std::vector<Line> members;
+        for (const auto& st : g.styles) members.push_back(*st);
         for (std::size_t k = 0; k < g.size(); ++k) {
+          Line& member = members[g.styleAt(k)];
           member.setData({g.xy[2 * k]}, {g.xy[2 * k + 1]});
           j.item();
           writeObject(j, member, g.first + static_cast<double>(k));

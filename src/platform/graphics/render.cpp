@@ -717,14 +717,26 @@ void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, dou
   // A point group is many single-point lines of one style: no line is
   // stroked, and its markers go through the batch one after another.
   auto drawGroup = [&](const PointGroup& g) {
-    if (!going || !g.style->visible || g.style->marker == 0) return;
-    const MarkerStyle style = markerStyleOf(*g.style, ax.color);
-    if (!style.paints()) return;
-    batch.use(style, clip);
+    if (!going) return;
+    // The look of each style; members of a style that paints nothing are
+    // skipped.
+    std::vector<MarkerStyle> looks;
+    std::vector<char> paints;
+    for (const auto& st : g.styles) {
+      looks.push_back(markerStyleOf(*st, ax.color));
+      paints.push_back(st->visible && st->marker != 0 && looks.back().paints());
+    }
+    std::size_t current = looks.size();
     const double* xy = g.xy.data();
     for (std::size_t from = 0, n = g.size(); from < n && going; from += kProgressStep) {
       const std::size_t to = std::min(n, from + kProgressStep);
       for (std::size_t i = from; i < to; ++i) {
+        const std::size_t k = g.styleAt(i);
+        if (!paints[k]) continue;
+        if (k != current) {
+          batch.use(looks[k], clip);
+          current = k;
+        }
         const double x = f.px(xy[2 * i]), y = f.py(xy[2 * i + 1]);
         if (f.contains(x, y, 0.5)) batch.add(x, y, clip);
       }
@@ -746,9 +758,7 @@ std::size_t drawingWork(const Figure& fig) {
         const auto* l = dynamic_cast<const Line*>(&o);
         n += l ? l->pointCount() : 1;
       },
-      [&](const PointGroup& g) {
-        if (g.style->visible) n += g.size();
-      });
+      [&](const PointGroup& g) { n += g.size(); });
   return n;
 }
 
