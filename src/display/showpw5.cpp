@@ -372,15 +372,18 @@ DeformationResult showpw5(window::Window& window, Console* console, const Mat& r
     };
     graphics::Handle hup = square(node[0], node[1]).handle();
     graphics::Handle hlo = square(node[2], node[3]).handle();
+    // The first marker starts near the grid's lower left corner and the second
+    // at its upper right one (grid columns run upwards in y), so the hints
+    // name them by where the user sees them.
     static const char* kStages[4] = {
-        "Trim grid: moving the upper corner left or right; click beside it to move it one grid "
-        "line, right button to end this stage.",
-        "Trim grid: moving the upper corner up or down; click above or below it to move it one "
-        "grid line, right button to end this stage.",
-        "Trim grid: moving the lower corner left or right; click beside it to move it one grid "
-        "line, right button to end this stage.",
-        "Trim grid: moving the lower corner up or down; click above or below it to move it one "
-        "grid line, right button to end this stage."};
+        "Trim grid (1 of 4): move the lower-left corner left or right by clicking beside it, "
+        "one grid line a click; right button or Esc ends this stage.",
+        "Trim grid (2 of 4): move the lower-left corner up or down by clicking above or below "
+        "it, one grid line a click; right button or Esc ends this stage.",
+        "Trim grid (3 of 4): move the upper-right corner left or right by clicking beside it, "
+        "one grid line a click; right button or Esc ends this stage.",
+        "Trim grid (4 of 4): move the upper-right corner up or down by clicking above or below "
+        "it, one grid line a click; right button or Esc ends this stage."};
     for (int stage = 0; stage < 4; ++stage) {
       window.status(kStages[stage]);
       const bool upper = stage < 2;

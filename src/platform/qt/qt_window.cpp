@@ -33,6 +33,7 @@
 #include "platform/qt/pointer.hpp"
 #include "platform/qt/qt_control.hpp"
 #include "platform/qt/qt_dialogs.hpp"
+#include "platform/qt/session_recorder.hpp"
 
 // The layout resource lives in this static library, so it must be registered
 // by hand; Q_INIT_RESOURCE may not be used inside a namespace.
@@ -146,6 +147,13 @@ QtWindow::QtWindow(CallbackRunner runner, Options options)
     controls_.push_back(std::make_unique<QtControl>(o, name.toStdString()));
     wire(*controls_.back());
   }
+
+  // What the user does from here on can be saved as a script.
+  recorder_ = std::make_unique<SessionRecorder>(
+      controls_, options_.dialogs ? *options_.dialogs : *realDialogs_, [this] {
+        return std::array<int, 2>{plot_->width(), plot_->height()};
+      });
+  runner_ = recorder_->wrap(std::move(runner_));
 }
 
 QtWindow::~QtWindow() {
@@ -245,6 +253,8 @@ void QtWindow::runBuiltin(const std::string& what) {
     } catch (const std::exception& e) {
       QMessageBox::warning(main_.get(), QObject::tr("Save Picture"), QString::fromUtf8(e.what()));
     }
+  } else if (what == "savesession") {
+    saveSessionScript(*recorder_, dialogs(), [this](const std::string& text) { status(text); });
   } else if (what == "exportplotdata") {
     QString path =
         QFileDialog::getSaveFileName(main_.get(), QObject::tr("Export Plot Data"),
@@ -275,7 +285,7 @@ window::Control* QtWindow::controlWithCallback(std::string_view callback) const 
 }
 
 window::Dialogs& QtWindow::dialogs() {
-  return options_.dialogs ? *options_.dialogs : *realDialogs_;
+  return recorder_->dialogs();
 }
 
 void QtWindow::status(std::string_view text) {
@@ -348,12 +358,14 @@ void QtWindow::savePicture(const std::string& path) {
                        " (use .png, .svg, .pdf or .eps).");
   plot_->updateFigureSize();
   graphics::savePicture(figure_, path, *format);
+  recorder_->picture(path);
 }
 
 void QtWindow::exportPlotData(const std::string& path) {
   // The limits written are those of the plot on screen.
   plot_->updateFigureSize();
   writeFileAtomically(path, graphics::plotDataJson(figure_));
+  recorder_->picture(path);
 }
 
 void QtWindow::raise() {
@@ -381,6 +393,22 @@ void QtWindow::show() {
 
 bool QtWindow::isVisible() const {
   return main_->isVisible();
+}
+
+void QtWindow::setPlotSize(int width, int height) {
+  // The side panel keeps its width, so the window grows or shrinks by what
+  // the plot area lacks; a layout may need a second pass to settle.
+  const QSize want(width, height);
+  for (int pass = 0; pass < 3 && plot_->size() != want; ++pass) {
+    main_->resize(main_->size() + want - plot_->size());
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  }
+  if (plot_->size() != want)
+    throw RuntimeError("The plot area cannot be made " + std::to_string(width) + " x " +
+                       std::to_string(height) + " pixels; the window allows " +
+                       std::to_string(plot_->width()) + " x " + std::to_string(plot_->height()) +
+                       ".");
+  plot_->updateFigureSize();
 }
 
 window::Window& WindowHost::open() {

@@ -24,6 +24,7 @@ namespace varnok::qt {
 class PlotWidget;
 class QtControl;
 class QtDialogs;
+class SessionRecorder;
 
 struct WindowOptions {
   // The dialogs actions see; null gives the real ones.
@@ -56,6 +57,7 @@ class QtWindow final : public window::Window {
   void drawnow() override;
   bool copyToClipboard() override;
   void raise() override;
+  void setPlotSize(int width, int height) override;
 
   void show();
   bool isVisible() const;
@@ -67,6 +69,8 @@ class QtWindow final : public window::Window {
   const std::vector<std::unique_ptr<QtControl>>& controls() const { return controls_; }
   // The first control whose callback string is exactly callback, or null.
   window::Control* controlWithCallback(std::string_view callback) const;
+  // What the user has done in the window, for File > Save Session as Script.
+  SessionRecorder& recorder() const { return *recorder_; }
   // Where the layout was read from (a path or the resource path).
   const std::string& layoutSource() const { return layoutSource_; }
 
@@ -91,6 +95,7 @@ class QtWindow final : public window::Window {
   std::unique_ptr<QtDialogs> realDialogs_;
   std::vector<std::unique_ptr<QtControl>> controls_;
   std::unique_ptr<QObject> closeWatcher_;
+  std::unique_ptr<SessionRecorder> recorder_;
   std::string layoutSource_;
   bool busy_ = false;
   QString startHint_;

@@ -122,6 +122,9 @@ int runScript(const std::vector<ScriptStep>& steps, window::Window& window,
               << valueToText(window.control(step.tag).get(step.property)) << '\n';
           out.flush();
           break;
+        case ScriptStep::Kind::PlotSize:
+          window.setPlotSize(step.width, step.height);
+          break;
         case ScriptStep::Kind::SavePicture:
           // At the figure's own size, which the window keeps equal to its
           // plot area, so the file shows what the screen shows.

@@ -154,6 +154,22 @@ std::variant<std::vector<ScriptStep>, ScriptError> parseScript(std::istream& in,
         why = "print needs TAG PROPERTY";
       else
         step = s;
+    } else if (directive == "plot-size") {
+      ScriptStep s;
+      s.kind = ScriptStep::Kind::PlotSize;
+      const auto w = toNumber(word(rest));
+      const auto h = toNumber(word(rest));
+      auto whole = [](const std::optional<double>& v) {
+        return v && *v >= 1 && *v <= kMaxPlotSizePx && *v == std::floor(*v);
+      };
+      if (!whole(w) || !whole(h) || !rest.empty()) {
+        why = "plot-size needs a width and a height in whole pixels from 1 to " +
+              std::to_string(kMaxPlotSizePx);
+      } else {
+        s.width = static_cast<int>(*w);
+        s.height = static_cast<int>(*h);
+        step = s;
+      }
     } else if (directive == "save-picture") {
       ScriptStep s;
       s.kind = ScriptStep::Kind::SavePicture;

@@ -16,6 +16,9 @@
 //   save-picture PATH         writes the plot; format from the extension
 //                             (.png .svg .pdf .eps), or with .json the
 //                             plot's data (platform/graphics/plot_data.hpp)
+//   plot-size W H             makes the plot area W x H pixels, as the
+//                             window of a recorded session had it (limits
+//                             under equal units and grids follow its shape)
 //
 // Lines starting with # are comments; blank lines are skipped; trailing
 // blanks are dropped. Relative paths are taken from the script's folder.
@@ -42,14 +45,18 @@ struct ScriptAnswer {
 };
 
 struct ScriptStep {
-  enum class Kind { Callback, Answer, Set, Print, SavePicture };
+  enum class Kind { Callback, Answer, Set, Print, SavePicture, PlotSize };
   Kind kind = Kind::Callback;
   int line = 0;      // 1-based line of the script
   std::string text;  // the callback string, or the picture's full path
   ScriptAnswer answer;
   std::string tag, property;
   Value value;
+  int width = 0, height = 0;  // plot-size
 };
+
+// The largest plot area plot-size accepts, in pixels each way.
+inline constexpr int kMaxPlotSizePx = 10000;
 
 struct ScriptError {
   int line = 0;  // 0 when the error is not about one line

@@ -20,4 +20,9 @@ void Window::setAll(std::string_view tag, std::string_view prop, const Value& v)
   for (Control* c : found) c->set(prop, v);
 }
 
+void Window::setPlotSize(int width, int height) {
+  throw RuntimeError("This window cannot make its plot area " + std::to_string(width) + " x " +
+                     std::to_string(height) + " pixels.");
+}
+
 }  // namespace varnok::window

@@ -78,6 +78,9 @@ class Window {
   virtual bool copyToClipboard() { return false; }
   // Brings the window forward (a second start reuses the window).
   virtual void raise() {}
+  // Makes the plot area width x height pixels (a script's plot-size);
+  // RuntimeError when this window cannot.
+  virtual void setPlotSize(int width, int height);
 
   // Convenience: the first control with this tag, or RuntimeError naming it.
   Control& control(std::string_view tag);

@@ -118,6 +118,19 @@ TEST(ScriptParsing, BadLinesAreNamedByTheirNumber) {
   EXPECT_NE(e.message.find("Varnoksw('LoadData'"), std::string::npos) << e.message;
 }
 
+TEST(ScriptParsing, PlotSizeTakesWholePixels) {
+  const auto s = steps("plot-size 812 640\nplot-size 1 10000\n");
+  ASSERT_EQ(s.size(), 2u);
+  EXPECT_EQ(s[0].kind, ScriptStep::Kind::PlotSize);
+  EXPECT_EQ(s[0].width, 812);
+  EXPECT_EQ(s[0].height, 640);
+  EXPECT_EQ(s[1].height, 10000);
+  for (const char* bad : {"plot-size 800\n", "plot-size 800 600 1\n", "plot-size 0 600\n",
+                          "plot-size 800.5 600\n", "plot-size 800 10001\n", "plot-size 800 1e300\n",
+                          "plot-size nan 600\n", "plot-size wide 600\n"})
+    EXPECT_EQ(error(bad).line, 1) << bad;
+}
+
 TEST(ScriptParsing, AMissingScriptIsReported) {
   auto r = readScript("/no/such/script.txt", parses);
   ASSERT_TRUE(std::holds_alternative<ScriptError>(r));
