@@ -16,6 +16,10 @@ class ShellProgram : public varnok::qt::Program {
   }
   void start(const varnok::ValueList& words) override { shell_.Varnok6p(words, 0); }
   void setProgress(varnok::Progress* progress) override { shell_.setProgress(progress); }
+  varnok::qt::SessionFacts facts() const override {
+    const auto& s = shell_.session();
+    return {s.folder, s.dataFile, s.dataLoads};
+  }
 
  private:
   varnok::shell::Shell shell_;

@@ -26,6 +26,8 @@ void LoadData(session::ActionContext& ctx) {
   auto& s = ctx.state;
   s.DATA = std::move(file->data);
   ctx.session.specimenIds = std::move(read.ids);
+  ctx.session.dataFile = file->path;
+  ++ctx.session.dataLoads;
   // The results of an earlier analysis belong to the earlier data: saving or
   // plotting them now would pass them off as this file's.
   s.GLIST = Mat();

@@ -23,6 +23,11 @@ struct Session {
   // NTS row labels), one per row of DATA in file order; empty when it names
   // none. Kept beside the state, whose variables are the dispatcher's own.
   std::vector<std::string> specimenIds;
+  // The landmark data file last loaded (folder and name) and how many data
+  // files were loaded in this session, so the window can tell that a load
+  // succeeded (recent files, remembered settings).
+  std::string dataFile;
+  unsigned long dataLoads = 0;
 
   // path as it names a file from the current folder (absolute paths unchanged).
   std::string resolve(std::string_view path) const;

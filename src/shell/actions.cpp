@@ -4,6 +4,7 @@
 #include "analysis/result_files.hpp"
 #include "analysis/scree.hpp"
 #include "display/deformation_actions.hpp"
+#include "display/markers.hpp"
 #include "display/score_plot.hpp"
 #include "display/superimposition.hpp"
 #include "io/code_load.hpp"
@@ -31,12 +32,12 @@ const std::vector<ActionEntry>& actionTable() {
       {"ShowPCADeformationPS", display::ShowPCADeformationPS},
       {"ShowPCADeformationBC", display::ShowPCADeformationBC},
       {"ShowPCADeformationSBR", display::ShowPCADeformationSBR},
-      {"PlaceM1", nullptr},
-      {"PlaceM2", nullptr},
-      {"RestoreMarkers", nullptr},
-      {"ShowMarker1PCA", nullptr},
-      {"ShowMarker2PCA", nullptr},
-      {"ShowMarkerDif", nullptr},
+      {"PlaceM1", display::PlaceM1},
+      {"PlaceM2", display::PlaceM2},
+      {"RestoreMarkers", display::RestoreMarkers},
+      {"ShowMarker1PCA", display::ShowMarker1PCA},
+      {"ShowMarker2PCA", display::ShowMarker2PCA},
+      {"ShowMarkerDif", display::ShowMarkerDif},
       {"UpXAxis", display::UpXAxis},
       {"DownXAxis", display::DownXAxis},
       {"UpYAxis", display::UpYAxis},

@@ -2,6 +2,7 @@
 #include "platform/matrix/runtime_error.hpp"
 #include "session/call_env.hpp"
 #include "shell/routines.hpp"
+#include "style/image_export.hpp"
 #include "style/pointer.hpp"
 #include "style/symbols.hpp"
 
@@ -44,6 +45,15 @@ void bindStyleRoutines(RoutineBindings& b) {
   });
   b["spiffyfish"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
     style::spiffyfish(env.window().figure());
+    return {};
+  };
+  // The argument of the two exports is the callback's own and is not used.
+  b["CopyBigImage"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
+    style::CopyBigImage(env.window(), env.console);
+    return {};
+  };
+  b["CopyImageEPS"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
+    style::CopyImageEPS(env.session, env.window(), env.console);
     return {};
   };
   b["boringcursor"] = [](CallEnv& env, const ValueList&, int) -> ValueList {

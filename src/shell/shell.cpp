@@ -75,8 +75,15 @@ ValueList Shell::callByName(std::string_view name, const ValueList& args, int na
   return routines_.call(env, name, args, nargout);
 }
 
+std::string nextStepHint(const session::AnalysisState& state) {
+  if (state.DATA.size() == 0) return "Load a data file first";
+  if (state.PCAScores.size() == 0) return "Run the analysis first";
+  return {};
+}
+
 bool Shell::runCallback(std::string_view callback, window::Control* source) {
   std::string message;
+  std::string hint;
   try {
     std::string why;
     auto call = parseCallback(callback, &why);
@@ -104,6 +111,10 @@ bool Shell::runCallback(std::string_view callback, window::Control* source) {
     callByName(call->name, args, 0);
     console_.flush();
     return true;
+  } catch (const UndefinedError& e) {
+    // Most often an action started before the step it needs: say which.
+    message = e.what();
+    hint = nextStepHint(session_.state);
   } catch (const RuntimeError& e) {
     message = e.what();
   } catch (const std::exception& e) {
@@ -114,7 +125,7 @@ bool Shell::runCallback(std::string_view callback, window::Control* source) {
   console_.line(message);
   console_.flush();
   window::Window& w = window();  // callbacks come from the window, so it is open
-  w.status(message);
+  w.actionFailed(message, hint);
   if (w.figure().pointer == "watch") {
     w.figure().pointer = "arrow";
     w.figure().touch();

@@ -19,6 +19,11 @@
 
 namespace varnok::shell {
 
+// What the user should do before an action that stopped on an undefined
+// value: "Load a data file first" before any data, "Run the analysis first"
+// with data but no analysis, else nothing (empty).
+std::string nextStepHint(const session::AnalysisState& state);
+
 class Shell {
  public:
   // opener opens the main window from the layout file, or returns the window
@@ -43,11 +48,13 @@ class Shell {
 
   // Runs one callback string (for example "Varnoksw('SetLineWidth',25)"). A
   // runtime error is written to the console and the status bar and the
-  // pointer is set back to the arrow; it never escapes. Returns false when the
+  // pointer is set back to the arrow; it never escapes. An undefined value
+  // puts the next step to take in the status bar instead (nextStepHint). Returns false when the
   // callback stopped with an error.
   bool runCallback(std::string_view callback, window::Control* source = nullptr);
 
   session::Session& session() { return session_; }
+  const session::Session& session() const { return session_; }
   session::AnalysisState& state() { return session_.state; }
   Console& console() { return console_; }
   const session::RoutineTable& routines() const { return routines_; }

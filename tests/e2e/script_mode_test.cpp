@@ -343,4 +343,184 @@ TEST_F(ScriptMode, ProcrustesDeformationOfTheGorillas) {
   EXPECT_EQ(gx.back().size(), 8u);
 }
 
+// The string values of key in a plot-data file, in order.
+std::vector<std::string> strings(const std::string& json, const std::string& key) {
+  std::vector<std::string> out;
+  const std::string k = "\"" + key + "\": \"";
+  for (size_t at = json.find(k); at != std::string::npos; at = json.find(k, at + 1)) {
+    const size_t open = at + k.size();
+    out.push_back(json.substr(open, json.find('"', open) - open));
+  }
+  return out;
+}
+
+constexpr const char* kGorillaScorePlot =
+    "answer file gorilla.txt\n"
+    "Varnoksw('LoadData')\n"
+    "answer file gorilla_groups.txt\n"
+    "Varnoksw('LoadGroupList')\n"
+    "Varnoksw('ShowPCAAxis')\n";
+
+TEST_F(ScriptMode, MarkersOnTheGorillaScorePlot) {
+  int status = -1;
+  std::string out = run(std::string(kGorillaScorePlot) +
+                            "save-picture plot.json\n"
+                            "answer click -0.04 0.01\n"
+                            "Varnoksw('PlaceM1')\n"
+                            "answer click 0.03 -0.02\n"
+                            "Varnoksw('PlaceM2')\n"
+                            "answer cancel\n"
+                            "Varnoksw('PlaceM1')\n"
+                            "save-picture markers.json\n"
+                            "Varnoksw('ShowPCAAxis')\n"
+                            "Varnoksw('RestoreMarkers')\n"
+                            "save-picture restored.json\n",
+                        &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(out.find("[msgbox"), std::string::npos) << out;
+  const std::string plot = read("plot.json"), markers = read("markers.json");
+  const size_t n = arrays(plot, "x").size();
+  // Two symbols per marker on top of the score plot; the cancelled pick
+  // added none.
+  auto xs = arrays(markers, "x"), ys = arrays(markers, "y");
+  ASSERT_EQ(xs.size(), n + 4);
+  const auto kinds = strings(markers, "marker");
+  ASSERT_EQ(kinds.size(), n + 4);
+  EXPECT_EQ(std::vector<std::string>(kinds.end() - 4, kinds.end()),
+            (std::vector<std::string>{"o", "+", "o", "+"}));
+  EXPECT_EQ(xs[n], std::vector<double>{-0.04});
+  EXPECT_EQ(ys[n + 1], std::vector<double>{0.01});
+  EXPECT_EQ(xs[n + 2], std::vector<double>{0.03});
+  EXPECT_EQ(ys[n + 3], std::vector<double>{-0.02});
+  EXPECT_NE(markers.find("\"markerFaceColor\": [1, 0, 0]"), std::string::npos);
+  EXPECT_NE(markers.find("\"markerFaceColor\": [0, 1, 0]"), std::string::npos);
+  // Redrawn plot, markers restored where they were.
+  EXPECT_EQ(arrays(read("restored.json"), "x"), xs);
+}
+
+TEST_F(ScriptMode, MarkerDeformationsOfTheGorillas) {
+  int status = -1;
+  std::string out = run(std::string(kGorillaScorePlot) +
+                            "answer click 0.05 0\n"
+                            "Varnoksw('PlaceM1')\n"
+                            "answer click 0.05 0\n"
+                            "Varnoksw('PlaceM2')\n"
+                            "Varnoksw('ShowMarker1PCA')\n"
+                            "save-picture marker1.json\n"
+                            "set ExagerationBox String 0.05\n"
+                            "Varnoksw('ShowPCADeformationPS')\n"
+                            "save-picture axis.json\n"
+                            "Varnoksw('ShowMarkerDif')\n"
+                            "save-picture dif.json\n"
+                            "set XBox String 40\n"
+                            "Varnoksw('ShowMarker2PCA')\n"
+                            "save-picture refused.json\n",
+                        &status);
+  EXPECT_EQ(status, 0) << out;
+  // Marker 1 at 0.05 on axis 1 is the shape 0.05 along axis 1: the same
+  // grid as the axis picture, up to that picture's rounding.
+  auto m1 = arrays(read("marker1.json"), "x"), axis = arrays(read("axis.json"), "x");
+  ASSERT_EQ(m1.size(), axis.size());
+  ASSERT_GT(m1.size(), 30u);
+  for (size_t k = 0; k < m1.size(); ++k) {
+    ASSERT_EQ(m1[k].size(), axis[k].size()) << k;
+    for (size_t i = 0; i < m1[k].size(); ++i) EXPECT_NEAR(m1[k][i], axis[k][i], 1e-4);
+  }
+  // Both markers at one point: the undeformed reference, a square grid.
+  // At density 20: ny horizontal lines of 26 nodes that stay level, 26
+  // vertical lines of ny nodes that stay upright, then the landmarks (one
+  // line of 8 points).
+  const std::string dif = read("dif.json");
+  auto dx = arrays(dif, "x"), dy = arrays(dif, "y");
+  ASSERT_GT(dx.size(), 26u + 1);
+  const size_t ny = dx.size() - 26 - 1;
+  EXPECT_EQ(dx.back().size(), 8u);
+  for (size_t k = 0; k < ny; ++k) {
+    ASSERT_EQ(dy[k].size(), 26u);
+    for (double y : dy[k]) EXPECT_NEAR(y, dy[k][0], 1e-12) << k;
+  }
+  for (size_t k = ny; k < ny + 26; ++k) {
+    ASSERT_EQ(dx[k].size(), ny);
+    for (double x : dx[k]) EXPECT_NEAR(x, dx[k][0], 1e-12) << k;
+  }
+  // An axis the analysis does not have: a message, the picture unchanged.
+  EXPECT_NE(out.find("[msgbox Deformation Error] The X axis box holds axis 40"), std::string::npos)
+      << out;
+  EXPECT_EQ(read("refused.json"), dif);
+}
+
+TEST_F(ScriptMode, MarkerPicturesBeforeAnAnalysisSaySo) {
+  std::string out = run("Varnoksw('ShowMarker1PCA')\nVarnoksw('ShowMarkerDif')\n");
+  size_t count = 0;
+  for (size_t at = out.find("[msgbox Deformation Error] There is no analysis");
+       at != std::string::npos;
+       at = out.find("[msgbox Deformation Error] There is no analysis", at + 1))
+    ++count;
+  EXPECT_EQ(count, 2u) << out;
+}
+
+TEST_F(ScriptMode, EpsFileUnderTheNameAsTypedAndClipboardCopy) {
+  fs::create_directories(dir_ / "out");
+  int status = -1;
+  std::string out = run(std::string(kGorillaScorePlot) +
+                            "save-picture before.json\n"
+                            "CopyBigImage(1)\n"
+                            "save-picture copied.json\n"
+                            "answer file out/fig\n"
+                            "CopyImageEPS(1)\n"
+                            "answer cancel\n"
+                            "CopyImageEPS(1)\n",
+                        &status);
+  EXPECT_EQ(status, 0) << out;
+  EXPECT_EQ(out.find("[msgbox"), std::string::npos) << out;
+  EXPECT_NE(out.find("fposition ="), std::string::npos);
+  EXPECT_EQ(read("out/fig").rfind("%!PS-Adobe-3.0 EPSF-3.0", 0), 0u);
+  std::vector<std::string> written;
+  for (const auto& e : fs::directory_iterator(dir_ / "out")) written.push_back(e.path().filename());
+  EXPECT_EQ(written, std::vector<std::string>{"fig"});
+  // After the clipboard copy the plot is as it was.
+  EXPECT_EQ(read("copied.json"), read("before.json"));
+}
+
+}  // namespace
+
+namespace {
+
+// Scripts do the same on every machine: what the window remembers between
+// runs is neither read nor written in script mode.
+TEST_F(ScriptMode, TheUsersSettingsAreNeitherReadNorWritten) {
+  const fs::path config = dir_ / "config";
+  fs::create_directories(config / "Varnok");
+  const std::string remembered =
+      "[display]\ndensity=\"Varnoksw('SetPlotDensity',50)\"\nblackAndWhite=true\n"
+      "[folders]\ndata=" +
+      dir_.string() + "\n";
+  { std::ofstream(config / "Varnok" / "Varnok.conf") << remembered; }
+  {
+    std::ofstream(dir_ / "session.vks") << "answer file gorilla.txt\nVarnoksw('LoadData')\n"
+                                        << "print Density50 Checked\nprint Density20 Checked\n"
+                                        << "print BWButton Label\n";
+  }
+  const std::string cmd = "cd '" + dir_.string() + "' && HOME='" + config.string() +
+                          "' XDG_CONFIG_HOME='" + config.string() +
+                          "' QT_QPA_PLATFORM=offscreen '" VARNOK_BINARY_DIR
+                          "/varnok' --script session.vks 2>stderr.txt";
+  std::FILE* p = popen(cmd.c_str(), "r");
+  std::string out;
+  std::array<char, 4096> buf{};
+  size_t n;
+  while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
+  EXPECT_EQ(pclose(p), 0);
+  EXPECT_NE(out.find("Density50 Checked: off"), std::string::npos) << out;
+  EXPECT_NE(out.find("Density20 Checked: on"), std::string::npos) << out;
+  EXPECT_NE(out.find("BWButton Label: Use BW Symbols"), std::string::npos) << out;
+  // The settings file is as it was, and nothing else was written beside it.
+  EXPECT_EQ(read("config/Varnok/Varnok.conf"), remembered);
+  std::vector<std::string> written;
+  for (const auto& e : fs::recursive_directory_iterator(config))
+    written.push_back(e.path().lexically_relative(config).string());
+  std::sort(written.begin(), written.end());
+  EXPECT_EQ(written, (std::vector<std::string>{"Varnok", "Varnok/Varnok.conf"}));
+}
+
 }  // namespace

@@ -13,6 +13,7 @@ void Console::write(std::string_view text) {
     out_->write(text.data(), static_cast<std::streamsize>(text.size()));
   }
   if (keep_) kept_.append(text);
+  if (listener_) listener_(text);
 }
 
 void Console::flush() {

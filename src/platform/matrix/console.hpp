@@ -3,12 +3,15 @@
 // The named-value display writes "name =", a blank line, the value and a blank
 // line, the way an interactive matrix console shows an assignment. Output goes
 // to a stream (standard output in the program) and can also be kept in memory
-// so tests can read exactly what was written.
+// so tests can read exactly what was written. A listener (the window's console
+// panel) sees every piece of text as it is written, in order.
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/matrix/types.hpp"
@@ -42,10 +45,15 @@ class Console {
   void clear() { kept_.clear(); }
   void setKeep(bool keep) { keep_ = keep; }
 
+  // Called with every piece of text written; an empty function stops it.
+  using Listener = std::function<void(std::string_view text)>;
+  void setListener(Listener listener) { listener_ = std::move(listener); }
+
  private:
   std::ostream* out_;
   bool keep_;
   std::string kept_;
+  Listener listener_;
 };
 
 // Formats a matrix the way the console shows it (without name), one line per

@@ -1,5 +1,7 @@
 #include "platform/matrix/runtime_error.hpp"
 
+#include <utility>
+
 namespace varnok {
 
 namespace {
@@ -36,9 +38,12 @@ void checkArgCounts(std::string_view name, int nargin, int nargout, int declared
     throw RuntimeError(tooManyOutputsMessage(name, declaredOut, column));
 }
 
+UndefinedError::UndefinedError(std::string name)
+    : RuntimeError("Run-time Error: Reference to unassigned variable \"" + name + "\"."),
+      name_(std::move(name)) {}
+
 void throwUndefined(std::string_view name) {
-  throw RuntimeError("Run-time Error: Reference to unassigned variable \"" + std::string(name) +
-                     "\".");
+  throw UndefinedError(std::string(name));
 }
 
 }  // namespace varnok

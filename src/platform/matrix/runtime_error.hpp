@@ -15,6 +15,17 @@ class RuntimeError : public std::runtime_error {
   explicit RuntimeError(const std::string& message) : std::runtime_error(message) {}
 };
 
+// The error of reading a value that was never assigned; the window tells the
+// user what to do first from the variable it names.
+class UndefinedError : public RuntimeError {
+ public:
+  explicit UndefinedError(std::string name);
+  const std::string& name() const { return name_; }
+
+ private:
+  std::string name_;
+};
+
 // "Run-time Error: File: NAME Line: 1 Column: COL The function "NAME" was called
 // with more than the declared number of inputs (N)."
 std::string tooManyInputsMessage(std::string_view name, int declared, int column = 1);
@@ -30,7 +41,7 @@ std::string notEnoughInputsMessage(std::string_view name, int column = 1);
 void checkArgCounts(std::string_view name, int nargin, int nargout, int declaredIn, int declaredOut,
                     int column = 1);
 
-// The error of reading a state variable or value that was never assigned.
+// Throws UndefinedError: reading a state variable or value that was never assigned.
 [[noreturn]] void throwUndefined(std::string_view name);
 
 }  // namespace varnok

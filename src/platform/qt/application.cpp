@@ -14,6 +14,7 @@
 #include "platform/qt/progress_dialog.hpp"
 #include "platform/qt/qt_window.hpp"
 #include "platform/qt/script.hpp"
+#include "platform/qt/settings_store.hpp"
 
 namespace varnok::qt {
 
@@ -91,10 +92,18 @@ int runWindow(int argc, char** argv, Clock::time_point started, const ProgramFac
   QApplication app(argc, argv);
   keepCNumbers();
   QApplication::setApplicationName(QStringLiteral("Varnok"));
+  QApplication::setOrganizationName(QStringLiteral("Varnok"));
 
   Console console(&std::cout);
-  WindowHost host;
+  SettingsStore settings;
+  Program* running = nullptr;
+  QtWindow::Options options;
+  options.console = &console;
+  options.settings = &settings;
+  options.sessionFacts = [&running] { return running ? running->facts() : SessionFacts{}; };
+  WindowHost host(options);
   auto program = factory.make(console, host.opener());
+  running = program.get();
   host.setRunner([&program](const std::string& cb, window::Control* source) {
     // Each action gets its own clock: the dialog shows only when this one runs long.
     ProgressDialog progress;

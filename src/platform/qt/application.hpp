@@ -10,6 +10,10 @@
 //   varnok --script FILE   runs a session script on an off-screen window
 //                          (the format is described in platform/window/script_parser.hpp)
 //
+// Only the window remembers anything between runs (platform/qt/settings_store.hpp);
+// script mode reads and writes no settings, so a script does the same on
+// every machine.
+//
 // Set VARNOK_TIMING=1 to have the time from start to the first painted plot
 // written to standard error.
 #pragma once
@@ -22,6 +26,7 @@
 #include "platform/matrix/console.hpp"
 #include "platform/matrix/progress.hpp"
 #include "platform/matrix/value.hpp"
+#include "platform/qt/session_facts.hpp"
 #include "platform/window/window.hpp"
 
 namespace varnok::qt {
@@ -36,6 +41,8 @@ class Program {
   virtual void start(const ValueList& words) = 0;
   // Where long actions report their progress.
   virtual void setProgress(Progress* progress) = 0;
+  // What the window may know of the session (its folder, the data file).
+  virtual SessionFacts facts() const { return {}; }
 };
 
 struct ProgramFactory {

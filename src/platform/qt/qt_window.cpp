@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -11,29 +12,44 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTimer>
 #include <QUiLoader>
+#include <algorithm>
 #include <cmath>
 #include <exception>
 
 #include "platform/graphics/plot_data.hpp"
 #include "platform/graphics/render.hpp"
+#include "platform/matrix/console.hpp"
 #include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
+#include "platform/qt/console_panel.hpp"
+#include "platform/qt/enable_mirror.hpp"
+#include "platform/qt/file_drop.hpp"
 #include "platform/qt/plot_widget.hpp"
 #include "platform/qt/pointer.hpp"
 #include "platform/qt/qt_control.hpp"
 #include "platform/qt/qt_dialogs.hpp"
 #include "platform/qt/session_recorder.hpp"
+#include "platform/qt/settings_store.hpp"
+#include "platform/qt/user_guide.hpp"
+#include "platform/qt/window_dialogs.hpp"
+#include "platform/qt/window_memory.hpp"
 
 // The layout resource lives in this static library, so it must be registered
 // by hand; Q_INIT_RESOURCE may not be used inside a namespace.
@@ -46,6 +62,8 @@ namespace varnok::qt {
 namespace {
 
 constexpr const char* kResourceLayout = ":/layout/Varnok6p.ui";
+// Screens with less height than this get the compact side panel.
+constexpr int kCompactBelow = 820;
 
 // Builds the plot area where the layout names the PlotWidget class.
 class Loader : public QUiLoader {
@@ -135,6 +153,8 @@ QtWindow::QtWindow(CallbackRunner runner, Options options)
   plot_ = main_->findChild<PlotWidget*>();
   plot_->setFigure(&figure_);
   realDialogs_ = std::make_unique<QtDialogs>(main_.get(), plot_);
+  dialogs_ = std::make_unique<WindowDialogs>(options_.dialogs ? *options_.dialogs : *realDialogs_);
+  dialogs_->setSettings(options_.settings);
   closeWatcher_ = std::make_unique<CloseWatcher>(plot_);
   main_->installEventFilter(closeWatcher_.get());
 
@@ -148,15 +168,19 @@ QtWindow::QtWindow(CallbackRunner runner, Options options)
     wire(*controls_.back());
   }
 
-  // What the user does from here on can be saved as a script.
-  recorder_ = std::make_unique<SessionRecorder>(
-      controls_, options_.dialogs ? *options_.dialogs : *realDialogs_, [this] {
-        return std::array<int, 2>{plot_->width(), plot_->height()};
-      });
+  // What the user does from here on can be saved as a script. The recorder
+  // sees the answers of the window's own dialogs too (a recent or dropped
+  // file answers LoadData's dialog there), and wraps the runner before any
+  // window feature keeps a way to run callbacks.
+  recorder_ = std::make_unique<SessionRecorder>(controls_, *dialogs_, [this] {
+    return std::array<int, 2>{plot_->width(), plot_->height()};
+  });
   runner_ = recorder_->wrap(std::move(runner_));
+  addWindowFeatures();
 }
 
 QtWindow::~QtWindow() {
+  if (options_.console) options_.console->setListener({});
   // Widgets go first, while the controls their signals refer to still exist;
   // fire() sees no window and runs nothing on the way out.
   if (main_) main_->removeEventFilter(closeWatcher_.get());
@@ -215,13 +239,172 @@ void QtWindow::fire(QtControl& control) {
   }
   busy_ = true;
   main_->statusBar()->clearMessage();
+  const std::string callback = control.callback();
+  const SessionFacts before = facts();
+  dialogs_->setKind(fileKindOfCallback(callback));
   try {
-    runner_(control.callback(), &control);
+    runner_(callback, &control);
   } catch (const std::exception& e) {
     status(e.what());
   }
+  dialogs_->setKind(std::nullopt);
+  dialogs_->dropAnswer();
+  if (memory_) memory_->afterCallback(callback, control.object(), before, facts());
   busy_ = false;
   sync();
+}
+
+bool QtWindow::runNested(const std::string& callback) {
+  QtControl* control = nullptr;
+  for (const auto& c : controls_)
+    if (c->object() && c->callback() == callback) control = c.get();
+  if (!control) return false;
+  try {
+    runner_(callback, control);
+  } catch (const std::exception& e) {
+    status(e.what());
+  }
+  return true;
+}
+
+SessionFacts QtWindow::facts() const {
+  return options_.sessionFacts ? options_.sessionFacts() : SessionFacts{};
+}
+
+void QtWindow::openDataFile(const std::string& path) {
+  QtControl* load = nullptr;
+  for (const auto& c : controls_)
+    if (c->object() && c->callback() == "Varnoksw('LoadData')") load = c.get();
+  if (!load) {
+    status("This window has no control that loads data.");
+    return;
+  }
+  // A file answered while an action is still waiting would go to its dialog.
+  if (!busy_)
+    dialogs_->answerNextOpen(
+        QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString());
+  fire(*load);
+}
+
+QString QtWindow::startFolder(FileKind kind) const {
+  const SessionFacts f = facts();
+  if (!f.folder.empty()) return QString::fromStdString(f.folder);
+  if (options_.settings) {
+    const QString remembered = options_.settings->lastFolder(kind);
+    if (!remembered.isEmpty() && QFileInfo(remembered).isDir()) return remembered;
+  }
+  return QDir::currentPath();
+}
+
+void QtWindow::compactSidePanel() {
+  // Controls a little lower and closer together, so that every control of
+  // the side panel is in sight on a screen of 700 pixels without scrolling.
+  auto* area = main_->findChild<QScrollArea*>(QStringLiteral("sidePanel"));
+  if (!area || !area->widget()) return;
+  const int row = area->fontMetrics().height() + 6;
+  for (QWidget* w : area->widget()->findChildren<QWidget*>()) {
+    if (qobject_cast<QAbstractButton*>(w) && !qobject_cast<QCheckBox*>(w) &&
+        !qobject_cast<QRadioButton*>(w))
+      w->setMaximumHeight(row);
+    else if (qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w))
+      w->setMaximumHeight(row);
+  }
+  for (QLayout* l : area->widget()->findChildren<QLayout*>()) {
+    l->setSpacing(std::min(l->spacing(), 2));
+    if (auto* grid = qobject_cast<QGridLayout*>(l)) grid->setVerticalSpacing(2);
+    QMargins m = l->contentsMargins();
+    if (m.top() > 3) m.setTop(3);
+    if (m.bottom() > 3) m.setBottom(3);
+    l->setContentsMargins(m);
+  }
+}
+
+void QtWindow::addWindowFeatures() {
+  // Boxes the program writes keep the height of their lines whatever they
+  // hold, so no control below them moves when a text changes. A box of
+  // several lines scrolls when it is given more (the analysis adds a line to
+  // the data summary each time it runs) and then shows its last lines.
+  for (QLabel* box : main_->findChildren<QLabel*>()) {
+    const QVariant lines = box->property("lines");
+    if (!lines.isValid() || lines.toInt() < 1) continue;
+    const int n = lines.toInt();
+    const int textHeight = n * box->fontMetrics().lineSpacing() + 2 * box->margin();
+    if (n == 1) {
+      const QMargins m = box->contentsMargins();
+      box->setFixedHeight(textHeight + 2 * box->frameWidth() + m.top() + m.bottom() + 2);
+      continue;
+    }
+    QLayout* layout = box->parentWidget() ? box->parentWidget()->layout() : nullptr;
+    if (!layout) continue;
+    auto* area = new QScrollArea(box->parentWidget());
+    area->setObjectName(QString::fromStdString(box->objectName().toStdString() + "Scroll"));
+    area->setFrameShape(box->frameShape());
+    area->setFrameShadow(box->frameShadow());
+    area->setWidgetResizable(true);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    area->setFixedHeight(textHeight + 2 * area->frameWidth() + 2);
+    area->setToolTip(box->toolTip());
+    if (!layout->replaceWidget(box, area)) {
+      delete area;
+      continue;
+    }
+    box->setFrameShape(QFrame::NoFrame);
+    box->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    area->setWidget(box);
+    area->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrolledBoxes_.push_back({area, box->text(), n});
+  }
+
+  // Menu items follow the Enable of the buttons that do the same.
+  std::vector<std::pair<QObject*, std::string>> sends;
+  for (const auto& c : controls_) sends.emplace_back(c->object(), c->callback());
+  mirror_ = std::make_unique<EnableMirror>(sends);
+
+  if (options_.console) {
+    consolePanel_ = new ConsolePanel(main_.get());
+    main_->addDockWidget(Qt::BottomDockWidgetArea, consolePanel_);
+    consolePanel_->hide();
+    // The first time it opens it takes a few lines' height, not half the window.
+    QObject::connect(consolePanel_, &QDockWidget::visibilityChanged, main_.get(),
+                     [this, sized = false](bool visible) mutable {
+                       if (!visible || sized || !consolePanel_->isVisible()) return;
+                       sized = true;
+                       const int lines = 9 * consolePanel_->fontMetrics().lineSpacing();
+                       main_->resizeDocks({consolePanel_}, {lines + 60}, Qt::Vertical);
+                     });
+    options_.console->setListener(
+        [panel = QPointer<ConsolePanel>(consolePanel_)](std::string_view text) {
+          if (panel) panel->append(text);
+        });
+    auto* view = new QMenu(QObject::tr("&View"), main_->menuBar());
+    QAction* toggle = consolePanel_->toggleViewAction();
+    toggle->setText(QObject::tr("&Console"));
+    toggle->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
+    view->addAction(toggle);
+    QAction* help = nullptr;
+    if (auto* menu = main_->findChild<QMenu*>(QStringLiteral("menuHelp")))
+      help = menu->menuAction();
+    main_->menuBar()->insertMenu(help, view);
+  }
+
+  // A data file dropped on the window is loaded.
+  main_->setAcceptDrops(true);
+  dropFilter_ = std::make_unique<FileDropFilter>(
+      [this](const QString& path) { openDataFile(path.toStdString()); });
+  main_->installEventFilter(dropFilter_.get());
+
+  if (options_.settings) {
+    WindowMemory::Hooks hooks;
+    hooks.openDataFile = [this](const QString& path) { openDataFile(path.toStdString()); };
+    hooks.run = [this](const std::string& cb) { return runNested(cb); };
+    hooks.control = [this](const std::string& tag) -> window::Control* {
+      auto found = findobj(tag);
+      return found.empty() ? nullptr : found.front();
+    };
+    hooks.status = [this](const QString& text) { status(text.toStdString()); };
+    memory_ = std::make_unique<WindowMemory>(*main_, *options_.settings, std::move(hooks));
+  }
 }
 
 void QtWindow::runBuiltin(const std::string& what) {
@@ -229,19 +412,19 @@ void QtWindow::runBuiltin(const std::string& what) {
   if (what == "quit") {
     main_->close();
   } else if (what == "about") {
-    QMessageBox::about(
-        main_.get(), QObject::tr("About Varnok"),
-        QObject::tr("<b>Varnok</b><p>Two-dimensional geometric morphometrics: Procrustes "
-                    "superimposition, partial warps and principal components of shape, score "
-                    "plots and deformation grids.</p>"));
+    showAbout(main_.get());
+  } else if (what == "userguide") {
+    showUserGuide(main_.get());
   } else if (what == "savepicture") {
     QString selected;
     QString path = QFileDialog::getSaveFileName(
-        main_.get(), QObject::tr("Save Picture"), QDir::currentPath(),
+        main_.get(), QObject::tr("Save Picture"), startFolder(FileKind::Picture),
         QObject::tr("PNG image (*.png);;SVG drawing (*.svg);;PDF document (*.pdf);;"
                     "Encapsulated PostScript (*.eps)"),
         &selected);
     if (path.isEmpty()) return;
+    if (options_.settings)
+      options_.settings->setLastFolder(FileKind::Picture, QFileInfo(path).absolutePath());
     if (!graphics::formatFromPath(path.toStdString())) {
       // No known extension typed: take the one of the chosen filter.
       const int star = static_cast<int>(selected.indexOf(QLatin1String("*.")));
@@ -256,10 +439,12 @@ void QtWindow::runBuiltin(const std::string& what) {
   } else if (what == "savesession") {
     saveSessionScript(*recorder_, dialogs(), [this](const std::string& text) { status(text); });
   } else if (what == "exportplotdata") {
-    QString path =
-        QFileDialog::getSaveFileName(main_.get(), QObject::tr("Export Plot Data"),
-                                     QDir::currentPath(), QObject::tr("JSON plot data (*.json)"));
+    QString path = QFileDialog::getSaveFileName(main_.get(), QObject::tr("Export Plot Data"),
+                                                startFolder(FileKind::Picture),
+                                                QObject::tr("JSON plot data (*.json)"));
     if (path.isEmpty()) return;
+    if (options_.settings)
+      options_.settings->setLastFolder(FileKind::Picture, QFileInfo(path).absolutePath());
     if (!path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) path += QLatin1String(".json");
     try {
       exportPlotData(path.toStdString());
@@ -294,6 +479,15 @@ void QtWindow::status(std::string_view text) {
   main_->statusBar()->showMessage(line);
 }
 
+void QtWindow::actionFailed(std::string_view message, std::string_view hint) {
+  status(hint.empty() ? message : hint);
+  if (consolePanel_) {
+    consolePanel_->flush();
+    consolePanel_->show();
+    consolePanel_->raise();
+  }
+}
+
 void QtWindow::applyPointer() {
   auto sameShape = [](const Mat& a, const Mat& b) {
     if (a.rows() != b.rows() || a.cols() != b.cols()) return false;
@@ -311,6 +505,26 @@ void QtWindow::applyPointer() {
 }
 
 void QtWindow::sync() {
+  if (consolePanel_) consolePanel_->flush();
+  for (auto& [area, shown, rows] : scrolledBoxes_) {
+    auto* box = area ? qobject_cast<QLabel*>(area->widget()) : nullptr;
+    if (!box || box->text() == shown) continue;
+    shown = box->text();
+    // The newest lines are at the end: show the last one that holds text
+    // (a summary may end in an empty line), once the box has been laid out.
+    const QStringList lines = shown.split(QLatin1Char('\n'));
+    qsizetype last = lines.size() - 1;
+    while (last > 0 && lines[last].trimmed().isEmpty()) --last;
+    // A scroll bar only when there is text to scroll to.
+    area->setVerticalScrollBarPolicy(last < rows ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    const int bottom =
+        static_cast<int>(last + 1) * box->fontMetrics().lineSpacing() + 2 * box->margin();
+    QTimer::singleShot(0, area, [a = area, bottom] {
+      if (!a) return;
+      QScrollBar* bar = a->verticalScrollBar();
+      bar->setValue(std::clamp(bottom - a->viewport()->height(), 0, bar->maximum()));
+    });
+  }
   plot_->refresh();
   applyPointer();
   // The start-up hint has served its purpose once anything has run.
@@ -332,10 +546,11 @@ bool QtWindow::copyToClipboard() {
   // The same bytes a saved picture gets, at the figure's size (the plot
   // area's), so what is pasted is what is saved.
   plot_->updateFigureSize();
-  std::string png, svg;
+  std::string png, svg, pdf;
   try {
     png = graphics::renderPicture(figure_, graphics::PictureFormat::Png);
     svg = graphics::renderPicture(figure_, graphics::PictureFormat::Svg);
+    pdf = graphics::renderPicture(figure_, graphics::PictureFormat::Pdf);
   } catch (const std::exception& e) {
     status(e.what());
     return false;
@@ -344,9 +559,12 @@ bool QtWindow::copyToClipboard() {
   auto* mime = new QMimeData;
   mime->setImageData(QImage::fromData(pngBytes, "PNG"));
   mime->setData(QStringLiteral("image/png"), pngBytes);
-  // A vector copy as well, for programs that take SVG.
+  // Vector copies as well, for programs that take SVG or PDF (this platform
+  // has no metafile).
   mime->setData(QStringLiteral("image/svg+xml"),
                 QByteArray(svg.data(), static_cast<qsizetype>(svg.size())));
+  mime->setData(QStringLiteral("application/pdf"),
+                QByteArray(pdf.data(), static_cast<qsizetype>(pdf.size())));
   QGuiApplication::clipboard()->setMimeData(mime);
   return true;
 }
@@ -376,14 +594,21 @@ void QtWindow::raise() {
 }
 
 void QtWindow::show() {
-  if (options_.fitToScreen) {
+  if (memory_ && memory_->restoreWindow()) {
+    // Where the user left it (Qt keeps a restored window on a screen).
+  } else if (options_.fitToScreen) {
     if (QScreen* screen = main_->screen()) {
       const QRect avail = screen->availableGeometry();
-      const QSize size = main_->size().boundedTo(avail.size() * 0.95);
+      // A small screen gets all of its height: the side panel needs it.
+      const bool small = avail.height() < kCompactBelow;
+      const QSize size = main_->size().boundedTo(small ? avail.size() : avail.size() * 0.95);
       main_->resize(size);
       main_->move(avail.center() - QPoint(size.width() / 2, size.height() / 2));
     }
   }
+  if (options_.fitToScreen && main_->screen() &&
+      main_->screen()->availableGeometry().height() < kCompactBelow)
+    compactSidePanel();
   main_->show();
   plot_->updateFigureSize();
   applyPointer();

@@ -8,20 +8,33 @@
 // changed and the window pointer follows the figure's Pointer.
 #pragma once
 
+#include <QPointer>
+#include <QScrollArea>
 #include <QString>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/qt/session_facts.hpp"
 #include "platform/window/window.hpp"
 
 class QMainWindow;
 class QObject;
 
+namespace varnok {
+class Console;
+}
+
 namespace varnok::qt {
 
+class ConsolePanel;
+class EnableMirror;
+enum class FileKind;
 class PlotWidget;
+class SettingsStore;
+class WindowDialogs;
+class WindowMemory;
 class QtControl;
 class QtDialogs;
 class SessionRecorder;
@@ -34,6 +47,14 @@ struct WindowOptions {
   // Shrink the window to the screen when shown (off for script mode, whose
   // pictures must not depend on a screen).
   bool fitToScreen = true;
+  // The console the console panel (View > Console) shows; null: no panel.
+  Console* console = nullptr;
+  // Where folders, recent files, the window's place and the display
+  // settings are remembered between runs; null remembers nothing (script
+  // mode and tests never touch the user's settings).
+  SettingsStore* settings = nullptr;
+  // What the window may know of the session behind it; empty: nothing.
+  std::function<SessionFacts()> sessionFacts;
 };
 
 class QtWindow final : public window::Window {
@@ -54,6 +75,9 @@ class QtWindow final : public window::Window {
   graphics::Figure& figure() override { return figure_; }
   window::Dialogs& dialogs() override;
   void status(std::string_view text) override;
+  // The hint (or the message) in the status bar, and the console panel
+  // opened so the whole message can be read.
+  void actionFailed(std::string_view message, std::string_view hint) override;
   void drawnow() override;
   bool copyToClipboard() override;
   void raise() override;
@@ -71,6 +95,12 @@ class QtWindow final : public window::Window {
   window::Control* controlWithCallback(std::string_view callback) const;
   // What the user has done in the window, for File > Save Session as Script.
   SessionRecorder& recorder() const { return *recorder_; }
+  // Loads a landmark data file as if it had been chosen in LoadData's
+  // dialog (a recent file, a file dropped on the window).
+  void openDataFile(const std::string& path);
+  // The console panel, null without a console.
+  ConsolePanel* consolePanel() const { return consolePanel_; }
+  WindowMemory* memory() const { return memory_.get(); }
   // Where the layout was read from (a path or the resource path).
   const std::string& layoutSource() const { return layoutSource_; }
 
@@ -86,6 +116,14 @@ class QtWindow final : public window::Window {
   void fire(QtControl& control);
   void runBuiltin(const std::string& what);
   void applyPointer();
+  void addWindowFeatures();
+  void compactSidePanel();
+  // Runs the callback of a control while another may be running (settings
+  // restored after a load); false when no control sends it.
+  bool runNested(const std::string& callback);
+  SessionFacts facts() const;
+  // Where a dialog of the window's own for this kind of file starts.
+  QString startFolder(FileKind kind) const;
 
   CallbackRunner runner_;
   Options options_;
@@ -93,6 +131,19 @@ class QtWindow final : public window::Window {
   std::unique_ptr<QMainWindow> main_;
   PlotWidget* plot_ = nullptr;
   std::unique_ptr<QtDialogs> realDialogs_;
+  std::unique_ptr<WindowDialogs> dialogs_;
+  ConsolePanel* consolePanel_ = nullptr;
+  std::unique_ptr<EnableMirror> mirror_;
+  std::unique_ptr<WindowMemory> memory_;
+  std::unique_ptr<QObject> dropFilter_;
+  // Boxes of several lines in their scroll areas, with the text last shown
+  // and the lines they show at once.
+  struct ScrolledBox {
+    QPointer<QScrollArea> area;
+    QString shown;
+    int rows = 1;
+  };
+  std::vector<ScrolledBox> scrolledBoxes_;
   std::vector<std::unique_ptr<QtControl>> controls_;
   std::unique_ptr<QObject> closeWatcher_;
   std::unique_ptr<SessionRecorder> recorder_;

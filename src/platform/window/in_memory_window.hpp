@@ -5,6 +5,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <variant>
@@ -64,9 +65,13 @@ class InMemoryWindow : public Window {
   graphics::Figure& figure() override { return figure_; }
   Dialogs& dialogs() override { return answers; }
   void status(std::string_view text) override { statusText = std::string(text); }
+  // Calls clipboard with the figure as it is copied; without one there is no
+  // clipboard and nothing is copied.
+  bool copyToClipboard() override { return clipboard ? clipboard(figure_) : false; }
 
   ScriptedAnswers answers;
   std::string statusText;
+  std::function<bool(const graphics::Figure&)> clipboard;
 
  private:
   graphics::Figure figure_;

@@ -72,6 +72,12 @@ class Window {
   virtual Dialogs& dialogs() = 0;
   // A short message in the status bar (errors of actions go here too).
   virtual void status(std::string_view text) = 0;
+  // An action stopped on an error: message is what the console got, hint
+  // (possibly empty) what the user should do first. The status bar shows the
+  // hint when there is one, else the message.
+  virtual void actionFailed(std::string_view message, std::string_view hint) {
+    status(hint.empty() ? message : hint);
+  }
   // Draws pending changes now (drawnow).
   virtual void drawnow() {}
   // Puts a picture of the plot on the clipboard; false when there is none.

@@ -341,6 +341,7 @@ TEST_F(PlotTest, TheClipboardGetsAPictureOfThePlot) {
   const QImage img = qvariant_cast<QImage>(mime->imageData());
   EXPECT_EQ(img.size(), plot->size() * 2);  // a PNG picture has twice the pixels
   EXPECT_TRUE(mime->data(QStringLiteral("image/svg+xml")).startsWith("<?xml"));
+  EXPECT_TRUE(mime->data(QStringLiteral("application/pdf")).startsWith("%PDF-"));
 
   // What is pasted is what is saved, byte for byte.
   const std::string file = (std::filesystem::temp_directory_path() /
@@ -374,7 +375,10 @@ TEST_F(PlotTest, ExportPlotDataWritesTheDataOfThePlot) {
 }
 
 TEST(WindowHost, ASecondOpenReusesTheWindow) {
-  WindowHost host(QtWindow::Options{nullptr, VARNOK_SOURCE_DIR "/layout/Varnok6p.ui", false});
+  QtWindow::Options options;
+  options.layoutFile = VARNOK_SOURCE_DIR "/layout/Varnok6p.ui";
+  options.fitToScreen = false;
+  WindowHost host(options);
   window::Window& first = host.open();
   window::Window& second = host.open();
   EXPECT_EQ(&first, &second);

@@ -126,6 +126,8 @@ TEST_F(RecorderTest, EditsGoBeforeTheNextCallbackWithTheAnswersItsDialogsGot) {
     window->control("XBox").set("String", Value("1"));
     window->control("PCALimit").set("Value", Value(0.0));
     window->control("DeFormat").set("Value", Value(2.0));
+    // As a real load does; the analysis menu items follow this button.
+    window->control("NoLoadGroup").set("Enable", Value("On"));
   };
   actions["Varnoksw('NoGroupList')"] = [this] {
     window->dialogs().inputdlg({"a", "b"}, "Q", {"", ""});

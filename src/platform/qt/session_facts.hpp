@@ -1,0 +1,18 @@
+// SessionFacts: what the window may know of the session behind it, for the
+// conveniences it adds (remembered folders, recent files, restored settings).
+#pragma once
+
+#include <string>
+
+namespace varnok::qt {
+
+struct SessionFacts {
+  // The session's current folder; empty until a file dialog has moved it.
+  std::string folder;
+  // The landmark data file last loaded (folder and name), and how many data
+  // files were loaded so far: a change of the count means a load succeeded.
+  std::string dataFile;
+  unsigned long dataLoads = 0;
+};
+
+}  // namespace varnok::qt
