@@ -1,9 +1,10 @@
 // Rendering speed of the pictures that get large: a score plot of many
 // specimens (one marker-only line per group) and a landmark display with one
 // line object per landmark, both painted into a 1000 x 700 image surface as
-// the window does.
+// the window does; and the memory the figure model takes per drawn point.
 #include <benchmark/benchmark.h>
 #include <cairo.h>
+#include <malloc.h>
 
 #include <cmath>
 #include <memory>
@@ -120,6 +121,64 @@ void BM_PlotCalls(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * n);
 }
 BENCHMARK(BM_PlotCalls)->Arg(300000)->Unit(benchmark::kMillisecond);
+
+// Heap bytes taken by the figure model per drawn point, all included (the
+// objects, their coordinates, the children list), counted by the allocator
+// before and after the model is built: 0 a point group (ShowPCAAxis and the
+// superimpositions), 1 one-point lines plotted one by one, 2 the same group
+// after a member was read by its handle (which turns the group into lines),
+// 3 lines of 30 points (outlines of specimens), 4 groups of one point each.
+std::size_t heapBytes() {
+  const struct mallinfo2 m = mallinfo2();
+  return m.uordblks + m.hblkhd;  // small blocks and blocks of their own pages
+}
+
+void BM_ModelBytesPerPoint(benchmark::State& state) {
+  const int kind = static_cast<int>(state.range(0));
+  constexpr int n = 300000;
+  double bytes = 0;
+  for (auto _ : state) {
+    const auto before = heapBytes();
+    auto fig = std::make_unique<Figure>();
+    auto& ax = fig->axes();
+    ax.hold(true);
+    if (kind == 0 || kind == 2) {
+      std::vector<double> xy(2 * n);
+      for (int i = 0; i < 2 * n; ++i) xy[static_cast<std::size_t>(i)] = jitter(i);
+      varnok::graphics::Line style;
+      style.marker = '.';
+      style.lineStyle = "none";
+      const auto first = ax.plotPoints(std::move(xy), style);
+      if (kind == 2) benchmark::DoNotOptimize(fig->getProperty(first + 1, "XData"));
+    } else if (kind == 4) {
+      // Two group codes taking turns, specimen by specimen: the score plot
+      // then makes one group of points per specimen.
+      varnok::graphics::Line style[2];
+      style[0].marker = 'o';
+      style[1].marker = 'x';
+      for (int i = 0; i < n; ++i) ax.plotPoints({jitter(i), jitter(i + 3)}, style[i % 2]);
+    } else if (kind == 1) {
+      for (int i = 0; i < n; ++i)
+        ax.plot(std::vector<double>{jitter(i)}, std::vector<double>{jitter(i + 3)}, "k.");
+    } else {
+      std::vector<double> x(30), y(30);
+      for (int i = 0; i < n / 30; ++i) {
+        for (int k = 0; k < 30; ++k) {
+          x[static_cast<std::size_t>(k)] = jitter(30 * i + k);
+          y[static_cast<std::size_t>(k)] = jitter(30 * i + k + 1);
+        }
+        ax.plot(x, y, "k-");
+      }
+    }
+    bytes = static_cast<double>(heapBytes() - before);
+    benchmark::DoNotOptimize(ax.childCount());
+  }
+  const char* labels[] = {"point group", "one-point lines", "group turned into lines",
+                          "lines of 30 points", "groups of one point, styles taking turns"};
+  state.SetLabel(labels[kind]);
+  state.counters["bytes_per_point"] = bytes / n;
+}
+BENCHMARK(BM_ModelBytesPerPoint)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

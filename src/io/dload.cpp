@@ -448,9 +448,11 @@ NumericText readNumericText(const std::string& path, const std::string& displayN
   const std::string name =
       displayName.empty() ? std::filesystem::path(path).filename().string() : displayName;
   InputFile file(path, quoteForMessage(name, 255), maxBytes);
-  if (file.size() >= static_cast<long long>(parallelBytes)) {
+  // Compared unsigned: no limit (the largest size_t) must not wrap to -1.
+  if (static_cast<unsigned long long>(file.size()) >= parallelBytes) {
     try {
-      if (auto halves = parseInHalves(file, file.displayName(), file.size())) return std::move(*halves);
+      if (auto halves = parseInHalves(file, file.displayName(), file.size()))
+        return std::move(*halves);
     } catch (const std::bad_alloc&) {
       fail(file.displayName(), "it is too large for the memory available.");
     } catch (const std::length_error&) {

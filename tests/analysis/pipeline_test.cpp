@@ -112,8 +112,8 @@ TEST_F(PipelineTest, LoadGroupListOnGorillas) {
   const auto& kids = win_.figure().axes().children();
   ASSERT_EQ(kids.size(), 59u + 59u + 2u);
   auto* first = dynamic_cast<graphics::Line*>(kids[0].get());
-  EXPECT_DOUBLE_EQ(first->xdata[0], s_.PCAScores(0, 11));
-  EXPECT_DOUBLE_EQ(first->ydata[0], s_.PCAScores(0, 10));
+  EXPECT_DOUBLE_EQ(first->xdata()[0], s_.PCAScores(0, 11));
+  EXPECT_DOUBLE_EQ(first->ydata()[0], s_.PCAScores(0, 10));
   auto* label = dynamic_cast<graphics::Text*>(kids[59 + 6].get());
   ASSERT_TRUE(label);
   EXPECT_EQ(label->string, "  7");
@@ -124,14 +124,14 @@ TEST_F(PipelineTest, LoadGroupListOnGorillas) {
   int count = 0;
   for (int i = 0; i < 59; ++i)
     if (s_.GLIST(i, 0) == 2) males(0, 0) += s_.PCAScores(i, 11), ++count;
-  EXPECT_NEAR(mean->xdata[0], males(0, 0) / count, 1e-12);
+  EXPECT_NEAR(mean->xdata()[0], males(0, 0) / count, 1e-12);
 
   // Mirroring the first axis mirrors points and means.
   win_.control("AxisOnePos").set("Value", 0.0);
   act("ShowPCAAxis");
   auto* mirrored = dynamic_cast<graphics::Line*>(win_.figure().axes().children()[0].get());
-  EXPECT_DOUBLE_EQ(mirrored->xdata[0], -s_.PCAScores(0, 11));
-  EXPECT_DOUBLE_EQ(mirrored->ydata[0], s_.PCAScores(0, 10));
+  EXPECT_DOUBLE_EQ(mirrored->xdata()[0], -s_.PCAScores(0, 11));
+  EXPECT_DOUBLE_EQ(mirrored->ydata()[0], s_.PCAScores(0, 10));
 }
 
 TEST_F(PipelineTest, SteppingTheAxisBoxes) {

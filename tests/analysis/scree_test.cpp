@@ -60,8 +60,8 @@ TEST_F(ScreeTest, ScreePlotDrawsEigenvaluesLargestFirst) {
 
   ScreePlot(ctx_);
   const auto& line = onlyLine();
-  EXPECT_EQ(line.xdata, (std::vector<double>{1, 2, 3, 4}));
-  EXPECT_EQ(line.ydata, (std::vector<double>{4, 2, 1, 0.5}));
+  EXPECT_EQ(line.xdata(), (std::vector<double>{1, 2, 3, 4}));
+  EXPECT_EQ(line.ydata(), (std::vector<double>{4, 2, 1, 0.5}));
   EXPECT_EQ(line.marker, 'o');
   EXPECT_EQ(line.lineStyle, "none");
   EXPECT_EQ(line.color, (graphics::Rgb{0, 0, 0}));
@@ -74,13 +74,13 @@ TEST_F(ScreeTest, ScreePercentagesSumToOneHundred) {
   analysis({6, 3, 0.75, 0.25});
   ScreePercentages(ctx_);
   const auto& line = onlyLine();
-  ASSERT_EQ(line.ydata.size(), 4u);
-  EXPECT_DOUBLE_EQ(line.ydata[0], 60);
-  EXPECT_DOUBLE_EQ(line.ydata[1], 30);
-  EXPECT_DOUBLE_EQ(line.ydata[2], 7.5);
-  EXPECT_DOUBLE_EQ(line.ydata[3], 2.5);
-  EXPECT_NEAR(std::accumulate(line.ydata.begin(), line.ydata.end(), 0.0), 100, 1e-12);
-  EXPECT_EQ(line.xdata, (std::vector<double>{1, 2, 3, 4}));
+  ASSERT_EQ(line.ydata().size(), 4u);
+  EXPECT_DOUBLE_EQ(line.ydata()[0], 60);
+  EXPECT_DOUBLE_EQ(line.ydata()[1], 30);
+  EXPECT_DOUBLE_EQ(line.ydata()[2], 7.5);
+  EXPECT_DOUBLE_EQ(line.ydata()[3], 2.5);
+  EXPECT_NEAR(std::accumulate(line.ydata().begin(), line.ydata().end(), 0.0), 100, 1e-12);
+  EXPECT_EQ(line.xdata(), (std::vector<double>{1, 2, 3, 4}));
   EXPECT_EQ(axes().title(), "Scree Plot as Percentage of Variance");
   EXPECT_EQ(line.marker, 'o');
   EXPECT_EQ(line.lineStyle, "none");
@@ -95,13 +95,14 @@ TEST_F(ScreeTest, EveryPointIsInsideTheFrameAndTheAxesHaveTitles) {
     const auto& line = onlyLine();
     const graphics::Limits l = axes().limits();
     const double xr = l[1] - l[0], yr = l[3] - l[2];
-    for (std::size_t i = 0; i < line.xdata.size(); ++i) {
+    const auto xs = line.xdata(), ys = line.ydata();
+    for (std::size_t i = 0; i < xs.size(); ++i) {
       // Strictly inside, by more than a marker's radius in a box of 500
       // pixels: no marker touches the frame.
-      EXPECT_GT(line.xdata[i] - l[0], 0.02 * xr) << i;
-      EXPECT_GT(l[1] - line.xdata[i], 0.02 * xr) << i;
-      EXPECT_GT(line.ydata[i] - l[2], 0.02 * yr) << i;
-      EXPECT_GT(l[3] - line.ydata[i], 0.02 * yr) << i;
+      EXPECT_GT(xs[i] - l[0], 0.02 * xr) << i;
+      EXPECT_GT(l[1] - xs[i], 0.02 * xr) << i;
+      EXPECT_GT(ys[i] - l[2], 0.02 * yr) << i;
+      EXPECT_GT(l[3] - ys[i], 0.02 * yr) << i;
     }
     EXPECT_TRUE(axes().autoLimits());
     EXPECT_EQ(axes().xlabel(), "Principal axis");

@@ -56,18 +56,18 @@ TEST(Aheadw, BarbsOpenBackwardsTwentyDegrees) {
   auto ls = lines(w);
   ASSERT_EQ(ls.size(), 2u);
   const double c = 0.01 * std::cos(M_PI / 9), s = 0.01 * std::sin(M_PI / 9);
-  EXPECT_NEAR(ls[0]->xdata[1], 1 - c, 1e-15);
-  EXPECT_NEAR(ls[0]->ydata[1], -s, 1e-15);
-  EXPECT_NEAR(ls[1]->xdata[1], 1 - c, 1e-15);
-  EXPECT_NEAR(ls[1]->ydata[1], s, 1e-15);
-  EXPECT_EQ(ls[0]->xdata[0], 1);
+  EXPECT_NEAR(ls[0]->xdata()[1], 1 - c, 1e-15);
+  EXPECT_NEAR(ls[0]->ydata()[1], -s, 1e-15);
+  EXPECT_NEAR(ls[1]->xdata()[1], 1 - c, 1e-15);
+  EXPECT_NEAR(ls[1]->ydata()[1], s, 1e-15);
+  EXPECT_EQ(ls[0]->xdata()[0], 1);
   EXPECT_EQ(ls[0]->color, (graphics::Rgb{0, 0, 0}));
   EXPECT_EQ(ls[0]->lineWidth, 1);
   EXPECT_TRUE(ax.held());
   // A vector of length zero points along +x.
   aheadw(ax, 2, 2, 2, 2, 1);
   ls = lines(w);
-  EXPECT_NEAR(ls[2]->xdata[1], 2 - std::cos(M_PI / 9), 1e-15);
+  EXPECT_NEAR(ls[2]->xdata()[1], 2 - std::cos(M_PI / 9), 1e-15);
 }
 
 TEST(Rotationhandler, StepsAddUpAndOfferTheLastAnswer) {
@@ -89,7 +89,7 @@ TEST(Rotationhandler, StepsAddUpAndOfferTheLastAnswer) {
   auto ls = lines(w);
   ASSERT_EQ(ls.size(), 6u);
   EXPECT_EQ(ls[0]->marker, '*');
-  EXPECT_NEAR(ls[0]->xdata[0], turned(0), 1e-14);
+  EXPECT_NEAR(ls[0]->xdata()[0], turned(0), 1e-14);
 }
 
 TEST(Rotationhandler, DefaultTenCancelAndNonNumbers) {
@@ -193,7 +193,7 @@ TEST_F(Showpw5Test, TargetEqualToReferenceDrawsAnUndeformedGrid) {
   auto ls = lines(w);
   ASSERT_GT(ls.size(), 3u);
   // Each image of a horizontal grid line keeps one y.
-  for (double y : ls[0]->ydata) EXPECT_NEAR(y, ls[0]->ydata[0], 1e-12);
+  for (double y : ls[0]->ydata()) EXPECT_NEAR(y, ls[0]->ydata()[0], 1e-12);
   EXPECT_EQ(ls[0]->lineWidth, 1);
   EXPECT_EQ(ls.back()->marker, 'd');
 }
@@ -261,9 +261,9 @@ TEST_F(Showpw5Test, RightClicksAtOnceKeepRowsAndColumnsFromFour) {
   // Rows 4..16 and columns 4..ny of the grid: ny - 3 column images of 13
   // points, then 13 row images; then the landmarks.
   ASSERT_GE(ls.size(), 15u);
-  EXPECT_EQ(ls[0]->xdata.size(), 13u);
+  EXPECT_EQ(ls[0]->xdata().size(), 13u);
   const size_t ncolumns = ls.size() - 13 - 1;
-  EXPECT_EQ(ls[ncolumns]->xdata.size(), ncolumns);
+  EXPECT_EQ(ls[ncolumns]->xdata().size(), ncolumns);
   EXPECT_EQ(ls.back()->marker, 'd');
 }
 
@@ -280,7 +280,7 @@ TEST_F(Showpw5Test, TrimmingMarkersStayOnTheGrid) {
   w.answers.clicks.push_back(Click{0, 0, 3});
   showpw5(w, nullptr, ref, someScores(ref), 10, 4, 2, 1, 2, st);
   auto ls = lines(w);
-  EXPECT_EQ(ls[0]->xdata.size(), 16u);  // rows 1..16
+  EXPECT_EQ(ls[0]->xdata().size(), 16u);  // rows 1..16
   EXPECT_TRUE(w.answers.clicks.empty());
 }
 

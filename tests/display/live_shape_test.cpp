@@ -28,8 +28,8 @@ Drawn drawn(const graphics::Axes& ax) {
   for (const auto& c : ax.children()) {
     d.types.push_back(c->type());
     if (const auto* l = dynamic_cast<const Line*>(c.get())) {
-      d.x.push_back(l->xdata);
-      d.y.push_back(l->ydata);
+      d.x.push_back(l->xdata().vector());
+      d.y.push_back(l->ydata().vector());
     }
   }
   return d;

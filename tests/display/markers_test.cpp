@@ -108,14 +108,14 @@ class MarkerActions : public testkit::SessionTest {
 // colour, then a black plus of size 8.
 void expectMarker(const Line& circle, const Line& plus, int m, double x, double y) {
   const graphics::Rgb colour = m == 1 ? graphics::Rgb{1, 0, 0} : graphics::Rgb{0, 1, 0};
-  EXPECT_EQ(circle.xdata, std::vector<double>{x});
-  EXPECT_EQ(circle.ydata, std::vector<double>{y});
+  EXPECT_EQ(circle.xdata(), std::vector<double>{x});
+  EXPECT_EQ(circle.ydata(), std::vector<double>{y});
   EXPECT_EQ(circle.marker, 'o');
   EXPECT_EQ(circle.color, colour);
   EXPECT_EQ(circle.markerFaceColor, graphics::ColorSpec::of(colour));
   EXPECT_EQ(circle.markerSize, 6);
   EXPECT_EQ(circle.lineStyle, "none");
-  EXPECT_EQ(plus.xdata, std::vector<double>{x});
+  EXPECT_EQ(plus.xdata(), std::vector<double>{x});
   EXPECT_EQ(plus.marker, '+');
   EXPECT_EQ(plus.color, (graphics::Rgb{0, 0, 0}));
   EXPECT_EQ(plus.markerSize, 8);

@@ -115,6 +115,26 @@ TEST_F(ScorePlotFigure, TheLegendHasOneEntryPerGroupInUse) {
   EXPECT_TRUE(axes().legend().empty());
 }
 
+TEST_F(ScorePlotFigure, LegendOfGroupsTakingTurnsShowsEachGroupsOwnMarker) {
+  // Codes 1 2 1 2 ... put every specimen's point into one joined group of
+  // points with a style per member; each entry must show its own group's.
+  std::string codes;
+  for (int i = 0; i < 76; ++i) codes += i % 2 == 0 ? "1\n" : "2\n";
+  testkit::writeFile(dir_ / "alternating.txt", codes);
+  analyse("mice.txt", "alternating.txt");
+  act("ShowPCAAxis");
+  // Read through the plot data, which leaves the joined group as it is.
+  const std::string json = graphics::plotDataJson(win_.figure());
+  const auto at = json.find("\"legend\"");
+  ASSERT_NE(at, std::string::npos);
+  const std::string legend = json.substr(at);
+  const auto first = legend.find("\"marker\": \"o\"");
+  const auto second = legend.find("\"marker\": \"x\"");
+  ASSERT_NE(first, std::string::npos) << legend;
+  ASSERT_NE(second, std::string::npos) << legend;
+  EXPECT_LT(first, second);
+}
+
 TEST_F(ScorePlotFigure, GroupNamesLabelTheLegend) {
   analyse("mice.txt", "mice_groups.txt");
   act("ShowPCAAxis");

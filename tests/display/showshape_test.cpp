@@ -20,8 +20,8 @@ TEST(Showshape, OnePointPerLandmarkIgnoringTheExtraValue) {
   rows << 0, 0, 1, 0, 0, 1, 99, 2, 2, 3, 2, 2, 3, 99;
   showshape(w.figure().axes(), rows, "ro");
   ASSERT_EQ(w.figure().axes().children().size(), 6u);
-  EXPECT_EQ(lineAt(w, 4).xdata[0], 3);
-  EXPECT_EQ(lineAt(w, 4).ydata[0], 2);
+  EXPECT_EQ(lineAt(w, 4).xdata()[0], 3);
+  EXPECT_EQ(lineAt(w, 4).ydata()[0], 2);
   EXPECT_EQ(lineAt(w, 0).marker, 'o');
   EXPECT_EQ(lineAt(w, 0).markerSize, 3);
   EXPECT_EQ(lineAt(w, 0).lineStyle, "none");
@@ -35,16 +35,16 @@ TEST(Showshape, TurnsByTheReferenceAngle) {
   Mat row(1, 7);
   row << 1, 0, 0, 1, -1, 0, 5;
   Mat turned = showshape_rot(w, nullptr, row, "ko");
-  EXPECT_NEAR(lineAt(w, 0).xdata[0], 0, 1e-15);
-  EXPECT_NEAR(lineAt(w, 0).ydata[0], 1, 1e-15);
+  EXPECT_NEAR(lineAt(w, 0).xdata()[0], 0, 1e-15);
+  EXPECT_NEAR(lineAt(w, 0).ydata()[0], 1, 1e-15);
   EXPECT_EQ(turned(0, 6), 5);
   // An explicit angle is radians and the box is not read.
   showshape_rot(w, nullptr, row, "ko", 0.0);
-  EXPECT_NEAR(lineAt(w, 3).xdata[0], 1, 1e-15);
+  EXPECT_NEAR(lineAt(w, 3).xdata()[0], 1, 1e-15);
   // No usable box: no turn.
   w.control("RefAngleBox").set("String", "auto");
   showshape_rot(w, nullptr, row, "ko");
-  EXPECT_NEAR(lineAt(w, 6).xdata[0], 1, 1e-15);
+  EXPECT_NEAR(lineAt(w, 6).xdata()[0], 1, 1e-15);
 }
 
 TEST(Showshape, SymbolCodeRows) {
@@ -85,12 +85,12 @@ TEST(Showshape, TurningWhileDrawingDrawsTheTurnedRows) {
     plotTurned(b, nullptr, rows, "r*", theta);
     ASSERT_EQ(b.figure().axes().childCount(), 4u);
     for (size_t i = 0; i < 4; ++i) {
-      EXPECT_EQ(lineAt(b, i).xdata, lineAt(a, i).xdata);
-      EXPECT_EQ(lineAt(b, i).ydata, lineAt(a, i).ydata);
+      EXPECT_EQ(lineAt(b, i).xdata(), lineAt(a, i).xdata());
+      EXPECT_EQ(lineAt(b, i).ydata(), lineAt(a, i).ydata());
       EXPECT_EQ(lineAt(b, i).marker, '*');
       EXPECT_EQ(lineAt(b, i).color, (graphics::Rgb{1, 0, 0}));
     }
-    EXPECT_EQ(lineAt(b, 3).xdata[0], turned(1, 2));
+    EXPECT_EQ(lineAt(b, 3).xdata()[0], turned(1, 2));
   }
   window::InMemoryWindow w;
   EXPECT_THROW(plotTurned(w, nullptr, rows, "not a code"), RuntimeError);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <set>
 
 #include "morpho/basereg.hpp"
 #include "morpho/getconsensus.hpp"
@@ -54,7 +55,7 @@ class SuperimpositionTest : public testkit::SessionTest {
                                  for (size_t k = 0; k < g.size(); ++k) {
                                    d.x.push_back(g.xy[2 * k]);
                                    d.y.push_back(g.xy[2 * k + 1]);
-                                   d.style.push_back(g.style.get());
+                                   d.style.push_back(&g.styleOf(k));
                                  }
                                });
     return d;
@@ -212,7 +213,7 @@ TEST_F(SuperimpositionTest, RefusalsLeaveThePictureAndTheAnalysisAsTheyWere) {
   EXPECT_TRUE(messages().empty());
 }
 
-TEST_F(SuperimpositionTest, ManySpecimensDrawOneGroupOfPointsPerRunOfAGroup) {
+TEST_F(SuperimpositionTest, ManySpecimensInRunsOfAlternatingGroupsDrawOneGroupOfPoints) {
   analyse();
   const Eigen::Index N = 100000;  // runs of 1,000 of alternating groups
   Mat data(N, 2 * kL + 1), glist(N, 1);
@@ -225,7 +226,12 @@ TEST_F(SuperimpositionTest, ManySpecimensDrawOneGroupOfPointsPerRunOfAGroup) {
   for (const char* a : {"ShowProcrustes", "ShowSBR"}) {
     act(a);
     Drawn d = drawn();
-    EXPECT_EQ(d.groups, 100u);
+    // The runs follow one another, so they make one group holding both
+    // groups' styles once each.
+    EXPECT_EQ(d.groups, 1u);
+    EXPECT_EQ(std::set<const graphics::Line*>(d.style.begin(), d.style.end()).size(), 2u);
+    EXPECT_NE(d.style[0]->marker, d.style[1000 * kL]->marker);
+    EXPECT_EQ(d.style[0], d.style[2000 * kL]);
     EXPECT_EQ(d.others, 0u);
     EXPECT_EQ(win_.figure().axes().childCount(), static_cast<size_t>(N * kL));
   }
@@ -236,7 +242,7 @@ TEST_F(SuperimpositionTest, ManySpecimensDrawOneGroupOfPointsPerRunOfAGroup) {
   auto* line = dynamic_cast<graphics::Line*>(win_.figure().axes().find(last));
   ASSERT_NE(line, nullptr);
   Mat sbr = morpho::meth3sup(morpho::basereg(s_.DATA.bottomRows(1), 1, 5));
-  EXPECT_NEAR(line->ydata.at(0), sbr(0, 2 * kL - 1), 1e-12);
+  EXPECT_NEAR(line->ydata().at(0), sbr(0, 2 * kL - 1), 1e-12);
   EXPECT_EQ(line->markerFaceColor, graphics::ColorSpec::of(line->color));
 }
 

@@ -87,10 +87,10 @@ TEST_F(SettingsTest, SymbolLegendInTwoColumns) {
   for (const auto& c : win_.figure().axes().children())
     if (auto* l = dynamic_cast<graphics::Line*>(c.get())) lines.push_back(l);
   ASSERT_EQ(lines.size(), 24u);
-  EXPECT_EQ(lines[0]->xdata[0], 0.1);
-  EXPECT_EQ(lines[11]->ydata[0], 12);
-  EXPECT_EQ(lines[12]->xdata[0], 3.1);
-  EXPECT_EQ(lines[12]->ydata[0], 1);
+  EXPECT_EQ(lines[0]->xdata()[0], 0.1);
+  EXPECT_EQ(lines[11]->ydata()[0], 12);
+  EXPECT_EQ(lines[12]->xdata()[0], 3.1);
+  EXPECT_EQ(lines[12]->ydata()[0], 1);
   EXPECT_EQ(lines[23]->marker, 'h');
   EXPECT_FALSE(win_.figure().axes().held());
   auto lim = win_.figure().axes().limits();

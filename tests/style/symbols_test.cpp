@@ -69,5 +69,48 @@ TEST_F(SymbolsTest, HandlesResolve) {
   EXPECT_THROW(childrenOf(fig_, 12345.5), RuntimeError);
 }
 
+// The restyling routines on points drawn in bulk leave every member as they
+// leave the same points plotted one at a time, between ordinary lines.
+TEST(SymbolsOnBulkPoints, EveryRoutineMatchesSinglePlots) {
+  graphics::Figure bulk, single;
+  const std::vector<double> xy = {0, 0, 1, 2, 2, 1, 3, 3};
+  graphics::Line style;
+  style.color = {0, 0.5, 0};
+  style.marker = 's';
+  style.lineStyle = "none";
+  style.markerSize = 4;
+  for (graphics::Figure* f : {&bulk, &single}) {
+    f->axes().plot(std::vector<double>{0, 1}, std::vector<double>{1, 0}, "k-");
+    f->axes().hold(true);
+  }
+  bulk.axes().plotPoints(xy, style);
+  for (std::size_t i = 0; i < xy.size(); i += 2) {
+    Line& l = single.axes().plot(std::vector<double>{xy[i]}, std::vector<double>{xy[i + 1]});
+    l.color = style.color;
+    l.marker = style.marker;
+    l.lineStyle = style.lineStyle;
+    l.markerSize = style.markerSize;
+  }
+  for (graphics::Figure* f : {&bulk, &single}) {
+    f->axes().plot(std::vector<double>{0, 1}, std::vector<double>{0, 1}, "r:");
+    setsymbolfill(childrenOf(f->axes()), 1);
+    incrementsymbolsize(childrenOf(f->axes()), 2);
+    incrementlinethickness(childrenOf(f->axes()), 1);
+  }
+  // Through the axes' handle too, as the menu actions call them.
+  for (graphics::Figure* f : {&bulk, &single}) setsymbolbw(childrenOf(*f, f->axes().handle()));
+  const Mat handles = bulk.axes().get("Children").matrix();
+  ASSERT_EQ(handles, single.axes().get("Children").matrix());
+  ASSERT_EQ(handles.rows(), 6);
+  for (Eigen::Index i = 0; i < handles.rows(); ++i)
+    for (const char* p : {"MarkerFaceColor", "MarkerEdgeColor", "MarkerSize", "LineWidth", "Color",
+                          "XData", "YData"})
+      EXPECT_EQ(bulk.getProperty(handles(i, 0), p).describe(),
+                single.getProperty(handles(i, 0), p).describe())
+          << p << " of child " << i;
+  setsymbolfill(childrenOf(bulk.axes()), 0);
+  EXPECT_EQ(bulk.getProperty(handles(2, 0), "MarkerFaceColor").text(), "none");
+}
+
 }  // namespace
 }  // namespace varnok::style

@@ -223,6 +223,110 @@ std::array<double, 2> pixelsPerUnit(std::string_view units) {
       ": use \"pixels\", \"points\", \"inches\", \"centimeters\" or \"characters\".");
 }
 
+// ---- compact storage of objects ----
+
+const double& Doubles::at(std::size_t i) const {
+  if (i >= n_) throw std::out_of_range("Doubles::at");
+  return p_[i];
+}
+
+bool operator==(Doubles a, Doubles b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end());
+}
+
+LineCoords& LineCoords::operator=(const LineCoords& o) {
+  if (this != &o) assign(o.x(), o.y());
+  return *this;
+}
+
+LineCoords::LineCoords(LineCoords&& o) noexcept : nx_(o.nx_), ny_(o.ny_) {
+  if (inPlace()) {
+    local_[0] = o.local_[0];
+    local_[1] = o.local_[1];
+  } else {
+    block_ = o.block_;
+  }
+  o.nx_ = o.ny_ = 0;
+  o.local_[0] = o.local_[1] = 0;
+}
+
+LineCoords& LineCoords::operator=(LineCoords&& o) noexcept {
+  if (this == &o) return *this;
+  release();
+  nx_ = o.nx_;
+  ny_ = o.ny_;
+  if (inPlace()) {
+    local_[0] = o.local_[0];
+    local_[1] = o.local_[1];
+  } else {
+    block_ = o.block_;
+  }
+  o.nx_ = o.ny_ = 0;
+  o.local_[0] = o.local_[1] = 0;
+  return *this;
+}
+
+void LineCoords::release() noexcept {
+  if (!inPlace()) delete[] block_;
+  nx_ = ny_ = 0;
+  local_[0] = local_[1] = 0;
+}
+
+void LineCoords::assign(std::span<const double> x, std::span<const double> y) {
+  constexpr std::size_t most = std::numeric_limits<std::uint32_t>::max();
+  if (x.size() > most || y.size() > most)
+    throw RuntimeError("A line can hold at most " + std::to_string(most) + " points.");
+  const std::size_t n = x.size() + y.size();
+  if (n <= 2) {
+    // The values may be this line's own: read them before anything changes.
+    double v[2] = {0, 0};
+    std::copy(x.begin(), x.end(), v);
+    std::copy(y.begin(), y.end(), v + x.size());
+    release();
+    local_[0] = v[0];
+    local_[1] = v[1];
+  } else {
+    auto* block = new double[n];
+    std::copy(x.begin(), x.end(), block);
+    std::copy(y.begin(), y.end(), block + x.size());
+    release();
+    block_ = block;
+  }
+  nx_ = static_cast<std::uint32_t>(x.size());
+  ny_ = static_cast<std::uint32_t>(y.size());
+}
+
+namespace {
+constexpr std::array<std::string_view, 5> kLineStyles = {"-", "--", ":", "-.", "none"};
+}  // namespace
+
+LineStyleName::LineStyleName(std::string_view s) {
+  const auto it = std::find(kLineStyles.begin(), kLineStyles.end(), s);
+  if (it == kLineStyles.end())
+    throw RuntimeError("Invalid line style " + quoted(s) + ": use -, --, :, -. or none.");
+  code_ = static_cast<std::uint8_t>(it - kLineStyles.begin());
+}
+
+std::string_view LineStyleName::view() const {
+  return kLineStyles[code_];
+}
+
+TagText& TagText::operator=(std::string s) {
+  if (s.empty()) {
+    text_.reset();
+  } else if (text_) {
+    *text_ = std::move(s);
+  } else {
+    text_ = std::make_unique<std::string>(std::move(s));
+  }
+  return *this;
+}
+
+const std::string& TagText::str() const {
+  static const std::string none;
+  return text_ ? *text_ : none;
+}
+
 // ---- objects ----
 
 namespace {
@@ -230,7 +334,7 @@ namespace {
 // The properties every object has, after its class's own.
 const PropertyTable<Object, 5> kCommonProperties = {{
     {"Type", [](const Object& o) { return Value(o.type()); }, nullptr},
-    {"Tag", [](const Object& o) { return Value(o.tag); },
+    {"Tag", [](const Object& o) { return Value(o.tag.str()); },
      [](Object& o, const Value& v) { o.tag = textOf(v, "Tag", o.className()); }},
     {"Visible", [](const Object& o) { return Value(o.visible ? "on" : "off"); },
      [](Object& o, const Value& v) { o.visible = onOff(v, "Visible", o.className()); }},
@@ -240,13 +344,13 @@ const PropertyTable<Object, 5> kCommonProperties = {{
 }};
 
 const PropertyTable<Line, 9> kLineProperties = {{
-    {"XData", [](const Line& l) { return rowOf(l.xdata); },
-     [](Line& l, const Value& v) { l.xdata = vectorOf(v, "XData", "Line"); }},
-    {"YData", [](const Line& l) { return rowOf(l.ydata); },
-     [](Line& l, const Value& v) { l.ydata = vectorOf(v, "YData", "Line"); }},
+    {"XData", [](const Line& l) { return rowOf(l.xdata().vector()); },
+     [](Line& l, const Value& v) { l.setXData(vectorOf(v, "XData", "Line")); }},
+    {"YData", [](const Line& l) { return rowOf(l.ydata().vector()); },
+     [](Line& l, const Value& v) { l.setYData(vectorOf(v, "YData", "Line")); }},
     {"Color", [](const Line& l) { return rgbValue(l.color); },
      [](Line& l, const Value& v) { l.color = rgbOnly(v, "Color", "Line"); }},
-    {"LineStyle", [](const Line& l) { return Value(l.lineStyle); },
+    {"LineStyle", [](const Line& l) { return Value(l.lineStyle.str()); },
      [](Line& l, const Value& v) {
        l.lineStyle = oneOf(v, {"-", "--", ":", "-.", "none"}, "LineStyle", "Line");
      }},
@@ -431,9 +535,8 @@ void Axes::expandGroup(std::size_t g) const {
   std::vector<std::unique_ptr<Object>> lines;
   lines.reserve(group.size());
   for (std::size_t i = 0; i < group.size(); ++i) {
-    auto line = std::make_unique<Line>(*group.style);
-    line->xdata = {group.xy[2 * i]};
-    line->ydata = {group.xy[2 * i + 1]};
+    auto line = std::make_unique<Line>(group.styleOf(i));
+    line->setData({group.xy[2 * i]}, {group.xy[2 * i + 1]});
     line->handle_ = group.first + static_cast<double>(i);
     line->parent_ = const_cast<Axes*>(this);
     lines.push_back(std::move(line));
@@ -459,16 +562,26 @@ std::vector<Object*> Axes::restyleTargets() {
   std::vector<Object*> out;
   out.reserve(children_.size() + groups_.size());
   visit([&](const Object& o) { out.push_back(const_cast<Object*>(&o)); },
-        [&](const PointGroup& g) { out.push_back(g.style.get()); });
+        [&](const PointGroup& g) {
+          for (const auto& st : g.styles) out.push_back(st.get());
+        });
   return out;
+}
+
+bool Line::sameLook(const Line& o) const {
+  // The fields of Object and Line but the data, handle and parent.
+  static_assert(sizeof(Line) == 176 || sizeof(void*) != 8,
+                "a new Line property must be compared in sameLook");
+  return tag == o.tag && visible == o.visible && color == o.color && lineWidth == o.lineWidth &&
+         markerSize == o.markerSize && lineStyle == o.lineStyle && marker == o.marker &&
+         markerFaceColor == o.markerFaceColor && markerEdgeColor == o.markerEdgeColor;
 }
 
 Handle Axes::plotPoints(std::vector<double> xy, const Line& style) {
   const std::size_t n = xy.size() / 2;
   xy.resize(2 * n);
   auto shared = std::make_unique<Line>(style);
-  shared->xdata.clear();
-  shared->ydata.clear();
+  shared->setData({}, {});
   shared->tag = style.tag;
   newPlot();
   // Each plot of one point without a colour takes the next colour in turn.
@@ -476,10 +589,33 @@ Handle Axes::plotPoints(std::vector<double> xy, const Line& style) {
   if (n == 0) return 0;
   shared->parent_ = this;
   shared->handle_ = 0;
+  // Points that follow the last group with nothing made in between join it,
+  // sharing its style where they look the same.
+  if (!groups_.empty() && groups_.back().last() == fig_->lastHandle()) {
+    PointGroup& g = groups_.back();
+    std::size_t k = 0;
+    while (k < g.styles.size() && !g.styles[k]->sameLook(*shared)) ++k;
+    if (k < 256) {
+      if (k == g.styles.size()) {
+        g.styles.push_back(std::move(shared));
+        g.extents.emplace_back();
+      }
+      const Handle first = fig_->allocateHandles(n);
+      if (k != 0 && g.styleIndex.empty()) g.styleIndex.assign(g.size(), 0);
+      if (!g.styleIndex.empty())
+        g.styleIndex.insert(g.styleIndex.end(), n, static_cast<std::uint8_t>(k));
+      for (std::size_t i = 0; i < xy.size(); i += 2) g.extents[k].add(xy[i], xy[i + 1]);
+      g.xy.insert(g.xy.end(), xy.begin(), xy.end());
+      touch();
+      return first;
+    }
+  }
   PointGroup g;
   g.first = fig_->allocateHandles(n);
   g.xy = std::move(xy);
-  g.style = std::move(shared);
+  g.extents.emplace_back();
+  for (std::size_t i = 0; i < g.xy.size(); i += 2) g.extents[0].add(g.xy[i], g.xy[i + 1]);
+  g.styles.push_back(std::move(shared));
   groups_.push_back(std::move(g));
   touch();
   return groups_.back().first;
@@ -554,8 +690,7 @@ std::vector<Line*> Axes::plot(const Mat& x, const Mat& y, std::string_view code,
   std::vector<std::unique_ptr<Line>> made;
   for (auto& [xs, ys] : series) {
     auto line = std::make_unique<Line>();
-    line->xdata = std::move(xs);
-    line->ydata = std::move(ys);
+    line->setData(xs, ys);
     if (style.color) line->color = *style.color;
     line->lineStyle = style.lineStyle ? *style.lineStyle : (style.marker ? "none" : "-");
     line->marker = style.marker.value_or(0);
@@ -659,8 +794,8 @@ void Extent::add(double x, double y) {
 }
 
 void Line::addExtent(Extent& e) const {
-  const std::size_t n = std::min(xdata.size(), ydata.size());
-  for (std::size_t i = 0; i < n; ++i) e.add(xdata[i], ydata[i]);
+  const Doubles x = xdata(), y = ydata();
+  for (std::size_t i = 0, n = pointCount(); i < n; ++i) e.add(x[i], y[i]);
 }
 
 void Patch::addExtent(Extent& e) const {
@@ -673,8 +808,13 @@ std::optional<Limits> Axes::dataExtent() const {
   for (const auto& o : children_)
     if (o->visible) o->addExtent(e);
   for (const PointGroup& g : groups_)
-    if (g.style->visible)
-      for (std::size_t i = 0; i + 1 < g.xy.size(); i += 2) e.add(g.xy[i], g.xy[i + 1]);
+    for (std::size_t k = 0; k < g.styles.size(); ++k) {
+      // The positions of a group never change: their extent was found once.
+      const Extent& x = g.extents[k];
+      if (!g.styles[k]->visible || !x.any) continue;
+      e.add(x.box[0], x.box[2]);
+      e.add(x.box[1], x.box[3]);
+    }
   if (!e.any) return std::nullopt;
   return e.box;
 }
@@ -958,6 +1098,25 @@ void Figure::set(std::string_view prop, const Value& v) {
     throw RuntimeError("There is no " + std::string(prop) + " property on the Figure class.");
   }
   touch();
+}
+
+std::vector<const Line*> legendLines(const Axes& ax) {
+  const auto& entries = ax.legend();
+  std::vector<const Line*> lines(entries.size(), nullptr);
+  ax.visit(
+      [&](const Object& o) {
+        const auto* l = dynamic_cast<const Line*>(&o);
+        if (!l) return;
+        for (std::size_t i = 0; i < entries.size(); ++i)
+          if (!lines[i] && entries[i].symbol == o.handle()) lines[i] = l;
+      },
+      [&](const PointGroup& g) {
+        // Each member of a joined group has a style of its own.
+        for (std::size_t i = 0; i < entries.size(); ++i)
+          if (!lines[i] && entries[i].symbol >= g.first && entries[i].symbol <= g.last())
+            lines[i] = &g.styleOf(static_cast<std::size_t>(entries[i].symbol - g.first));
+      });
+  return lines;
 }
 
 }  // namespace varnok::graphics

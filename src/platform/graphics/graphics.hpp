@@ -14,10 +14,13 @@
 // call Figure::touch() afterwards (get/set and the Axes operations do it).
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -88,6 +91,108 @@ struct Extent {
   void add(double x, double y);
 };
 
+// A read-only run of numbers (a line's XData or YData), comparable with a
+// vector.
+class Doubles {
+ public:
+  using value_type = double;
+  using iterator = const double*;
+  using const_iterator = const double*;
+  Doubles() = default;
+  Doubles(const double* p, std::size_t n) : p_(p), n_(n) {}
+  const double* data() const { return p_; }
+  std::size_t size() const { return n_; }
+  bool empty() const { return n_ == 0; }
+  const double& operator[](std::size_t i) const { return p_[i]; }
+  // Throws std::out_of_range past the end.
+  const double& at(std::size_t i) const;
+  const double* begin() const { return p_; }
+  const double* end() const { return p_ + n_; }
+  operator std::span<const double>() const { return {p_, n_}; }
+  std::vector<double> vector() const { return {begin(), end()}; }
+  friend bool operator==(Doubles a, Doubles b);
+  friend bool operator==(Doubles a, const std::vector<double>& b) {
+    return a == Doubles(b.data(), b.size());
+  }
+
+ private:
+  const double* p_ = nullptr;
+  std::size_t n_ = 0;
+};
+
+// A line's XData and YData in one block, the x values first. A line of at
+// most one point (the common case of markers drawn one by one) keeps it in
+// place, with no block of its own.
+class LineCoords {
+ public:
+  LineCoords() = default;
+  LineCoords(const LineCoords& o) { assign(o.x(), o.y()); }
+  LineCoords& operator=(const LineCoords& o);
+  LineCoords(LineCoords&& o) noexcept;
+  LineCoords& operator=(LineCoords&& o) noexcept;
+  ~LineCoords() { release(); }
+  Doubles x() const { return {base(), nx_}; }
+  Doubles y() const { return {base() + nx_, ny_}; }
+  // Replaces both (either may be a view of this line's own values). Throws
+  // RuntimeError for more than about four billion values.
+  void assign(std::span<const double> x, std::span<const double> y);
+
+ private:
+  bool inPlace() const { return std::size_t{nx_} + ny_ <= 2; }
+  const double* base() const { return inPlace() ? local_ : block_; }
+  void release() noexcept;
+  std::uint32_t nx_ = 0, ny_ = 0;
+  union {
+    double* block_;
+    double local_[2] = {0, 0};
+  };
+};
+
+// A line style, "-", "--", ":", "-." or "none", kept in one byte.
+class LineStyleName {
+ public:
+  // Throws RuntimeError for any other text.
+  LineStyleName(std::string_view s = "-");
+  LineStyleName(const std::string& s) : LineStyleName(std::string_view(s)) {}
+  LineStyleName(const char* s) : LineStyleName(std::string_view(s)) {}
+  std::string_view view() const;
+  operator std::string_view() const { return view(); }
+  std::string str() const { return std::string(view()); }
+  bool none() const { return code_ == 4; }
+  friend bool operator==(LineStyleName a, LineStyleName b) { return a.code_ == b.code_; }
+  friend bool operator==(LineStyleName a, std::string_view b) { return a.view() == b; }
+  friend bool operator==(LineStyleName a, const char* b) { return a.view() == b; }
+  friend std::ostream& operator<<(std::ostream& o, LineStyleName s) { return o << s.view(); }
+
+ private:
+  std::uint8_t code_ = 0;
+};
+
+// An object's Tag: most objects have none, so an empty tag takes one
+// pointer and no text.
+class TagText {
+ public:
+  TagText() = default;
+  TagText(std::string s) { *this = std::move(s); }
+  TagText(const char* s) : TagText(std::string(s)) {}
+  TagText(const TagText& o) : text_(o.text_ ? std::make_unique<std::string>(*o.text_) : nullptr) {}
+  TagText& operator=(const TagText& o) { return *this = o.str(); }
+  TagText(TagText&&) noexcept = default;
+  TagText& operator=(TagText&&) noexcept = default;
+  TagText& operator=(std::string s);
+  TagText& operator=(const char* s) { return *this = std::string(s); }
+  const std::string& str() const;
+  operator const std::string&() const { return str(); }
+  bool empty() const { return !text_; }
+  friend bool operator==(const TagText& a, std::string_view b) { return a.str() == b; }
+  friend bool operator==(const TagText& a, const char* b) { return a.str() == b; }
+  friend bool operator==(const TagText& a, const TagText& b) { return a.str() == b.str(); }
+  friend std::ostream& operator<<(std::ostream& o, const TagText& t) { return o << t.str(); }
+
+ private:
+  std::unique_ptr<std::string> text_;
+};
+
 class Object {
  public:
   virtual ~Object() = default;
@@ -111,7 +216,7 @@ class Object {
   // Adds the points that automatic limits must show (texts add none).
   virtual void addExtent(Extent&) const {}
 
-  std::string tag;
+  TagText tag;
   bool visible = true;
 
  protected:
@@ -136,22 +241,39 @@ class Line : public Object {
   // MarkerSize, MarkerFaceColor, MarkerEdgeColor.
 
   // XData and YData may differ in length while being set one after the
-  // other; only the first min(size) points are drawn. NaN breaks the line.
-  std::vector<double> xdata, ydata;
+  // other; only the first pointCount() = min(sizes) points are drawn. NaN
+  // breaks the line. Both lie in one block (LineCoords).
+  Doubles xdata() const { return coords_.x(); }
+  Doubles ydata() const { return coords_.y(); }
+  void setXData(std::span<const double> x) { coords_.assign(x, coords_.y()); }
+  void setYData(std::span<const double> y) { coords_.assign(coords_.x(), y); }
+  void setData(std::span<const double> x, std::span<const double> y) { coords_.assign(x, y); }
+  void setData(std::initializer_list<double> x, std::initializer_list<double> y) {
+    coords_.assign({x.begin(), x.size()}, {y.begin(), y.size()});
+  }
+  std::size_t pointCount() const { return std::min(coords_.x().size(), coords_.y().size()); }
+
   Rgb color;
-  std::string lineStyle = "-";  // "-", "--", ":", "-.", "none"
-  double lineWidth = 0.5;       // points
-  char marker = 0;              // 0 = none, else one of kMarkers
-  double markerSize = 6;        // points
+  double lineWidth = 0.5;   // points
+  double markerSize = 6;    // points
+  LineStyleName lineStyle;  // "-", "--", ":", "-.", "none"
+  char marker = 0;          // 0 = none, else one of kMarkers
   ColorSpec markerFaceColor = ColorSpec::none();
   ColorSpec markerEdgeColor = ColorSpec::autoColor();
 
   void addExtent(Extent& e) const override;
+  // Whether every property but the data (and the handle and parent) is the
+  // same: points of lines that look alike share one style in a point group.
+  // A property added to Line must be compared here too.
+  bool sameLook(const Line& o) const;
 
  protected:
   bool getOwn(std::string_view prop, Value& out) const override;
   bool setOwn(std::string_view prop, const Value& v) override;
   void ownPropertyNames(std::vector<std::string>& out) const override;
+
+ private:
+  LineCoords coords_;
 };
 
 class Text : public Object {
@@ -197,17 +319,29 @@ class Patch : public Object {
 };
 
 // Many single-point lines made by one action (the landmarks of a whole
-// superimposition): every property but the position and the handle is
-// shared, so it is held once, and the positions lie in one block. Members
-// have the consecutive handles first, first + 1, ... and behave as lines of
-// their own: reading or changing one member by handle, or asking for the
-// axes' children() list, turns its group into ordinary lines first.
+// superimposition, the specimens of a score plot): every property but the
+// position and the handle is shared, so it is held once, and the positions
+// lie in one block. Members have the consecutive handles first, first + 1,
+// ... and behave as lines of their own: reading or changing one member by
+// handle, or asking for the axes' children() list, turns its group into
+// ordinary lines first. Point groups made one right after the other (the
+// specimens of several group codes taking turns) are kept as one group
+// with a style per member, each distinct style held once.
 struct PointGroup {
   Handle first = 0;
-  std::vector<double> xy;       // x0 y0 x1 y1 ...
-  std::unique_ptr<Line> style;  // the shared properties; no data of its own
+  std::vector<double> xy;  // x0 y0 x1 y1 ...
+  // The shared properties, no data of their own, in the order they first
+  // appear; member i has styles[styleIndex[i]] (styles[0] for every member
+  // while styleIndex is empty).
+  std::vector<std::unique_ptr<Line>> styles;
+  std::vector<std::uint8_t> styleIndex;
+  std::vector<Extent> extents;  // of each style's positions, found as they come
   std::size_t size() const { return xy.size() / 2; }
   Handle last() const { return first + static_cast<double>(size()) - 1; }
+  std::size_t styleAt(std::size_t member) const {
+    return styleIndex.empty() ? 0 : styleIndex[member];
+  }
+  const Line& styleOf(std::size_t member) const { return *styles[styleAt(member)]; }
 };
 
 // One entry of an axes legend: the marker of a drawn line beside a label.
@@ -465,6 +599,8 @@ class Figure {
   void touch() { ++version_; }
 
   Handle allocateHandle() { return nextHandle_ += 1.0; }
+  // The handle given out last.
+  Handle lastHandle() const { return nextHandle_; }
   // n consecutive handles; returns the first.
   Handle allocateHandles(std::size_t n) {
     const Handle first = nextHandle_ + 1.0;
@@ -477,6 +613,11 @@ class Figure {
   std::unique_ptr<Axes> axes_;
   std::uint64_t version_ = 0;
 };
+
+// The line whose markers each legend entry of ax shows, as drawn now (a
+// line, or the style of a point-group member), in the order of the entries;
+// null for an entry whose line is gone.
+std::vector<const Line*> legendLines(const Axes& ax);
 
 // Pixels per unit along x and y for an absolute unit ("pixels", "points",
 // "inches", "centimeters", "characters"); RuntimeError for any other name.

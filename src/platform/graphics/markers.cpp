@@ -258,17 +258,13 @@ bool MarkerStamper::stamp(const MarkerStyle& style, double x, double y) {
         reinterpret_cast<std::uint32_t*>(data_ + static_cast<std::ptrdiff_t>(top + r) * stride_) +
         left;
     const std::uint32_t* s = &sp->pixels[static_cast<std::size_t>(r * sp->size)];
+    // Premultiplied OVER: dst = src + dst * (255 - a) / 255, two channels
+    // at a time, without branches so the loop is vectorised; the rounded
+    // division by 255 is exact at a = 0 and a = 255, so transparent pixels
+    // keep the destination and opaque ones replace it.
     for (int c = c0; c < c1; ++c) {
       const std::uint32_t sv = s[c];
-      const std::uint32_t a = sv >> 24;
-      if (a == 0) continue;
-      if (a == 255) {
-        d[c] = sv;
-        continue;
-      }
-      // Premultiplied OVER: dst = src + dst * (255 - a) / 255, two channels
-      // at a time.
-      const std::uint32_t dv = d[c], ia = 255 - a;
+      const std::uint32_t dv = d[c], ia = 255 - (sv >> 24);
       std::uint32_t rb = (dv & 0x00ff00ffu) * ia + 0x00800080u;
       rb = ((rb + ((rb >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
       std::uint32_t ag = ((dv >> 8) & 0x00ff00ffu) * ia + 0x00800080u;

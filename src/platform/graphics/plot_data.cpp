@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <span>
 
 #include "platform/graphics/contour.hpp"
 #include "platform/graphics/quiver.hpp"
@@ -74,7 +75,10 @@ class Json {
 
   void boolean(bool b) { out_ += b ? "true" : "false"; }
 
-  void numbers(const std::vector<double>& v) {
+  void numbers(std::initializer_list<double> v) {
+    numbers(std::span<const double>(v.begin(), v.size()));
+  }
+  void numbers(std::span<const double> v) {
     out_ += '[';
     for (std::size_t i = 0; i < v.size(); ++i) {
       if (i) out_ += ", ";
@@ -178,14 +182,14 @@ void writeObject(Json& j, const Object& o, Handle h) {
   j.key("handle");
   j.number(h);
   j.key("tag");
-  j.text(o.tag);
+  j.text(o.tag.str());
   j.key("visible");
   j.boolean(o.visible);
   if (const auto* l = dynamic_cast<const Line*>(&o)) {
     j.key("x");
-    j.numbers(l->xdata);
+    j.numbers(l->xdata());
     j.key("y");
-    j.numbers(l->ydata);
+    j.numbers(l->ydata());
     j.key("color");
     j.rgb(l->color);
     j.key("lineStyle");
@@ -304,16 +308,7 @@ void writeObject(Json& j, const Object& o, Handle h) {
 // an entry whose line is gone has "marker": "none".
 void writeLegend(Json& j, const Axes& ax) {
   const auto& entries = ax.legend();
-  std::vector<const Line*> lines(entries.size(), nullptr);
-  const auto match = [&](Handle first, Handle last, const Line& style) {
-    for (std::size_t i = 0; i < entries.size(); ++i)
-      if (!lines[i] && entries[i].symbol >= first && entries[i].symbol <= last) lines[i] = &style;
-  };
-  ax.visit(
-      [&](const Object& o) {
-        if (const auto* l = dynamic_cast<const Line*>(&o)) match(o.handle(), o.handle(), *l);
-      },
-      [&](const PointGroup& g) { match(g.first, g.last(), *g.style); });
+  const std::vector<const Line*> lines = legendLines(ax);
   j.beginList();
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const Line none;
@@ -377,10 +372,11 @@ std::string plotDataJson(const Figure& fig) {
         writeObject(j, o, o.handle());
       },
       [&](const PointGroup& g) {
-        Line member = *g.style;
+        std::vector<Line> members;
+        for (const auto& st : g.styles) members.push_back(*st);
         for (std::size_t k = 0; k < g.size(); ++k) {
-          member.xdata = {g.xy[2 * k]};
-          member.ydata = {g.xy[2 * k + 1]};
+          Line& member = members[g.styleAt(k)];
+          member.setData({g.xy[2 * k]}, {g.xy[2 * k + 1]});
           j.item();
           writeObject(j, member, g.first + static_cast<double>(k));
         }

@@ -230,7 +230,7 @@ std::array<double, 4> guardRect(const Frame& f, double margin) {
 }
 
 // Dashes scale with the line width (in pixels, already capped).
-void setDash(cairo_t* cr, const std::string& style, double lineWidthPx) {
+void setDash(cairo_t* cr, std::string_view style, double lineWidthPx) {
   const double s = std::max(kPt, lineWidthPx);
   if (style == "--") {
     const double d[] = {6 * s, 4 * s};
@@ -276,7 +276,7 @@ void appendPolyline(cairo_t* cr, const std::vector<std::array<double, 2>>& pts, 
   }
 }
 
-void strokePath(cairo_t* cr, Rgb color, double widthPx, const std::string& lineStyle) {
+void strokePath(cairo_t* cr, Rgb color, double widthPx, std::string_view lineStyle) {
   setColor(cr, color);
   cairo_set_line_width(cr, widthPx);
   cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
@@ -286,12 +286,11 @@ void strokePath(cairo_t* cr, Rgb color, double widthPx, const std::string& lineS
   cairo_set_dash(cr, nullptr, 0, 0);
 }
 
-void strokeLine(cairo_t* cr, const Frame& f, const Line& l) {
-  const std::size_t n = std::min(l.xdata.size(), l.ydata.size());
+// px: the line's points in user units.
+void strokeLine(cairo_t* cr, const Frame& f, const Line& l,
+                const std::vector<std::array<double, 2>>& px) {
   const auto width = drawableSize(l.lineWidth, kMaxLineWidthPx);
   if (!width) return;
-  std::vector<std::array<double, 2>> px(n);
-  for (std::size_t i = 0; i < n; ++i) px[i] = {f.px(l.xdata[i]), f.py(l.ydata[i])};
   appendPolyline(cr, px, false, guardRect(f, 4 * *width + 10));
   strokePath(cr, l.color, *width, l.lineStyle);
 }
@@ -619,16 +618,7 @@ struct LegendRow {
 // the look its markers are drawn in now.
 std::vector<LegendRow> legendRows(const Axes& ax) {
   const auto& entries = ax.legend();
-  std::vector<const Line*> lines(entries.size(), nullptr);
-  const auto match = [&](Handle first, Handle last, const Line& style) {
-    for (std::size_t i = 0; i < entries.size(); ++i)
-      if (!lines[i] && entries[i].symbol >= first && entries[i].symbol <= last) lines[i] = &style;
-  };
-  ax.visit(
-      [&](const Object& o) {
-        if (const auto* l = dynamic_cast<const Line*>(&o)) match(o.handle(), o.handle(), *l);
-      },
-      [&](const PointGroup& g) { match(g.first, g.last(), *g.style); });
+  const std::vector<const Line*> lines = legendLines(ax);
   std::vector<LegendRow> rows;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (!lines[i] || !lines[i]->visible) continue;
@@ -656,16 +646,19 @@ std::vector<std::array<double, 3>> drawnPoints(const Frame& f, const Axes& ax) {
       [&](const Object& o) {
         if (!o.visible) return;
         if (const auto* l = dynamic_cast<const Line*>(&o)) {
-          const std::size_t n = std::min(l->xdata.size(), l->ydata.size());
-          for (std::size_t i = 0; i < n; ++i) add(l->xdata[i], l->ydata[i], *l);
+          const Doubles xs = l->xdata(), ys = l->ydata();
+          const std::size_t n = std::min(xs.size(), ys.size());
+          for (std::size_t i = 0; i < n; ++i) add(xs[i], ys[i], *l);
         } else if (const auto* t = dynamic_cast<const Text*>(&o)) {
           Line none;
           add(t->x, t->y, none);
         }
       },
       [&](const PointGroup& g) {
-        if (!g.style->visible) return;
-        for (std::size_t i = 0; i < g.size(); ++i) add(g.xy[2 * i], g.xy[2 * i + 1], *g.style);
+        for (std::size_t i = 0; i < g.size(); ++i) {
+          const Line& style = g.styleOf(i);
+          if (style.visible) add(g.xy[2 * i], g.xy[2 * i + 1], style);
+        }
       });
   return pts;
 }
@@ -793,19 +786,57 @@ void drawAxesFrame(cairo_t* cr, const Frame& f, const Axes& ax) {
   }
 }
 
-void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, double height) {
+// Points drawn between two progress reports.
+constexpr std::size_t kProgressStep = 1 << 16;
+
+// Counts drawn points and reports them to progress in steps.
+class WorkCounter {
+ public:
+  WorkCounter(Progress& p, std::size_t total) : p_(p) {
+    p_.start("Drawing the picture", static_cast<long>(total));
+  }
+  // False once the listener cancelled.
+  bool add(std::size_t n) {
+    pending_ += n;
+    if (pending_ < kProgressStep) return true;
+    p_.advance(static_cast<long>(pending_));
+    pending_ = 0;
+    return !p_.cancelled();
+  }
+  void finish() {
+    if (pending_ > 0) p_.advance(static_cast<long>(pending_));
+    p_.finish();
+  }
+
+ private:
+  Progress& p_;
+  std::size_t pending_ = 0;
+};
+
+void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, double height,
+                  WorkCounter& work) {
   BoxClip clip(cr, f);
   MarkerBatch batch(cr, MarkerStamper::forContext(cr, width, height));
   std::string currentFont;
   double currentSize = -1;
+  bool going = true;
+  std::vector<std::array<double, 2>> linePx;
   auto drawObject = [&](const Object& child) {
-    if (!child.visible) return;
-    if (const auto* l = dynamic_cast<const Line*>(&child)) {
-      const std::size_t n = std::min(l->xdata.size(), l->ydata.size());
-      if (l->lineStyle != "none" && n >= 2) {
+    if (!going || !child.visible) return;
+    const auto* line = dynamic_cast<const Line*>(&child);
+    going = work.add(line ? line->pointCount() : 1);
+    if (const auto* l = line) {
+      const std::size_t n = l->pointCount();
+      const Doubles xs = l->xdata(), ys = l->ydata();
+      if (!l->lineStyle.none() && n >= 2) {
+        // The points are mapped once, for the segments and the markers.
+        linePx.resize(n);
+        for (std::size_t i = 0; i < n; ++i) linePx[i] = {f.px(xs[i]), f.py(ys[i])};
         batch.flush(clip);
         clip.on();
-        strokeLine(cr, f, *l);
+        strokeLine(cr, f, *l, linePx);
+      } else {
+        linePx.clear();
       }
       if (l->marker == 0 || n == 0) return;
       const MarkerStyle style = markerStyleOf(*l, ax.color);
@@ -814,7 +845,8 @@ void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, dou
       // A marker whose point is in the box is drawn whole, as plotting tools
       // do, so points on the limits are not cut in half.
       for (std::size_t i = 0; i < n; ++i) {
-        const double x = f.px(l->xdata[i]), y = f.py(l->ydata[i]);
+        const double x = linePx.empty() ? f.px(xs[i]) : linePx[i][0];
+        const double y = linePx.empty() ? f.py(ys[i]) : linePx[i][1];
         if (f.contains(x, y, 0.5)) batch.add(x, y, clip);
       }
     } else if (const auto* t = dynamic_cast<const Text*>(&child)) {
@@ -854,14 +886,30 @@ void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, dou
   // A point group is many single-point lines of one style: no line is
   // stroked, and its markers go through the batch one after another.
   auto drawGroup = [&](const PointGroup& g) {
-    if (!g.style->visible || g.style->marker == 0) return;
-    const MarkerStyle style = markerStyleOf(*g.style, ax.color);
-    if (!style.paints()) return;
-    batch.use(style, clip);
+    if (!going) return;
+    // The look of each style; members of a style that paints nothing are
+    // skipped.
+    std::vector<MarkerStyle> looks;
+    std::vector<char> paints;
+    for (const auto& st : g.styles) {
+      looks.push_back(markerStyleOf(*st, ax.color));
+      paints.push_back(st->visible && st->marker != 0 && looks.back().paints());
+    }
+    std::size_t current = looks.size();
     const double* xy = g.xy.data();
-    for (std::size_t i = 0, n = g.size(); i < n; ++i) {
-      const double x = f.px(xy[2 * i]), y = f.py(xy[2 * i + 1]);
-      if (f.contains(x, y, 0.5)) batch.add(x, y, clip);
+    for (std::size_t from = 0, n = g.size(); from < n && going; from += kProgressStep) {
+      const std::size_t to = std::min(n, from + kProgressStep);
+      for (std::size_t i = from; i < to; ++i) {
+        const std::size_t k = g.styleAt(i);
+        if (!paints[k]) continue;
+        if (k != current) {
+          batch.use(looks[k], clip);
+          current = k;
+        }
+        const double x = f.px(xy[2 * i]), y = f.py(xy[2 * i + 1]);
+        if (f.contains(x, y, 0.5)) batch.add(x, y, clip);
+      }
+      going = work.add(to - from);
     }
   };
   ax.visit(drawObject, drawGroup);
@@ -871,12 +919,29 @@ void drawChildren(cairo_t* cr, const Frame& f, const Axes& ax, double width, dou
 
 }  // namespace
 
-void render(const Figure& fig, cairo_t* cr, double width, double height) {
-  render(fig, cr, width, height, RenderOptions{});
+std::size_t drawingWork(const Figure& fig) {
+  std::size_t n = 0;
+  fig.axes().visit(
+      [&](const Object& o) {
+        if (!o.visible) return;
+        const auto* l = dynamic_cast<const Line*>(&o);
+        n += l ? l->pointCount() : 1;
+      },
+      [&](const PointGroup& g) { n += g.size(); });
+  return n;
+}
+
+void render(const Figure& fig, cairo_t* cr, double width, double height, Progress& progress) {
+  render(fig, cr, width, height, RenderOptions{}, progress);
 }
 
 void render(const Figure& fig, cairo_t* cr, double width, double height,
             const RenderOptions& options) {
+  render(fig, cr, width, height, options, noProgress());
+}
+
+void render(const Figure& fig, cairo_t* cr, double width, double height,
+            const RenderOptions& options, Progress& progress) {
   if (!(width > 0) || !(height > 0) || !std::isfinite(width) || !std::isfinite(height)) return;
   cairo_save(cr);
   cairo_new_path(cr);
@@ -890,9 +955,11 @@ void render(const Figure& fig, cairo_t* cr, double width, double height,
     setColor(cr, fig.axes().color);
     cairo_rectangle(cr, f.bx, f.by, f.bw, f.bh);
     cairo_fill(cr);
-    drawChildren(cr, f, fig.axes(), width, height);
+    WorkCounter work(progress, drawingWork(fig));
+    drawChildren(cr, f, fig.axes(), width, height, work);
     drawLegend(cr, f, fig.axes());
     drawAxesFrame(cr, f, fig.axes());
+    work.finish();
   }
   cairo_restore(cr);
 }

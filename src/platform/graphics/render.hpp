@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/graphics/graphics.hpp"
+#include "platform/matrix/progress.hpp"
 
 namespace varnok::graphics {
 
@@ -25,7 +26,18 @@ namespace varnok::graphics {
 // axes Position taken in a figure of width x height pixels, and the limits
 // are those of Axes::limitsFor that box, so equal units stay equal in every
 // picture.
-void render(const Figure& fig, cairo_t* cr, double width, double height);
+//
+// progress hears start("Drawing the picture", points) and advance() in
+// steps of many thousand points, so a picture that takes long to draw can
+// say how far it is; when it reports cancelled() the rest of the objects
+// are left out.
+void render(const Figure& fig, cairo_t* cr, double width, double height,
+            Progress& progress = noProgress());
+
+// The points a render of the figure draws (markers and line vertices of the
+// visible lines and point groups, plus one for every other object): how
+// long a picture takes to draw, known before drawing it.
+std::size_t drawingWork(const Figure& fig);
 
 // What a picture for a page changes from the window's look.
 struct RenderOptions {
@@ -34,6 +46,8 @@ struct RenderOptions {
 };
 void render(const Figure& fig, cairo_t* cr, double width, double height,
             const RenderOptions& options);
+void render(const Figure& fig, cairo_t* cr, double width, double height,
+            const RenderOptions& options, Progress& progress);
 
 // The plot box of the axes, [left top width height] in the user units of
 // render (origin at the top left), for a figure drawn at width x height.

@@ -2,10 +2,13 @@
 
 #include <cairo.h>
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 #include <algorithm>
 #include <cctype>
 #include <exception>
@@ -61,8 +64,55 @@ bool PlotWidget::refresh(bool now) {
   return true;
 }
 
+namespace {
+
+// Pictures with more points than this are drawn outside the paint event,
+// so their progress can show; so are those whose last drawing was slow.
+constexpr std::size_t kLargeDrawing = 200000;
+constexpr double kSlowDrawingMs = 150;
+// How often the progress bar is brought up to date once it shows.
+constexpr qint64 kProgressEveryMs = 50;
+
+}  // namespace
+
+// The progress of a drawing, shown over the last picture in the plot area
+// (with the busy pointer) once the drawing has lasted half a second.
+class DrawingProgress : public Progress {
+ public:
+  explicit DrawingProgress(PlotWidget& w) : w_(w) { clock_.start(); }
+  ~DrawingProgress() override {
+    if (busy_) QApplication::restoreOverrideCursor();
+    w_.shownFraction_ = -1;
+  }
+  void start(std::string_view, long total) override { total_ = total, done_ = 0; }
+  void advance(long n) override {
+    done_ += n;
+    if (clock_.elapsed() < w_.progressDelayMs_) return;
+    if (!busy_) {
+      QApplication::setOverrideCursor(Qt::BusyCursor);
+      busy_ = true;
+    } else if (lastShown_.isValid() && lastShown_.elapsed() < kProgressEveryMs) {
+      return;
+    }
+    lastShown_.start();
+    w_.shownFraction_ =
+        total_ > 0 ? std::clamp(static_cast<double>(done_) / static_cast<double>(total_), 0.0, 1.0)
+                   : 0.0;
+    // Outside any paint event (drawLarge runs from the event loop), so the
+    // plot area can be painted at once; no input is taken meanwhile, so
+    // nothing can change the figure while it is being drawn.
+    w_.repaint();
+  }
+
+ private:
+  PlotWidget& w_;
+  QElapsedTimer clock_, lastShown_;
+  long total_ = 0, done_ = 0;
+  bool busy_ = false;
+};
+
 QImage renderFigureImage(const graphics::Figure* figure, QSize size, qreal pixelRatio,
-                         const QColor& background) {
+                         const QColor& background, Progress& progress) {
   const int w = std::max(1, size.width()), h = std::max(1, size.height());
   const int wd = std::max(1, static_cast<int>(w * pixelRatio));
   const int hd = std::max(1, static_cast<int>(h * pixelRatio));
@@ -77,7 +127,7 @@ QImage renderFigureImage(const graphics::Figure* figure, QSize size, qreal pixel
   cairo_scale(cr, pixelRatio, pixelRatio);
   QString failure;
   try {
-    graphics::render(*figure, cr, w, h);
+    graphics::render(*figure, cr, w, h, progress);
   } catch (const std::exception& e) {
     failure = QString::fromStdString(e.what());
   }
@@ -94,8 +144,8 @@ QImage renderFigureImage(const graphics::Figure* figure, QSize size, qreal pixel
   return img;
 }
 
-QImage PlotWidget::renderImage(QSize size, qreal pixelRatio) const {
-  return renderFigureImage(figure_, size, pixelRatio, palette().color(QPalette::Window));
+QImage PlotWidget::renderImage(QSize size, qreal pixelRatio, Progress& progress) const {
+  return renderFigureImage(figure_, size, pixelRatio, palette().color(QPalette::Window), progress);
 }
 
 void PlotWidget::paintEvent(QPaintEvent*) {
@@ -106,15 +156,69 @@ void PlotWidget::paintEvent(QPaintEvent*) {
   const QSize want(std::max(1, static_cast<int>(width() * ratio)),
                    std::max(1, static_cast<int>(height() * ratio)));
   const std::uint64_t version = figure_ ? figure_->version() : 0;
-  if (!cacheValid_ || cache_.size() != want || cacheVersion_ != version) {
-    cache_ = renderImage(size(), ratio);
-    cacheVersion_ = version;
-    cacheValid_ = true;
+  const bool stale = !cacheValid_ || cache_.size() != want || cacheVersion_ != version;
+  if (stale && !drawing_) {
+    if (large() && cacheValid_) {
+      // The last picture stays up until the new one is drawn.
+      if (!drawScheduled_) {
+        drawScheduled_ = true;
+        QTimer::singleShot(0, this, &PlotWidget::drawLarge);
+      }
+    } else {
+      QElapsedTimer clock;
+      clock.start();
+      cache_ = renderImage(size(), ratio);
+      lastDrawMs_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+      cacheVersion_ = version;
+      cacheValid_ = true;
+    }
   }
   seenVersion_ = version;
   QPainter p(this);
+  if (cache_.size() != want) p.fillRect(rect(), palette().color(QPalette::Window));
   p.drawImage(QPoint(0, 0), cache_);
+  if (drawing_ && shownFraction_ >= 0) {
+    // A bar across the foot of the plot area while a large picture draws.
+    const int barW = std::min(width() - 20, 240), barH = 18;
+    const QRect bar((width() - barW) / 2, height() - barH - 10, barW, barH);
+    p.fillRect(bar, QColor(255, 255, 255, 230));
+    p.fillRect(bar.adjusted(1, 1, -1 - static_cast<int>((barW - 2) * (1 - shownFraction_)), -1),
+               QColor(120, 160, 220));
+    p.setPen(Qt::black);
+    p.drawRect(bar.adjusted(0, 0, -1, -1));
+    p.drawText(bar, Qt::AlignCenter,
+               tr("Drawing the picture: %1 %").arg(static_cast<int>(100 * shownFraction_)));
+  }
   emit painted();
+}
+
+bool PlotWidget::large() const {
+  return figure_ &&
+         (lastDrawMs_ > kSlowDrawingMs || graphics::drawingWork(*figure_) > kLargeDrawing);
+}
+
+void PlotWidget::drawLarge() {
+  drawScheduled_ = false;
+  if (!figure_ || drawing_) return;
+  updateFigureSize();
+  const qreal ratio = devicePixelRatioF();
+  const QSize want(std::max(1, static_cast<int>(width() * ratio)),
+                   std::max(1, static_cast<int>(height() * ratio)));
+  const std::uint64_t version = figure_->version();
+  if (cacheValid_ && cache_.size() == want && cacheVersion_ == version) return;
+  drawing_ = true;
+  QElapsedTimer clock;
+  clock.start();
+  {
+    DrawingProgress progress(*this);
+    QImage img = renderImage(size(), ratio, progress);
+    cache_ = std::move(img);
+  }
+  lastDrawMs_ = static_cast<double>(clock.nsecsElapsed()) / 1e6;
+  cacheVersion_ = version;
+  cacheValid_ = true;
+  drawing_ = false;
+  repaint();
 }
 
 void PlotWidget::resizeEvent(QResizeEvent* event) {

@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "platform/graphics/graphics.hpp"
+#include "platform/matrix/progress.hpp"
 #include "platform/window/window.hpp"
 
 class QEventLoop;
@@ -28,7 +29,7 @@ void setFigureSizePx(graphics::Figure& figure, double width, double height);
 // The figure drawn by the Cairo renderer at size (logical pixels) and pixel
 // ratio on background; a picture that cannot be drawn gives a line saying so.
 QImage renderFigureImage(const graphics::Figure* figure, QSize size, qreal pixelRatio,
-                         const QColor& background);
+                         const QColor& background, Progress& progress = noProgress());
 
 class PlotWidget : public QWidget {
   Q_OBJECT
@@ -43,8 +44,16 @@ class PlotWidget : public QWidget {
   // with now set, paints before returning. Returns whether it changed.
   bool refresh(bool now = false);
 
-  // The figure drawn at the given size (logical pixels) and pixel ratio.
-  QImage renderImage(QSize size, qreal pixelRatio) const;
+  // The figure drawn at the given size (logical pixels) and pixel ratio;
+  // progress hears how far the drawing is.
+  QImage renderImage(QSize size, qreal pixelRatio, Progress& progress = noProgress()) const;
+
+  // Whether a large picture is being drawn, and how far it is (0 to 1; below
+  // 0 until the drawing has lasted half a second and its progress shows).
+  bool drawing() const { return drawing_; }
+  double drawingShown() const { return shownFraction_; }
+  // How long a drawing runs before its progress shows (half a second).
+  void setProgressDelay(int ms) { progressDelayMs_ = ms; }
 
   // Waits (running the event loop) for one click in the plot area and returns
   // it in data units; button 1 left, 2 middle, 3 right; a key other than
@@ -71,6 +80,12 @@ class PlotWidget : public QWidget {
 
  private:
   void finishWait(std::optional<window::Click> result);
+  // Draws the picture outside a paint event, showing its progress once it
+  // has taken half a second: large pictures are drawn this way.
+  void drawLarge();
+  // Whether the next drawing should go through drawLarge().
+  bool large() const;
+  friend class DrawingProgress;
 
   graphics::Figure* figure_ = nullptr;
   QImage cache_;
@@ -79,6 +94,10 @@ class PlotWidget : public QWidget {
   std::uint64_t seenVersion_ = 0;
   QEventLoop* loop_ = nullptr;
   std::optional<window::Click> result_;
+  bool drawing_ = false, drawScheduled_ = false;
+  double shownFraction_ = -1;
+  double lastDrawMs_ = 0;
+  int progressDelayMs_ = 500;
 };
 
 }  // namespace varnok::qt

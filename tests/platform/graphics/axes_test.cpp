@@ -90,15 +90,15 @@ TEST(Plot, MatricesGiveOneLinePerColumn) {
   y << 7, 10, 8, 11, 9, 12;
   auto lines = ax.plot(x, y, "k");
   ASSERT_EQ(lines.size(), 2u);
-  EXPECT_EQ(lines[1]->xdata, (V{4, 5, 6}));
-  EXPECT_EQ(lines[1]->ydata, (V{10, 11, 12}));
+  EXPECT_EQ(lines[1]->xdata(), (V{4, 5, 6}));
+  EXPECT_EQ(lines[1]->ydata(), (V{10, 11, 12}));
 
   // A shared x vector against the rows of y when its length matches them.
   Mat shared(1, 2);
   shared << 0, 1;
   lines = ax.plot(shared, y, "k");
   ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[2]->ydata, (V{9, 12}));
+  EXPECT_EQ(lines[2]->ydata(), (V{9, 12}));
 
   EXPECT_EQ(messageOf([&] { ax.plot(V{1, 2}, V{1}); }), "Vectors must be the same length.");
   Mat four(1, 4);
@@ -154,7 +154,7 @@ TEST(Properties, RoundTripsOnLines) {
   l.set("MarkerSize", l.get("MarkerSize").scalar() - 1);
   EXPECT_EQ(l.markerSize, 6);
   l.set("YData", Mat(rgbRow(5, 6, 7).transpose()));
-  EXPECT_EQ(l.ydata, (V{5, 6, 7}));
+  EXPECT_EQ(l.ydata(), (V{5, 6, 7}));
   EXPECT_EQ(l.get("XData").matrix().cols(), 2);
   l.set("Visible", "off");
   EXPECT_EQ(l.get("Visible").text(), "off");

@@ -104,6 +104,82 @@ TEST(PointGroup, PlotDataListsEveryMemberAndKeepsTheGroup) {
   EXPECT_EQ(t.bulk.axes().restyleTargets().size(), 3u);
 }
 
+// Specimens of two group codes taking turns, one plotPoints call each: one
+// group holding both styles, behaving as the single plots.
+struct TakingTurns {
+  Figure bulk, single;
+  TakingTurns() {
+    Line circles = starStyle();
+    circles.marker = 'o';
+    circles.color = {1, 0, 0};
+    circles.markerSize = 5;
+    const Line* styles[] = {&circles, nullptr};
+    Line stars = starStyle();
+    styles[1] = &stars;
+    for (Figure* f : {&bulk, &single}) {
+      f->axes().plot(V{0, 1}, V{1, 0}, "k-");
+      f->axes().hold(true);
+    }
+    for (int i = 0; i < 7; ++i) {
+      const Line& s = *styles[i % 3 == 1 ? 1 : 0];
+      const double x = i, y = i * i % 5;
+      bulk.axes().plotPoints(V{x, y}, s);
+      Line& l = single.axes().plot(V{x}, V{y});
+      l.color = s.color;
+      l.marker = s.marker;
+      l.lineStyle = s.lineStyle;
+      l.markerSize = s.markerSize;
+    }
+    for (Figure* f : {&bulk, &single}) f->axes().axisEqual();
+  }
+};
+
+TEST(PointGroup, StylesTakingTurnsShareOneGroup) {
+  TakingTurns t;
+  // The line and one entry per distinct style.
+  EXPECT_EQ(t.bulk.axes().restyleTargets().size(), 3u);
+  EXPECT_EQ(t.bulk.axes().childCount(), 8u);
+  EXPECT_EQ(t.bulk.axes().dataExtent(), t.single.axes().dataExtent());
+  EXPECT_EQ(plotDataJson(t.bulk), plotDataJson(t.single));
+  EXPECT_EQ(renderPicture(t.bulk, PictureFormat::Png, 300, 200),
+            renderPicture(t.single, PictureFormat::Png, 300, 200));
+  // Restyling each distinct style once is restyling every member once.
+  for (Figure* f : {&t.bulk, &t.single})
+    for (Object* o : f->axes().restyleTargets())
+      if (o->type() == "line") o->set("MarkerSize", Value(o->get("MarkerSize").scalar() + 1));
+  // Hiding one style hides only its members, in the limits too.
+  t.bulk.axes().restyleTargets()[2]->set("Visible", Value("off"));
+  const Mat h = t.single.axes().get("Children").matrix();
+  for (Eigen::Index i = 0; i < h.rows(); ++i)
+    if (t.single.getProperty(h(i, 0), "Marker").text() == "*")
+      t.single.setProperty(h(i, 0), "Visible", Value("off"));
+  EXPECT_EQ(t.bulk.axes().dataExtent(), t.single.axes().dataExtent());
+  EXPECT_EQ(renderPicture(t.bulk, PictureFormat::Png, 300, 200),
+            renderPicture(t.single, PictureFormat::Png, 300, 200));
+  // Deleting a member and reading the others by handle.
+  for (Figure* f : {&t.bulk, &t.single}) EXPECT_TRUE(f->axes().remove(h(3, 0)));
+  expectSameHandlesAndProperties(t.bulk, t.single);
+}
+
+TEST(PointGroup, OnlyPointsMadeRightAfterAGroupJoinIt) {
+  Figure f;
+  f.axes().hold(true);
+  const Handle a = f.axes().plotPoints(V{0, 0, 1, 1}, starStyle());
+  f.axes().text(0, 0, "between");
+  Line other = starStyle();
+  other.marker = 'o';
+  const Handle b = f.axes().plotPoints(V{2, 2}, other);
+  const Handle c = f.axes().plotPoints(V{3, 3}, starStyle());
+  EXPECT_EQ(b, a + 3);
+  EXPECT_EQ(c, b + 1);
+  // The text keeps its place in the drawing order.
+  const Mat h = f.axes().get("Children").matrix();
+  ASSERT_EQ(h.rows(), 5);
+  EXPECT_EQ(f.getProperty(h(2, 0), "Type").text(), "text");
+  // Both groups' styles and the text: first group, text, the joined group.
+  EXPECT_EQ(f.axes().restyleTargets().size(), 4u);
+}
+
 TEST(PointGroup, NewPlotClaAndColourOrder) {
   Figure a, b;
   a.axes().plotPoints(V{1, 1, 2, 2, 3, 3}, starStyle());

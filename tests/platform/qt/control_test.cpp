@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -284,6 +285,38 @@ TEST_F(PlotTest, EscapeOrClosingTheWindowCancelsAPick) {
   QTimer::singleShot(0, [&] { w.mainWindow()->close(); });
   EXPECT_FALSE(w.dialogs().ginput());
   EXPECT_FALSE(plot->waiting());
+}
+
+// A picture of many points is drawn after the paint that found it stale,
+// with the last picture and a progress bar painted meanwhile, and ends as
+// the same picture drawn directly.
+TEST_F(PlotTest, ALargePictureShowsItsProgressWhileItDraws) {
+  std::vector<double> xy(2 * 300000);
+  for (std::size_t i = 0; i < xy.size(); ++i) xy[i] = std::sin(0.37 * static_cast<double>(i));
+  graphics::Line style;
+  style.marker = 'o';
+  style.lineStyle = "none";
+  QCoreApplication::processEvents();
+  w.figure().axes().plotPoints(std::move(xy), style);
+  plot->setProgressDelay(0);
+  std::vector<std::pair<bool, double>> paints;
+  QObject::connect(plot, &PlotWidget::painted,
+                   [&] { paints.emplace_back(plot->drawing(), plot->drawingShown()); });
+  w.drawnow();
+  for (int i = 0; i < 20 && (paints.empty() || paints.back().first); ++i)
+    QCoreApplication::processEvents();
+  ASSERT_FALSE(paints.empty());
+  EXPECT_FALSE(paints.back().first);  // finished
+  const bool progressShown = std::any_of(paints.begin(), paints.end(), [](const auto& p) {
+    return p.first && p.second >= 0 && p.second <= 1;
+  });
+  EXPECT_TRUE(progressShown);
+  EXPECT_LT(plot->drawingShown(), 0);
+  // What is on screen is the figure itself.
+  const QImage shown = plot->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  const QImage direct = plot->renderImage(plot->size(), plot->devicePixelRatioF());
+  EXPECT_EQ(shown.size(), direct.size());
+  EXPECT_TRUE(shown == direct.convertToFormat(QImage::Format_ARGB32_Premultiplied));
 }
 
 TEST_F(PlotTest, ThePlotShowsTheFiguresColours) {
