@@ -16,6 +16,9 @@ class ShellProgram : public varnok::qt::Program {
   }
   void start(const varnok::ValueList& words) override { shell_.Varnok6p(words, 0); }
   void setProgress(varnok::Progress* progress) override { shell_.setProgress(progress); }
+  std::string liveShape(varnok::graphics::Figure& inset, double x, double y) override {
+    return shell_.liveShape(inset, x, y);
+  }
   varnok::qt::SessionFacts facts() const override {
     const auto& s = shell_.session();
     return {s.folder, s.dataFile, s.dataLoads};

@@ -46,25 +46,22 @@ std::optional<double> boxNumber(window::Window& w, const char* tag) {
   return m(0, 0);
 }
 
-bool readyToPicture(session::ActionContext& ctx) {
-  const auto& s = ctx.state;
+bool readyToPicture(const session::AnalysisState& s, window::Window& w) {
   if (s.Vmatrix.size() == 0 || s.reference.size() == 0 || !s.NumPCA) {
-    refuseDeformation(ctx.window,
+    refuseDeformation(w,
                       "There is no analysis to picture yet. Load a landmark data file and run the "
                       "analysis (group list or no group list) first.");
     return false;
   }
   if (!s.vplotdensity || !s.vlinewidth || !s.vlineformat1 || !s.vrefsymbol || !s.vaheads) {
-    refuseDeformation(ctx.window,
-                      "The display settings are not set; load a landmark data file first.");
+    refuseDeformation(w, "The display settings are not set; load a landmark data file first.");
     return false;
   }
   return true;
 }
 
-std::optional<DeformationCall> gatherPictureSettings(session::ActionContext& ctx, double suptype) {
-  auto& s = ctx.state;
-  auto& w = ctx.window;
+std::optional<DeformationCall> gatherPictureSettings(const session::AnalysisState& s,
+                                                     window::Window& w, double suptype) {
   auto refuse = [&w](const std::string& text) { return refuseDeformation(w, text); };
   DeformationCall call;
   call.suptype = suptype;
@@ -116,7 +113,7 @@ std::optional<DeformationCall> gatherDeformationCall(session::ActionContext& ctx
   auto& s = ctx.state;
   auto& w = ctx.window;
   auto refuse = [&w](const std::string& text) { return refuseDeformation(w, text); };
-  if (!readyToPicture(ctx)) return std::nullopt;
+  if (!readyToPicture(s, w)) return std::nullopt;
   auto ex = boxNumber(w, "ExagerationBox");
   auto target = boxNumber(w, "ShowBox");
   if (!ex) return refuse("The exaggeration is not a number.");
@@ -125,7 +122,7 @@ std::optional<DeformationCall> gatherDeformationCall(session::ActionContext& ctx
   if (!wholeIn(*target, 1, V))
     return refuse("There is no principal axis " + num2str(*target) +
                   "; the analysis has axes 1 to " + num2str(V) + ".");
-  auto call = gatherPictureSettings(ctx, suptype);
+  auto call = gatherPictureSettings(s, w, suptype);
   if (!call) return std::nullopt;
   call->pwscore = deformationAxisVector(s.Vmatrix, *s.NumPCA, *target, *ex);
   return call;

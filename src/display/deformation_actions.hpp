@@ -38,15 +38,16 @@ bool isAxis(double t, double V);
 Eigen::Index axisColumn(const Mat& Vmatrix, double numPCA, double t);
 
 // Whether there is an analysis to picture and the display settings are set;
-// false after a message box saying which is missing.
-bool readyToPicture(session::ActionContext& ctx);
+// false after a message box (in w) saying which is missing.
+bool readyToPicture(const session::AnalysisState& s, window::Window& w);
 
 // What every deformation picture reads the same way: the baseline in
 // BaseBox1 and BaseBox2 (checked unless suptype is 2, Procrustes), DeFormat,
 // RangeBox, GridTrimButton, the reference and the display settings. pwscore
 // is left for the caller. A problem is shown in a message box and gives
 // nullopt. Call readyToPicture first.
-std::optional<DeformationCall> gatherPictureSettings(session::ActionContext& ctx, double suptype);
+std::optional<DeformationCall> gatherPictureSettings(const session::AnalysisState& s,
+                                                     window::Window& w, double suptype);
 
 // Draws call with showpw5; the angle the picture was turned by becomes
 // defangle (baseline pictures turn nothing and leave it).

@@ -66,6 +66,30 @@ void place(session::ActionContext& ctx, int marker) {
   w.status(name + " placed at (" + num2str(click->x) + ", " + num2str(click->y) + ").");
 }
 
+// The call for the point (mx, my) of the score plot, once the analysis is
+// known to be there: the controls of the marker pictures and of every
+// deformation picture, read and checked.
+std::optional<DeformationCall> callAt(const session::AnalysisState& s, window::Window& w, double mx,
+                                      double my) {
+  auto refuse = [&w](const std::string& text) { return refuseDeformation(w, text); };
+  const double suptype = w.control("MarkerSuperList").get("Value").scalar() - 1;
+  const auto ex = boxNumber(w, "MarkerScaleBox");
+  const auto t1 = boxNumber(w, "XBox");
+  const auto t2 = boxNumber(w, "YBox");
+  if (!ex) return refuse("The marker scale is not a number.");
+  const double V = static_cast<double>(s.Vmatrix.cols());
+  for (const auto& [t, box] : {std::pair{t1, "X axis"}, std::pair{t2, "Y axis"}}) {
+    if (!t) return refuse(std::string("The ") + box + " box does not hold an axis number.");
+    if (!isAxis(*t, V))
+      return refuse(std::string("The ") + box + " box holds axis " + num2str(*t) +
+                    ", but the analysis has axes 1 to " + num2str(V) + ".");
+  }
+  auto call = gatherPictureSettings(s, w, suptype);
+  if (!call) return std::nullopt;
+  call->pwscore = markerVector(s.Vmatrix, *s.NumPCA, *t1, *t2, mx, my, *ex);
+  return call;
+}
+
 void show(session::ActionContext& ctx, MarkerPicture which) {
   auto call = gatherMarkerCall(ctx, which);
   if (call) drawDeformation(ctx, *call);
@@ -88,41 +112,26 @@ std::optional<DeformationCall> gatherMarkerCall(session::ActionContext& ctx, Mar
   auto& s = ctx.state;
   auto& w = ctx.window;
   auto refuse = [&w](const std::string& text) { return refuseDeformation(w, text); };
-  if (!readyToPicture(ctx)) return std::nullopt;
+  if (!readyToPicture(s, w)) return std::nullopt;
   const auto m1 = stored(s, 1);
   const auto m2 = stored(s, 2);
   if (which != MarkerPicture::Marker2 && !m1) return refuse(notPlaced(1));
   if (which != MarkerPicture::Marker1 && !m2) return refuse(notPlaced(2));
-
-  const double suptype = w.control("MarkerSuperList").get("Value").scalar() - 1;
-  const auto ex = boxNumber(w, "MarkerScaleBox");
-  const auto t1 = boxNumber(w, "XBox");
-  const auto t2 = boxNumber(w, "YBox");
-  if (!ex) return refuse("The marker scale is not a number.");
-  const double V = static_cast<double>(s.Vmatrix.cols());
-  for (const auto& [t, box] : {std::pair{t1, "X axis"}, std::pair{t2, "Y axis"}}) {
-    if (!t) return refuse(std::string("The ") + box + " box does not hold an axis number.");
-    if (!isAxis(*t, V))
-      return refuse(std::string("The ") + box + " box holds axis " + num2str(*t) +
-                    ", but the analysis has axes 1 to " + num2str(V) + ".");
-  }
-
-  auto call = gatherPictureSettings(ctx, suptype);
-  if (!call) return std::nullopt;
-  double mx = 0, my = 0;
   switch (which) {
     case MarkerPicture::Marker1:
-      mx = m1->x, my = m1->y;
-      break;
+      return callAt(s, w, m1->x, m1->y);
     case MarkerPicture::Marker2:
-      mx = m2->x, my = m2->y;
-      break;
+      return callAt(s, w, m2->x, m2->y);
     case MarkerPicture::Difference:
-      mx = m2->x - m1->x, my = m2->y - m1->y;
       break;
   }
-  call->pwscore = markerVector(s.Vmatrix, *s.NumPCA, *t1, *t2, mx, my, *ex);
-  return call;
+  return callAt(s, w, m2->x - m1->x, m2->y - m1->y);
+}
+
+std::optional<DeformationCall> gatherMarkerCallAt(const session::AnalysisState& s,
+                                                  window::Window& w, double mx, double my) {
+  if (!readyToPicture(s, w)) return std::nullopt;
+  return callAt(s, w, mx, my);
 }
 
 void drawMarker(graphics::Axes& ax, int marker, double x, double y) {

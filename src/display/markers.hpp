@@ -39,6 +39,12 @@ RowVec markerVector(const Mat& Vmatrix, double numPCA, double pcatarget1, double
 // shown in a message box and gives nullopt.
 std::optional<DeformationCall> gatherMarkerCall(session::ActionContext& ctx, MarkerPicture which);
 
+// The call ShowMarker1PCA makes with marker 1 at (mx, my), whether or not a
+// marker was placed: the same controls read and checked, the same
+// refusals, in message boxes of w. Reads s and w and changes neither.
+std::optional<DeformationCall> gatherMarkerCallAt(const session::AnalysisState& s,
+                                                  window::Window& w, double mx, double my);
+
 // Draws a marker (1 or 2) at (x, y) into the current axes with their hold
 // state; the marker's second symbol is always added to its first, and the
 // hold state is as before afterwards.

@@ -207,6 +207,13 @@ void ShowPCAAxis(session::ActionContext& ctx) {
   ax.setXLabel(xtitle);
   ax.setYLabel(ytitle);
   ax.setLegend(groupLegend(ctx.session, firstPoint));
+  ax.setShowing({kScorePlotShows, {xpcan, ypcan}});
+}
+
+std::optional<std::array<double, 2>> scorePlotAxes(const graphics::Axes& ax) {
+  const auto& shows = ax.showing();
+  if (shows.what != kScorePlotShows || shows.values.size() != 2) return std::nullopt;
+  return std::array<double, 2>{shows.values[0], shows.values[1]};
 }
 
 void UpXAxis(session::ActionContext& ctx) {

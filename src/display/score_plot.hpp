@@ -4,9 +4,20 @@
 // step the axis numbers in XBox, YBox and ShowBox.
 #pragma once
 
+#include <array>
+#include <optional>
+
 #include "session/action_context.hpp"
 
 namespace varnok::display {
+
+// The score plot records on its axes that they show it, with the numbers of
+// its two principal axes (graphics::Axes::Showing); any other picture, and
+// clearing the axes, forgets that.
+inline constexpr const char* kScorePlotShows = "score plot";
+// The principal axes (horizontal, vertical) of the score plot the axes show;
+// nullopt when they show anything else.
+std::optional<std::array<double, 2>> scorePlotAxes(const graphics::Axes& ax);
 
 void ShowPCAAxis(session::ActionContext& ctx);
 

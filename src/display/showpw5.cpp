@@ -286,7 +286,9 @@ DeformationResult showpw5(window::Window& window, Console* console, const Mat& r
   const Index pwarps = (reference.cols() - 1) / 2;
   out.bigrefdef = morpho::reversepw6u(reference, weight, console);
 
-  // Plot area: the limits the reference alone would get.
+  // Plot area: the limits the reference alone would get. Vectors added to
+  // the picture shown (type 5) make it a picture of another kind too.
+  ax.setShowing({});
   graphics::Limits lim;
   if (plottype != 5) {
     ax.cla();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "display/live_shape.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "shell/actions.hpp"
 #include "shell/callback.hpp"
@@ -16,6 +17,11 @@ Shell::Shell(Console& console, WindowOpener opener)
 window::Window& Shell::window() {
   if (window_ == nullptr) window_ = &opener_();
   return *window_;
+}
+
+std::string Shell::liveShape(graphics::Figure& inset, double x, double y) {
+  if (window_ == nullptr) return display::kLiveShapeNeedsScorePlot;
+  return display::liveShape(session_.state, *window_, inset, x, y);
 }
 
 ValueList Shell::Varnok6p(const ValueList& args, int nargout) {

@@ -53,6 +53,11 @@ class Shell {
   // callback stopped with an error.
   bool runCallback(std::string_view callback, window::Control* source = nullptr);
 
+  // The live shape at (x, y) of the score plot, drawn into inset
+  // (display/live_shape.hpp): empty when drawn, else why not. Changes
+  // nothing of the session.
+  std::string liveShape(graphics::Figure& inset, double x, double y);
+
   session::Session& session() { return session_; }
   const session::Session& session() const { return session_; }
   session::AnalysisState& state() { return session_.state; }

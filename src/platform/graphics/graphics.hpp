@@ -421,6 +421,17 @@ class Axes {
   void setTitle(std::string t) { title_ = std::move(t), touch(); }
   const std::string& title() const { return title_; }
 
+  // What the axes show, as the routine that drew the picture recorded it
+  // (the score plot records its two principal axes), so that a position
+  // under the pointer can be read in the picture's own terms. cla() and a
+  // new plot (hold off) forget it; adding to a held picture keeps it.
+  struct Showing {
+    std::string what;  // empty: nothing recorded
+    std::vector<double> values;
+    bool operator==(const Showing&) const = default;
+  };
+  void setShowing(Showing s) { notes_.showing = std::move(s); }
+  const Showing& showing() const { return notes_.showing; }
   // Axis titles below the horizontal and beside the vertical axis. Like the
   // title they describe one plot: cla and a new plot clear them.
   void setXLabel(std::string s) { notes_.xlabel = std::move(s), touch(); }
@@ -538,6 +549,7 @@ class Axes {
     std::string xlabel, ylabel;
     std::vector<LegendEntry> legend;
     double autoMargin = 0;
+    Showing showing;
   };
   Annotations notes_;
   std::string title_;

@@ -11,6 +11,7 @@
 #include <limits>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "platform/graphics/contour.hpp"
 #include "platform/graphics/markers.hpp"
@@ -988,6 +989,34 @@ std::array<double, 2> pixelToData(const Figure& fig, double width, double height
                                   double py) {
   const Frame f = makeFrame(fig, width, height);
   return {f.lim[0] + 2 * ((px - f.bx) / f.hx), f.lim[2] + 2 * ((f.by + f.bh - py) / f.hy)};
+}
+
+std::array<double, 4> emptiestCorner(const Figure& fig, double width, double height,
+                                     double boxWidth, double boxHeight, double margin) {
+  const Frame f = makeFrame(fig, width, height);
+  const double left = f.bx + margin, right = f.bx + f.bw - margin - boxWidth;
+  const double top = f.by + margin, bottom = f.by + f.bh - margin - boxHeight;
+  const std::array<std::array<double, 2>, 4> corners = {
+      {{right, top}, {left, top}, {right, bottom}, {left, bottom}}};
+  const auto pts = drawnPoints(f, fig.axes());
+  const auto legend = legendBox(fig, width, height);
+  auto overlaps = [&](double x0, double y0, const std::array<double, 4>& b) {
+    return x0 < b[0] + b[2] && b[0] < x0 + boxWidth && y0 < b[1] + b[3] && b[1] < y0 + boxHeight;
+  };
+  // Hiding the legend counts more than hiding any number of points.
+  std::size_t best = 0;
+  std::pair<bool, std::size_t> fewest = {true, std::numeric_limits<std::size_t>::max()};
+  for (std::size_t c = 0; c < corners.size(); ++c) {
+    const double x0 = corners[c][0], y0 = corners[c][1];
+    std::size_t covered = 0;
+    for (const auto& p : pts)
+      if (p[0] + p[2] >= x0 && p[0] - p[2] <= x0 + boxWidth && p[1] + p[2] >= y0 &&
+          p[1] - p[2] <= y0 + boxHeight)
+        ++covered;
+    const std::pair<bool, std::size_t> cost = {legend && overlaps(x0, y0, *legend), covered};
+    if (cost < fewest) fewest = cost, best = c;
+  }
+  return {corners[best][0], corners[best][1], boxWidth, boxHeight};
 }
 
 std::optional<PictureFormat> formatFromPath(const std::string& path) {

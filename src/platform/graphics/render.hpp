@@ -63,6 +63,15 @@ std::optional<std::array<double, 4>> legendBox(const Figure& fig, double width, 
 std::array<double, 2> pixelToData(const Figure& fig, double width, double height, double px,
                                   double py);
 
+// Where a box of boxWidth x boxHeight pixels laid over the picture hides the
+// fewest of its points (line vertices and markers, texts), and the legend
+// if it can: one of the four corners of the plot box, margin pixels inside
+// it, as [left top width height] from the top left of a figure drawn at
+// width x height. Ties go to the top right, then the top left, the bottom
+// right, the bottom left.
+std::array<double, 4> emptiestCorner(const Figure& fig, double width, double height,
+                                     double boxWidth, double boxHeight, double margin);
+
 enum class PictureFormat { Png, Svg, Pdf, Eps };
 
 // Format from the file name's extension (case-insensitive: .png .svg .pdf

@@ -35,6 +35,13 @@ void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
     std::cerr << "varnok: " << message.toStdString() << '\n';
 }
 
+// The live shape of the program, once there is one.
+std::function<std::string(graphics::Figure&, double, double)> liveShapeOf(Program*& program) {
+  return [&program](graphics::Figure& inset, double x, double y) -> std::string {
+    return program ? program->liveShape(inset, x, y) : "The live shape is not available yet.";
+  };
+}
+
 int runScriptMode(int argc, char** argv, const ProgramFactory& factory) {
   if (argc != 3) {
     std::cerr << "usage: varnok --script FILE\n";
@@ -62,8 +69,11 @@ int runScriptMode(int argc, char** argv, const ProgramFactory& factory) {
   QtWindow::Options options;
   options.dialogs = &dialogs;
   options.fitToScreen = false;
+  Program* running = nullptr;
+  options.liveShape = liveShapeOf(running);
   WindowHost host(options);
   auto program = factory.make(console, host.opener());
+  running = program.get();
   host.setRunner([&program](const std::string& cb, window::Control* source) {
     program->runCallback(cb, source);
   });
@@ -101,6 +111,7 @@ int runWindow(int argc, char** argv, Clock::time_point started, const ProgramFac
   options.console = &console;
   options.settings = &settings;
   options.sessionFacts = [&running] { return running ? running->facts() : SessionFacts{}; };
+  options.liveShape = liveShapeOf(running);
   WindowHost host(options);
   auto program = factory.make(console, host.opener());
   running = program.get();

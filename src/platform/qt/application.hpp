@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/graphics/graphics.hpp"
 #include "platform/matrix/console.hpp"
 #include "platform/matrix/progress.hpp"
 #include "platform/matrix/value.hpp"
@@ -43,6 +44,12 @@ class Program {
   virtual void setProgress(Progress* progress) = 0;
   // What the window may know of the session (its folder, the data file).
   virtual SessionFacts facts() const { return {}; }
+  // The live shape at (x, y), data units of the plot, drawn into inset:
+  // empty when drawn, else one line saying why not. Changes nothing.
+  virtual std::string liveShape(graphics::Figure& inset, double x, double y) {
+    (void)inset, (void)x, (void)y;
+    return "The live shape is not available.";
+  }
 };
 
 struct ProgramFactory {

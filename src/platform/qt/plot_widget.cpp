@@ -111,14 +111,15 @@ class DrawingProgress : public Progress {
   bool busy_ = false;
 };
 
-QImage PlotWidget::renderImage(QSize size, qreal pixelRatio, Progress& progress) const {
+QImage renderFigureImage(const graphics::Figure* figure, QSize size, qreal pixelRatio,
+                         const QColor& background, Progress& progress) {
   const int w = std::max(1, size.width()), h = std::max(1, size.height());
   const int wd = std::max(1, static_cast<int>(w * pixelRatio));
   const int hd = std::max(1, static_cast<int>(h * pixelRatio));
   QImage img(wd, hd, QImage::Format_ARGB32_Premultiplied);
-  img.fill(palette().color(QPalette::Window));
+  img.fill(background);
   img.setDevicePixelRatio(pixelRatio);
-  if (!figure_) return img;
+  if (!figure) return img;
 
   cairo_surface_t* surface = cairo_image_surface_create_for_data(
       img.bits(), CAIRO_FORMAT_ARGB32, wd, hd, static_cast<int>(img.bytesPerLine()));
@@ -126,7 +127,7 @@ QImage PlotWidget::renderImage(QSize size, qreal pixelRatio, Progress& progress)
   cairo_scale(cr, pixelRatio, pixelRatio);
   QString failure;
   try {
-    graphics::render(*figure_, cr, w, h, progress);
+    graphics::render(*figure, cr, w, h, progress);
   } catch (const std::exception& e) {
     failure = QString::fromStdString(e.what());
   }
@@ -138,9 +139,13 @@ QImage PlotWidget::renderImage(QSize size, qreal pixelRatio, Progress& progress)
     QPainter p(&img);
     p.setPen(Qt::darkRed);
     p.drawText(QRect(0, 0, w, h), Qt::AlignCenter | Qt::TextWordWrap,
-               tr("The picture cannot be drawn: %1").arg(failure));
+               QObject::tr("The picture cannot be drawn: %1").arg(failure));
   }
   return img;
+}
+
+QImage PlotWidget::renderImage(QSize size, qreal pixelRatio, Progress& progress) const {
+  return renderFigureImage(figure_, size, pixelRatio, palette().color(QPalette::Window), progress);
 }
 
 void PlotWidget::paintEvent(QPaintEvent*) {

@@ -26,6 +26,11 @@ namespace varnok::qt {
 // pixels; the plot box and the limits under equal units follow from it.
 void setFigureSizePx(graphics::Figure& figure, double width, double height);
 
+// The figure drawn by the Cairo renderer at size (logical pixels) and pixel
+// ratio on background; a picture that cannot be drawn gives a line saying so.
+QImage renderFigureImage(const graphics::Figure* figure, QSize size, qreal pixelRatio,
+                         const QColor& background, Progress& progress = noProgress());
+
 class PlotWidget : public QWidget {
   Q_OBJECT
 

@@ -42,6 +42,7 @@
 #include "platform/qt/console_panel.hpp"
 #include "platform/qt/enable_mirror.hpp"
 #include "platform/qt/file_drop.hpp"
+#include "platform/qt/live_shape_inset.hpp"
 #include "platform/qt/plot_widget.hpp"
 #include "platform/qt/pointer.hpp"
 #include "platform/qt/qt_control.hpp"
@@ -378,16 +379,12 @@ void QtWindow::addWindowFeatures() {
         [panel = QPointer<ConsolePanel>(consolePanel_)](std::string_view text) {
           if (panel) panel->append(text);
         });
-    auto* view = new QMenu(QObject::tr("&View"), main_->menuBar());
     QAction* toggle = consolePanel_->toggleViewAction();
     toggle->setText(QObject::tr("&Console"));
     toggle->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
-    view->addAction(toggle);
-    QAction* help = nullptr;
-    if (auto* menu = main_->findChild<QMenu*>(QStringLiteral("menuHelp")))
-      help = menu->menuAction();
-    main_->menuBar()->insertMenu(help, view);
+    viewMenu()->addAction(toggle);
   }
+  addLiveShape();
 
   // A data file dropped on the window is loaded.
   main_->setAcceptDrops(true);
@@ -406,6 +403,55 @@ void QtWindow::addWindowFeatures() {
     hooks.status = [this](const QString& text) { status(text.toStdString()); };
     memory_ = std::make_unique<WindowMemory>(*main_, *options_.settings, std::move(hooks));
   }
+}
+
+QMenu* QtWindow::viewMenu() {
+  if (viewMenu_) return viewMenu_;
+  viewMenu_ = new QMenu(QObject::tr("&View"), main_->menuBar());
+  viewMenu_->setObjectName(QStringLiteral("menuView"));
+  QAction* help = nullptr;
+  if (auto* menu = main_->findChild<QMenu*>(QStringLiteral("menuHelp"))) help = menu->menuAction();
+  main_->menuBar()->insertMenu(help, viewMenu_);
+  return viewMenu_;
+}
+
+void QtWindow::addLiveShape() {
+  liveShape_ =
+      new LiveShapeInset(plot_, options_.liveShape, [this] { return !busy_ || plot_->waiting(); });
+  liveShapeItem_ = viewMenu()->addAction(QObject::tr("Live &Shape"));
+  liveShapeItem_->setObjectName(QStringLiteral("LiveShapeItem"));
+  liveShapeItem_->setCheckable(true);
+  liveShapeItem_->setShortcut(QKeySequence(QStringLiteral("Ctrl+Shift+L")));
+  liveShapeBox_ = main_->findChild<QAbstractButton*>(QStringLiteral("LiveShapeBox"));
+  const QString tip =
+      liveShapeBox_ && !liveShapeBox_->toolTip().isEmpty()
+          ? liveShapeBox_->toolTip()
+          : QObject::tr("Show the shape under the pointer while it moves over the score plot");
+  liveShapeItem_->setToolTip(tip);
+  liveShapeItem_->setStatusTip(tip);
+  // The box and the menu item are one switch.
+  QObject::connect(liveShapeItem_, &QAction::toggled, main_.get(),
+                   [this](bool on) { setLiveShape(on); });
+  if (liveShapeBox_) {
+    liveShapeBox_->setCheckable(true);
+    QObject::connect(liveShapeBox_, &QAbstractButton::toggled, main_.get(),
+                     [this](bool on) { setLiveShape(on); });
+  }
+}
+
+void QtWindow::setLiveShape(bool on) {
+  if (liveShapeItem_->isChecked() != on) {
+    const QSignalBlocker quiet(liveShapeItem_);
+    liveShapeItem_->setChecked(on);
+  }
+  if (liveShapeBox_ && liveShapeBox_->isChecked() != on) {
+    const QSignalBlocker quiet(liveShapeBox_);
+    liveShapeBox_->setChecked(on);
+  }
+  if (on == liveShape_->active()) return;
+  liveShape_->setActive(on);
+  status(on ? "Live shape on: move the pointer over the score plot to see the shape at each point."
+            : "Live shape off.");
 }
 
 void QtWindow::runBuiltin(const std::string& what) {
@@ -537,6 +583,9 @@ void QtWindow::sync() {
     });
   }
   plot_->refresh();
+  // An action may have drawn another picture or changed what the live
+  // shape reads.
+  if (liveShape_) liveShape_->refresh();
   applyPointer();
   // The start-up hint has served its purpose once anything has run.
   if (!startHint_.isEmpty()) {

@@ -20,7 +20,10 @@
 #include "platform/qt/session_facts.hpp"
 #include "platform/window/window.hpp"
 
+class QAbstractButton;
+class QAction;
 class QMainWindow;
+class QMenu;
 class QObject;
 
 namespace varnok {
@@ -31,6 +34,7 @@ namespace varnok::qt {
 
 class ConsolePanel;
 class EnableMirror;
+class LiveShapeInset;
 enum class FileKind;
 class PlotWidget;
 class SettingsStore;
@@ -56,6 +60,10 @@ struct WindowOptions {
   SettingsStore* settings = nullptr;
   // What the window may know of the session behind it; empty: nothing.
   std::function<SessionFacts()> sessionFacts;
+  // Draws the live shape at (x, y), data units of the plot, into a figure:
+  // empty text when drawn, else why not. Empty: the Live shape box only
+  // says that there is none.
+  std::function<std::string(graphics::Figure& inset, double x, double y)> liveShape;
 };
 
 class QtWindow final : public window::Window {
@@ -101,6 +109,10 @@ class QtWindow final : public window::Window {
   void openDataFile(const std::string& path);
   // The console panel, null without a console.
   ConsolePanel* consolePanel() const { return consolePanel_; }
+  // The live shape over the plot, and View > Live Shape (which the Live
+  // shape box of the score plot panel mirrors).
+  LiveShapeInset* liveShapeInset() const { return liveShape_; }
+  QAction* liveShapeItem() const { return liveShapeItem_; }
   WindowMemory* memory() const { return memory_.get(); }
   // Where the layout was read from (a path or the resource path).
   const std::string& layoutSource() const { return layoutSource_; }
@@ -121,6 +133,10 @@ class QtWindow final : public window::Window {
   void exportPictureInteractively();
   void addWindowFeatures();
   void compactSidePanel();
+  // The View menu, made before Help the first time it is asked for.
+  QMenu* viewMenu();
+  void addLiveShape();
+  void setLiveShape(bool on);
   // Runs the callback of a control while another may be running (settings
   // restored after a load); false when no control sends it.
   bool runNested(const std::string& callback);
@@ -136,6 +152,10 @@ class QtWindow final : public window::Window {
   std::unique_ptr<QtDialogs> realDialogs_;
   std::unique_ptr<WindowDialogs> dialogs_;
   ConsolePanel* consolePanel_ = nullptr;
+  QMenu* viewMenu_ = nullptr;
+  LiveShapeInset* liveShape_ = nullptr;
+  QAction* liveShapeItem_ = nullptr;
+  QPointer<QAbstractButton> liveShapeBox_;
   std::unique_ptr<EnableMirror> mirror_;
   std::unique_ptr<WindowMemory> memory_;
   std::unique_ptr<QObject> dropFilter_;

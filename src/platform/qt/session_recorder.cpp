@@ -175,6 +175,8 @@ SessionRecorder::SessionRecorder(const std::vector<std::unique_ptr<QtControl>>& 
     : plotSize_(std::move(plotSize)), dialogs_(std::make_unique<Recording>(*this, inner)) {
   for (const auto& c : controls) {
     QObject* o = c->object();
+    // The window's own switches (the live shape) are no input of the session.
+    if (!c->builtin().empty()) continue;
     Watched w;
     w.control = c.get();
     if (qobject_cast<QLineEdit*>(o)) {

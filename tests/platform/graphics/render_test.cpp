@@ -287,6 +287,33 @@ TEST(Render, PixelToDataInvertsTheMapping) {
   EXPECT_NEAR(high[1], l[3], 1e-9);
 }
 
+TEST(Render, AnInsetTakesTheCornerWithFewestPointsAndLeavesTheLegendAlone) {
+  Figure fig;
+  auto& ax = fig.axes();
+  // Points in the top right corner and one in the bottom left.
+  ax.plot(V{0.95, 0.9, 0.92, 0.05}, V{0.95, 0.9, 0.97, 0.05}, "ko");
+  ax.setLimits({0, 1, 0, 1});
+  const auto box = plotBox(fig, 800, 600);
+  auto corner = [&] {
+    const auto r = emptiestCorner(fig, 800, 600, 200, 150, 6);
+    EXPECT_EQ(r[2], 200);
+    EXPECT_EQ(r[3], 150);
+    const bool left = r[0] < box[0] + box[2] / 2, upper = r[1] < box[1] + box[3] / 2;
+    return std::string(upper ? "top " : "bottom ") + (left ? "left" : "right");
+  };
+  // Top left and bottom right hide nothing: the top left comes first.
+  EXPECT_EQ(corner(), "top left");
+  // A legend takes the emptiest corner first; the inset goes elsewhere.
+  ax.setLegend({{"points", ax.children().front()->handle(), 1}});
+  const auto legend = legendBox(fig, 800, 600);
+  ASSERT_TRUE(legend);
+  EXPECT_LT((*legend)[0], box[0] + box[2] / 2);
+  EXPECT_EQ(corner(), "bottom right");
+  const auto r = emptiestCorner(fig, 800, 600, 200, 150, 6);
+  EXPECT_GE(r[0], box[0] + 6 - 1e-9);
+  EXPECT_LE(r[0] + r[2], box[0] + box[2] - 6 + 1e-9);
+}
+
 // ---- files ----
 
 class PictureFiles : public ::testing::Test {

@@ -1,0 +1,40 @@
+// The live shape: while the pointer moves over the score plot, the
+// deformation picture of the form at the pointer's position, drawn into a
+// small figure of its own beside the plot.
+//
+// The form at a point is the one ShowMarker1PCA pictures with marker 1
+// there: the same vector of shape variables, the same renderer, the same
+// controls (picture type, marker superimposition and scale, baseline, grid
+// range) and display settings. A preview only looks: it changes no state
+// (not defangle, not the markers), no control and not the main plot, writes
+// no console line, puts nothing in the status bar and never opens a dialog.
+// The interactive rotation is replaced by the reference angle in
+// RefAngleBox, as when RotateRequest is off, and grid trimming is never
+// offered.
+#pragma once
+
+#include <string>
+
+#include "platform/graphics/graphics.hpp"
+#include "platform/window/window.hpp"
+#include "session/state.hpp"
+
+namespace varnok::display {
+
+// What the preview says while the main plot is not the score plot of the
+// current axes, or the pointer is not over it.
+inline constexpr const char* kLiveShapeNeedsScorePlot = "Move the pointer over the score plot";
+
+// Draws into inset, titled "Shape at (x, y)", the picture ShowMarker1PCA
+// would draw with marker 1 at (x, y), in the data units of the score plot
+// that w shows, with w's controls as they are. The figure is drawn at the
+// size its Position gives (the caller sizes it) on a white background.
+// Returns an empty text when the picture was drawn; otherwise one short
+// line saying why not, with inset cleared: the main plot is not a score plot
+// or (x, y) lies outside it, the boxes name other axes than the plot shows,
+// there is no analysis, a box holds no usable number, the picture cannot be
+// made.
+std::string liveShape(const session::AnalysisState& s, window::Window& w, graphics::Figure& inset,
+                      double x, double y);
+
+}  // namespace varnok::display
