@@ -27,6 +27,7 @@
 #include "platform/graphics/render.hpp"
 #include "platform/window/in_memory_window.hpp"
 #include "shell/shell.hpp"
+#include "synthetic.hpp"
 
 namespace {
 
@@ -35,32 +36,7 @@ constexpr int kSpecimens = 200, kLandmarks = 50;
 constexpr int kInsetWidth = 330, kInsetHeight = 264;
 
 std::string syntheticFile(long n, int L) {
-  auto p = std::filesystem::temp_directory_path() /
-           ("varnok_live_" + std::to_string(n) + "x" + std::to_string(L) + ".txt");
-  if (std::filesystem::exists(p)) return p.string();
-  std::mt19937_64 rng(23);
-  std::normal_distribution<double> noise(0, 0.03);
-  std::uniform_real_distribution<double> angle(-0.5, 0.5), scale(50, 150), shift(-100, 100);
-  std::vector<double> base(2 * static_cast<size_t>(L));
-  for (int j = 0; j < L; ++j) {
-    double t = 2 * M_PI * j / L;
-    base[2 * j] = std::cos(t) * (1 + 0.3 * std::sin(3 * t));
-    base[2 * j + 1] = 0.7 * std::sin(t);
-  }
-  auto tmp = p.string() + ".part";
-  std::FILE* f = std::fopen(tmp.c_str(), "w");
-  for (long i = 0; i < n; ++i) {
-    double a = angle(rng), s = scale(rng), dx = shift(rng), dy = shift(rng);
-    for (int j = 0; j < L; ++j) {
-      double x = base[2 * j] + noise(rng), y = base[2 * j + 1] + noise(rng);
-      std::fprintf(f, "%.6g %.6g ", s * (std::cos(a) * x - std::sin(a) * y) + dx,
-                   s * (std::sin(a) * x + std::cos(a) * y) + dy);
-    }
-    std::fprintf(f, "%.6g\n", s);
-  }
-  std::fclose(f);
-  std::filesystem::rename(tmp, p);
-  return p.string();
+  return varnok::bench::syntheticFile("varnok_live_", n, L, 23);
 }
 
 // The analysis on an in-memory window with the controls of the score plot
