@@ -8,6 +8,7 @@
 #include "display/deformation_actions.hpp"
 #include "display/markers.hpp"
 #include "display/score_plot.hpp"
+#include "support/picture_controls.hpp"
 #include "support/session_fixture.hpp"
 
 namespace varnok::display {
@@ -40,30 +41,10 @@ Drawn drawn(const graphics::Axes& ax) {
 class LiveShape : public testkit::SessionTest {
  protected:
   LiveShape() {
-    std::filesystem::copy_file(std::filesystem::path(VARNOK_DATA_DIR) / "gorilla.txt",
-                               dir_ / "gorilla.txt");
-    for (const char* tag : {"FileBox", "GroupBox", "LoadReference", "XBoxExp", "YBoxExp",
-                            "VarianceBox", "LMNumberBox", "NumberButton"})
-      win_.add(tag);
-    for (auto [tag, text] : {std::pair{"XBox", "1"},
-                             {"YBox", "2"},
-                             {"ShowBox", "1"},
-                             {"BaseBox1", "1"},
-                             {"BaseBox2", "5"},
-                             {"ExagerationBox", "0.1"},
-                             {"MarkerScaleBox", "2"},
-                             {"RangeBox", "1.2"},
-                             {"RefAngleBox", "25"}})
-      win_.add(tag).set("String", text);
-    for (auto [tag, value] : {std::pair{"DeFormat", 1.0},
-                              {"GridTrimButton", 0.0},
-                              {"RotateRequest", 0.0},
-                              {"MarkerSuperList", 3.0},
-                              {"PCALabel", 0.0},
-                              {"CentroidButton", 0.0},
-                              {"AxisOnePos", 1.0},
-                              {"AxisTwoPos", 1.0}})
-      win_.add(tag).set("Value", value);
+    testkit::addPictureControls(win_, dir_);
+    win_.control("MarkerScaleBox").set("String", "2");
+    win_.control("RangeBox").set("String", "1.2");
+    win_.add("RotateRequest").set("Value", 0.0);
     // A plot box of the inset's shape, so the limits under equal units, and
     // the grid that follows from them, are the same in both.
     inset_.units = "pixels";

@@ -7,6 +7,7 @@
 
 #include "display/deformation_actions.hpp"
 #include "platform/matrix/runtime_error.hpp"
+#include "support/picture_controls.hpp"
 #include "support/session_fixture.hpp"
 
 namespace varnok::display {
@@ -57,31 +58,7 @@ TEST(MarkerVector, ScoresOnTwoAxesTimesTheScaleWithTheScaleLast) {
 // The gorilla skulls analysed, the score plot of axes 1 and 2 drawn.
 class MarkerActions : public testkit::SessionTest {
  protected:
-  MarkerActions() {
-    std::filesystem::copy_file(std::filesystem::path(VARNOK_DATA_DIR) / "gorilla.txt",
-                               dir_ / "gorilla.txt");
-    for (const char* tag : {"FileBox", "GroupBox", "LoadReference", "XBoxExp", "YBoxExp",
-                            "VarianceBox", "LMNumberBox", "NumberButton"})
-      win_.add(tag);
-    for (auto [tag, text] : {std::pair{"XBox", "1"},
-                             {"YBox", "2"},
-                             {"ShowBox", "1"},
-                             {"BaseBox1", "1"},
-                             {"BaseBox2", "5"},
-                             {"ExagerationBox", "0.1"},
-                             {"MarkerScaleBox", "1"},
-                             {"RangeBox", "1"},
-                             {"RefAngleBox", "25"}})
-      win_.add(tag).set("String", text);
-    for (auto [tag, value] : {std::pair{"DeFormat", 1.0},
-                              {"GridTrimButton", 0.0},
-                              {"MarkerSuperList", 3.0},
-                              {"PCALabel", 0.0},
-                              {"CentroidButton", 0.0},
-                              {"AxisOnePos", 1.0},
-                              {"AxisTwoPos", 1.0}})
-      win_.add(tag).set("Value", value);
-  }
+  MarkerActions() { testkit::addPictureControls(win_, dir_); }
   void act(const std::string& a) { shell_.runCallback("Varnoksw('" + a + "')"); }
   void analyse() {
     answer("gorilla.txt", dir_);

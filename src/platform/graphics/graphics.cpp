@@ -239,15 +239,9 @@ LineCoords& LineCoords::operator=(const LineCoords& o) {
   return *this;
 }
 
-LineCoords::LineCoords(LineCoords&& o) noexcept : nx_(o.nx_), ny_(o.ny_) {
-  if (inPlace()) {
-    local_[0] = o.local_[0];
-    local_[1] = o.local_[1];
-  } else {
-    block_ = o.block_;
-  }
-  o.nx_ = o.ny_ = 0;
-  o.local_[0] = o.local_[1] = 0;
+// Starts empty (in place, nothing to release) and takes o's coordinates.
+LineCoords::LineCoords(LineCoords&& o) noexcept {
+  *this = std::move(o);
 }
 
 LineCoords& LineCoords::operator=(LineCoords&& o) noexcept {
