@@ -396,6 +396,59 @@ constexpr const char* kGorillaScorePlot =
     "Varnoksw('LoadGroupList')\n"
     "Varnoksw('ShowPCAAxis')\n";
 
+TEST_F(ScriptMode, SuperimposedSpecimensAndGroupMeansOfTheGorillas) {
+  int status = -1;
+  std::string out = run(std::string(kGorillaScorePlot) +
+                            "Varnoksw('ShowProcrustes')\n"
+                            "save-picture all.json\n"
+                            "Varnoksw('ShowBC')\n"
+                            "save-picture baseline.json\n"
+                            "Varnoksw('ShowSBR')\n"
+                            "save-picture sliding.json\n"
+                            "Varnoksw('ShowMeans',0)\n"
+                            "save-picture means.json\n"
+                            "Varnoksw('ShowMeans',1)\n"
+                            "save-picture means_baseline.json\n"
+                            "set BaseBox2 String 9\n"
+                            "Varnoksw('ShowBC')\n"
+                            "save-picture refused.json\n",
+                        &status);
+  EXPECT_EQ(status, 0) << out;
+  // Every landmark of every specimen is a point of its own, specimen by
+  // specimen: landmark k of specimen i is object 8 i + k.
+  const auto all = arrays(read("all.json"), "x");
+  ASSERT_EQ(all.size(), 59u * 8);
+  for (const auto& x : all) EXPECT_EQ(x.size(), 1u);
+  // Baseline registration puts landmark 1 at (0, 0) and landmark 2 at (1, 0)
+  // in every specimen; sliding keeps the baseline on the x axis.
+  const std::string baseline = read("baseline.json"), sliding = read("sliding.json");
+  auto bx = arrays(baseline, "x"), by = arrays(baseline, "y");
+  auto sy = arrays(sliding, "y");
+  ASSERT_EQ(bx.size(), 59u * 8);
+  ASSERT_EQ(sy.size(), 59u * 8);
+  for (size_t i = 0; i < 59; ++i) {
+    EXPECT_NEAR(bx[8 * i][0], 0, 1e-12) << i;
+    EXPECT_NEAR(by[8 * i][0], 0, 1e-12) << i;
+    EXPECT_NEAR(bx[8 * i + 1][0], 1, 1e-12) << i;
+    EXPECT_NEAR(by[8 * i + 1][0], 0, 1e-12) << i;
+    EXPECT_NEAR(sy[8 * i][0], 0, 1e-12) << i;
+    EXPECT_NEAR(sy[8 * i + 1][0], 0, 1e-12) << i;
+  }
+  // One mean form per sex; registered on request.
+  EXPECT_EQ(arrays(read("means.json"), "x").size(), 2u * 8);
+  const auto mx = arrays(read("means_baseline.json"), "x");
+  ASSERT_EQ(mx.size(), 2u * 8);
+  for (size_t g = 0; g < 2; ++g) {
+    EXPECT_NEAR(mx[8 * g][0], 0, 1e-12);
+    EXPECT_NEAR(mx[8 * g + 1][0], 1, 1e-12);
+  }
+  // A baseline landmark the data do not have: a message, the picture kept.
+  EXPECT_NE(out.find("[msgbox Display Error] The baseline landmark in BaseBox2 is \"9\""),
+            std::string::npos)
+      << out;
+  EXPECT_EQ(read("refused.json"), read("means_baseline.json"));
+}
+
 TEST_F(ScriptMode, MarkersOnTheGorillaScorePlot) {
   int status = -1;
   std::string out = run(std::string(kGorillaScorePlot) +
