@@ -311,7 +311,7 @@ void writeLegend(Json& j, const Axes& ax) {
   const std::vector<const Line*> lines = legendLines(ax);
   j.beginList();
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    const Line none;
+    const Line none{};
     const Line& l = lines[i] ? *lines[i] : none;
     j.item();
     j.raw("{\"label\": ");
