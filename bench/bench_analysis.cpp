@@ -75,31 +75,44 @@ void render(varnok::graphics::Figure& fig) {
   cairo_surface_destroy(s);
 }
 
-void BM_ScorePlot(benchmark::State& state) {
-  const long n = state.range(0);
+// A window with the score plot's boxes and a state holding N random scores
+// on 20 axes in two groups, ready for ShowPCAAxis.
+struct ScorePlotSession {
   varnok::window::InMemoryWindow w;
-  for (const char* tag : {"XBox", "YBox", "PCALabel", "CentroidButton", "AxisOnePos", "AxisTwoPos"})
-    w.add(tag);
-  w.control("XBox").set("String", "1");
-  w.control("YBox").set("String", "2");
-  w.control("AxisOnePos").set("Value", 1.0);
-  w.control("AxisTwoPos").set("Value", 1.0);
-  w.control("CentroidButton").set("Value", 1.0);
   varnok::Console console;
-  varnok::shell::Shell shell(console, [&]() -> varnok::window::Window& { return w; });
-  auto& s = shell.state();
-  std::mt19937_64 rng(3);
-  std::normal_distribution<double> g(0, 1);
-  s.PCAScores = Mat::NullaryExpr(n, 20, [&]() { return g(rng); });
-  s.GLIST = Mat::NullaryExpr(n, 1, [&]() { return 1.0 + (g(rng) > 0); });
-  s.NumPCA = 21;
-  s.altcode = 0;
-  s.ColorList = varnok::session::defaultColorList();
-  for (auto _ : state) {
-    varnok::session::ActionContext ctx{shell.session(),      s,           w, console,
-                                       varnok::noProgress(), std::nullopt};
+  varnok::shell::Shell shell{console, [this]() -> varnok::window::Window& { return w; }};
+
+  explicit ScorePlotSession(long n) {
+    for (const char* tag :
+         {"XBox", "YBox", "PCALabel", "CentroidButton", "AxisOnePos", "AxisTwoPos"})
+      w.add(tag);
+    w.control("XBox").set("String", "1");
+    w.control("YBox").set("String", "2");
+    w.control("AxisOnePos").set("Value", 1.0);
+    w.control("AxisTwoPos").set("Value", 1.0);
+    w.control("CentroidButton").set("Value", 1.0);
+    auto& s = shell.state();
+    std::mt19937_64 rng(3);
+    std::normal_distribution<double> g(0, 1);
+    s.PCAScores = Mat::NullaryExpr(n, 20, [&]() { return g(rng); });
+    s.GLIST = Mat::NullaryExpr(n, 1, [&]() { return 1.0 + (g(rng) > 0); });
+    s.NumPCA = 21;
+    s.altcode = 0;
+    s.ColorList = varnok::session::defaultColorList();
+  }
+
+  void showScorePlot() {
+    varnok::session::ActionContext ctx{shell.session(), shell.state(),        w,
+                                       console,         varnok::noProgress(), std::nullopt};
     varnok::display::ShowPCAAxis(ctx);
-    render(w.figure());
+  }
+};
+
+void BM_ScorePlot(benchmark::State& state) {
+  ScorePlotSession session(state.range(0));
+  for (auto _ : state) {
+    session.showScorePlot();
+    render(session.w.figure());
   }
 }
 BENCHMARK(BM_ScorePlot)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
@@ -108,28 +121,9 @@ BENCHMARK(BM_ScorePlot)->Arg(1000)->Arg(100000)->Arg(1000000)->Unit(benchmark::k
 // uncovered or resized: the render alone, into 1000 x 700 pixels.
 void BM_ScorePlotRedraw(benchmark::State& state) {
   const long n = state.range(0);
-  varnok::window::InMemoryWindow w;
-  for (const char* tag : {"XBox", "YBox", "PCALabel", "CentroidButton", "AxisOnePos", "AxisTwoPos"})
-    w.add(tag);
-  w.control("XBox").set("String", "1");
-  w.control("YBox").set("String", "2");
-  w.control("AxisOnePos").set("Value", 1.0);
-  w.control("AxisTwoPos").set("Value", 1.0);
-  w.control("CentroidButton").set("Value", 1.0);
-  varnok::Console console;
-  varnok::shell::Shell shell(console, [&]() -> varnok::window::Window& { return w; });
-  auto& s = shell.state();
-  std::mt19937_64 rng(3);
-  std::normal_distribution<double> g(0, 1);
-  s.PCAScores = Mat::NullaryExpr(n, 20, [&]() { return g(rng); });
-  s.GLIST = Mat::NullaryExpr(n, 1, [&]() { return 1.0 + (g(rng) > 0); });
-  s.NumPCA = 21;
-  s.altcode = 0;
-  s.ColorList = varnok::session::defaultColorList();
-  varnok::session::ActionContext ctx{shell.session(),      s,           w, console,
-                                     varnok::noProgress(), std::nullopt};
-  varnok::display::ShowPCAAxis(ctx);
-  for (auto _ : state) render(w.figure());
+  ScorePlotSession session(n);
+  session.showScorePlot();
+  for (auto _ : state) render(session.w.figure());
   state.counters["points"] = static_cast<double>(n);
 }
 BENCHMARK(BM_ScorePlotRedraw)->Arg(1000000)->Unit(benchmark::kMillisecond);

@@ -4,7 +4,6 @@
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLineEdit>
@@ -28,27 +27,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using varnok::testkit::readFile;
-
-// The window needs an application; the script-mode tests of this program do
-// not mind one.
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "test_e2e";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QApplication>(argc, argv);
-    QApplication::setQuitOnLastWindowClosed(false);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] ::testing::Environment* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // What the user answers in the dialogs, in order; an empty queue cancels.
 struct UserDialogs : varnok::window::Dialogs {

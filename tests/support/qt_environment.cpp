@@ -1,5 +1,6 @@
-// One QApplication for every test of the Qt layer, on the off-screen
-// platform unless the caller chose another.
+// One QApplication for every test program that needs the window (the Qt
+// layer and the end-to-end tests), on the off-screen platform unless the
+// caller chose another. CMake adds this file to those programs.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -12,7 +13,7 @@ class QtEnvironment : public ::testing::Environment {
   void SetUp() override {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
-    static char name[] = "test_platform_qt";
+    static char name[] = "varnok_tests";
     static char* argv[] = {name, nullptr};
     app_ = std::make_unique<QApplication>(argc, argv);
     // Tests close windows; that must not end anything but the window.
