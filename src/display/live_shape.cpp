@@ -168,7 +168,7 @@ std::string liveShape(const session::AnalysisState& s, window::Window& w, graphi
              shortNumber((*shown)[1]) + ": press Show Score Plot for axes " + shortNumber(*t1) +
              " and " + shortNumber(*t2);
     auto call = gatherMarkerCallAt(s, view, x, y);
-    if (!call) return refuse(view.refusal());
+    if (!call) return oneLine(view.refusal());  // nothing drawn yet
     call->style.trimreq = 0;
     // Vectors added to the picture shown (type 5) turn by defangle without
     // asking; every other type would ask, and takes the reference angle.

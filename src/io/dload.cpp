@@ -8,6 +8,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -369,16 +370,21 @@ std::optional<NumericText> parseInHalves(const InputFile& file, const std::strin
 
   NumericText second;
   bool secondUsable = false;
-  std::thread other([&] {
-    try {
-      second = parse(ranged(cut, total), name, total - cut, nullptr, &two);
-      // An empty line with nothing after it ends the data as it would for
-      // one thread; one with lines after it needs their line numbers.
-      secondUsable = second.stopLine == 0 && two.filled > 0;
-    } catch (...) {
-      secondUsable = false;
-    }
-  });
+  std::thread other;
+  try {
+    other = std::thread([&] {
+      try {
+        second = parse(ranged(cut, total), name, total - cut, nullptr, &two);
+        // An empty line with nothing after it ends the data as it would for
+        // one thread; one with lines after it needs their line numbers.
+        secondUsable = second.stopLine == 0 && two.filled > 0;
+      } catch (...) {
+        secondUsable = false;
+      }
+    });
+  } catch (const std::system_error&) {
+    return std::nullopt;  // no thread to be had: one thread reads it all
+  }
   bool firstStopped = false;
   try {
     parse(ranged(0, cut), name, cut, &firstStopped, &one);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "io/input_file.hpp"
+#include "io/landmark_text.hpp"
 #include "platform/matrix/text.hpp"
 
 namespace varnok::io {
@@ -19,13 +20,6 @@ namespace fs = std::filesystem;
 
 bool isControl(unsigned char c) {
   return (c < 0x20 && c != '\t' && c != '\r' && c != '\n') || c == 0x7f;
-}
-
-std::string_view trimBlanks(std::string_view s) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-  return s;
 }
 
 }  // namespace
@@ -46,7 +40,7 @@ std::vector<std::string> parseGroupNames(std::string_view bytes, const std::stri
                      quoteForMessage(std::string_view(&bytes[i], 1)) + ").");
     if (c != '\n' && c != '\r') continue;
     if (end && start == i) break;  // nothing after the last line end
-    const std::string_view name = trimBlanks(bytes.substr(start, i - start));
+    const std::string_view name = text::trim(bytes.substr(start, i - start));
     if (name.size() > kMaxGroupNameBytes)
       fail(file, "line " + std::to_string(line) + " holds " + std::to_string(name.size()) +
                      " characters; a group name has at most " + std::to_string(kMaxGroupNameBytes) +
@@ -80,13 +74,14 @@ void LoadGroupNames(session::Session& session, window::Window& window, Console& 
   const std::string path = session.resolve(choice->folder + choice->name);
   std::vector<std::string> names;
   try {
-    names = readGroupNames(path, choice->name);
+    // A name with control bytes or of great length must not garble the messages.
+    names = readGroupNames(path, quoteForMessage(choice->name, 255));
   } catch (const DataFileError& e) {
     window.dialogs().msgbox(e.what(), kGroupNamesErrorTitle);
     return;
   }
   session.changeFolder(choice->folder);
-  session.groupNames = names;
+  session.groupNames = std::move(names);
 
   // A legend on the plot shows the names at once.
   auto& ax = window.figure().axes();
@@ -99,14 +94,14 @@ void LoadGroupNames(session::Session& session, window::Window& window, Console& 
   if (relabelled) ax.touch();
 
   std::size_t named = 0;
-  for (const std::string& n : names) named += n.empty() ? 0 : 1;
+  for (const std::string& n : session.groupNames) named += n.empty() ? 0 : 1;
   console.line("Read " + std::to_string(named) + " group names from " + choice->name);
   const Mat& glist = session.state.GLIST;
   if (glist.size() > 0) {
     const double top = glist.maxCoeff();
-    if (top > static_cast<double>(names.size())) {
-      window.dialogs().msgbox(choice->name + " names " + std::to_string(names.size()) +
-                                  (names.size() == 1 ? " group" : " groups") +
+    if (top > static_cast<double>(session.groupNames.size())) {
+      window.dialogs().msgbox(choice->name + " names " + std::to_string(session.groupNames.size()) +
+                                  (session.groupNames.size() == 1 ? " group" : " groups") +
                                   ", but the group codes go up to " + num2str(top) +
                                   ": the groups without a name are shown by their number.",
                               kGroupNamesNoteTitle);

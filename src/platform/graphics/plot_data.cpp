@@ -309,9 +309,9 @@ void writeObject(Json& j, const Object& o, Handle h) {
 void writeLegend(Json& j, const Axes& ax) {
   const auto& entries = ax.legend();
   const std::vector<const Line*> lines = legendLines(ax);
+  const Line none{};
   j.beginList();
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    const Line none{};
     const Line& l = lines[i] ? *lines[i] : none;
     j.item();
     j.raw("{\"label\": ");
