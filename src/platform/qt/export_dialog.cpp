@@ -186,6 +186,13 @@ void ExportPictureDialog::accept() {
     QMessageBox::warning(this, windowTitle(), tr("Enter the name of the picture file."));
     return;
   }
+  // A name typed here, or given its extension after Browse, replaces a file
+  // that no dialog has asked about yet.
+  const QString path = target().path;
+  if (path != replaceConfirmed_ && QFileInfo::exists(path) &&
+      QMessageBox::question(this, windowTitle(), tr("%1 already exists. Replace it?").arg(path)) !=
+          QMessageBox::Yes)
+    return;
   QDialog::accept();
 }
 
@@ -201,6 +208,7 @@ void ExportPictureDialog::browse() {
   if (chosen.isEmpty()) return;
   const int listed = static_cast<int>(filters.split(QLatin1String(";;")).indexOf(selected));
   path_->setText(exportTargetFor(chosen, kFormats[std::max(listed, 0)].format).path);
+  replaceConfirmed_ = chosen;
   pathEdited();
 }
 

@@ -85,6 +85,8 @@ class ExportPictureDialog : public QDialog {
   QLabel* summary_ = nullptr;
   double aspect_ = 0.75;  // height / width of the plot
   graphics::SizeUnit shownUnit_ = graphics::SizeUnit::Millimetres;
+  // The file the Browse dialog already asked about replacing.
+  QString replaceConfirmed_;
   bool adjusting_ = false;
 };
 

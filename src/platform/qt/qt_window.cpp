@@ -471,11 +471,19 @@ void QtWindow::runBuiltin(const std::string& what) {
                                                 startFolder(FileKind::Picture),
                                                 QObject::tr("JSON plot data (*.json)"));
     if (path.isEmpty()) return;
-    if (options_.settings)
-      options_.settings->setLastFolder(FileKind::Picture, QFileInfo(path).absolutePath());
-    if (!path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) path += QLatin1String(".json");
+    if (!path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) {
+      path += QLatin1String(".json");
+      // The dialog asked about replacing the name as typed, not this one.
+      if (QFileInfo::exists(path) &&
+          QMessageBox::question(main_.get(), QObject::tr("Export Plot Data"),
+                                QObject::tr("%1 already exists. Replace it?").arg(path)) !=
+              QMessageBox::Yes)
+        return;
+    }
     try {
       exportPlotData(path.toStdString());
+      if (options_.settings)
+        options_.settings->setLastFolder(FileKind::Picture, QFileInfo(path).absolutePath());
       status("Plot data saved to " + path.toStdString());
     } catch (const std::exception& e) {
       QMessageBox::warning(main_.get(), QObject::tr("Export Plot Data"),
@@ -492,15 +500,16 @@ void QtWindow::exportPictureInteractively() {
     start.path = QDir(startFolder(FileKind::Picture)).filePath(QStringLiteral("figure.png"));
   ExportPictureDialog dialog(main_.get(), start, size);
   if (dialog.exec() != QDialog::Accepted) return;
+  // Kept even when the export fails, so that a second try starts from them.
   exportSettings_ = dialog.settings();
-  if (options_.settings)
-    options_.settings->setLastFolder(FileKind::Picture,
-                                     QFileInfo(exportSettings_.path).absolutePath());
   const ExportTarget target = dialog.target();
   const graphics::ExportOptions options = exportOptionsFor(exportSettings_);
   try {
     const graphics::ExportLayout layout = graphics::exportLayout(figure_, target.format, options);
     graphics::savePicture(figure_, target.path.toStdString(), target.format, options);
+    if (options_.settings)
+      options_.settings->setLastFolder(FileKind::Picture,
+                                       QFileInfo(exportSettings_.path).absolutePath());
     recorder_->picture(target.path.toStdString(), pictureArguments(exportSettings_));
     std::string what = "Picture saved to " + target.path.toStdString();
     if (target.format == graphics::PictureFormat::Png)

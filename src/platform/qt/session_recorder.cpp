@@ -383,7 +383,18 @@ void saveSessionScript(const SessionRecorder& recorder, window::Dialogs& dialogs
       dialogs.uiputfile(kFilter, kTitle, start.empty() ? "" : (start / "").string());
   if (!choice) return;
   fs::path path = absolutePath(fs::path(choice->folder) / choice->name);
-  if (!path.has_extension()) path += ".vks";
+  if (!path.has_extension()) {
+    path += ".vks";
+    // The dialog asked about replacing the name as typed, not this one.
+    std::error_code ec;
+    if (fs::exists(path, ec)) {
+      dialogs.msgbox(path.string() +
+                         " already exists. To replace it, type the name with its extension; "
+                         "otherwise choose another name.",
+                     kTitle);
+      return;
+    }
+  }
   for (const fs::path& used : recorder.filesUsed()) {
     if (sameFile(used, path)) {
       dialogs.msgbox("The session reads or writes " + path.string() +

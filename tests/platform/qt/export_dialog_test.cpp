@@ -3,10 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
 
 namespace varnok::qt {
 namespace {
@@ -55,6 +61,41 @@ TEST(ExportDialog, SizeUnitsAndTheShapeOfThePlot) {
   ExportPictureDialog again(nullptr, d.settings(), {800, 600});
   EXPECT_EQ(again.unitBox()->currentIndex(), 1);
   EXPECT_EQ(again.pathEdit()->text(), QStringLiteral("/tmp/score.eps"));
+}
+
+// Answers the question box that the next modal loop opens.
+void answerQuestion(QMessageBox::StandardButton answer, QString* asked) {
+  QTimer::singleShot(0, [answer, asked] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    *asked = box->text();
+    box->button(answer)->click();
+  });
+}
+
+TEST(ExportDialog, ATypedNameOfAnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "varnok_export_ask";
+  std::filesystem::create_directories(dir);
+  const std::filesystem::path file = dir / "fig.png";
+  std::ofstream(file) << "mine";
+  ExportSettings start;
+  start.path = QString::fromStdString(file.string());
+  ExportPictureDialog d(nullptr, start, {800, 600});
+  QString asked;
+  answerQuestion(QMessageBox::No, &asked);
+  d.accept();
+  EXPECT_TRUE(asked.contains(QStringLiteral("already exists")));
+  EXPECT_NE(d.result(), QDialog::Accepted);
+  answerQuestion(QMessageBox::Yes, &asked);
+  d.accept();
+  EXPECT_EQ(d.result(), QDialog::Accepted);
+  // A new name asks nothing.
+  ExportSettings fresh;
+  fresh.path = QString::fromStdString((dir / "new.png").string());
+  ExportPictureDialog n(nullptr, fresh, {800, 600});
+  n.accept();
+  EXPECT_EQ(n.result(), QDialog::Accepted);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -338,6 +338,20 @@ TEST_F(RecorderTest, SaveSessionAsScriptWritesTheFileOrSaysWhyNot) {
       << saved;
   EXPECT_EQ(window->mainWindow()->statusBar()->currentMessage().toStdString(),
             "Session saved as a script to " + (dir / "session.vks").string());
+
+  // The same name without its extension again: the dialog never asked about
+  // session.vks, so it is kept; typed whole, it is replaced.
+  testkit::writeFile(dir / "session.vks", "mine");
+  dialogs.files.push_back(window::FileChoice{"session", (dir / "").string()});
+  save->trigger();
+  ASSERT_EQ(dialogs.messages.size(), 4u);
+  EXPECT_NE(dialogs.messages[3].find("already exists"), std::string::npos);
+  EXPECT_EQ(testkit::readFile(dir / "session.vks"), "mine");
+  dialogs.files.push_back(window::FileChoice{"session.vks", (dir / "").string()});
+  save->trigger();
+  EXPECT_EQ(dialogs.messages.size(), 4u);
+  EXPECT_EQ(testkit::readFile(dir / "session.vks").rfind("# Varnok", 0), 0u);
+
   // Saving the script is no step of the session.
   EXPECT_EQ(ran, std::vector<std::string>{"Varnoksw('LoadData')"});
 }
