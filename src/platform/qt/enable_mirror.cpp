@@ -43,13 +43,4 @@ void EnableMirror::update(Group& group) {
     if (item) item->setEnabled(on);
 }
 
-std::vector<QAction*> EnableMirror::followers(const std::string& callback) const {
-  std::vector<QAction*> out;
-  auto it = groups_.find(callback);
-  if (it == groups_.end()) return out;
-  for (const auto& item : it->second.items)
-    if (item) out.push_back(item.data());
-  return out;
-}
-
 }  // namespace varnok::qt

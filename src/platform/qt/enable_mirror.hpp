@@ -26,9 +26,6 @@ class EnableMirror : public QObject {
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-  // The menu items that follow a button with this callback.
-  std::vector<QAction*> followers(const std::string& callback) const;
-
  private:
   struct Group {
     std::vector<QPointer<QWidget>> buttons;

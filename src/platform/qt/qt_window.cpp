@@ -369,9 +369,9 @@ void QtWindow::addWindowFeatures() {
     consolePanel_->hide();
     // The first time it opens it takes a few lines' height, not half the window.
     QObject::connect(consolePanel_, &QDockWidget::visibilityChanged, main_.get(),
-                     [this, sized = false](bool visible) mutable {
-                       if (!visible || sized || !consolePanel_->isVisible()) return;
-                       sized = true;
+                     [this](bool visible) {
+                       if (!visible || consoleSized_ || !consolePanel_->isVisible()) return;
+                       consoleSized_ = true;
                        const int lines = 9 * consolePanel_->fontMetrics().lineSpacing();
                        main_->resizeDocks({consolePanel_}, {lines + 60}, Qt::Vertical);
                      });
@@ -663,21 +663,20 @@ void QtWindow::raise() {
 }
 
 void QtWindow::show() {
+  QScreen* screen = options_.fitToScreen ? main_->screen() : nullptr;
+  // A small screen gets all of its height: the side panel needs it.
+  const bool small = screen && screen->availableGeometry().height() < kCompactBelow;
   if (memory_ && memory_->restoreWindow()) {
-    // Where the user left it (Qt keeps a restored window on a screen).
-  } else if (options_.fitToScreen) {
-    if (QScreen* screen = main_->screen()) {
-      const QRect avail = screen->availableGeometry();
-      // A small screen gets all of its height: the side panel needs it.
-      const bool small = avail.height() < kCompactBelow;
-      const QSize size = main_->size().boundedTo(small ? avail.size() : avail.size() * 0.95);
-      main_->resize(size);
-      main_->move(avail.center() - QPoint(size.width() / 2, size.height() / 2));
-    }
+    // Where the user left it (Qt keeps a restored window on a screen); a
+    // console panel left open keeps the height the user gave it.
+    consoleSized_ = consolePanel_ && !consolePanel_->isHidden();
+  } else if (screen) {
+    const QRect avail = screen->availableGeometry();
+    const QSize size = main_->size().boundedTo(small ? avail.size() : avail.size() * 0.95);
+    main_->resize(size);
+    main_->move(avail.center() - QPoint(size.width() / 2, size.height() / 2));
   }
-  if (options_.fitToScreen && main_->screen() &&
-      main_->screen()->availableGeometry().height() < kCompactBelow)
-    compactSidePanel();
+  if (small) compactSidePanel();
   main_->show();
   plot_->updateFigureSize();
   applyPointer();

@@ -152,6 +152,9 @@ class QtWindow final : public window::Window {
   std::unique_ptr<QtDialogs> realDialogs_;
   std::unique_ptr<WindowDialogs> dialogs_;
   ConsolePanel* consolePanel_ = nullptr;
+  // Whether the console panel has its height: set the first time it opens,
+  // unless the restored window brought it back open.
+  bool consoleSized_ = false;
   QMenu* viewMenu_ = nullptr;
   LiveShapeInset* liveShape_ = nullptr;
   QAction* liveShapeItem_ = nullptr;

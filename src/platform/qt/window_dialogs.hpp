@@ -28,7 +28,6 @@ class WindowDialogs final : public window::Dialogs {
   // The next file-open dialog returns path (absolute) without being shown.
   void answerNextOpen(std::string path) { answer_ = std::move(path); }
   void dropAnswer() { answer_.reset(); }
-  bool answerPending() const { return answer_.has_value(); }
 
   std::optional<window::FileChoice> uigetfile(std::string_view filter, std::string_view title,
                                               std::string_view folder) override;
