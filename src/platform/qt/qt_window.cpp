@@ -256,10 +256,14 @@ void QtWindow::fire(QtControl& control) {
   sync();
 }
 
+QtControl* QtWindow::lastWithCallback(std::string_view callback) const {
+  for (auto it = controls_.rbegin(); it != controls_.rend(); ++it)
+    if ((*it)->object() && (*it)->callback() == callback) return it->get();
+  return nullptr;
+}
+
 bool QtWindow::runNested(const std::string& callback) {
-  QtControl* control = nullptr;
-  for (const auto& c : controls_)
-    if (c->object() && c->callback() == callback) control = c.get();
+  QtControl* control = lastWithCallback(callback);
   if (!control) return false;
   try {
     runner_(callback, control);
@@ -274,9 +278,7 @@ SessionFacts QtWindow::facts() const {
 }
 
 void QtWindow::openDataFile(const std::string& path) {
-  QtControl* load = nullptr;
-  for (const auto& c : controls_)
-    if (c->object() && c->callback() == "Varnoksw('LoadData')") load = c.get();
+  QtControl* load = lastWithCallback("Varnoksw('LoadData')");
   if (!load) {
     status("This window has no control that loads data.");
     return;

@@ -140,6 +140,9 @@ class QtWindow final : public window::Window {
   // Runs the callback of a control while another may be running (settings
   // restored after a load); false when no control sends it.
   bool runNested(const std::string& callback);
+  // The control that sends callback, the last one made when several do (a
+  // menu item is made after its button).
+  QtControl* lastWithCallback(std::string_view callback) const;
   SessionFacts facts() const;
   // Where a dialog of the window's own for this kind of file starts.
   QString startFolder(FileKind kind) const;
