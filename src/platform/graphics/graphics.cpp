@@ -813,19 +813,31 @@ std::optional<Limits> Axes::dataExtent() const {
   return e.box;
 }
 
-Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
-  const auto ext = (manualX_ && manualY_) ? std::nullopt : dataExtent();
-  std::array<double, 2> xl = {0, 1}, yl = {0, 1};
+std::array<double, 2> Axes::autoLimits(double lo, double hi) const {
   const double margin = notes_.autoMargin;
+  return margin > 0 ? paddedLimits(lo, hi, margin) : niceLimits(lo, hi);
+}
+
+std::optional<Limits> Axes::extentForLimits() const {
+  return (manualX_ && manualY_) ? std::nullopt : dataExtent();
+}
+
+Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
+  return limitsFor(boxWidthPx, boxHeightPx, extentForLimits());
+}
+
+Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx,
+                       const std::optional<Limits>& ext) const {
+  std::array<double, 2> xl = {0, 1}, yl = {0, 1};
   if (manualX_) {
     xl = *manualX_;
   } else if (ext) {
-    xl = margin > 0 ? paddedLimits((*ext)[0], (*ext)[1], margin) : niceLimits((*ext)[0], (*ext)[1]);
+    xl = autoLimits((*ext)[0], (*ext)[1]);
   }
   if (manualY_) {
     yl = *manualY_;
   } else if (ext) {
-    yl = margin > 0 ? paddedLimits((*ext)[2], (*ext)[3], margin) : niceLimits((*ext)[2], (*ext)[3]);
+    yl = autoLimits((*ext)[2], (*ext)[3]);
   }
   if (equal_ && boxWidthPx > 0 && boxHeightPx > 0) {
     // Widen the range that has fewer data units per pixel, about its centre,
@@ -846,12 +858,28 @@ Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
 }
 
 std::array<double, 4> Axes::boxPx(double figWidthPx, double figHeightPx) const {
+  return boxPx(figWidthPx, figHeightPx, nullptr);
+}
+
+std::pair<std::array<double, 4>, Limits> Axes::boxAndLimitsPx(double figWidthPx,
+                                                              double figHeightPx) const {
+  const std::optional<Limits> ext = extentForLimits();
+  const auto box = boxPx(figWidthPx, figHeightPx, &ext);
+  return {box, limitsFor(box[2], box[3], ext)};
+}
+
+std::array<double, 4> Axes::boxPx(double figWidthPx, double figHeightPx,
+                                  const std::optional<Limits>* ext) const {
   const auto box = convertPosition(position, units, "pixels", {figWidthPx, figHeightPx});
   if (!ieq(units, "normalized")) return box;
-  return withTextRoom(box, textRoomPx(box[3]), figWidthPx, figHeightPx);
+  return withTextRoom(box, textRoomPx(box[3], ext), figWidthPx, figHeightPx);
 }
 
 std::array<double, 4> Axes::textRoomPx(double boxHeightPx) const {
+  return textRoomPx(boxHeightPx, nullptr);
+}
+
+std::array<double, 4> Axes::textRoomPx(double boxHeightPx, const std::optional<Limits>* ext) const {
   // Tick labels of five characters at 10 points and a line of 10-point text
   // per axis title, with the gaps the renderer leaves. An axis title on the
   // left goes beyond the tick labels, so their width is estimated then.
@@ -859,21 +887,20 @@ std::array<double, 4> Axes::textRoomPx(double boxHeightPx) const {
   const double left =
       notes_.ylabel.empty()
           ? tickLabels
-          : std::max(tickLabels, yTickLabelsWidthPx(boxHeightPx) + gaps) + titleLine;
+          : std::max(tickLabels, yTickLabelsWidthPx(boxHeightPx, ext) + gaps) + titleLine;
   return {left, tickLine + (notes_.xlabel.empty() ? 0 : titleLine), 12,
           title_.empty() ? 14.0 : 32.0};
 }
 
-double Axes::yTickLabelsWidthPx(double boxHeightPx) const {
+double Axes::yTickLabelsWidthPx(double boxHeightPx, const std::optional<Limits>* ext) const {
   // The limits before equal units widen them (the labels stay as long), and
   // the finest tick step the renderer tries for a box of this height: its
   // labels have the most decimals.
   std::array<double, 2> yl = {0, 1};
   if (manualY_) {
     yl = *manualY_;
-  } else if (const auto ext = dataExtent()) {
-    const double margin = notes_.autoMargin;
-    yl = margin > 0 ? paddedLimits((*ext)[2], (*ext)[3], margin) : niceLimits((*ext)[2], (*ext)[3]);
+  } else if (const auto e = ext ? *ext : dataExtent()) {
+    yl = autoLimits((*e)[2], (*e)[3]);
   }
   const double range = yl[1] - yl[0];
   if (!(range > 0) || !std::isfinite(range) || !(boxHeightPx > 1)) return 0;

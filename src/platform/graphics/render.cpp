@@ -71,14 +71,13 @@ struct Frame {
 };
 
 Frame makeFrame(const Figure& fig, double width, double height) {
-  const Axes& ax = fig.axes();
-  const auto b = ax.boxPx(width, height);  // left bottom width height
+  const auto [b, lim] = fig.axes().boxAndLimitsPx(width, height);  // b: left bottom width height
   Frame f;
   f.bx = b[0];
   f.by = height - b[1] - b[3];
   f.bw = b[2];
   f.bh = b[3];
-  f.lim = ax.limitsFor(f.bw, f.bh);
+  f.lim = lim;
   f.hx = f.bw / (0.5 * f.lim[1] - 0.5 * f.lim[0]);
   f.hy = f.bh / (0.5 * f.lim[3] - 0.5 * f.lim[2]);
   return f;
