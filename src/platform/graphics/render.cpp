@@ -574,19 +574,20 @@ constexpr double kLegendFontPt = 9;
 
 // The axis titles: below the tick labels of the horizontal axis, and turned
 // to read upwards left of the widest tick label of the vertical axis. Called
-// with the tick labels' font selected.
+// with the tick labels' font selected; tick is its extents, gap what the
+// labels leave to the box.
 void drawAxisTitles(cairo_t* cr, const Frame& f, const Axes& ax, const AxisTicks& xt,
-                    const AxisTicks& yt) {
+                    const AxisTicks& yt, const cairo_font_extents_t& tick, double gap) {
   if (ax.xlabel().empty() && ax.ylabel().empty()) return;
-  cairo_font_extents_t tick;
-  cairo_font_extents(cr, &tick);
+  // Measured again rather than kept from chooseTicks: Cairo's advances for
+  // the same labels can differ there in the last bits (seen in SVG output),
+  // and the title keeps its place to the bit.
   double widest = 0;
   for (const std::string& label : yt.labels) {
     cairo_text_extents_t te;
     cairo_text_extents(cr, label.c_str(), &te);
     widest = std::max(widest, te.x_advance);
   }
-  const double gap = 0.4 * tick.height;
   selectFont(cr, kAxesFont, kAxisTitleFontPt);
   cairo_set_source_rgb(cr, 0, 0, 0);
   if (!ax.xlabel().empty()) {
@@ -791,7 +792,7 @@ void drawAxesFrame(cairo_t* cr, const Frame& f, const Axes& ax) {
     drawExponent(cr, xt.exponent, r, b + gap + fe.height + fe.ascent, HAlign::Right);
   if (yt.exponent != 0) drawExponent(cr, yt.exponent, l, t - gap - fe.descent, HAlign::Left);
 
-  drawAxisTitles(cr, f, ax, xt, yt);
+  drawAxisTitles(cr, f, ax, xt, yt, fe, gap);
 
   if (!ax.title().empty()) {
     selectFont(cr, kAxesFont, kTitleFontPt);
