@@ -1110,13 +1110,8 @@ cairo_status_t drawInto(const Figure& fig, PictureFormat format, const ExportLay
 }
 
 constexpr double kScreenDpi = 96;
-constexpr double kMmPerInch = 25.4;
 constexpr double kMaxPngSide = 20000;
 constexpr double kMaxPngPixels = 150e6;
-
-std::string dpiText(double dpi) {
-  return num2str(dpi);
-}
 
 // The layout of a picture width x height screen pixels at dpi, its PNG
 // pixels rounded up; an error text when it cannot be drawn.
@@ -1134,7 +1129,7 @@ std::string layoutAt(double width, double height, double dpi, PictureFormat form
                ph = std::ceil(height * dpi / kScreenDpi - 1e-9);
   if (format == PictureFormat::Png &&
       (pw > kMaxPngSide || ph > kMaxPngSide || pw * ph > kMaxPngPixels)) {
-    return "a PNG image of " + num2str(pw) + " x " + num2str(ph) + " pixels at " + dpiText(dpi) +
+    return "a PNG image of " + num2str(pw) + " x " + num2str(ph) + " pixels at " + num2str(dpi) +
            " dpi is too large (at most 20000 pixels a side and 150 million pixels); choose a "
            "smaller size or resolution";
   }
@@ -1152,8 +1147,8 @@ std::string layoutFor(const Figure& fig, PictureFormat format, const ExportOptio
                                           : unit == SizeUnit::Pixels ? kScreenDpi
                                                                      : kDefaultPrintDpi);
   if (!(dpi >= kMinDpi && dpi <= kMaxDpi))
-    return "the resolution " + dpiText(dpi) + " dpi is not between " + dpiText(kMinDpi) + " and " +
-           dpiText(kMaxDpi) + " dpi";
+    return "the resolution " + num2str(dpi) + " dpi is not between " + num2str(kMinDpi) + " and " +
+           num2str(kMaxDpi) + " dpi";
   if (!options.size) {
     const auto s = fig.sizePx();
     return layoutAt(s[0], s[1], dpi, format, out);
@@ -1193,6 +1188,17 @@ std::string layoutFor(const Figure& fig, PictureFormat format, const ExportOptio
   return bad;
 }
 
+// The options of the calls that take a size in screen pixels: twice as many
+// pixels (the figure's own size unless both are positive) at twice the
+// screen's resolution.
+ExportOptions doubledOptions(double width, double height) {
+  ExportOptions options;
+  if (!(width <= 0 || height <= 0))
+    options.size = PictureSize{2 * width, 2 * height, SizeUnit::Pixels};
+  options.dpi = 2 * kScreenDpi;
+  return options;
+}
+
 }  // namespace
 
 ExportLayout exportLayout(const Figure& fig, PictureFormat format, const ExportOptions& options) {
@@ -1203,11 +1209,7 @@ ExportLayout exportLayout(const Figure& fig, PictureFormat format, const ExportO
 }
 
 std::string renderPicture(const Figure& fig, PictureFormat format, double width, double height) {
-  ExportOptions options;
-  if (!(width <= 0 || height <= 0))
-    options.size = PictureSize{2 * width, 2 * height, SizeUnit::Pixels};
-  options.dpi = 2 * kScreenDpi;
-  return renderPicture(fig, format, options);
+  return renderPicture(fig, format, doubledOptions(width, height));
 }
 
 std::string renderPicture(const Figure& fig, PictureFormat format, const ExportOptions& options) {
@@ -1222,11 +1224,7 @@ std::string renderPicture(const Figure& fig, PictureFormat format, const ExportO
 
 void savePicture(const Figure& fig, const std::string& path, PictureFormat format, double width,
                  double height) {
-  ExportOptions options;
-  if (!(width <= 0 || height <= 0))
-    options.size = PictureSize{2 * width, 2 * height, SizeUnit::Pixels};
-  options.dpi = 2 * kScreenDpi;
-  savePicture(fig, path, format, options);
+  savePicture(fig, path, format, doubledOptions(width, height));
 }
 
 void savePicture(const Figure& fig, const std::string& path, PictureFormat format,
@@ -1251,7 +1249,7 @@ std::optional<PictureSize> parsePictureSize(std::string_view text, std::string* 
              std::string(text) + "'";
     return std::nullopt;
   };
-  std::string t = lowerCase(std::string(text));
+  std::string t = lowerCase(text);
   PictureSize size;
   if (t.ends_with("mm")) {
     size.unit = SizeUnit::Millimetres;
