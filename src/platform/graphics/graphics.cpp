@@ -584,35 +584,37 @@ Handle Axes::plotPoints(std::vector<double> xy, const Line& style) {
   shared->parent_ = this;
   shared->handle_ = 0;
   // Points that follow the last group with nothing made in between join it,
-  // sharing its style where they look the same.
+  // sharing its style where they look the same; others start a group.
+  PointGroup fresh;
+  PointGroup* g = &fresh;
+  std::size_t k = 0;
   if (!groups_.empty() && groups_.back().last() == fig_->lastHandle()) {
-    PointGroup& g = groups_.back();
-    std::size_t k = 0;
-    while (k < g.styles.size() && !g.styles[k]->sameLook(*shared)) ++k;
+    PointGroup& last = groups_.back();
+    while (k < last.styles.size() && !last.styles[k]->sameLook(*shared)) ++k;
     if (k < 256) {
-      if (k == g.styles.size()) {
-        g.styles.push_back(std::move(shared));
-        g.extents.emplace_back();
-      }
-      const Handle first = fig_->allocateHandles(n);
-      if (k != 0 && g.styleIndex.empty()) g.styleIndex.assign(g.size(), 0);
-      if (!g.styleIndex.empty())
-        g.styleIndex.insert(g.styleIndex.end(), n, static_cast<std::uint8_t>(k));
-      for (std::size_t i = 0; i < xy.size(); i += 2) g.extents[k].add(xy[i], xy[i + 1]);
-      g.xy.insert(g.xy.end(), xy.begin(), xy.end());
-      touch();
-      return first;
+      g = &last;
+    } else {
+      k = 0;
     }
   }
-  PointGroup g;
-  g.first = fig_->allocateHandles(n);
-  g.xy = std::move(xy);
-  g.extents.emplace_back();
-  for (std::size_t i = 0; i < g.xy.size(); i += 2) g.extents[0].add(g.xy[i], g.xy[i + 1]);
-  g.styles.push_back(std::move(shared));
-  groups_.push_back(std::move(g));
+  if (k == g->styles.size()) {
+    g->styles.push_back(std::move(shared));
+    g->extents.emplace_back();
+  }
+  const Handle first = fig_->allocateHandles(n);
+  if (k != 0 && g->styleIndex.empty()) g->styleIndex.assign(g->size(), 0);
+  if (!g->styleIndex.empty())
+    g->styleIndex.insert(g->styleIndex.end(), n, static_cast<std::uint8_t>(k));
+  for (std::size_t i = 0; i < xy.size(); i += 2) g->extents[k].add(xy[i], xy[i + 1]);
+  if (g == &fresh) {
+    fresh.first = first;
+    fresh.xy = std::move(xy);
+    groups_.push_back(std::move(fresh));
+  } else {
+    g->xy.insert(g->xy.end(), xy.begin(), xy.end());
+  }
   touch();
-  return groups_.back().first;
+  return first;
 }
 
 void Axes::adopt(std::unique_ptr<Object> o) {
