@@ -584,35 +584,37 @@ Handle Axes::plotPoints(std::vector<double> xy, const Line& style) {
   shared->parent_ = this;
   shared->handle_ = 0;
   // Points that follow the last group with nothing made in between join it,
-  // sharing its style where they look the same.
+  // sharing its style where they look the same; others start a group.
+  PointGroup fresh;
+  PointGroup* g = &fresh;
+  std::size_t k = 0;
   if (!groups_.empty() && groups_.back().last() == fig_->lastHandle()) {
-    PointGroup& g = groups_.back();
-    std::size_t k = 0;
-    while (k < g.styles.size() && !g.styles[k]->sameLook(*shared)) ++k;
+    PointGroup& last = groups_.back();
+    while (k < last.styles.size() && !last.styles[k]->sameLook(*shared)) ++k;
     if (k < 256) {
-      if (k == g.styles.size()) {
-        g.styles.push_back(std::move(shared));
-        g.extents.emplace_back();
-      }
-      const Handle first = fig_->allocateHandles(n);
-      if (k != 0 && g.styleIndex.empty()) g.styleIndex.assign(g.size(), 0);
-      if (!g.styleIndex.empty())
-        g.styleIndex.insert(g.styleIndex.end(), n, static_cast<std::uint8_t>(k));
-      for (std::size_t i = 0; i < xy.size(); i += 2) g.extents[k].add(xy[i], xy[i + 1]);
-      g.xy.insert(g.xy.end(), xy.begin(), xy.end());
-      touch();
-      return first;
+      g = &last;
+    } else {
+      k = 0;
     }
   }
-  PointGroup g;
-  g.first = fig_->allocateHandles(n);
-  g.xy = std::move(xy);
-  g.extents.emplace_back();
-  for (std::size_t i = 0; i < g.xy.size(); i += 2) g.extents[0].add(g.xy[i], g.xy[i + 1]);
-  g.styles.push_back(std::move(shared));
-  groups_.push_back(std::move(g));
+  if (k == g->styles.size()) {
+    g->styles.push_back(std::move(shared));
+    g->extents.emplace_back();
+  }
+  const Handle first = fig_->allocateHandles(n);
+  if (k != 0 && g->styleIndex.empty()) g->styleIndex.assign(g->size(), 0);
+  if (!g->styleIndex.empty())
+    g->styleIndex.insert(g->styleIndex.end(), n, static_cast<std::uint8_t>(k));
+  for (std::size_t i = 0; i < xy.size(); i += 2) g->extents[k].add(xy[i], xy[i + 1]);
+  if (g == &fresh) {
+    fresh.first = first;
+    fresh.xy = std::move(xy);
+    groups_.push_back(std::move(fresh));
+  } else {
+    g->xy.insert(g->xy.end(), xy.begin(), xy.end());
+  }
   touch();
-  return groups_.back().first;
+  return first;
 }
 
 void Axes::adopt(std::unique_ptr<Object> o) {
@@ -813,19 +815,31 @@ std::optional<Limits> Axes::dataExtent() const {
   return e.box;
 }
 
-Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
-  const auto ext = (manualX_ && manualY_) ? std::nullopt : dataExtent();
-  std::array<double, 2> xl = {0, 1}, yl = {0, 1};
+std::array<double, 2> Axes::autoLimits(double lo, double hi) const {
   const double margin = notes_.autoMargin;
+  return margin > 0 ? paddedLimits(lo, hi, margin) : niceLimits(lo, hi);
+}
+
+std::optional<Limits> Axes::extentForLimits() const {
+  return (manualX_ && manualY_) ? std::nullopt : dataExtent();
+}
+
+Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
+  return limitsFor(boxWidthPx, boxHeightPx, extentForLimits());
+}
+
+Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx,
+                       const std::optional<Limits>& ext) const {
+  std::array<double, 2> xl = {0, 1}, yl = {0, 1};
   if (manualX_) {
     xl = *manualX_;
   } else if (ext) {
-    xl = margin > 0 ? paddedLimits((*ext)[0], (*ext)[1], margin) : niceLimits((*ext)[0], (*ext)[1]);
+    xl = autoLimits((*ext)[0], (*ext)[1]);
   }
   if (manualY_) {
     yl = *manualY_;
   } else if (ext) {
-    yl = margin > 0 ? paddedLimits((*ext)[2], (*ext)[3], margin) : niceLimits((*ext)[2], (*ext)[3]);
+    yl = autoLimits((*ext)[2], (*ext)[3]);
   }
   if (equal_ && boxWidthPx > 0 && boxHeightPx > 0) {
     // Widen the range that has fewer data units per pixel, about its centre,
@@ -846,12 +860,28 @@ Limits Axes::limitsFor(double boxWidthPx, double boxHeightPx) const {
 }
 
 std::array<double, 4> Axes::boxPx(double figWidthPx, double figHeightPx) const {
+  return boxPx(figWidthPx, figHeightPx, nullptr);
+}
+
+std::pair<std::array<double, 4>, Limits> Axes::boxAndLimitsPx(double figWidthPx,
+                                                              double figHeightPx) const {
+  const std::optional<Limits> ext = extentForLimits();
+  const auto box = boxPx(figWidthPx, figHeightPx, &ext);
+  return {box, limitsFor(box[2], box[3], ext)};
+}
+
+std::array<double, 4> Axes::boxPx(double figWidthPx, double figHeightPx,
+                                  const std::optional<Limits>* ext) const {
   const auto box = convertPosition(position, units, "pixels", {figWidthPx, figHeightPx});
   if (!ieq(units, "normalized")) return box;
-  return withTextRoom(box, textRoomPx(box[3]), figWidthPx, figHeightPx);
+  return withTextRoom(box, textRoomPx(box[3], ext), figWidthPx, figHeightPx);
 }
 
 std::array<double, 4> Axes::textRoomPx(double boxHeightPx) const {
+  return textRoomPx(boxHeightPx, nullptr);
+}
+
+std::array<double, 4> Axes::textRoomPx(double boxHeightPx, const std::optional<Limits>* ext) const {
   // Tick labels of five characters at 10 points and a line of 10-point text
   // per axis title, with the gaps the renderer leaves. An axis title on the
   // left goes beyond the tick labels, so their width is estimated then.
@@ -859,21 +889,20 @@ std::array<double, 4> Axes::textRoomPx(double boxHeightPx) const {
   const double left =
       notes_.ylabel.empty()
           ? tickLabels
-          : std::max(tickLabels, yTickLabelsWidthPx(boxHeightPx) + gaps) + titleLine;
+          : std::max(tickLabels, yTickLabelsWidthPx(boxHeightPx, ext) + gaps) + titleLine;
   return {left, tickLine + (notes_.xlabel.empty() ? 0 : titleLine), 12,
           title_.empty() ? 14.0 : 32.0};
 }
 
-double Axes::yTickLabelsWidthPx(double boxHeightPx) const {
+double Axes::yTickLabelsWidthPx(double boxHeightPx, const std::optional<Limits>* ext) const {
   // The limits before equal units widen them (the labels stay as long), and
   // the finest tick step the renderer tries for a box of this height: its
   // labels have the most decimals.
   std::array<double, 2> yl = {0, 1};
   if (manualY_) {
     yl = *manualY_;
-  } else if (const auto ext = dataExtent()) {
-    const double margin = notes_.autoMargin;
-    yl = margin > 0 ? paddedLimits((*ext)[2], (*ext)[3], margin) : niceLimits((*ext)[2], (*ext)[3]);
+  } else if (const auto e = ext ? *ext : dataExtent()) {
+    yl = autoLimits((*e)[2], (*e)[3]);
   }
   const double range = yl[1] - yl[0];
   if (!(range > 0) || !std::isfinite(range) || !(boxHeightPx > 1)) return 0;

@@ -23,6 +23,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/graphics/marker_shapes.hpp"
@@ -507,6 +508,10 @@ class Axes {
   // That room [left bottom right top] in pixels, for a box about
   // boxHeightPx high (the tick labels of the vertical axis depend on it).
   std::array<double, 4> textRoomPx(double boxHeightPx) const;
+  // The plot box as boxPx and the limits for it as limitsFor, the data
+  // extent found once for both (the renderer needs them on every draw).
+  std::pair<std::array<double, 4>, Limits> boxAndLimitsPx(double figWidthPx,
+                                                          double figHeightPx) const;
 
   // Axes properties by name: Type ("axes"), Children (handles, newest first,
   // as the runtime returns them), Parent, Tag, Units, Position, XLim, YLim,
@@ -535,9 +540,19 @@ class Axes {
   std::size_t groupOf(Handle h) const;
   void applyProps(Object& o, const ValueList& props);
   Rgb nextColor();
+  // The limits of an axis whose data run from lo to hi, in automatic mode.
+  std::array<double, 2> autoLimits(double lo, double hi) const;
+  // The data extent the limits depend on: nullopt when both are manual.
+  std::optional<Limits> extentForLimits() const;
+  // As the public ones, with ext the extent from extentForLimits, or nullptr
+  // to find it when needed.
+  Limits limitsFor(double boxWidthPx, double boxHeightPx, const std::optional<Limits>& ext) const;
+  std::array<double, 4> boxPx(double figWidthPx, double figHeightPx,
+                              const std::optional<Limits>* ext) const;
+  std::array<double, 4> textRoomPx(double boxHeightPx, const std::optional<Limits>* ext) const;
   // About the width in pixels of the widest tick label of the vertical axis
   // in a box boxHeightPx high.
-  double yTickLabelsWidthPx(double boxHeightPx) const;
+  double yTickLabelsWidthPx(double boxHeightPx, const std::optional<Limits>* ext) const;
 
   Figure* fig_;
   Handle handle_;

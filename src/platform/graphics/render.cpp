@@ -71,14 +71,13 @@ struct Frame {
 };
 
 Frame makeFrame(const Figure& fig, double width, double height) {
-  const Axes& ax = fig.axes();
-  const auto b = ax.boxPx(width, height);  // left bottom width height
+  const auto [b, lim] = fig.axes().boxAndLimitsPx(width, height);  // b: left bottom width height
   Frame f;
   f.bx = b[0];
   f.by = height - b[1] - b[3];
   f.bw = b[2];
   f.bh = b[3];
-  f.lim = ax.limitsFor(f.bw, f.bh);
+  f.lim = lim;
   f.hx = f.bw / (0.5 * f.lim[1] - 0.5 * f.lim[0]);
   f.hy = f.bh / (0.5 * f.lim[3] - 0.5 * f.lim[2]);
   return f;
@@ -575,19 +574,20 @@ constexpr double kLegendFontPt = 9;
 
 // The axis titles: below the tick labels of the horizontal axis, and turned
 // to read upwards left of the widest tick label of the vertical axis. Called
-// with the tick labels' font selected.
+// with the tick labels' font selected; tick is its extents, gap what the
+// labels leave to the box.
 void drawAxisTitles(cairo_t* cr, const Frame& f, const Axes& ax, const AxisTicks& xt,
-                    const AxisTicks& yt) {
+                    const AxisTicks& yt, const cairo_font_extents_t& tick, double gap) {
   if (ax.xlabel().empty() && ax.ylabel().empty()) return;
-  cairo_font_extents_t tick;
-  cairo_font_extents(cr, &tick);
+  // Measured again rather than kept from chooseTicks: Cairo's advances for
+  // the same labels can differ there in the last bits (seen in SVG output),
+  // and the title keeps its place to the bit.
   double widest = 0;
   for (const std::string& label : yt.labels) {
     cairo_text_extents_t te;
     cairo_text_extents(cr, label.c_str(), &te);
     widest = std::max(widest, te.x_advance);
   }
-  const double gap = 0.4 * tick.height;
   selectFont(cr, kAxesFont, kAxisTitleFontPt);
   cairo_set_source_rgb(cr, 0, 0, 0);
   if (!ax.xlabel().empty()) {
@@ -632,35 +632,60 @@ std::vector<LegendRow> legendRows(const Axes& ax) {
   return rows;
 }
 
-// The points the legend should not hide, in user units, each with the
-// radius of its marker.
-std::vector<std::array<double, 3>> drawnPoints(const Frame& f, const Axes& ax) {
-  std::vector<std::array<double, 3>> pts;
-  const auto add = [&](double x, double y, const Line& style) {
+// Calls visit(x, y, r) for each point the legend should not hide, in user
+// units, with the radius r of its marker.
+template <class Visit>
+void forEachDrawnPoint(const Frame& f, const Axes& ax, Visit&& visit) {
+  const auto at = [&](double x, double y, double r) {
     const double px = f.px(x), py = f.py(y);
-    if (!f.contains(px, py, 0.5)) return;
-    const double r = style.marker ? drawableSize(style.markerSize, 48).value_or(0) / 2 : 0;
-    pts.push_back({px, py, r});
+    if (f.contains(px, py, 0.5)) visit(px, py, r);
   };
+  const auto radius = [](const Line& style) {
+    return style.marker ? drawableSize(style.markerSize, 48).value_or(0) / 2 : 0.0;
+  };
+  std::vector<double> radii;  // of a point group's styles; negative for hidden ones
   ax.visit(
       [&](const Object& o) {
         if (!o.visible) return;
         if (const auto* l = dynamic_cast<const Line*>(&o)) {
           const Doubles xs = l->xdata(), ys = l->ydata();
-          const std::size_t n = std::min(xs.size(), ys.size());
-          for (std::size_t i = 0; i < n; ++i) add(xs[i], ys[i], *l);
+          const double r = radius(*l);
+          for (std::size_t i = 0, n = l->pointCount(); i < n; ++i) at(xs[i], ys[i], r);
         } else if (const auto* t = dynamic_cast<const Text*>(&o)) {
-          Line none;
-          add(t->x, t->y, none);
+          at(t->x, t->y, 0);
         }
       },
       [&](const PointGroup& g) {
+        radii.clear();
+        for (const auto& style : g.styles) radii.push_back(style->visible ? radius(*style) : -1);
         for (std::size_t i = 0; i < g.size(); ++i) {
-          const Line& style = g.styleOf(i);
-          if (style.visible) add(g.xy[2 * i], g.xy[2 * i + 1], style);
+          const double r = radii[g.styleAt(i)];
+          if (r >= 0) at(g.xy[2 * i], g.xy[2 * i + 1], r);
         }
       });
-  return pts;
+}
+
+// Top left corners of a box w x h in the corners of the plot box of f, inset
+// from its edges: top right, top left, bottom right, bottom left.
+using Corners = std::array<std::array<double, 2>, 4>;
+
+Corners cornersFor(const Frame& f, double inset, double w, double h) {
+  const double left = f.bx + inset, right = f.bx + f.bw - inset - w;
+  const double top = f.by + inset, bottom = f.by + f.bh - inset - h;
+  return {{{right, top}, {left, top}, {right, bottom}, {left, bottom}}};
+}
+
+// How many drawn points a box w x h at each of corners would cover.
+std::array<std::size_t, 4> pointsCovered(const Frame& f, const Axes& ax, const Corners& corners,
+                                         double w, double h) {
+  std::array<std::size_t, 4> covered{};
+  forEachDrawnPoint(f, ax, [&](double x, double y, double r) {
+    for (std::size_t c = 0; c < corners.size(); ++c) {
+      const double x0 = corners[c][0], y0 = corners[c][1];
+      if (x + r >= x0 && x - r <= x0 + w && y + r >= y0 && y - r <= y0 + h) ++covered[c];
+    }
+  });
+  return covered;
 }
 
 // The legend box [left top width height] for the rows in the plot box of
@@ -685,20 +710,11 @@ std::array<double, 4> placeLegend(cairo_t* cr, const Frame& f, const Axes& ax,
   const double w = pad + *symbolWidth + pad + widest + pad;
   const double h = pad + static_cast<double>(rows.size()) * *rowHeight + pad;
   const double inset = std::clamp(0.02 * std::min(f.bw, f.bh), 3.0, 10.0);
-  const double left = f.bx + inset, right = f.bx + f.bw - inset - w;
-  const double top = f.by + inset, bottom = f.by + f.bh - inset - h;
-  const std::array<std::array<double, 2>, 4> corners = {
-      {{right, top}, {left, top}, {right, bottom}, {left, bottom}}};
-  const auto pts = drawnPoints(f, ax);
+  const Corners corners = cornersFor(f, inset, w, h);
+  const auto covered = pointsCovered(f, ax, corners, w, h);
   std::size_t best = 0, fewest = std::numeric_limits<std::size_t>::max();
-  for (std::size_t c = 0; c < corners.size(); ++c) {
-    const double x0 = corners[c][0], y0 = corners[c][1];
-    std::size_t covered = 0;
-    for (const auto& p : pts)
-      if (p[0] + p[2] >= x0 && p[0] - p[2] <= x0 + w && p[1] + p[2] >= y0 && p[1] - p[2] <= y0 + h)
-        ++covered;
-    if (covered < fewest) fewest = covered, best = c;
-  }
+  for (std::size_t c = 0; c < corners.size(); ++c)
+    if (covered[c] < fewest) fewest = covered[c], best = c;
   return {corners[best][0], corners[best][1], w, h};
 }
 
@@ -776,7 +792,7 @@ void drawAxesFrame(cairo_t* cr, const Frame& f, const Axes& ax) {
     drawExponent(cr, xt.exponent, r, b + gap + fe.height + fe.ascent, HAlign::Right);
   if (yt.exponent != 0) drawExponent(cr, yt.exponent, l, t - gap - fe.descent, HAlign::Left);
 
-  drawAxisTitles(cr, f, ax, xt, yt);
+  drawAxisTitles(cr, f, ax, xt, yt, fe, gap);
 
   if (!ax.title().empty()) {
     selectFont(cr, kAxesFont, kTitleFontPt);
@@ -964,20 +980,29 @@ void render(const Figure& fig, cairo_t* cr, double width, double height,
   cairo_restore(cr);
 }
 
-std::optional<std::array<double, 4>> legendBox(const Figure& fig, double width, double height) {
-  if (fig.axes().legend().empty()) return std::nullopt;
-  const Frame f = makeFrame(fig, width, height);
-  const std::vector<LegendRow> rows = legendRows(fig.axes());
+namespace {
+
+// The legend box of ax drawn in the frame f, as legendBox.
+std::optional<std::array<double, 4>> legendBoxIn(const Frame& f, const Axes& ax) {
+  if (ax.legend().empty()) return std::nullopt;
+  const std::vector<LegendRow> rows = legendRows(ax);
   if (rows.empty() || !(f.bw > 1) || !(f.bh > 1)) return std::nullopt;
   // Text is measured on a scratch surface in the user units of render.
   cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
   cairo_t* cr = cairo_create(surface);
   selectFont(cr, kAxesFont, kLegendFontPt);
   double rowH = 0, symW = 0;
-  const auto box = placeLegend(cr, f, fig.axes(), rows, &rowH, &symW);
+  const auto box = placeLegend(cr, f, ax, rows, &rowH, &symW);
   cairo_destroy(cr);
   cairo_surface_destroy(surface);
   return box;
+}
+
+}  // namespace
+
+std::optional<std::array<double, 4>> legendBox(const Figure& fig, double width, double height) {
+  if (fig.axes().legend().empty()) return std::nullopt;
+  return legendBoxIn(makeFrame(fig, width, height), fig.axes());
 }
 
 std::array<double, 4> plotBox(const Figure& fig, double width, double height) {
@@ -994,12 +1019,9 @@ std::array<double, 2> pixelToData(const Figure& fig, double width, double height
 std::array<double, 4> emptiestCorner(const Figure& fig, double width, double height,
                                      double boxWidth, double boxHeight, double margin) {
   const Frame f = makeFrame(fig, width, height);
-  const double left = f.bx + margin, right = f.bx + f.bw - margin - boxWidth;
-  const double top = f.by + margin, bottom = f.by + f.bh - margin - boxHeight;
-  const std::array<std::array<double, 2>, 4> corners = {
-      {{right, top}, {left, top}, {right, bottom}, {left, bottom}}};
-  const auto pts = drawnPoints(f, fig.axes());
-  const auto legend = legendBox(fig, width, height);
+  const Corners corners = cornersFor(f, margin, boxWidth, boxHeight);
+  const auto covered = pointsCovered(f, fig.axes(), corners, boxWidth, boxHeight);
+  const auto legend = legendBoxIn(f, fig.axes());
   auto overlaps = [&](double x0, double y0, const std::array<double, 4>& b) {
     return x0 < b[0] + b[2] && b[0] < x0 + boxWidth && y0 < b[1] + b[3] && b[1] < y0 + boxHeight;
   };
@@ -1008,12 +1030,7 @@ std::array<double, 4> emptiestCorner(const Figure& fig, double width, double hei
   std::pair<bool, std::size_t> fewest = {true, std::numeric_limits<std::size_t>::max()};
   for (std::size_t c = 0; c < corners.size(); ++c) {
     const double x0 = corners[c][0], y0 = corners[c][1];
-    std::size_t covered = 0;
-    for (const auto& p : pts)
-      if (p[0] + p[2] >= x0 && p[0] - p[2] <= x0 + boxWidth && p[1] + p[2] >= y0 &&
-          p[1] - p[2] <= y0 + boxHeight)
-        ++covered;
-    const std::pair<bool, std::size_t> cost = {legend && overlaps(x0, y0, *legend), covered};
+    const std::pair<bool, std::size_t> cost = {legend && overlaps(x0, y0, *legend), covered[c]};
     if (cost < fewest) fewest = cost, best = c;
   }
   return {corners[best][0], corners[best][1], boxWidth, boxHeight};
@@ -1093,13 +1110,8 @@ cairo_status_t drawInto(const Figure& fig, PictureFormat format, const ExportLay
 }
 
 constexpr double kScreenDpi = 96;
-constexpr double kMmPerInch = 25.4;
 constexpr double kMaxPngSide = 20000;
 constexpr double kMaxPngPixels = 150e6;
-
-std::string dpiText(double dpi) {
-  return num2str(dpi);
-}
 
 // The layout of a picture width x height screen pixels at dpi, its PNG
 // pixels rounded up; an error text when it cannot be drawn.
@@ -1117,7 +1129,7 @@ std::string layoutAt(double width, double height, double dpi, PictureFormat form
                ph = std::ceil(height * dpi / kScreenDpi - 1e-9);
   if (format == PictureFormat::Png &&
       (pw > kMaxPngSide || ph > kMaxPngSide || pw * ph > kMaxPngPixels)) {
-    return "a PNG image of " + num2str(pw) + " x " + num2str(ph) + " pixels at " + dpiText(dpi) +
+    return "a PNG image of " + num2str(pw) + " x " + num2str(ph) + " pixels at " + num2str(dpi) +
            " dpi is too large (at most 20000 pixels a side and 150 million pixels); choose a "
            "smaller size or resolution";
   }
@@ -1135,8 +1147,8 @@ std::string layoutFor(const Figure& fig, PictureFormat format, const ExportOptio
                                           : unit == SizeUnit::Pixels ? kScreenDpi
                                                                      : kDefaultPrintDpi);
   if (!(dpi >= kMinDpi && dpi <= kMaxDpi))
-    return "the resolution " + dpiText(dpi) + " dpi is not between " + dpiText(kMinDpi) + " and " +
-           dpiText(kMaxDpi) + " dpi";
+    return "the resolution " + num2str(dpi) + " dpi is not between " + num2str(kMinDpi) + " and " +
+           num2str(kMaxDpi) + " dpi";
   if (!options.size) {
     const auto s = fig.sizePx();
     return layoutAt(s[0], s[1], dpi, format, out);
@@ -1176,6 +1188,17 @@ std::string layoutFor(const Figure& fig, PictureFormat format, const ExportOptio
   return bad;
 }
 
+// The options of the calls that take a size in screen pixels: twice as many
+// pixels (the figure's own size unless both are positive) at twice the
+// screen's resolution.
+ExportOptions doubledOptions(double width, double height) {
+  ExportOptions options;
+  if (!(width <= 0 || height <= 0))
+    options.size = PictureSize{2 * width, 2 * height, SizeUnit::Pixels};
+  options.dpi = 2 * kScreenDpi;
+  return options;
+}
+
 }  // namespace
 
 ExportLayout exportLayout(const Figure& fig, PictureFormat format, const ExportOptions& options) {
@@ -1186,11 +1209,7 @@ ExportLayout exportLayout(const Figure& fig, PictureFormat format, const ExportO
 }
 
 std::string renderPicture(const Figure& fig, PictureFormat format, double width, double height) {
-  ExportOptions options;
-  if (!(width <= 0 || height <= 0))
-    options.size = PictureSize{2 * width, 2 * height, SizeUnit::Pixels};
-  options.dpi = 2 * kScreenDpi;
-  return renderPicture(fig, format, options);
+  return renderPicture(fig, format, doubledOptions(width, height));
 }
 
 std::string renderPicture(const Figure& fig, PictureFormat format, const ExportOptions& options) {
@@ -1205,11 +1224,7 @@ std::string renderPicture(const Figure& fig, PictureFormat format, const ExportO
 
 void savePicture(const Figure& fig, const std::string& path, PictureFormat format, double width,
                  double height) {
-  ExportOptions options;
-  if (!(width <= 0 || height <= 0))
-    options.size = PictureSize{2 * width, 2 * height, SizeUnit::Pixels};
-  options.dpi = 2 * kScreenDpi;
-  savePicture(fig, path, format, options);
+  savePicture(fig, path, format, doubledOptions(width, height));
 }
 
 void savePicture(const Figure& fig, const std::string& path, PictureFormat format,
@@ -1234,7 +1249,7 @@ std::optional<PictureSize> parsePictureSize(std::string_view text, std::string* 
              std::string(text) + "'";
     return std::nullopt;
   };
-  std::string t = lowerCase(std::string(text));
+  std::string t = lowerCase(text);
   PictureSize size;
   if (t.ends_with("mm")) {
     size.unit = SizeUnit::Millimetres;

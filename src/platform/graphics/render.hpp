@@ -121,6 +121,7 @@ struct ExportOptions {
 inline constexpr double kMinDpi = 10;
 inline constexpr double kMaxDpi = 4800;
 inline constexpr double kDefaultPrintDpi = 300;
+inline constexpr double kMmPerInch = 25.4;
 
 // Where the picture's pixels and points come from.
 struct ExportLayout {

@@ -21,8 +21,6 @@ namespace varnok::qt {
 
 namespace {
 
-constexpr double kMmPerInch = 25.4;
-
 struct FormatInfo {
   graphics::PictureFormat format;
   const char* name;
@@ -229,7 +227,7 @@ void ExportPictureDialog::unitChanged() {
       unit_->currentIndex() == 0 ? graphics::SizeUnit::Millimetres : graphics::SizeUnit::Pixels;
   if (now == shownUnit_) return;
   // The same picture in the other unit, at the resolution shown.
-  const double perMm = dpi_->value() / kMmPerInch;
+  const double perMm = dpi_->value() / graphics::kMmPerInch;
   const double factor = isMm(now) ? 1 / perMm : perMm;
   const double w = width_->value() * factor, h = height_->value() * factor;
   adjusting_ = true;
@@ -266,13 +264,13 @@ void ExportPictureDialog::updateSummary() {
   const double dpi = dpi_->value();
   double wMm = width_->value(), hMm = height_->value(), wPx = 0, hPx = 0;
   if (isMm(shownUnit_)) {
-    wPx = std::round(wMm / kMmPerInch * dpi);
-    hPx = std::round(hMm / kMmPerInch * dpi);
+    wPx = std::round(wMm / graphics::kMmPerInch * dpi);
+    hPx = std::round(hMm / graphics::kMmPerInch * dpi);
   } else {
     wPx = std::round(wMm);
     hPx = std::round(hMm);
-    wMm = wPx / dpi * kMmPerInch;
-    hMm = hPx / dpi * kMmPerInch;
+    wMm = wPx / dpi * graphics::kMmPerInch;
+    hMm = hPx / dpi * graphics::kMmPerInch;
   }
   QString text = tr("%1 \u00d7 %2 mm; as PNG %3 \u00d7 %4 pixels at %5 dpi.")
                      .arg(wMm, 0, 'f', 1)
