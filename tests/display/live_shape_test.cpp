@@ -8,7 +8,9 @@
 #include "display/deformation_actions.hpp"
 #include "display/markers.hpp"
 #include "display/score_plot.hpp"
+#include "platform/graphics/plot_data.hpp"
 #include "support/picture_controls.hpp"
+#include "support/plot_data_snapshot.hpp"
 #include "support/session_fixture.hpp"
 
 namespace varnok::display {
@@ -99,6 +101,23 @@ TEST_F(LiveShape, ThePreviewIsThePictureOfMarkerOneAtThePoint) {
                                    std::regex(R"(Shape at \(-?0\.\d{4}, -?0\.\d{4}\))")))
           << inset_.axes().title();
       EXPECT_TRUE(inset_.axes().equalUnits());
+    }
+  }
+}
+
+// The inset's plot data, for three picture types in two superimpositions, is
+// the stored copy: a change of how the preview is drawn keeps what it shows.
+TEST_F(LiveShape, PreviewsMatchTheStoredPlotData) {
+  analyse();
+  for (double type : {1.0, 3.0, 8.0}) {
+    for (double super : {3.0, 1.0}) {
+      win_.control("DeFormat").set("Value", type);
+      win_.control("MarkerSuperList").set("Value", super);
+      const auto [x, y] = point(0.7, 0.4);
+      ASSERT_EQ(preview(x, y), "") << type;
+      testkit::expectPlotDataSnapshot(
+          graphics::plotDataJson(inset_),
+          "live_shape_" + std::to_string(int(type)) + "_" + std::to_string(int(super)));
     }
   }
 }
