@@ -109,8 +109,12 @@ TEST_F(LiveShape, ThePreviewIsThePictureOfMarkerOneAtThePoint) {
 // the stored copy: a change of how the preview is drawn keeps what it shows.
 TEST_F(LiveShape, PreviewsMatchTheStoredPlotData) {
   analyse();
+  // Not the sliding baseline: it puts a landmark on the origin, where the
+  // vector of a vector field is rounding noise whose sign, and so the way
+  // its arrow head points and the limits around it, differ between an
+  // optimised and a debugging build.
   for (double type : {1.0, 3.0, 8.0}) {
-    for (double super : {3.0, 1.0}) {
+    for (double super : {3.0, 2.0}) {
       win_.control("DeFormat").set("Value", type);
       win_.control("MarkerSuperList").set("Value", super);
       const auto [x, y] = point(0.7, 0.4);
