@@ -1,11 +1,11 @@
 #include "analysis/results_table.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 
 #include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
+#include "platform/matrix/text.hpp"
 
 namespace varnok::analysis {
 
@@ -24,9 +24,7 @@ void appendNumber(std::string& out, double v) {
   } else if (std::isinf(v)) {
     out += v > 0 ? "Inf" : "-Inf";
   } else {
-    char buf[32];
-    auto r = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, r.ptr);
+    appendShortestText(out, v);
   }
 }
 

@@ -246,6 +246,19 @@ bool isSeparator(char c) {
 
 }  // namespace
 
+std::string shortestText(double x) {
+  std::string out;
+  appendShortestText(out, x);
+  return out;
+}
+
+void appendShortestText(std::string& out, double x) {
+  // 24 characters hold the longest: "-2.2250738585072014e-308".
+  char buf[32];
+  const auto r = std::to_chars(buf, buf + sizeof buf, x);
+  out.append(buf, r.ptr);
+}
+
 Mat str2num(std::string_view text) {
   std::vector<double> values;
   std::vector<size_t> rowEnds;

@@ -31,6 +31,12 @@ std::string sprintfMat(std::string_view format, const Mat& m);
 std::string num2str(double x);
 std::string num2str(const Mat& m);
 
+// The shortest decimal text that reads back as exactly x ("0.1", "1e+300",
+// "-0"); "inf", "-inf" and "nan" for the values that are not finite, which
+// each kind of file writes in its own way.
+std::string shortestText(double x);
+void appendShortestText(std::string& out, double x);
+
 // Text to a row of numbers: numbers separated by blanks, tabs or commas (and
 // semicolons, which start a new row). Returns an empty matrix when the text
 // holds no number or anything that is not a number; never throws.

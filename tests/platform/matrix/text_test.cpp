@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -127,6 +129,36 @@ TEST(ParseDouble, AgreesWithStrtodToTheLastBit) {
   }
   const char* partial = "1e+";
   EXPECT_EQ(parseDouble(partial, partial + 3, v), partial + 1);
+}
+
+TEST(ShortestText, ReadsBackExactlyAndNoShorterTextWould) {
+  EXPECT_EQ(shortestText(0.1), "0.1");
+  EXPECT_EQ(shortestText(-0.0), "-0");
+  EXPECT_EQ(shortestText(1e300), "1e+300");
+  EXPECT_EQ(shortestText(std::numeric_limits<double>::denorm_min()), "5e-324");
+  EXPECT_EQ(shortestText(-std::numeric_limits<double>::infinity()), "-inf");
+  std::mt19937_64 rng(7);
+  for (int i = 0; i < 20000; ++i) {
+    double x;
+    const std::uint64_t bits = rng();
+    std::memcpy(&x, &bits, sizeof x);
+    if (!std::isfinite(x)) continue;
+    const std::string t = shortestText(x);
+    double back = 0;
+    ASSERT_EQ(parseDouble(t.data(), t.data() + t.size(), back), t.data() + t.size()) << t;
+    ASSERT_EQ(back, x) << t;
+    // One significant digit fewer no longer reads back as x (large whole
+    // numbers are written with all their digits when that is shorter).
+    std::string digits = t.substr(0, t.find('e'));
+    const bool point = digits.find('.') != std::string::npos;
+    std::erase_if(digits, [](char c) { return c < '0' || c > '9'; });
+    digits.erase(0, digits.find_first_not_of('0'));
+    if (digits.size() > 1 && (point || t.find('e') != std::string::npos)) {
+      char shorter[40];
+      std::snprintf(shorter, sizeof shorter, "%.*e", static_cast<int>(digits.size()) - 2, x);
+      EXPECT_NE(std::strtod(shorter, nullptr), x) << t << " " << shorter;
+    }
+  }
 }
 
 TEST(Round, HalvesAwayFromZero) {
