@@ -9,7 +9,7 @@
 //
 // Peak memory is the process's high-water mark (VmHWM), so run one case per
 // process to read it, e.g.
-//   bench_session --benchmark_filter='BM_Session/100000/30$'
+//   bench_session --benchmark_filter='BM_Session/100000/30/'
 // The synthetic files (one base form plus noise, each specimen turned, scaled
 // and shifted; fixed seed) are written once into the temporary folder.
 #include <benchmark/benchmark.h>
