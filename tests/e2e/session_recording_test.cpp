@@ -20,6 +20,7 @@
 #include "platform/matrix/console.hpp"
 #include "platform/qt/qt_control.hpp"
 #include "platform/qt/qt_window.hpp"
+#include "shell/registry.hpp"
 #include "shell/shell.hpp"
 #include "support/session_fixture.hpp"
 
@@ -72,6 +73,7 @@ class SessionRecording : public ::testing::Test {
     options.dialogs = &dialogs_;
     options.layoutFile = VARNOK_SOURCE_DIR "/layout/Varnok6p.ui";
     options.fitToScreen = false;  // as script mode, so the plots have one size
+    options.catalog = &varnok::shell::catalog();
     host_ = std::make_unique<varnok::qt::WindowHost>(options);
     shell_ = std::make_unique<varnok::shell::Shell>(console_, host_->opener());
     host_->setRunner([this](const std::string& cb, varnok::window::Control* source) {
@@ -171,9 +173,10 @@ TEST_F(SessionRecording, AReplayedSessionWritesTheSameFiles) {
   menu("SaveEigenItem");
   answerFile("pcmatrix.txt");
   menu("SavePCMatrixItem");
-  // What File > Export Plot Data and Save Picture do once their dialog has
+  // File > Export Plot Data, and what Save Picture does once its dialog has
   // a name.
-  window_->exportPlotData((recorded_ / "plot.json").string());
+  answerFile("plot.json");
+  menu("ExportPlotDataItem");
   window_->savePicture((recorded_ / "plot.svg").string());
   ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front();
 
@@ -222,7 +225,8 @@ TEST_F(SessionRecording, ACancelledDialogReplaysAsCancelled) {
         std::optional<Click>(), std::optional<Click>(Click{0, -1e3, 1})})
     dialogs_.clicks.push_back(c);
   click("DeformPSButton");
-  window_->exportPlotData((recorded_ / "plot.json").string());
+  answerFile("plot.json");
+  menu("ExportPlotDataItem");
 
   int status = -1;
   const std::string out = saveAndReplay(&status);

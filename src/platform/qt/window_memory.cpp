@@ -15,20 +15,9 @@
 
 namespace varnok::qt {
 
-namespace {
-
-constexpr const char* kBlackAndWhiteTag = "BWButton";
-constexpr const char* kSymbolCodes = "Varnoksw('CodeLoad')";
-
-bool isBlackAndWhiteSwitch(const std::string& callback) {
-  return callback == "Varnoksw('SetBWCode')";
-}
-
-}  // namespace
-
 WindowMemory::WindowMemory(QMainWindow& main, SettingsStore& settings, Hooks hooks)
     : main_(main), settings_(settings), hooks_(std::move(hooks)) {
-  if (window::Control* bw = hooks_.control(kBlackAndWhiteTag))
+  if (window::Control* bw = hooks_.blackAndWhiteSwitch())
     bwLabelOff_ = QString::fromStdString(valueToText(bw->get("Label")));
 
   // File > Recent Data Files, just below the item that loads data.
@@ -99,15 +88,15 @@ void WindowMemory::rebuildRecentMenu() {
 void WindowMemory::afterCallback(const std::string& callback, QObject* source,
                                  const SessionFacts& before, const SessionFacts& after) {
   // A display setting the user chose from its menu: it is checked now.
-  const QString setting = displaySettingOfCallback(callback);
+  const window::CallbackFacts facts = hooks_.facts(callback);
   if (auto* item = qobject_cast<QAction*>(source);
-      item && !setting.isEmpty() && item->isCheckable() && item->isChecked())
-    settings_.setDisplayChoice(setting, QString::fromStdString(callback));
+      item && !facts.setting.empty() && item->isCheckable() && item->isChecked())
+    settings_.setDisplayChoice(QString::fromStdString(facts.setting),
+                               QString::fromStdString(callback));
 
-  if (callback == kSymbolCodes) symbolsChosen_ = true;
-  if (isBlackAndWhiteSwitch(callback)) {
-    symbolsChosen_ = true;
-    if (window::Control* bw = hooks_.control(kBlackAndWhiteTag))
+  if (facts.choosesSymbols) symbolsChosen_ = true;
+  if (facts.blackAndWhiteSwitch) {
+    if (window::Control* bw = hooks_.blackAndWhiteSwitch())
       settings_.setBlackAndWhite(QString::fromStdString(valueToText(bw->get("Label"))) !=
                                  bwLabelOff_);
   }
@@ -127,15 +116,16 @@ void WindowMemory::afterCallback(const std::string& callback, QObject* source,
 
 void WindowMemory::restoreDisplaySettings() {
   bool any = false;
-  for (const QString& setting : displaySettings()) {
-    const QString callback = settings_.displayChoice(setting);
+  for (const std::string& setting : hooks_.displaySettings) {
+    const std::string callback =
+        settings_.displayChoice(QString::fromStdString(setting)).toStdString();
     // Only what a menu item of this window sends, for the setting it was
     // stored under: the settings file is not a place to run code from.
-    if (callback.isEmpty() || displaySettingOfCallback(callback.toStdString()) != setting) continue;
-    if (hooks_.run(callback.toStdString())) any = true;
+    if (callback.empty() || hooks_.facts(callback).setting != setting) continue;
+    if (hooks_.run(callback)) any = true;
   }
   if (settings_.blackAndWhite().value_or(false) && !symbolsChosen_) {
-    window::Control* bw = hooks_.control(kBlackAndWhiteTag);
+    window::Control* bw = hooks_.blackAndWhiteSwitch();
     if (bw && QString::fromStdString(valueToText(bw->get("Label"))) == bwLabelOff_ &&
         hooks_.run(bw->callback()))
       any = true;

@@ -63,6 +63,7 @@ class WindowFeatures : public ::testing::Test {
     options.console = &console;
     options.settings = &settings;
     options.sessionFacts = [this] { return facts; };
+    options.catalog = &shell::catalog();
     window = std::make_unique<QtWindow>(
         [this](const std::string& cb, window::Control*) { run(cb); }, options);
   }
@@ -263,6 +264,7 @@ TEST_F(WindowFeatures, DisplayChoicesAreRememberedAndRestoredAfterTheFirstLoadOn
   options.dialogs = &answers;
   options.settings = &settings;
   options.sessionFacts = [this] { return facts; };
+  options.catalog = &shell::catalog();
   window = std::make_unique<QtWindow>([this](const std::string& cb, window::Control*) { run(cb); },
                                       options);
   window->openDataFile(data("d.txt").string());
@@ -298,20 +300,6 @@ TEST(WindowDialogsTest, DialogsStartWhereThisKindOfFileWasLastChosen) {
   // The chosen file's folder is remembered for its kind.
   EXPECT_EQ(store.lastFolder(FileKind::GroupList),
             QString::fromStdString(testkit::folderString(dir.path())));
-}
-
-TEST(FileKinds, FromTheCallbacksThatOpenOrSaveFiles) {
-  EXPECT_EQ(fileKindOfCallback("Varnoksw('LoadData')"), FileKind::Data);
-  EXPECT_EQ(fileKindOfCallback("Varnoksw('LoadGroupList')"), FileKind::GroupList);
-  EXPECT_EQ(fileKindOfCallback("Varnoksw('CodeLoad')"), FileKind::SymbolTable);
-  EXPECT_EQ(fileKindOfCallback("Varnoksw('LoadReference')"), FileKind::Reference);
-  EXPECT_EQ(fileKindOfCallback("Varnoksw('SaveOneAxis')"), FileKind::Results);
-  EXPECT_EQ(fileKindOfCallback("ExportResultsTable"), FileKind::Results);
-  EXPECT_EQ(fileKindOfCallback("CopyImageEPS(1)"), FileKind::Picture);
-  EXPECT_EQ(fileKindOfCallback("Varnoksw('NoGroupList')"), std::nullopt);
-  EXPECT_EQ(displaySettingOfCallback("Varnoksw('NoArrowHeads')"), QStringLiteral("arrowHeads"));
-  EXPECT_EQ(displaySettingOfCallback("Varnoksw('SetLineWidth',5)"), QStringLiteral("lineWidth"));
-  EXPECT_TRUE(displaySettingOfCallback("Varnoksw('SetBWCode')").isEmpty());
 }
 
 TEST(UserGuide, IsCompiledInAndOpensInADialog) {
