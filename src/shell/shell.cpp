@@ -61,9 +61,12 @@ void Shell::run(const Entry& entry, const ValueList& args) {
     w.status(line);
     return;
   }
-  session::ActionContext ctx{
-      session_,    session_.state, w, console_, progress_ != nullptr ? *progress_ : noProgress(),
-      std::nullopt};
+  session::ActionContext ctx{.session = session_,
+                             .state = session_.state,
+                             .window = w,
+                             .console = console_,
+                             .progress = progress_ != nullptr ? *progress_ : noProgress(),
+                             .fpass = std::nullopt};
   // A dispatcher action's second argument.
   if (entry.kind == EntryKind::Action && args.size() > 1) ctx.fpass = args[1];
   entry.run(ctx);

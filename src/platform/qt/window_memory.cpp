@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QVariant>
 
 #include "platform/qt/qt_control.hpp"
 #include "platform/qt/settings_store.hpp"
@@ -25,8 +26,12 @@ WindowMemory::WindowMemory(QMainWindow& main, SettingsStore& settings, Hooks hoo
     recent_ = new QMenu(QObject::tr("&Recent Data Files"), file);
     QAction* before = nullptr;
     const auto actions = file->actions();
-    for (qsizetype i = 0; i + 1 < actions.size(); ++i)
-      if (actions[i]->objectName() == QLatin1String("LoadDataItem")) before = actions[i + 1];
+    for (qsizetype i = 0; i + 1 < actions.size() && !before; ++i) {
+      const QVariant callback = actions[i]->property("callback");
+      if (callback.isValid() &&
+          hooks_.facts(callback.toString().toStdString()).file == window::FileKind::Data)
+        before = actions[i + 1];
+    }
     file->insertMenu(before, recent_);
     rebuildRecentMenu();
   }

@@ -20,6 +20,7 @@
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -234,6 +235,12 @@ TEST_F(WindowFeatures, LoadedFilesJoinTheRecentMenuAndOpenFromIt) {
 
   QMenu* recent = window->memory()->recentMenu();
   ASSERT_NE(recent, nullptr);
+  // Right below the item that loads data.
+  const auto fileItems = window->mainWindow()->findChild<QMenu*>("menuFile")->actions();
+  const auto at = std::find(fileItems.begin(), fileItems.end(), recent->menuAction());
+  ASSERT_NE(at, fileItems.end());
+  ASSERT_NE(at, fileItems.begin());
+  EXPECT_EQ((*(at - 1))->objectName(), QStringLiteral("LoadDataItem"));
   ASSERT_GE(recent->actions().size(), 2);
   EXPECT_EQ(recent->actions()[1]->data().toString(), pb);
   sent.clear();
