@@ -20,6 +20,7 @@
 #include "platform/matrix/console.hpp"
 #include "platform/qt/qt_control.hpp"
 #include "platform/qt/qt_window.hpp"
+#include "platform/qt/session_recorder.hpp"
 #include "shell/registry.hpp"
 #include "shell/shell.hpp"
 #include "support/session_fixture.hpp"
@@ -199,6 +200,16 @@ TEST_F(SessionRecording, AReplayedSessionWritesTheSameFiles) {
     EXPECT_FALSE(a.empty()) << f;
     EXPECT_TRUE(a == b) << f << " differs after the replay of\n" << script;
   }
+}
+
+TEST_F(SessionRecording, QuitFromTheMenuClosesTheWindowAndIsNoStepOfTheSession) {
+  ASSERT_NE(window_, nullptr);
+  answerFile("gorilla.txt");
+  click("LoadDataButton");
+  menu("QuitItem");
+  EXPECT_FALSE(window_->isVisible());
+  const std::string script = window_->recorder().script(recorded_);
+  EXPECT_TRUE(script.ends_with("\nanswer file gorilla.txt\nVarnoksw('LoadData')\n")) << script;
 }
 
 TEST_F(SessionRecording, ACancelledDialogReplaysAsCancelled) {
