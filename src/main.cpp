@@ -3,6 +3,7 @@
 
 #include "platform/qt/application.hpp"
 #include "shell/callback.hpp"
+#include "shell/registry.hpp"
 #include "shell/shell.hpp"
 
 namespace {
@@ -19,6 +20,7 @@ class ShellProgram : public varnok::qt::Program {
   std::string liveShape(varnok::graphics::Figure& inset, double x, double y) override {
     return shell_.liveShape(inset, x, y);
   }
+  const varnok::window::Catalog* catalog() const override { return &varnok::shell::catalog(); }
   varnok::qt::SessionFacts facts() const override {
     const auto& s = shell_.session();
     return {s.folder, s.dataFile, s.dataLoads};

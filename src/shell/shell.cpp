@@ -4,9 +4,9 @@
 
 #include "display/live_shape.hpp"
 #include "platform/matrix/runtime_error.hpp"
-#include "shell/actions.hpp"
 #include "shell/callback.hpp"
 #include "shell/ref_angle.hpp"
+#include "shell/registry.hpp"
 #include "shell/routines.hpp"
 
 namespace varnok::shell {
@@ -45,40 +45,62 @@ ValueList Shell::Varnok6p(const ValueList& args, int nargout) {
 void Shell::Varnoksw(const ValueList& args, int nargout) {
   checkArgCounts("Varnoksw", static_cast<int>(args.size()), nargout, 2, 0);
   if (args.empty()) throwNotEnoughInputs("Varnoksw");
-  if (args[0].isText()) {
-    const std::string& action = args[0].text();
-    for (const auto& entry : actionTable()) {
-      if (action != entry.name) continue;
-      window::Window& w = window();
-      if (entry.run == nullptr) {
-        // A control whose action is not built yet says so where the user looks.
-        std::string line = "Not available yet: " + action;
-        console_.line(line);
-        w.status(line);
-        return;
-      }
-      session::ActionContext ctx{session_,
-                                 session_.state,
-                                 w,
-                                 console_,
-                                 progress_ != nullptr ? *progress_ : noProgress(),
-                                 std::nullopt};
-      if (args.size() > 1) ctx.fpass = args[1];
-      entry.run(ctx);
-      return;
-    }
+  if (const Entry* entry = entryOfCall("Varnoksw", args)) {
+    run(*entry, args);
+    return;
   }
   console_.write("Fell through case!");
 }
 
-ValueList Shell::callByName(std::string_view name, const ValueList& args, int nargout) {
-  const auto& subs = subroutineNames();
-  if (std::find(subs.begin(), subs.end(), name) != subs.end()) {
-    console_.line(subroutineLine(std::string(name)));
-    return {};
+void Shell::run(const Entry& entry, const ValueList& args) {
+  window::Window& w = window();
+  if (entry.run == nullptr) {
+    // A control whose action is not built yet says so where the user looks.
+    std::string line = "Not available yet: " + entry.name;
+    console_.line(line);
+    w.status(line);
+    return;
+  }
+  session::ActionContext ctx{.session = session_,
+                             .state = session_.state,
+                             .window = w,
+                             .console = console_,
+                             .progress = progress_ != nullptr ? *progress_ : noProgress(),
+                             .fpass = std::nullopt};
+  // A dispatcher action's second argument.
+  if (entry.kind == EntryKind::Action && args.size() > 1) ctx.fpass = args[1];
+  entry.run(ctx);
+}
+
+ValueList Shell::call(std::string_view name, const ValueList& args, int nargout, bool fromControl) {
+  if (const Entry* entry = entryOfCall(name, args)) {
+    switch (entry->kind) {
+      case EntryKind::SubRoutine:
+        console_.line(subroutineLine(name));
+        return {};
+      case EntryKind::Action:
+        // What the routine table's Varnoksw would check first.
+        if (args.size() <= 2 && nargout == 0) {
+          run(*entry, args);
+          return {};
+        }
+        break;
+      case EntryKind::WindowCommand:
+        if (fromControl) {
+          run(*entry, args);
+          return {};
+        }
+        break;
+      case EntryKind::Routine:
+        break;
+    }
   }
   session::CallEnv env{console_, session_, [this]() -> window::Window& { return window(); }};
   return routines_.call(env, name, args, nargout);
+}
+
+ValueList Shell::callByName(std::string_view name, const ValueList& args, int nargout) {
+  return call(name, args, nargout, false);
 }
 
 std::string nextStepHint(const session::AnalysisState& state) {
@@ -92,12 +114,12 @@ bool Shell::runCallback(std::string_view callback, window::Control* source) {
   std::string hint;
   try {
     std::string why;
-    auto call = parseCallback(callback, &why);
-    if (!call)
+    const auto parsed = parseCallback(callback, &why);
+    if (!parsed)
       throw RuntimeError("Run-time Error: The callback \"" + std::string(callback) +
                          "\" cannot be run: " + why + ".");
     ValueList args;
-    for (const auto& a : call->args) {
+    for (const auto& a : parsed->args) {
       if (const Value* v = std::get_if<Value>(&a)) {
         args.push_back(*v);
         continue;
@@ -114,7 +136,7 @@ bool Shell::runCallback(std::string_view callback, window::Control* source) {
           break;
       }
     }
-    callByName(call->name, args, 0);
+    call(parsed->name, args, 0, true);
     console_.flush();
     return true;
   } catch (const UndefinedError& e) {

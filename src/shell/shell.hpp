@@ -19,6 +19,8 @@
 
 namespace varnok::shell {
 
+struct Entry;
+
 // What the user should do before an action that stopped on an undefined
 // value: "Load a data file first" before any data, "Run the analysis first"
 // with data but no analysis, else nothing (empty).
@@ -46,7 +48,9 @@ class Shell {
   // routine's own error).
   ValueList callByName(std::string_view name, const ValueList& args, int nargout);
 
-  // Runs one callback string (for example "Varnoksw('SetLineWidth',25)"). A
+  // Runs one callback string (for example "Varnoksw('SetLineWidth',25)"):
+  // the call reaches its entry of the registry (shell/registry.hpp), which
+  // may also be one of the window's own commands, else the routine table. A
   // runtime error is written to the console and the status bar and the
   // pointer is set back to the arrow; it never escapes. An undefined value
   // puts the next step to take in the status bar instead (nextStepHint). Returns false when the
@@ -70,6 +74,11 @@ class Shell {
   void setProgress(Progress* p) { progress_ = p; }
 
  private:
+  // A call by name or from a control (which may reach a window command).
+  ValueList call(std::string_view name, const ValueList& args, int nargout, bool fromControl);
+  // Runs an action or window command with the call's arguments.
+  void run(const Entry& entry, const ValueList& args);
+
   Console& console_;
   WindowOpener opener_;
   window::Window* window_ = nullptr;

@@ -20,6 +20,8 @@
 #include "platform/matrix/console.hpp"
 #include "platform/qt/qt_control.hpp"
 #include "platform/qt/qt_window.hpp"
+#include "platform/qt/session_recorder.hpp"
+#include "shell/registry.hpp"
 #include "shell/shell.hpp"
 #include "support/session_fixture.hpp"
 
@@ -72,6 +74,7 @@ class SessionRecording : public ::testing::Test {
     options.dialogs = &dialogs_;
     options.layoutFile = VARNOK_SOURCE_DIR "/layout/Varnok6p.ui";
     options.fitToScreen = false;  // as script mode, so the plots have one size
+    options.catalog = &varnok::shell::catalog();
     host_ = std::make_unique<varnok::qt::WindowHost>(options);
     shell_ = std::make_unique<varnok::shell::Shell>(console_, host_->opener());
     host_->setRunner([this](const std::string& cb, varnok::window::Control* source) {
@@ -171,9 +174,10 @@ TEST_F(SessionRecording, AReplayedSessionWritesTheSameFiles) {
   menu("SaveEigenItem");
   answerFile("pcmatrix.txt");
   menu("SavePCMatrixItem");
-  // What File > Export Plot Data and Save Picture do once their dialog has
+  // File > Export Plot Data, and what Save Picture does once its dialog has
   // a name.
-  window_->exportPlotData((recorded_ / "plot.json").string());
+  answerFile("plot.json");
+  menu("ExportPlotDataItem");
   window_->savePicture((recorded_ / "plot.svg").string());
   ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front();
 
@@ -196,6 +200,16 @@ TEST_F(SessionRecording, AReplayedSessionWritesTheSameFiles) {
     EXPECT_FALSE(a.empty()) << f;
     EXPECT_TRUE(a == b) << f << " differs after the replay of\n" << script;
   }
+}
+
+TEST_F(SessionRecording, QuitFromTheMenuClosesTheWindowAndIsNoStepOfTheSession) {
+  ASSERT_NE(window_, nullptr);
+  answerFile("gorilla.txt");
+  click("LoadDataButton");
+  menu("QuitItem");
+  EXPECT_FALSE(window_->isVisible());
+  const std::string script = window_->recorder().script(recorded_);
+  EXPECT_TRUE(script.ends_with("\nanswer file gorilla.txt\nVarnoksw('LoadData')\n")) << script;
 }
 
 TEST_F(SessionRecording, ACancelledDialogReplaysAsCancelled) {
@@ -222,7 +236,8 @@ TEST_F(SessionRecording, ACancelledDialogReplaysAsCancelled) {
         std::optional<Click>(), std::optional<Click>(Click{0, -1e3, 1})})
     dialogs_.clicks.push_back(c);
   click("DeformPSButton");
-  window_->exportPlotData((recorded_ / "plot.json").string());
+  answerFile("plot.json");
+  menu("ExportPlotDataItem");
 
   int status = -1;
   const std::string out = saveAndReplay(&status);

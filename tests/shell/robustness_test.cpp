@@ -11,7 +11,7 @@
 #include <set>
 
 #include "platform/matrix/runtime_error.hpp"
-#include "shell/actions.hpp"
+#include "shell/registry.hpp"
 #include "support/session_fixture.hpp"
 
 namespace varnok::shell {

@@ -12,11 +12,12 @@
 #include <fstream>
 #include <thread>
 
+#include "platform/graphics/plot_data.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/window/in_memory_window.hpp"
-#include "shell/actions.hpp"
 #include "shell/callback.hpp"
 #include "shell/help.hpp"
+#include "shell/registry.hpp"
 #include "shell/routines.hpp"
 #include "support/session_fixture.hpp"
 
@@ -378,7 +379,11 @@ TEST_F(ShellTest, RoutineTableFollowsTheDeclarations) {
 TEST_F(ShellTest, EveryActionAndTheExportMenuItemsAreBuilt) {
   // An action or routine without a function would only say "Not available
   // yet"; every one the layout sends has one now.
-  for (const auto& entry : actionTable()) EXPECT_NE(entry.run, nullptr) << entry.name;
+  for (const auto& entry : registry()) {
+    if (entry.kind == EntryKind::Action || entry.kind == EntryKind::WindowCommand) {
+      EXPECT_NE(entry.run, nullptr) << entry.name;
+    }
+  }
   for (const char* item : {"CopyBigImage(1)", "CopyImageEPS(1)"}) {
     shell_.runCallback(item);
     EXPECT_EQ(win_.statusText.find("Not available yet"), std::string::npos) << item;
@@ -437,6 +442,60 @@ TEST_F(ShellTest, UndefinedValuesTellTheNextStep) {
   ASSERT_TRUE(shell_.runCallback("Varnoksw('ClearData')"));
   EXPECT_FALSE(shell_.runCallback("Varnoksw('ShowPCAAxis')"));
   EXPECT_EQ(win_.statusText, "Load a data file first");
+}
+
+TEST(Catalog, TellsTheWindowWhatACallbackDoes) {
+  const window::Catalog& c = catalog();
+  using window::FileKind;
+  EXPECT_EQ(c.factsOf("Varnoksw('LoadData')").file, FileKind::Data);
+  EXPECT_EQ(c.factsOf("Varnoksw('LoadGroupList')").file, FileKind::GroupList);
+  EXPECT_EQ(c.factsOf("Varnoksw('CodeLoad')").file, FileKind::SymbolTable);
+  EXPECT_EQ(c.factsOf("Varnoksw('LoadReference')").file, FileKind::Reference);
+  EXPECT_EQ(c.factsOf("Varnoksw('SaveOneAxis')").file, FileKind::Results);
+  EXPECT_EQ(c.factsOf("ExportResultsTable").file, FileKind::Results);
+  EXPECT_EQ(c.factsOf("CopyImageEPS(1)").file, FileKind::Picture);
+  EXPECT_EQ(c.factsOf("ExportPlotData").file, FileKind::Picture);
+  EXPECT_EQ(c.factsOf("Varnoksw('NoGroupList')").file, std::nullopt);
+  EXPECT_EQ(c.factsOf("Varnoksw('NoArrowHeads')").setting, "arrowHeads");
+  EXPECT_EQ(c.factsOf("Varnoksw('SetLineWidth',5)").setting, "lineWidth");
+  EXPECT_EQ(c.factsOf("Varnoksw('SetBWCode')").setting, "");
+  EXPECT_TRUE(c.factsOf("Varnoksw('SetBWCode')").blackAndWhiteSwitch);
+  EXPECT_TRUE(c.factsOf("Varnoksw('CodeLoad')").choosesSymbols);
+  EXPECT_FALSE(c.factsOf("Varnoksw('SetLineWidth',5)").choosesSymbols);
+  // The settings are put back in the order of their menus.
+  EXPECT_EQ(c.displaySettings(),
+            (std::vector<std::string>{"density", "arrowHeads", "referenceSymbol", "lineFormat",
+                                      "lineWidth"}));
+  // Scripts record what the user did to the session, not the window's commands.
+  for (const char* cb : {"Varnoksw('LoadData')", "incrementsymbolsize(gca,1)", "edit2_Callback",
+                         "NoSuchRoutine", "not a callback"})
+    EXPECT_TRUE(c.factsOf(cb).recorded) << cb;
+  for (const char* cb :
+       {"Quit", "About", "UserGuide", "ExportPicture", "SaveSessionScript", "ExportPlotData"})
+    EXPECT_FALSE(c.factsOf(cb).recorded) << cb;
+}
+
+TEST_F(ShellTest, ExportPlotDataWritesTheJsonOfThePlotAndReplacesNothingUnasked) {
+  win_.figure().axes().plot(std::vector<double>{0, 1}, std::vector<double>{1, 0}, "k-");
+  // The name as typed gets its extension.
+  answerFile("plot");
+  ASSERT_TRUE(shell_.runCallback("ExportPlotData"));
+  EXPECT_EQ(read(dir_ / "plot.json"), graphics::plotDataJson(win_.figure()));
+  EXPECT_EQ(win_.statusText, "Plot data saved to " + (dir_ / "plot.json").string());
+  // The dialog never asked about plot.json: this one asks, and the answer
+  // of a dialog that cannot ask is no.
+  write(dir_ / "plot.json", "mine");
+  answerFile("plot");
+  ASSERT_TRUE(shell_.runCallback("ExportPlotData"));
+  EXPECT_EQ(read(dir_ / "plot.json"), "mine");
+  // A folder that is not there: the writer's message, and nothing written.
+  answer("plot.json", dir_ / "none");
+  ASSERT_TRUE(shell_.runCallback("ExportPlotData"));
+  ASSERT_EQ(win_.answers.messages.size(), 1u);
+  EXPECT_EQ(win_.answers.messages[0].title, "Export Plot Data");
+  EXPECT_FALSE(fs::exists(dir_ / "none"));
+  // Only a control reaches the window's commands, not a call by name.
+  EXPECT_THROW(shell_.callByName("ExportPlotData", {}, 0), RuntimeError);
 }
 
 TEST(NextStepHint, FollowsTheState) {

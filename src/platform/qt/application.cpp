@@ -1,7 +1,10 @@
 #include "platform/qt/application.hpp"
 
 #include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QMetaObject>
+#include <QStringList>
 #include <chrono>
 #include <clocale>
 #include <cstdlib>
@@ -42,12 +45,9 @@ std::function<std::string(graphics::Figure&, double, double)> liveShapeOf(Progra
   };
 }
 
-int runScriptMode(int argc, char** argv, const ProgramFactory& factory) {
-  if (argc != 3) {
-    std::cerr << "usage: varnok --script FILE\n";
-    return 2;
-  }
-  const std::string path = argv[2];
+constexpr const char* kScriptUsage = "usage: varnok --script FILE\n";
+
+int runScriptMode(int argc, char** argv, const std::string& path, const ProgramFactory& factory) {
   auto parsed = readScript(path, factory.callbackParses);
   if (auto* error = std::get_if<ScriptError>(&parsed)) {
     if (error->line > 0)
@@ -74,6 +74,7 @@ int runScriptMode(int argc, char** argv, const ProgramFactory& factory) {
   WindowHost host(options);
   auto program = factory.make(console, host.opener());
   running = program.get();
+  host.setCatalog(program->catalog());
   host.setRunner([&program](const std::string& cb, window::Control* source) {
     program->runCallback(cb, source);
   });
@@ -115,6 +116,7 @@ int runWindow(int argc, char** argv, Clock::time_point started, const ProgramFac
   WindowHost host(options);
   auto program = factory.make(console, host.opener());
   running = program.get();
+  host.setCatalog(program->catalog());
   host.setRunner([&program](const std::string& cb, window::Control* source) {
     // Each action gets its own clock: the dialog shows only when this one runs long.
     ProgressDialog progress;
@@ -155,7 +157,55 @@ int runWindow(int argc, char** argv, Clock::time_point started, const ProgramFac
 
 int runApplication(int argc, char** argv, const ProgramFactory& factory) {
   const auto started = Clock::now();
-  if (argc >= 2 && std::string(argv[1]) == "--script") return runScriptMode(argc, argv, factory);
+  // Only the program's own options are read here: anything else (a routine
+  // name and its words, Qt's options such as -platform) goes to the window
+  // as before, and parsing needs no display, so --help and --version work
+  // without one.
+  QStringList args;
+  for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      QStringLiteral("Varnok: geometric morphometrics of two-dimensional landmarks.\n\n"
+                     "Without options the main window opens. With ROUTINE, the routine of that\n"
+                     "name is called with the WORDs as text arguments."));
+  parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
+  const QCommandLineOption script(
+      QStringList{QStringLiteral("script")},
+      QStringLiteral("Run the session script FILE on an off-screen window, then exit."),
+      QStringLiteral("FILE"));
+  const QCommandLineOption help(QStringList{QStringLiteral("help")},
+                                QStringLiteral("Show this help and exit."));
+  const QCommandLineOption version(QStringList{QStringLiteral("version")},
+                                   QStringLiteral("Show the version and exit."));
+  parser.addOption(script);
+  parser.addOption(help);
+  parser.addOption(version);
+  parser.addPositionalArgument(QStringLiteral("ROUTINE"),
+                               QStringLiteral("A routine to call instead of opening the window."),
+                               QStringLiteral("[ROUTINE [WORD ...]]"));
+  if (parser.parse(args)) {
+    if (parser.isSet(help)) {
+      // Qt's first line names the executable by its path; the usage names the program.
+      const std::string text = parser.helpText().toStdString();
+      std::cout << "Usage: varnok [--script FILE] [--help] [--version] [ROUTINE [WORD ...]]\n"
+                << text.substr(text.find('\n') + 1);
+      return 0;
+    }
+    if (parser.isSet(version)) {
+      std::cout << "varnok " << VARNOK_VERSION << '\n';
+      return 0;
+    }
+    if (parser.isSet(script)) {
+      if (!parser.positionalArguments().isEmpty() || parser.values(script).size() != 1) {
+        std::cerr << kScriptUsage;
+        return 2;
+      }
+      return runScriptMode(argc, argv, parser.value(script).toStdString(), factory);
+    }
+  } else if (argc >= 2 && std::string(argv[1]) == "--script") {
+    std::cerr << kScriptUsage;
+    return 2;
+  }
   return runWindow(argc, argv, started, factory);
 }
 

@@ -9,6 +9,8 @@
 //                          text arguments; runs until the window is closed
 //   varnok --script FILE   runs a session script on an off-screen window
 //                          (the format is described in platform/window/script_parser.hpp)
+//   varnok --help          prints the usage
+//   varnok --version       prints the version of the CMake project
 //
 // Only the window remembers anything between runs (platform/qt/settings_store.hpp);
 // script mode reads and writes no settings, so a script does the same on
@@ -28,6 +30,7 @@
 #include "platform/matrix/progress.hpp"
 #include "platform/matrix/value.hpp"
 #include "platform/qt/session_facts.hpp"
+#include "platform/window/catalog.hpp"
 #include "platform/window/window.hpp"
 
 namespace varnok::qt {
@@ -44,6 +47,9 @@ class Program {
   virtual void setProgress(Progress* progress) = 0;
   // What the window may know of the session (its folder, the data file).
   virtual SessionFacts facts() const { return {}; }
+  // What the callbacks of the window's controls do (the program's registry
+  // of actions and menu items); null: the window knows nothing of them.
+  virtual const window::Catalog* catalog() const { return nullptr; }
   // The live shape at (x, y), data units of the plot, drawn into inset:
   // empty when drawn, else one line saying why not. Changes nothing.
   virtual std::string liveShape(graphics::Figure& inset, double x, double y) {

@@ -26,8 +26,8 @@ class QtControl : public window::Control {
   void set(std::string_view prop, const Value& v) override;
   // The layout's dynamic property "callback", empty when there is none.
   std::string callback() const override;
-  // The layout's dynamic property "builtin": a window command handled by the
-  // window itself (quit, savepicture, about), empty when there is none.
+  // The layout's dynamic property "builtin": a switch of the window's own
+  // that runs no callback (the live shape), empty when there is none.
   std::string builtin() const;
 
   // Null once the widget is gone (the window was destroyed).

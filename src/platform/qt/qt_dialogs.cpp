@@ -73,6 +73,10 @@ void QtDialogs::msgbox(std::string_view text, std::string_view title) {
   box.exec();
 }
 
+bool QtDialogs::confirm(std::string_view question, std::string_view title) {
+  return QMessageBox::question(parent_, qs(title), qs(question)) == QMessageBox::Yes;
+}
+
 std::optional<std::vector<std::string>> QtDialogs::inputdlg(
     const std::vector<std::string>& prompts, std::string_view title,
     const std::vector<std::string>& defaults) {

@@ -24,6 +24,7 @@ class QtDialogs : public window::Dialogs {
       const std::vector<std::string>& prompts, std::string_view title,
       const std::vector<std::string>& defaults) override;
   std::optional<window::Click> ginput() override;
+  bool confirm(std::string_view question, std::string_view title) override;
 
  private:
   QWidget* parent_;

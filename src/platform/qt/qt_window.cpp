@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QImage>
@@ -33,10 +32,8 @@
 #include <cmath>
 #include <exception>
 
-#include "platform/graphics/plot_data.hpp"
 #include "platform/graphics/render.hpp"
 #include "platform/matrix/console.hpp"
-#include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/qt/console_panel.hpp"
 #include "platform/qt/enable_mirror.hpp"
@@ -177,7 +174,8 @@ QtWindow::QtWindow(CallbackRunner runner, Options options)
   recorder_ = std::make_unique<SessionRecorder>(controls_, *dialogs_, [this] {
     return std::array<int, 2>{plot_->width(), plot_->height()};
   });
-  runner_ = recorder_->wrap(std::move(runner_));
+  runner_ = recorder_->wrap(std::move(runner_),
+                            [this](const std::string& cb) { return factsOf(cb).recorded; });
   addWindowFeatures();
 }
 
@@ -193,11 +191,6 @@ void QtWindow::wire(QtControl& control) {
   QObject* o = control.object();
   QtControl* c = &control;
   if (auto* action = qobject_cast<QAction*>(o)) {
-    if (!control.builtin().empty()) {
-      QObject::connect(action, &QAction::triggered, main_.get(),
-                       [this, c] { runBuiltin(c->builtin()); });
-      return;
-    }
     if (control.callback().empty()) return;
     QObject::connect(action, &QAction::triggered, main_.get(), [this, c, action](bool checked) {
       // Check marks are the program's to set: undo the toggle Qt made.
@@ -243,7 +236,7 @@ void QtWindow::fire(QtControl& control) {
   main_->statusBar()->clearMessage();
   const std::string callback = control.callback();
   const SessionFacts before = facts();
-  dialogs_->setKind(fileKindOfCallback(callback));
+  dialogs_->setKind(factsOf(callback).file);
   try {
     runner_(callback, &control);
   } catch (const std::exception& e) {
@@ -273,12 +266,22 @@ bool QtWindow::runNested(const std::string& callback) {
   return true;
 }
 
+window::CallbackFacts QtWindow::factsOf(const std::string& callback) const {
+  return options_.catalog ? options_.catalog->factsOf(callback) : window::CallbackFacts{};
+}
+
 SessionFacts QtWindow::facts() const {
   return options_.sessionFacts ? options_.sessionFacts() : SessionFacts{};
 }
 
 void QtWindow::openDataFile(const std::string& path) {
-  QtControl* load = lastWithCallback("Varnoksw('LoadData')");
+  // The control that loads data files, the last one made when several do (a
+  // menu item is made after its button).
+  QtControl* load = nullptr;
+  for (auto it = controls_.rbegin(); it != controls_.rend() && !load; ++it)
+    if ((*it)->object() && !(*it)->callback().empty() &&
+        factsOf((*it)->callback()).file == window::FileKind::Data)
+      load = it->get();
   if (!load) {
     status("This window has no control that loads data.");
     return;
@@ -290,7 +293,7 @@ void QtWindow::openDataFile(const std::string& path) {
   fire(*load);
 }
 
-QString QtWindow::startFolder(FileKind kind) const {
+QString QtWindow::startFolder(window::FileKind kind) const {
   const SessionFacts f = facts();
   if (!f.folder.empty()) return QString::fromStdString(f.folder);
   if (options_.settings) {
@@ -398,9 +401,13 @@ void QtWindow::addWindowFeatures() {
     WindowMemory::Hooks hooks;
     hooks.openDataFile = [this](const QString& path) { openDataFile(path.toStdString()); };
     hooks.run = [this](const std::string& cb) { return runNested(cb); };
-    hooks.control = [this](const std::string& tag) -> window::Control* {
-      auto found = findobj(tag);
-      return found.empty() ? nullptr : found.front();
+    hooks.facts = [this](const std::string& cb) { return factsOf(cb); };
+    if (options_.catalog) hooks.displaySettings = options_.catalog->displaySettings();
+    hooks.blackAndWhiteSwitch = [this]() -> window::Control* {
+      for (const auto& c : controls_)
+        if (c->object() && !c->callback().empty() && factsOf(c->callback()).blackAndWhiteSwitch)
+          return c.get();
+      return nullptr;
     };
     hooks.status = [this](const QString& text) { status(text.toStdString()); };
     memory_ = std::make_unique<WindowMemory>(*main_, *options_.settings, std::move(hooks));
@@ -456,41 +463,23 @@ void QtWindow::setLiveShape(bool on) {
             : "Live shape off.");
 }
 
-void QtWindow::runBuiltin(const std::string& what) {
-  if (busy_) return;  // a dialog or pick of an action is open
-  if (what == "quit") {
-    main_->close();
-  } else if (what == "about") {
-    showAbout(main_.get());
-  } else if (what == "userguide") {
-    showUserGuide(main_.get());
-  } else if (what == "savepicture") {
-    exportPictureInteractively();
-  } else if (what == "savesession") {
-    saveSessionScript(*recorder_, dialogs(), [this](const std::string& text) { status(text); });
-  } else if (what == "exportplotdata") {
-    QString path = QFileDialog::getSaveFileName(main_.get(), QObject::tr("Export Plot Data"),
-                                                startFolder(FileKind::Picture),
-                                                QObject::tr("JSON plot data (*.json)"));
-    if (path.isEmpty()) return;
-    if (!path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive)) {
-      path += QLatin1String(".json");
-      // The dialog asked about replacing the name as typed, not this one.
-      if (QFileInfo::exists(path) &&
-          QMessageBox::question(main_.get(), QObject::tr("Export Plot Data"),
-                                QObject::tr("%1 already exists. Replace it?").arg(path)) !=
-              QMessageBox::Yes)
-        return;
-    }
-    try {
-      exportPlotData(path.toStdString());
-      if (options_.settings)
-        options_.settings->setLastFolder(FileKind::Picture, QFileInfo(path).absolutePath());
-      status("Plot data saved to " + path.toStdString());
-    } catch (const std::exception& e) {
-      QMessageBox::warning(main_.get(), QObject::tr("Export Plot Data"),
-                           QString::fromUtf8(e.what()));
-    }
+void QtWindow::perform(window::WindowCommand command) {
+  switch (command) {
+    case window::WindowCommand::Close:
+      main_->close();
+      break;
+    case window::WindowCommand::About:
+      showAbout(main_.get());
+      break;
+    case window::WindowCommand::UserGuide:
+      showUserGuide(main_.get());
+      break;
+    case window::WindowCommand::ExportPicture:
+      exportPictureInteractively();
+      break;
+    case window::WindowCommand::SaveSession:
+      saveSessionScript(*recorder_, dialogs(), [this](const std::string& text) { status(text); });
+      break;
   }
 }
 
@@ -650,10 +639,11 @@ void QtWindow::savePicture(const std::string& path) {
   recorder_->picture(path);
 }
 
-void QtWindow::exportPlotData(const std::string& path) {
-  // The limits written are those of the plot on screen.
+void QtWindow::fitFigureToPlot() {
   plot_->updateFigureSize();
-  writeFileAtomically(path, graphics::plotDataJson(figure_));
+}
+
+void QtWindow::fileWritten(const std::string& path) {
   recorder_->picture(path);
 }
 

@@ -4,8 +4,9 @@
 // can be edited without a rebuild, else the copy compiled in). Every named
 // widget and menu item becomes a control found by its tag; those with a
 // "callback" property send it to the callback runner when the user clicks,
-// edits or chooses. After each callback the plot is repainted if the figure
-// changed and the window pointer follows the figure's Pointer.
+// edits or chooses, the window's own commands (Quit, About, ...) included:
+// the program sends those back through window::Window::perform. After each callback the plot is
+// repainted if the figure changed and the window pointer follows the figure's Pointer.
 #pragma once
 
 #include <QPointer>
@@ -18,6 +19,7 @@
 
 #include "platform/qt/export_dialog.hpp"
 #include "platform/qt/session_facts.hpp"
+#include "platform/window/catalog.hpp"
 #include "platform/window/window.hpp"
 
 class QAbstractButton;
@@ -35,7 +37,6 @@ namespace varnok::qt {
 class ConsolePanel;
 class EnableMirror;
 class LiveShapeInset;
-enum class FileKind;
 class PlotWidget;
 class SettingsStore;
 class WindowDialogs;
@@ -60,6 +61,10 @@ struct WindowOptions {
   SettingsStore* settings = nullptr;
   // What the window may know of the session behind it; empty: nothing.
   std::function<SessionFacts()> sessionFacts;
+  // What the callbacks of the controls do, as far as the window needs to
+  // know (remembered folders and settings, what a session script records);
+  // null: nothing (every callback recorded, no folders or settings noted).
+  const window::Catalog* catalog = nullptr;
   // Draws the live shape at (x, y), data units of the plot, into a figure:
   // empty text when drawn, else why not. Empty: the Live shape box only
   // says that there is none.
@@ -91,6 +96,10 @@ class QtWindow final : public window::Window {
   bool copyToClipboard() override;
   void raise() override;
   void setPlotSize(int width, int height) override;
+  void perform(window::WindowCommand command) override;
+  void fitFigureToPlot() override;
+  // Records the file in the session (saved again by the session's script).
+  void fileWritten(const std::string& path) override;
 
   void show();
   bool isVisible() const;
@@ -120,14 +129,11 @@ class QtWindow final : public window::Window {
   // Writes the plot to a picture file in the format of its extension, at the
   // plot area's size. Throws RuntimeError when it cannot.
   void savePicture(const std::string& path);
-  // Writes the data of the plot as JSON (platform/graphics/plot_data.hpp),
-  // completely or not at all. Throws RuntimeError when it cannot.
-  void exportPlotData(const std::string& path);
 
  private:
   void wire(QtControl& control);
   void fire(QtControl& control);
-  void runBuiltin(const std::string& what);
+  window::CallbackFacts factsOf(const std::string& callback) const;
   void applyPointer();
   // The Export Picture item: the dialog of size and resolution, then the file.
   void exportPictureInteractively();
@@ -145,7 +151,7 @@ class QtWindow final : public window::Window {
   QtControl* lastWithCallback(std::string_view callback) const;
   SessionFacts facts() const;
   // Where a dialog of the window's own for this kind of file starts.
-  QString startFolder(FileKind kind) const;
+  QString startFolder(window::FileKind kind) const;
 
   CallbackRunner runner_;
   Options options_;
@@ -195,6 +201,8 @@ class WindowHost {
  public:
   explicit WindowHost(QtWindow::Options options = {}) : options_(std::move(options)) {}
   void setRunner(QtWindow::CallbackRunner runner) { runner_ = std::move(runner); }
+  // What the callbacks of the window to be opened do.
+  void setCatalog(const window::Catalog* catalog) { options_.catalog = catalog; }
   window::Window& open();
   QtWindow* window() const { return window_.get(); }
   std::function<window::Window&()> opener() {

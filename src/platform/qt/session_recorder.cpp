@@ -146,6 +146,9 @@ class SessionRecorder::Recording : public window::Dialogs {
     }
     return answers;
   }
+  bool confirm(std::string_view question, std::string_view title) override {
+    return inner_.confirm(question, title);
+  }
   std::optional<window::Click> ginput() override {
     auto click = inner_.ginput();
     if (click)
@@ -201,8 +204,14 @@ window::Dialogs& SessionRecorder::dialogs() {
   return *dialogs_;
 }
 
-SessionRecorder::Runner SessionRecorder::wrap(Runner inner) {
-  return [this, inner = std::move(inner)](const std::string& callback, window::Control* source) {
+SessionRecorder::Runner SessionRecorder::wrap(Runner inner,
+                                              std::function<bool(const std::string&)> recorded) {
+  return [this, inner = std::move(inner), recorded = std::move(recorded)](
+             const std::string& callback, window::Control* source) {
+    if (depth_ == 0 && recorded && !recorded(callback)) {
+      inner(callback, source);
+      return;
+    }
     if (depth_ > 0) {
       // Run by a running callback: the replay of that one runs it again.
       ++depth_;

@@ -3,8 +3,9 @@
 // platform/window/script_parser.hpp).
 //
 // Four things are recorded, in the order they happened:
-// - every callback the window runs, exactly as sent (a nested callback, run
-//   by another while it is running, is not: replaying the outer one runs it);
+// - every callback the window runs that a script records, exactly as sent
+//   (a nested callback, run by another while it is running, is not:
+//   replaying the outer one runs it);
 // - before each callback, the controls whose value differs from what it was
 //   when the previous callback ended, as `set` lines. The program changes
 //   controls only while its callbacks run, so a difference found there is
@@ -60,8 +61,10 @@ class SessionRecorder {
   // The dialogs to give the actions: they answer as inner does, and record
   // the answers while a recorded callback runs.
   window::Dialogs& dialogs();
-  // A runner that runs callbacks through inner and records them.
-  Runner wrap(Runner inner);
+  // A runner that runs callbacks through inner and records those for which
+  // recorded says so (all of them without it); the others run as they are,
+  // and what they answer in dialogs is not recorded either.
+  Runner wrap(Runner inner, std::function<bool(const std::string& callback)> recorded = {});
   // A picture or plot-data file the user saved from the window's menu;
   // options: its size and resolution as save-picture takes them
   // ("85x60mm 300"), empty for the plot area's size.

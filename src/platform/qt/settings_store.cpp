@@ -2,22 +2,10 @@
 
 #include <QSettings>
 #include <QVariant>
-#include <string>
 
 namespace varnok::qt {
 
 namespace {
-
-// The action a callback string runs: "Varnoksw('NAME',...)" gives NAME, any
-// other call its routine's name.
-std::string_view actionOf(std::string_view callback) {
-  constexpr std::string_view dispatcher = "Varnoksw('";
-  if (callback.starts_with(dispatcher)) {
-    callback.remove_prefix(dispatcher.size());
-    return callback.substr(0, callback.find('\''));
-  }
-  return callback.substr(0, callback.find('('));
-}
 
 const char* folderKey(FileKind kind) {
   switch (kind) {
@@ -38,36 +26,6 @@ const char* folderKey(FileKind kind) {
 }
 
 }  // namespace
-
-std::optional<FileKind> fileKindOfCallback(std::string_view callback) {
-  const std::string_view a = actionOf(callback);
-  if (a == "LoadData") return FileKind::Data;
-  if (a == "LoadGroupList") return FileKind::GroupList;
-  if (a == "CodeLoad") return FileKind::SymbolTable;
-  if (a == "LoadReference") return FileKind::Reference;
-  for (std::string_view save : {"SavePCA", "SaveEigen", "SavePCMatrix", "SaveOneAxis", "SaveWarp",
-                                "SaveRef", "ExportResultsTable"})
-    if (a == save) return FileKind::Results;
-  if (a == "CopyImageEPS") return FileKind::Picture;
-  return std::nullopt;
-}
-
-QString displaySettingOfCallback(std::string_view callback) {
-  const std::string_view a = actionOf(callback);
-  if (a == "SetPlotDensity") return QStringLiteral("density");
-  if (a == "ArrowHeads" || a == "NoArrowHeads") return QStringLiteral("arrowHeads");
-  if (a == "SetReferenceSymbol") return QStringLiteral("referenceSymbol");
-  if (a == "SetLineFormat1") return QStringLiteral("lineFormat");
-  if (a == "SetLineWidth") return QStringLiteral("lineWidth");
-  return {};
-}
-
-const QStringList& displaySettings() {
-  static const QStringList names = {QStringLiteral("density"), QStringLiteral("arrowHeads"),
-                                    QStringLiteral("referenceSymbol"), QStringLiteral("lineFormat"),
-                                    QStringLiteral("lineWidth")};
-  return names;
-}
 
 QStringList withRecentFile(QStringList list, const QString& path, int max) {
   list.removeAll(path);

@@ -17,22 +17,14 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/window/catalog.hpp"
+
 class QSettings;
 
 namespace varnok::qt {
 
 // The kinds of file whose folders are remembered apart.
-enum class FileKind { Data, GroupList, SymbolTable, Reference, Results, Picture };
-
-// The kind of file a callback string's action opens or saves; none for the
-// others.
-std::optional<FileKind> fileKindOfCallback(std::string_view callback);
-
-// The display setting a callback chooses ("density", "arrowHeads",
-// "referenceSymbol", "lineFormat", "lineWidth"), empty for other callbacks.
-QString displaySettingOfCallback(std::string_view callback);
-// Those settings in the order they are restored.
-const QStringList& displaySettings();
+using window::FileKind;
 
 // list with path put first, an earlier copy of it dropped, at most max long.
 QStringList withRecentFile(QStringList list, const QString& path, int max);
@@ -63,7 +55,7 @@ class SettingsStore {
   void setWindow(const QByteArray& geometry, const QByteArray& state);
 
   // The callback string of the menu item last chosen for a display setting
-  // (displaySettings()), empty when none.
+  // (window::Catalog::displaySettings), empty when none.
   QString displayChoice(const QString& setting) const;
   void setDisplayChoice(const QString& setting, const QString& callback);
   // Whether the black-and-white group symbols were last switched on or off.

@@ -42,6 +42,9 @@ class WindowDialogs final : public window::Dialogs {
     return inner_->inputdlg(prompts, title, defaults);
   }
   std::optional<window::Click> ginput() override { return inner_->ginput(); }
+  bool confirm(std::string_view question, std::string_view title) override {
+    return inner_->confirm(question, title);
+  }
 
   // Where a dialog for the running kind of file starts: the session's folder
   // once it has moved, else the remembered one if it still exists, else

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QVariant>
 
 #include "platform/qt/qt_control.hpp"
 #include "platform/qt/settings_store.hpp"
@@ -15,20 +16,9 @@
 
 namespace varnok::qt {
 
-namespace {
-
-constexpr const char* kBlackAndWhiteTag = "BWButton";
-constexpr const char* kSymbolCodes = "Varnoksw('CodeLoad')";
-
-bool isBlackAndWhiteSwitch(const std::string& callback) {
-  return callback == "Varnoksw('SetBWCode')";
-}
-
-}  // namespace
-
 WindowMemory::WindowMemory(QMainWindow& main, SettingsStore& settings, Hooks hooks)
     : main_(main), settings_(settings), hooks_(std::move(hooks)) {
-  if (window::Control* bw = hooks_.control(kBlackAndWhiteTag))
+  if (window::Control* bw = hooks_.blackAndWhiteSwitch())
     bwLabelOff_ = QString::fromStdString(valueToText(bw->get("Label")));
 
   // File > Recent Data Files, just below the item that loads data.
@@ -36,8 +26,12 @@ WindowMemory::WindowMemory(QMainWindow& main, SettingsStore& settings, Hooks hoo
     recent_ = new QMenu(QObject::tr("&Recent Data Files"), file);
     QAction* before = nullptr;
     const auto actions = file->actions();
-    for (qsizetype i = 0; i + 1 < actions.size(); ++i)
-      if (actions[i]->objectName() == QLatin1String("LoadDataItem")) before = actions[i + 1];
+    for (qsizetype i = 0; i + 1 < actions.size() && !before; ++i) {
+      const QVariant callback = actions[i]->property("callback");
+      if (callback.isValid() &&
+          hooks_.facts(callback.toString().toStdString()).file == window::FileKind::Data)
+        before = actions[i + 1];
+    }
     file->insertMenu(before, recent_);
     rebuildRecentMenu();
   }
@@ -99,15 +93,15 @@ void WindowMemory::rebuildRecentMenu() {
 void WindowMemory::afterCallback(const std::string& callback, QObject* source,
                                  const SessionFacts& before, const SessionFacts& after) {
   // A display setting the user chose from its menu: it is checked now.
-  const QString setting = displaySettingOfCallback(callback);
+  const window::CallbackFacts facts = hooks_.facts(callback);
   if (auto* item = qobject_cast<QAction*>(source);
-      item && !setting.isEmpty() && item->isCheckable() && item->isChecked())
-    settings_.setDisplayChoice(setting, QString::fromStdString(callback));
+      item && !facts.setting.empty() && item->isCheckable() && item->isChecked())
+    settings_.setDisplayChoice(QString::fromStdString(facts.setting),
+                               QString::fromStdString(callback));
 
-  if (callback == kSymbolCodes) symbolsChosen_ = true;
-  if (isBlackAndWhiteSwitch(callback)) {
-    symbolsChosen_ = true;
-    if (window::Control* bw = hooks_.control(kBlackAndWhiteTag))
+  if (facts.choosesSymbols) symbolsChosen_ = true;
+  if (facts.blackAndWhiteSwitch) {
+    if (window::Control* bw = hooks_.blackAndWhiteSwitch())
       settings_.setBlackAndWhite(QString::fromStdString(valueToText(bw->get("Label"))) !=
                                  bwLabelOff_);
   }
@@ -127,15 +121,16 @@ void WindowMemory::afterCallback(const std::string& callback, QObject* source,
 
 void WindowMemory::restoreDisplaySettings() {
   bool any = false;
-  for (const QString& setting : displaySettings()) {
-    const QString callback = settings_.displayChoice(setting);
+  for (const std::string& setting : hooks_.displaySettings) {
+    const std::string callback =
+        settings_.displayChoice(QString::fromStdString(setting)).toStdString();
     // Only what a menu item of this window sends, for the setting it was
     // stored under: the settings file is not a place to run code from.
-    if (callback.isEmpty() || displaySettingOfCallback(callback.toStdString()) != setting) continue;
-    if (hooks_.run(callback.toStdString())) any = true;
+    if (callback.empty() || hooks_.facts(callback).setting != setting) continue;
+    if (hooks_.run(callback)) any = true;
   }
   if (settings_.blackAndWhite().value_or(false) && !symbolsChosen_) {
-    window::Control* bw = hooks_.control(kBlackAndWhiteTag);
+    window::Control* bw = hooks_.blackAndWhiteSwitch();
     if (bw && QString::fromStdString(valueToText(bw->get("Label"))) == bwLabelOff_ &&
         hooks_.run(bw->callback()))
       any = true;

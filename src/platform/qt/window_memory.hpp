@@ -14,8 +14,10 @@
 #include <QString>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/qt/session_facts.hpp"
+#include "platform/window/catalog.hpp"
 
 class QMainWindow;
 class QMenu;
@@ -36,8 +38,12 @@ class WindowMemory : public QObject {
     // Runs the callback of the window's control with exactly this string;
     // false when there is none.
     std::function<bool(const std::string& callback)> run;
-    // The control with this tag, or null.
-    std::function<window::Control*(const std::string& tag)> control;
+    // What a callback does (the program's catalog).
+    std::function<window::CallbackFacts(const std::string& callback)> facts;
+    // The display settings, in the order they are put back.
+    std::vector<std::string> displaySettings;
+    // The control of the black-and-white switch of the group symbols, or null.
+    std::function<window::Control*()> blackAndWhiteSwitch;
     // A short message in the status bar.
     std::function<void(const QString& text)> status;
   };

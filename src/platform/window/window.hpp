@@ -61,7 +61,16 @@ class Dialogs {
       const std::vector<std::string>& defaults) = 0;
   // Waits for one click in the plot area; nullopt when cancelled.
   virtual std::optional<Click> ginput() = 0;
+  // A question of yes or no; true for yes. Dialogs that cannot ask say no,
+  // which leaves everything as it was.
+  virtual bool confirm(std::string_view question, std::string_view title) {
+    (void)question, (void)title;
+    return false;
+  }
 };
+
+// What the window does itself, asked for by a menu item.
+enum class WindowCommand { Close, About, UserGuide, ExportPicture, SaveSession };
 
 class Window {
  public:
@@ -87,6 +96,14 @@ class Window {
   // Makes the plot area width x height pixels (a script's plot-size);
   // RuntimeError when this window cannot.
   virtual void setPlotSize(int width, int height);
+  // Runs a command of the window's own; a window without it does nothing.
+  virtual void perform(WindowCommand command) { (void)command; }
+  // Gives the figure the size of the plot area as shown now, so that what
+  // is written of it has the limits on screen.
+  virtual void fitFigureToPlot() {}
+  // A picture or the plot's data was written to path from the menu (a
+  // recorded session writes it again).
+  virtual void fileWritten(const std::string& path) { (void)path; }
 
   // Convenience: the first control with this tag, or RuntimeError naming it.
   Control& control(std::string_view tag);

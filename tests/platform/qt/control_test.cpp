@@ -30,6 +30,7 @@
 #include "platform/qt/plot_widget.hpp"
 #include "platform/qt/pointer.hpp"
 #include "platform/qt/qt_control.hpp"
+#include "shell/export_plot_data.hpp"
 #include "test_window.hpp"
 
 namespace varnok::qt {
@@ -361,17 +362,13 @@ TEST_F(PlotTest, ExportPlotDataWritesTheDataOfThePlot) {
   const std::string file = (std::filesystem::temp_directory_path() /
                             ("varnok-data-" + std::to_string(::getpid()) + ".json"))
                                .string();
-  w.exportPlotData(file);
+  shell::writePlotData(w, file);
   std::ifstream in(file);
   const std::string saved{std::istreambuf_iterator<char>(in), {}};
   std::filesystem::remove(file);
   EXPECT_EQ(saved, graphics::plotDataJson(w.figure()));
   EXPECT_NE(saved.find("\"type\": \"line\""), std::string::npos);
-  EXPECT_THROW(w.exportPlotData("/no/such/folder/data.json"), RuntimeError);
-  // The File menu offers it.
-  const auto found = w.findobj("ExportPlotDataItem");
-  ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(dynamic_cast<QtControl*>(found[0])->builtin(), "exportplotdata");
+  EXPECT_THROW(shell::writePlotData(w, "/no/such/folder/data.json"), RuntimeError);
 }
 
 TEST(WindowHost, ASecondOpenReusesTheWindow) {

@@ -1,5 +1,6 @@
-// A Qt window loaded from the layout file of the source tree, with a runner
-// that records the callbacks it is sent instead of running them.
+// A Qt window loaded from the layout file of the source tree, knowing the
+// program's catalog, with a runner that records the callbacks it is sent
+// instead of running them.
 #pragma once
 
 #include <functional>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "platform/qt/qt_window.hpp"
+#include "shell/registry.hpp"
 
 namespace varnok::qt::testing {
 
@@ -21,6 +23,7 @@ struct RecordingWindow {
     QtWindow::Options options;
     options.layoutFile = std::move(layout);
     options.fitToScreen = false;
+    options.catalog = &shell::catalog();
     window = std::make_unique<QtWindow>(
         [this](const std::string& cb, window::Control* source) {
           sent.push_back({cb, source ? source->tag() : std::string()});

@@ -20,6 +20,7 @@
 #include <QStatusBar>
 #include <QTextBrowser>
 #include <QUrl>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -63,6 +64,7 @@ class WindowFeatures : public ::testing::Test {
     options.console = &console;
     options.settings = &settings;
     options.sessionFacts = [this] { return facts; };
+    options.catalog = &shell::catalog();
     window = std::make_unique<QtWindow>(
         [this](const std::string& cb, window::Control*) { run(cb); }, options);
   }
@@ -233,6 +235,12 @@ TEST_F(WindowFeatures, LoadedFilesJoinTheRecentMenuAndOpenFromIt) {
 
   QMenu* recent = window->memory()->recentMenu();
   ASSERT_NE(recent, nullptr);
+  // Right below the item that loads data.
+  const auto fileItems = window->mainWindow()->findChild<QMenu*>("menuFile")->actions();
+  const auto at = std::find(fileItems.begin(), fileItems.end(), recent->menuAction());
+  ASSERT_NE(at, fileItems.end());
+  ASSERT_NE(at, fileItems.begin());
+  EXPECT_EQ((*(at - 1))->objectName(), QStringLiteral("LoadDataItem"));
   ASSERT_GE(recent->actions().size(), 2);
   EXPECT_EQ(recent->actions()[1]->data().toString(), pb);
   sent.clear();
@@ -263,6 +271,7 @@ TEST_F(WindowFeatures, DisplayChoicesAreRememberedAndRestoredAfterTheFirstLoadOn
   options.dialogs = &answers;
   options.settings = &settings;
   options.sessionFacts = [this] { return facts; };
+  options.catalog = &shell::catalog();
   window = std::make_unique<QtWindow>([this](const std::string& cb, window::Control*) { run(cb); },
                                       options);
   window->openDataFile(data("d.txt").string());
@@ -298,20 +307,6 @@ TEST(WindowDialogsTest, DialogsStartWhereThisKindOfFileWasLastChosen) {
   // The chosen file's folder is remembered for its kind.
   EXPECT_EQ(store.lastFolder(FileKind::GroupList),
             QString::fromStdString(testkit::folderString(dir.path())));
-}
-
-TEST(FileKinds, FromTheCallbacksThatOpenOrSaveFiles) {
-  EXPECT_EQ(fileKindOfCallback("Varnoksw('LoadData')"), FileKind::Data);
-  EXPECT_EQ(fileKindOfCallback("Varnoksw('LoadGroupList')"), FileKind::GroupList);
-  EXPECT_EQ(fileKindOfCallback("Varnoksw('CodeLoad')"), FileKind::SymbolTable);
-  EXPECT_EQ(fileKindOfCallback("Varnoksw('LoadReference')"), FileKind::Reference);
-  EXPECT_EQ(fileKindOfCallback("Varnoksw('SaveOneAxis')"), FileKind::Results);
-  EXPECT_EQ(fileKindOfCallback("ExportResultsTable"), FileKind::Results);
-  EXPECT_EQ(fileKindOfCallback("CopyImageEPS(1)"), FileKind::Picture);
-  EXPECT_EQ(fileKindOfCallback("Varnoksw('NoGroupList')"), std::nullopt);
-  EXPECT_EQ(displaySettingOfCallback("Varnoksw('NoArrowHeads')"), QStringLiteral("arrowHeads"));
-  EXPECT_EQ(displaySettingOfCallback("Varnoksw('SetLineWidth',5)"), QStringLiteral("lineWidth"));
-  EXPECT_TRUE(displaySettingOfCallback("Varnoksw('SetBWCode')").isEmpty());
 }
 
 TEST(UserGuide, IsCompiledInAndOpensInADialog) {

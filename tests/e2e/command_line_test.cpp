@@ -1,0 +1,76 @@
+// End-to-end: the command line of the real program.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct Result {
+  int status = -1;
+  std::string out;  // standard output and standard error
+};
+
+// Runs varnok with the arguments, without a display unless env gives a platform.
+Result varnok(const std::string& args, const std::string& env = "") {
+  const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + env + " '" +
+                          VARNOK_BINARY_DIR "/varnok' " + args + " 2>&1";
+  Result r;
+  std::FILE* p = popen(cmd.c_str(), "r");
+  std::array<char, 4096> buf{};
+  size_t n;
+  while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
+  const int rc = pclose(p);
+  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  return r;
+}
+
+// The version of the CMake project.
+std::string projectVersion() {
+  std::ifstream in(VARNOK_SOURCE_DIR "/CMakeLists.txt");
+  std::stringstream ss;
+  ss << in.rdbuf();
+  std::smatch m;
+  const std::string text = ss.str();
+  if (!std::regex_search(text, m, std::regex(R"(project\(varnok VERSION ([0-9.]+))"))) return "?";
+  return m[1];
+}
+
+TEST(CommandLine, HelpAndVersionNeedNoDisplayAndExitZero) {
+  const Result help = varnok("--help");
+  EXPECT_EQ(help.status, 0) << help.out;
+  EXPECT_EQ(help.out.rfind("Usage: varnok [--script FILE] [--help] [--version]", 0), 0u)
+      << help.out;
+  for (const char* option : {"--script <FILE>", "--help", "--version"})
+    EXPECT_NE(help.out.find(option), std::string::npos) << option;
+
+  const Result version = varnok("--version");
+  EXPECT_EQ(version.status, 0) << version.out;
+  EXPECT_EQ(version.out, "varnok " + projectVersion() + "\n");
+}
+
+TEST(CommandLine, ScriptsAndRoutineNamesWorkAsBefore) {
+  // --script without its file, or with more than it, is refused with the usage.
+  for (const char* args : {"--script", "--script a.vks b"}) {
+    const Result r = varnok(args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_EQ(r.out, "usage: varnok --script FILE\n") << args;
+  }
+  // A routine name calls that routine with the words after it, whatever
+  // they look like; one that opens no window ends the program.
+  const Result sub = varnok("pushbutton4_Callback --help", "QT_QPA_PLATFORM=offscreen");
+  EXPECT_EQ(sub.status, 0) << sub.out;
+  EXPECT_NE(sub.out.find("pushbutton4 Callback not implemented yet.\n"), std::string::npos)
+      << sub.out;
+  // A command of the window's own is no routine.
+  const Result quit = varnok("Quit", "QT_QPA_PLATFORM=offscreen");
+  EXPECT_NE(quit.out.find("Run-time Error: Undefined function or variable \"Quit\"."),
+            std::string::npos)
+      << quit.out;
+}
+
+}  // namespace
