@@ -349,8 +349,9 @@ class DeformationActions : public testkit::SessionTest {
 
 TEST_F(DeformationActions, SameArgumentsButSuptype) {
   analysed();
-  auto ps = gatherDeformationCall(ctx_, 2), bc = gatherDeformationCall(ctx_, 0),
-       sbr = gatherDeformationCall(ctx_, 1);
+  auto read = [&](Registration how) { return readDeformationRequest(state_, win_, how).request; };
+  auto ps = read(Registration::Procrustes), bc = read(Registration::Baseline),
+       sbr = read(Registration::SlidingBaseline);
   ASSERT_TRUE(ps && bc && sbr);
   EXPECT_EQ(ps->pwscore(0), 0);
   EXPECT_EQ(ps->pwscore(7), 0.1);
@@ -364,10 +365,10 @@ TEST_F(DeformationActions, SameArgumentsButSuptype) {
     EXPECT_EQ(c->style.linespec, ps->style.linespec);
     EXPECT_EQ(c->style.defangle, ps->style.defangle);
     EXPECT_EQ(c->b2, ps->b2);
-    EXPECT_EQ(c->plottype, ps->plottype);
+    EXPECT_EQ(c->picture, ps->picture);
   }
-  EXPECT_EQ(bc->suptype, 0);
-  EXPECT_EQ(sbr->suptype, 1);
+  EXPECT_EQ(bc->registration, Registration::Baseline);
+  EXPECT_EQ(sbr->registration, Registration::SlidingBaseline);
 }
 
 TEST_F(DeformationActions, ProcrustesStoresTheAngleBaselineKeepsIt) {
