@@ -120,7 +120,9 @@ DeformationResult renderDeformation(const DeformationRequest& r, const Deformati
 // The console lines every deformation picture starts with.
 void echoRegistration(Console* console, double suptype);
 
-// SHOWPW5  Draws the picture into the window's axes. Errors of the runtime
+// SHOWPW5  Draws the picture into the window's axes: the inputs and the
+// window's choices (readPictureChoices) make the request, which is rendered
+// with the window to ask in. Errors of the runtime
 // (bad baseline numbers, an unreadable RefAngleBox while RotateRequest is
 // off, a shape-variable row of the wrong length) throw RuntimeError. A
 // reference whose landmarks coincide is reported in a message box and
