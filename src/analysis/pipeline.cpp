@@ -10,6 +10,7 @@
 #include "morpho/getpsup.hpp"
 #include "morpho/getpw_arbit.hpp"
 #include "platform/matrix/text.hpp"
+#include "session/controls.hpp"
 #include "style/symbols.hpp"
 
 namespace varnok::analysis {
@@ -68,20 +69,35 @@ struct Results {
   double NumPCA = 0;
 };
 
+// What the analysis reads from the window, read once at the start of an
+// action.
+struct AnalysisRequest {
+  bool restricted = false;         // PCALimit: the axes from the first specimens only
+  session::NumberBox restrictBox;  // RestrictBox: how many
+  session::NumberBox refAngle;     // RefAngleBox: the pictures' turn
+};
+
+AnalysisRequest readAnalysisRequest(window::Window& w) {
+  AnalysisRequest r;
+  r.restricted = session::controlValueOr(w, "PCALimit", 0) != 0;
+  if (r.restricted) r.restrictBox = session::readNumberBox(w, "RestrictBox");
+  r.refAngle = session::readNumberBox(w, "RefAngleBox");
+  return r;
+}
+
 // The axes a restricted PCA takes from the first specimens only (0: all).
 // Anything unusable in the boxes falls back to all specimens, without a
 // message.
-Eigen::Index restrictedRows(session::ActionContext& ctx, Eigen::Index N, Eigen::Index V) {
+Eigen::Index restrictedRows(session::ActionContext& ctx, const AnalysisRequest& req, Eigen::Index N,
+                            Eigen::Index V) {
   Eigen::Index rows = 0;
   try {
-    if (ctx.window.control("PCALimit").get("Value").scalar() != 0) {
-      Value stemp = ctx.window.control("RestrictBox").get("String");
-      ctx.console.display("stemp", stemp.describe());
-      Mat number = str2num(stemp.isText() ? stemp.text() : std::string());
-      ctx.console.display("numpcaused", number);
-      if (number.size() >= 1 && number(0, 0) >= 1 &&
-          std::floor(number(0, 0)) <= static_cast<double>(N)) {
-        rows = static_cast<Eigen::Index>(std::floor(number(0, 0)));
+    if (req.restricted && req.restrictBox.present) {
+      ctx.console.display("stemp", req.restrictBox.text);
+      ctx.console.display("numpcaused", req.restrictBox.values);
+      const auto& number = req.restrictBox.number;
+      if (number && *number >= 1 && std::floor(*number) <= static_cast<double>(N)) {
+        rows = static_cast<Eigen::Index>(std::floor(*number));
         if (rows >= 2) {
           std::string first = sprintf(
               "Calculated PCA Axes based on specimens 1 to %i only, all specimens scored, note "
@@ -106,25 +122,26 @@ Eigen::Index restrictedRows(session::ActionContext& ctx, Eigen::Index N, Eigen::
 }
 
 // The shape variables and the PCA: what both actions share.
-void shapeVariablesAndPca(session::ActionContext& ctx, Results& r, bool echo) {
+void shapeVariablesAndPca(session::ActionContext& ctx, const AnalysisRequest& req, Results& r,
+                          bool echo) {
   r.pwscores = morpho::getpw_arbit(r.reference, r.DATA, ctx.progress);
   if (echo) ctx.console.display("pwscores", r.pwscores);
   const Eigen::Index n = r.DATA.cols();
-  const Eigen::Index V = n - 5;
-  const Eigen::Index rows = restrictedRows(ctx, r.pwscores.rows(), V);
+  const Eigen::Index V = n - session::kShapeVariablesLess;
+  const Eigen::Index rows = restrictedRows(ctx, req, r.pwscores.rows(), V);
   r.pca = pca(r.pwscores, V, rows);
   if (!r.pca.PCAScores.allFinite() || !r.pca.Vmatrix.allFinite())
     throw RuntimeError(
         "Run-time Error: The analysis gave values that are not finite numbers; check the data "
         "and the reference.");
-  r.NumPCA = static_cast<double>(n - 4);
+  r.NumPCA = static_cast<double>(n - session::kNumPCALess);
   if (echo) ctx.console.display("NumPCA", r.NumPCA);
 }
 
 // Stores the results and fills the boxes.
 void assignResults(session::ActionContext& ctx, Results&& r, Mat&& glist) {
   auto& s = ctx.state;
-  const Eigen::Index V = r.DATA.cols() - 5;
+  const Eigen::Index V = r.DATA.cols() - session::kShapeVariablesLess;
   const double tvar = r.pca.tvar;
   s.DATA = std::move(r.DATA);
   s.reference = std::move(r.reference);
@@ -212,6 +229,7 @@ std::string appendTotalVariance(const std::string& box, double tvar) {
 }
 
 void LoadGroupList(session::ActionContext& ctx) {
+  const AnalysisRequest req = readAnalysisRequest(ctx.window);
   auto& s = ctx.state;
   const Mat& data = session::need(s.DATA, "DATA");
   auto file = io::loadForAction(ctx);
@@ -243,30 +261,33 @@ void LoadGroupList(session::ActionContext& ctx) {
 
   Results r;
   RowVec reference = formReference(ctx, false);
-  display::showshape_rot(ctx.window, &ctx.console, reference, "b*");
+  display::showshape_rot(ctx.window, &ctx.console, reference, "b*",
+                         display::refAngle(req.refAngle, &ctx.console).value_or(0.0));
   r.reference = roundTo4(reference);
   r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
 
   // Every specimen in the style of its group, in file order. Consecutive
   // specimens of one group are drawn together as one group of points, so a
   // large study does not make one object per specimen.
-  const double theta = display::refAngle(ctx.window, &ctx.console).value_or(0.0);
+  const double theta = display::refAngle(req.refAngle, &ctx.console).value_or(0.0);
   for (Eigen::Index start = 0, i = 1; i <= mg; ++i) {
     if (i < mg && glist(i, 0) == glist(start, 0)) continue;
     const auto g = static_cast<Eigen::Index>(glist(start, 0));
     const Mat block = r.DATA.middleRows(start, i - start);
     if (useTable)
-      display::showshapec(ctx.window, block, s.codearray.row(g - 1));
+      display::showshapec(ctx.window, block, s.codearray.row(g - 1),
+                          display::symbolTableAngle(req.refAngle));
     else
       display::plotTurned(ctx.window, nullptr, block, s.ColorList.at(g - 1), theta);
     start = i;
   }
   if (!useTable) style::setsymbolfill(style::childrenOf(ctx.window.figure().axes()), 1);
-  shapeVariablesAndPca(ctx, r, false);
+  shapeVariablesAndPca(ctx, req, r, false);
   assignResults(ctx, std::move(r), std::move(glist));
 }
 
 void NoGroupList(session::ActionContext& ctx) {
+  const AnalysisRequest req = readAnalysisRequest(ctx.window);
   auto& s = ctx.state;
   const Eigen::Index m = session::need(s.DATA, "DATA").rows();
   if (!checkData(ctx)) return;
@@ -280,11 +301,13 @@ void NoGroupList(session::ActionContext& ctx) {
   r.reference = roundTo4(reference);
   ctx.console.display("reference", r.reference);
   ctx.window.figure().axes().cla();
-  display::showshape_rot(ctx.window, &ctx.console, r.reference, "b*");
+  display::showshape_rot(ctx.window, &ctx.console, r.reference, "b*",
+                         display::refAngle(req.refAngle, &ctx.console).value_or(0.0));
   r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
   ctx.console.display("DATA", r.DATA);
-  display::plotTurned(ctx.window, &ctx.console, r.DATA, "ko");
-  shapeVariablesAndPca(ctx, r, true);
+  display::plotTurned(ctx.window, nullptr, r.DATA, "ko",
+                      display::refAngle(req.refAngle, &ctx.console).value_or(0.0));
+  shapeVariablesAndPca(ctx, req, r, true);
   assignResults(ctx, std::move(r), std::move(glist));
 }
 

@@ -9,6 +9,7 @@
 #include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
+#include "session/controls.hpp"
 
 namespace varnok::analysis {
 
@@ -78,17 +79,6 @@ void saveText(session::ActionContext& ctx, std::string_view title, std::string_v
   }
 }
 
-// The axis number in a box: a text holding one number, or a number.
-std::optional<double> boxNumber(const Value& v) {
-  Mat m;
-  if (v.isText())
-    m = str2num(v.text());
-  else if (v.isMatrix())
-    m = v.matrix();
-  if (m.size() != 1) return std::nullopt;
-  return m(0, 0);
-}
-
 std::string boxText(const Value& v) {
   if (v.isText()) return v.text();
   if (v.isMatrix()) return num2str(v.matrix());
@@ -144,7 +134,7 @@ void SaveOneAxis(session::ActionContext& ctx) {
 
   // A number the analysis has no axis for would otherwise fail only after the
   // file had been chosen; it is reported before anything is asked or written.
-  const std::optional<double> t = boxNumber(box);
+  const std::optional<double> t = session::boxNumber(box);
   if (!t) {
     ctx.window.dialogs().msgbox("\"" + boxText(box) +
                                 "\" is not a principal axis number: " + axesAvailable(V));

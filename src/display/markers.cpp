@@ -2,10 +2,12 @@
 
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
+#include "session/controls.hpp"
 
 namespace varnok::display {
 
@@ -66,16 +68,15 @@ void place(session::ActionContext& ctx, int marker) {
   w.status(name + " placed at (" + num2str(click->x) + ", " + num2str(click->y) + ").");
 }
 
-// The call for the point (mx, my) of the score plot, once the analysis is
-// known to be there: the controls of the marker pictures and of every
+// The request for the point (mx, my) of the score plot, once the analysis
+// is known to be there: the controls of the marker pictures and of every
 // deformation picture, read and checked.
-std::optional<DeformationCall> callAt(const session::AnalysisState& s, window::Window& w, double mx,
-                                      double my) {
-  auto refuse = [&w](const std::string& text) { return refuseDeformation(w, text); };
-  const double suptype = w.control("MarkerSuperList").get("Value").scalar() - 1;
-  const auto ex = boxNumber(w, "MarkerScaleBox");
-  const auto t1 = boxNumber(w, "XBox");
-  const auto t2 = boxNumber(w, "YBox");
+RequestRead requestAt(const session::AnalysisState& s, window::Window& w, double mx, double my) {
+  auto refuse = [](std::string why) { return RequestRead{std::nullopt, std::move(why)}; };
+  const Registration how = registration(session::controlValue(w, "MarkerSuperList") - 1);
+  const auto ex = session::boxNumber(w, "MarkerScaleBox");
+  const auto t1 = session::boxNumber(w, "XBox");
+  const auto t2 = session::boxNumber(w, "YBox");
   if (!ex) return refuse("The marker scale is not a number.");
   const double V = static_cast<double>(s.Vmatrix.cols());
   for (const auto& [t, box] : {std::pair{t1, "X axis"}, std::pair{t2, "Y axis"}}) {
@@ -84,22 +85,22 @@ std::optional<DeformationCall> callAt(const session::AnalysisState& s, window::W
       return refuse(std::string("The ") + box + " box holds axis " + num2str(*t) +
                     ", but the analysis has axes 1 to " + num2str(V) + ".");
   }
-  auto call = gatherPictureSettings(s, w, suptype);
-  if (!call) return std::nullopt;
-  call->pwscore = markerVector(s.Vmatrix, *s.NumPCA, *t1, *t2, mx, my, *ex);
-  return call;
+  auto read = readPictureSettings(s, w, how);
+  if (read.request)
+    read.request->pwscore = markerVector(s.Vmatrix, *s.NumPCA, *t1, *t2, mx, my, *ex);
+  return read;
 }
 
 void show(session::ActionContext& ctx, MarkerPicture which) {
-  auto call = gatherMarkerCall(ctx, which);
-  if (call) drawDeformation(ctx, *call);
+  auto r = shownRefusal(ctx.window, readMarkerRequest(ctx.state, ctx.window, which));
+  if (r) drawDeformation(ctx, *r);
 }
 
 }  // namespace
 
 RowVec markerVector(const Mat& Vmatrix, double numPCA, double pcatarget1, double pcatarget2,
                     double mx, double my, double exaggeration) {
-  auto loadings = [&](double t) { return Vmatrix.col(axisColumn(Vmatrix, numPCA, t)); };
+  auto loadings = [&](double t) { return Vmatrix.col(loadingColumn(Vmatrix, numPCA, t)); };
   const Eigen::VectorXd showvec = loadings(pcatarget1) * mx + loadings(pcatarget2) * my;
   const Eigen::Index V = Vmatrix.rows();
   RowVec v(V + 1);
@@ -108,30 +109,28 @@ RowVec markerVector(const Mat& Vmatrix, double numPCA, double pcatarget1, double
   return v;
 }
 
-std::optional<DeformationCall> gatherMarkerCall(session::ActionContext& ctx, MarkerPicture which) {
-  auto& s = ctx.state;
-  auto& w = ctx.window;
-  auto refuse = [&w](const std::string& text) { return refuseDeformation(w, text); };
-  if (!readyToPicture(s, w)) return std::nullopt;
+RequestRead readMarkerRequest(const session::AnalysisState& s, window::Window& w,
+                              MarkerPicture which) {
+  if (auto why = notReadyToPicture(s)) return {std::nullopt, *why};
   const auto m1 = stored(s, 1);
   const auto m2 = stored(s, 2);
-  if (which != MarkerPicture::Marker2 && !m1) return refuse(notPlaced(1));
-  if (which != MarkerPicture::Marker1 && !m2) return refuse(notPlaced(2));
+  if (which != MarkerPicture::Marker2 && !m1) return {std::nullopt, notPlaced(1)};
+  if (which != MarkerPicture::Marker1 && !m2) return {std::nullopt, notPlaced(2)};
   switch (which) {
     case MarkerPicture::Marker1:
-      return callAt(s, w, m1->x, m1->y);
+      return requestAt(s, w, m1->x, m1->y);
     case MarkerPicture::Marker2:
-      return callAt(s, w, m2->x, m2->y);
+      return requestAt(s, w, m2->x, m2->y);
     case MarkerPicture::Difference:
       break;
   }
-  return callAt(s, w, m2->x - m1->x, m2->y - m1->y);
+  return requestAt(s, w, m2->x - m1->x, m2->y - m1->y);
 }
 
-std::optional<DeformationCall> gatherMarkerCallAt(const session::AnalysisState& s,
-                                                  window::Window& w, double mx, double my) {
-  if (!readyToPicture(s, w)) return std::nullopt;
-  return callAt(s, w, mx, my);
+RequestRead readMarkerRequestAt(const session::AnalysisState& s, window::Window& w, double mx,
+                                double my) {
+  if (auto why = notReadyToPicture(s)) return {std::nullopt, *why};
+  return requestAt(s, w, mx, my);
 }
 
 void drawMarker(graphics::Axes& ax, int marker, double x, double y) {

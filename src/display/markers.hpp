@@ -31,19 +31,20 @@ enum class MarkerPicture { Marker1, Marker2, Difference };
 RowVec markerVector(const Mat& Vmatrix, double numPCA, double pcatarget1, double pcatarget2,
                     double mx, double my, double exaggeration);
 
-// Reads the controls and the state for a marker picture: the superimposition
-// from MarkerSuperList (entries 1..3 give 0 baseline, 1 sliding baseline, 2
+// Reads the controls and the state for a marker picture: the registration
+// from MarkerSuperList (entries 1..3 give Baseline, SlidingBaseline,
 // Procrustes), the factor in MarkerScaleBox, the axes in XBox and YBox, and
 // what every deformation picture reads. A problem the user can mend (no
-// analysis, a marker never placed, a box that holds no usable number) is
-// shown in a message box and gives nullopt.
-std::optional<DeformationCall> gatherMarkerCall(session::ActionContext& ctx, MarkerPicture which);
+// analysis, a marker never placed, a box that holds no usable number) gives
+// a refusal.
+RequestRead readMarkerRequest(const session::AnalysisState& s, window::Window& w,
+                              MarkerPicture which);
 
-// The call ShowMarker1PCA makes with marker 1 at (mx, my), whether or not a
-// marker was placed: the same controls read and checked, the same
-// refusals, in message boxes of w. Reads s and w and changes neither.
-std::optional<DeformationCall> gatherMarkerCallAt(const session::AnalysisState& s,
-                                                  window::Window& w, double mx, double my);
+// The request ShowMarker1PCA makes with marker 1 at (mx, my), whether or not
+// a marker was placed: the same controls read and checked, the same
+// refusals.
+RequestRead readMarkerRequestAt(const session::AnalysisState& s, window::Window& w, double mx,
+                                double my);
 
 // Draws a marker (1 or 2) at (x, y) into the current axes with their hold
 // state; the marker's second symbol is always added to its first, and the

@@ -6,6 +6,7 @@
 #include "display/showshape.hpp"
 #include "morpho/vertxy.hpp"
 #include "platform/matrix/text.hpp"
+#include "session/controls.hpp"
 
 namespace varnok::display {
 
@@ -36,14 +37,11 @@ RowVec turnRow(const Mat& row, double theta) {
 }
 
 void landmarkNumbers(window::Window& window, const Mat& row) {
-  double ncheck = 0;
-  try {
-    ncheck = window.control("NumberButton").get("Value").scalar();
-  } catch (const std::exception&) {
-    ncheck = 0;
-  }
-  if (ncheck == 0) return;
-  auto& ax = window.figure().axes();
+  if (session::controlValueOr(window, "NumberButton", 0) == 0) return;
+  landmarkNumbers(window.figure().axes(), row);
+}
+
+void landmarkNumbers(graphics::Axes& ax, const Mat& row) {
   const Eigen::Index n = row.size();
   for (Eigen::Index k = 1; k <= n / 2; ++k)
     ax.text(row(2 * k - 2) + 0.02, row(2 * k - 1) + 0.02, num2str(static_cast<double>(k)));

@@ -28,6 +28,8 @@ RotationResult rotationhandler(window::Window& window, Console* console, const M
 // Writes num2str(k) beside each landmark k of the row (offset 0.02 data
 // units) when the control NumberButton exists and is on.
 void landmarkNumbers(window::Window& window, const Mat& row);
+// Writes the numbers whatever the control says.
+void landmarkNumbers(graphics::Axes& ax, const Mat& row);
 
 // Turns a specimen row by theta radians about the origin, keeping its
 // trailing value.

@@ -5,30 +5,47 @@
 #include "platform/graphics/marker_shapes.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
+#include "session/controls.hpp"
 #include "style/symbols.hpp"
 
 namespace varnok::display {
 
 namespace {
 
-double boxNumber(window::Window& w, const char* tag) {
-  Value v = w.control(tag).get("String");
-  Mat m = str2num(v.isText() ? v.text() : v.describe());
-  if (m.size() == 0)
-    throw RuntimeError("Run-time Error: The text \"" + v.describe() + "\" in " + tag +
-                       " is not a number.");
-  return m(0, 0);
+// The axis number in a box; the runtime's error for a text that is none.
+double axisNumber(window::Window& w, const char* tag) {
+  const Value v = w.control(tag).get("String");
+  if (auto t = session::boxNumber(v)) return *t;
+  throw RuntimeError("Run-time Error: The text \"" + v.describe() + "\" in " + tag +
+                     " is not a number.");
 }
 
 // Column (0-based) of principal axis t; the runtime's index error outside 1..V.
-Eigen::Index axisColumn(double numPCA, double t, Eigen::Index columns) {
-  double c = numPCA - t;  // 1-based
-  if (!(c >= 1 && c <= static_cast<double>(columns) && c == std::floor(c)))
-    throw RuntimeError(
-        "Run-time Error: Index exceeds matrix dimensions: there is no principal "
-        "axis " +
-        num2str(t) + ", the analysis has axes 1 to " + num2str(static_cast<double>(columns)) + ".");
-  return static_cast<Eigen::Index>(c) - 1;
+Eigen::Index scoreColumn(double numPCA, double t, Eigen::Index columns) {
+  if (auto c = session::axisColumn(numPCA, t, columns)) return *c;
+  throw RuntimeError(
+      "Run-time Error: Index exceeds matrix dimensions: there is no principal "
+      "axis " +
+      num2str(t) + ", the analysis has axes 1 to " + num2str(static_cast<double>(columns)) + ".");
+}
+
+// What the score plot reads from the window, read once at its start.
+struct ScorePlotRequest {
+  double xAxis = 1, yAxis = 2;  // principal axes in XBox and YBox
+  bool labels = false;          // PCALabel: specimen numbers beside the points
+  bool means = false;           // CentroidButton: the group means
+  double xSign = 1, ySign = 1;  // AxisOnePos, AxisTwoPos unticked: the axis mirrored (-1)
+};
+
+ScorePlotRequest readScorePlotRequest(window::Window& w) {
+  ScorePlotRequest r;
+  r.xAxis = axisNumber(w, "XBox");
+  r.yAxis = axisNumber(w, "YBox");
+  r.labels = session::controlValue(w, "PCALabel") != 0;
+  r.means = session::controlValue(w, "CentroidButton") != 0;
+  r.xSign = session::controlValue(w, "AxisOnePos") == 0 ? -1 : 1;
+  r.ySign = session::controlValue(w, "AxisTwoPos") == 0 ? -1 : 1;
+  return r;
 }
 
 struct Symbol {
@@ -83,19 +100,18 @@ void plotPoint(graphics::Axes& ax, double x, double y, const Symbol& sym, double
 std::string axisTitle(const session::AnalysisState& s, double numPCA, double t) {
   const std::string name = "PC " + num2str(t);
   const Mat& pe = s.percentexp;
-  const double c = numPCA - t;  // 1-based column
-  if (pe.rows() < 1 || !(c >= 1 && c <= static_cast<double>(pe.cols())) || c != std::floor(c))
-    return name;
-  const double share = pe(0, static_cast<Eigen::Index>(c) - 1);
+  const auto c = session::axisColumn(numPCA, t, pe.cols());
+  if (pe.rows() < 1 || !c) return name;
+  const double share = pe(0, *c);
   if (!std::isfinite(share)) return name;
   return name + " (" + sprintf("%.1f", {100 * share}) + " %)";
 }
 
 void step(session::ActionContext& ctx, const char* box, const char* partner, double delta) {
-  double t = boxNumber(ctx.window, box) + delta;
+  double t = axisNumber(ctx.window, box) + delta;
   ctx.window.control(box).set("String", num2str(t));
   const Mat& pe = session::need(ctx.state.percentexp, "percentexp");
-  Eigen::Index c = axisColumn(session::need(ctx.state.NumPCA, "NumPCA"), t, pe.cols());
+  Eigen::Index c = scoreColumn(session::need(ctx.state.NumPCA, "NumPCA"), t, pe.cols());
   ctx.window.control(partner).set("String", num2str(pe(0, c)));
 }
 
@@ -120,19 +136,19 @@ std::vector<graphics::LegendEntry> groupLegend(const session::Session& session,
 void ShowPCAAxis(session::ActionContext& ctx) {
   auto& s = ctx.state;
   auto& w = ctx.window;
-  const double xpcan = boxNumber(w, "XBox");
-  const double ypcan = boxNumber(w, "YBox");
-  const bool activelabel = w.control("PCALabel").get("Value").scalar() != 0;
-  const bool activecentroid = w.control("CentroidButton").get("Value").scalar() != 0;
+  // The analysis first: without one, the hint to make it says more than a
+  // control can.
   const Mat& glist = session::need(s.GLIST, "GLIST");
   const Mat& scores = session::need(s.PCAScores, "PCAScores");
   const double numPCA = session::need(s.NumPCA, "NumPCA");
+  const ScorePlotRequest r = readScorePlotRequest(w);
+  const double xpcan = r.xAxis, ypcan = r.yAxis;
+  const bool activelabel = r.labels, activecentroid = r.means;
   const Eigen::Index N = scores.rows();
   const auto ngroups = static_cast<Eigen::Index>(glist.maxCoeff());
-  const double axisonesign = w.control("AxisOnePos").get("Value").scalar() == 0 ? -1 : 1;
-  const double axistwosign = w.control("AxisTwoPos").get("Value").scalar() == 0 ? -1 : 1;
-  const Eigen::Index cx = axisColumn(numPCA, xpcan, scores.cols());
-  const Eigen::Index cy = axisColumn(numPCA, ypcan, scores.cols());
+  const double axisonesign = r.xSign, axistwosign = r.ySign;
+  const Eigen::Index cx = scoreColumn(numPCA, xpcan, scores.cols());
+  const Eigen::Index cy = scoreColumn(numPCA, ypcan, scores.cols());
   const bool useTable = s.altcode.value_or(0) != 0;
   const std::string xtitle = axisTitle(s, numPCA, xpcan), ytitle = axisTitle(s, numPCA, ypcan);
 

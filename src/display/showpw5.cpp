@@ -19,6 +19,7 @@
 #include "morpho/vertxy.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
+#include "session/controls.hpp"
 #include "style/symbols.hpp"
 
 namespace varnok::display {
@@ -44,17 +45,6 @@ std::string pairList(const std::vector<std::pair<Index, Index>>& pairs) {
     s += std::to_string(pairs[k].first) + " and " + std::to_string(pairs[k].second);
   }
   return s;
-}
-
-// The reference angle in degrees from RefAngleBox; nullopt when the box is
-// missing or its text holds no number.
-std::optional<double> refAngleDegrees(window::Window& w) {
-  auto boxes = w.findobj("RefAngleBox");
-  if (boxes.empty()) return std::nullopt;
-  Value s = boxes.front()->get("String");
-  Mat m = s.isText() ? str2num(s.text()) : Mat();
-  if (m.size() == 0) return std::nullopt;
-  return m(0, 0);
 }
 
 struct Painter {
@@ -188,248 +178,358 @@ DeformationGrid deformationGrid(const Mat& refxy, const Mat& weight, const graph
   return g;
 }
 
-DeformationResult showpw5(window::Window& window, Console* console, const Mat& referenceIn,
-                          const Mat& pwscore, double npts, double plottype, double suptype,
-                          double b1, double b2, const DeformationStyle& style) {
-  auto echo = [console](std::string_view name, const auto& v) {
+PictureType pictureType(double plottype) {
+  if (plottype == 98 || plottype == 99) return PictureType::LimitsOnly;
+  if (plottype >= 1 && plottype <= 9 && plottype == std::floor(plottype))
+    return static_cast<PictureType>(static_cast<int>(plottype));
+  return PictureType::Nothing;
+}
+
+Registration registration(double suptype) {
+  if (suptype >= 0 && suptype <= 3 && suptype == std::floor(suptype))
+    return static_cast<Registration>(static_cast<int>(suptype));
+  return Registration::None;
+}
+
+void readPictureChoices(window::Window& w, DeformationRequest& r) {
+  auto rotate = w.findobj("RotateRequest");
+  r.orientation.rotateBoxes = rotate.size();
+  if (!rotate.empty()) r.orientation.rotateRequest = rotate.front()->get("Value").scalar();
+  r.orientation.refAngle = session::readNumberBox(w, "RefAngleBox").number;
+  r.numberLandmarks = session::controlValueOr(w, "NumberButton", 0) != 0;
+  r.numberReference = session::controlValueOr(w, "LMNumberBox", 0) != 0;
+}
+
+void echoRegistration(Console* console, double suptype) {
+  if (console == nullptr) return;
+  console->display("stemp", "suptype");
+  console->display("suptype", suptype);
+}
+
+namespace {
+
+std::string coincidenceRefusal(const std::vector<std::pair<Index, Index>>& same) {
+  return "Reference landmarks " + pairList(same) +
+         " are at the same place, so no thin-plate spline can be fitted and no deformation is "
+         "drawn.";
+}
+
+struct Echo {
+  Console* console;
+  template <class V>
+  void operator()(std::string_view name, const V& v) const {
     if (console != nullptr) console->display(name, v);
-  };
-  auto& ax = window.figure().axes();
-  echo("stemp", "suptype");
-  echo("suptype", suptype);
-
-  DeformationResult out;
-  Mat reference = referenceIn;
-  if (reference.rows() != 1 || reference.cols() < 7 || reference.cols() % 2 == 0)
-    throw RuntimeError(
-        "Run-time Error: The reference must be one row of at least three landmarks and its "
-        "centroid size.");
-  {
-    auto same = coincidentLandmarks(morpho::vertxy(reference));
-    if (!same.empty()) {
-      window.dialogs().msgbox("Reference landmarks " + pairList(same) +
-                                  " are at the same place, so no thin-plate spline can be fitted "
-                                  "and no deformation is drawn.",
-                              "Deformation Error");
-      return out;
-    }
   }
-  Mat target = morpho::reversepwarb(reference, pwscore, console);
+};
 
-  // Registration of both forms.
-  if (suptype == 0) {
-    echo("stemp", "using BC");
-    reference = morpho::basereg(reference, b1, b2);
-    target = morpho::basereg(target, b1, b2);
-  }
-  if (suptype == 1) {
-    reference = morpho::meth3sup(morpho::basereg(reference, b1, b2));
-    target = morpho::meth3sup(morpho::basereg(target, b1, b2));
-    echo("temp", "did sbr");
-  }
-  if (suptype == 3) target = morpho::rftra(target, reference, console);
+// The reference and the target, registered. The target is rebuilt from the
+// shape variables first.
+struct Forms {
+  Mat reference, target;
+};
 
-  // Orientation of Procrustes and resistant-fit pictures.
-  if (suptype == 2 || suptype == 3) {
-    double theta = 0;
-    auto rotate = window.findobj("RotateRequest");
-    echo("nh", static_cast<double>(rotate.size()));
-    if (rotate.empty()) {
-      auto deg = refAngleDegrees(window);
-      if (deg) {
-        echo("theta", *deg);
-        theta = M_PI * *deg / 180.0;
-        reference = turnRow(reference, theta);
-      } else {
-        theta = M_PI / 2;
-      }
+Forms registerForms(const DeformationRequest& r, Console* console) {
+  const Echo echo{console};
+  Forms f{r.reference, morpho::reversepwarb(r.reference, r.pwscore, console)};
+  switch (r.registration) {
+    case Registration::Baseline:
+      echo("stemp", "using BC");
+      f.reference = morpho::basereg(f.reference, r.b1, r.b2);
+      f.target = morpho::basereg(f.target, r.b1, r.b2);
+      break;
+    case Registration::SlidingBaseline:
+      f.reference = morpho::meth3sup(morpho::basereg(f.reference, r.b1, r.b2));
+      f.target = morpho::meth3sup(morpho::basereg(f.target, r.b1, r.b2));
+      echo("temp", "did sbr");
+      break;
+    case Registration::ResistantFit:
+      f.target = morpho::rftra(f.target, f.reference, console);
+      break;
+    case Registration::Procrustes:
+    case Registration::None:
+      break;
+  }
+  return f;
+}
+
+// Turns Procrustes and resistant-fit forms as the request's orientation
+// says; the angle turned, degrees, or nullopt for pictures never turned.
+std::optional<double> orient(Forms& f, const DeformationRequest& r, const DeformationCanvas& c) {
+  if (r.registration != Registration::Procrustes && r.registration != Registration::ResistantFit)
+    return std::nullopt;
+  const Echo echo{c.console};
+  const Orientation& o = r.orientation;
+  double theta = 0;
+  echo("nh", static_cast<double>(o.rotateBoxes));
+  if (o.rotateBoxes == 0) {
+    if (o.refAngle) {
+      echo("theta", *o.refAngle);
+      theta = M_PI * *o.refAngle / 180.0;
+      f.reference = turnRow(f.reference, theta);
     } else {
-      const double rreq = rotate.front()->get("Value").scalar();
-      echo("rreq", rreq);
-      if (rreq != 0 && plottype != 5) {
-        RotationResult r = rotationhandler(window, console, reference, style.defangle);
-        theta = r.theta;
-        reference = r.reference;
-      } else if (rreq != 0) {
-        theta = style.defangle * M_PI / 180.0;
-        reference = turnRow(reference, theta);
-      } else {
-        auto deg = refAngleDegrees(window);
-        if (!deg)
-          throw RuntimeError("Run-time Error: The reference angle in RefAngleBox is not a number.");
-        echo("theta", *deg);
-        theta = M_PI * *deg / 180.0;
-        echo("theta", theta);
-        reference = turnRow(reference, theta);
-      }
+      theta = M_PI / 2;
     }
-    target = turnRow(target, theta);
-    out.theta = 180.0 * theta / M_PI;
-  }
-  // Baseline pictures set no angle: out.theta stays unset and the caller's
-  // defangle is kept.
-  out.bigrefdef2 = target;
-
-  // Spline fit.
-  const Mat refxy = morpho::vertxy(reference);
-  const Mat tarxy = morpho::vertxy(target);
-  auto same = coincidentLandmarks(refxy);
-  if (!same.empty()) {
-    window.dialogs().msgbox("Reference landmarks " + pairList(same) +
-                                " are at the same place, so no thin-plate spline can be fitted "
-                                "and no deformation is drawn.",
-                            "Deformation Error");
-    out.theta.reset();
-    return out;
-  }
-  const Mat weight = deformationWeights(refxy, tarxy);
-  const Index pwarps = (reference.cols() - 1) / 2;
-  out.bigrefdef = morpho::reversepw6u(reference, weight, console);
-
-  // Plot area: the limits the reference alone would get. Vectors added to
-  // the picture shown (type 5) make it a picture of another kind too.
-  ax.setShowing({});
-  graphics::Limits lim;
-  if (plottype != 5) {
-    ax.cla();
-    showshape(ax, reference, style.symboltype);
-    ax.axisAuto();
-    ax.axisEqual();
-    lim = ax.limits();
-    ax.cla();
   } else {
-    lim = ax.limits();
+    echo("rreq", o.rotateRequest);
+    if (o.rotateRequest != 0 && r.picture != PictureType::VectorsToTarget) {
+      if (c.user == nullptr) throw RuntimeError("This picture cannot ask for a rotation.");
+      RotationResult turned = rotationhandler(*c.user, c.console, f.reference, r.style.defangle);
+      theta = turned.theta;
+      f.reference = turned.reference;
+    } else if (o.rotateRequest != 0) {
+      theta = r.style.defangle * M_PI / 180.0;
+      f.reference = turnRow(f.reference, theta);
+    } else {
+      if (!o.refAngle)
+        throw RuntimeError("Run-time Error: The reference angle in RefAngleBox is not a number.");
+      echo("theta", *o.refAngle);
+      theta = M_PI * *o.refAngle / 180.0;
+      echo("theta", theta);
+      f.reference = turnRow(f.reference, theta);
+    }
   }
-  if (plottype == 98 || plottype == 99) return out;
+  f.target = turnRow(f.target, theta);
+  return 180.0 * theta / M_PI;
+}
 
-  echo("pwarps", static_cast<double>(pwarps));
-  const bool needsGrid =
-      plottype == 1 || plottype == 2 || plottype == 4 || (plottype >= 6 && plottype <= 9);
-  DeformationGrid g;
-  if (needsGrid) g = deformationGrid(refxy, weight, lim, npts, style.rangeexpansion);
+// The spline of the picture: the landmarks of both forms and the weights.
+struct Spline {
+  Mat refxy, tarxy, weight;
+};
 
-  Painter paint{ax, style};
-  const int type = plottype == std::floor(plottype) && std::abs(plottype) < 1000
-                       ? static_cast<int>(plottype)
-                       : 0;
-  switch (type) {
-    case 1:
-      paint.grid(g.xp, g.yp);
-      paint.landmarks(refxy);
-      break;
-    case 2:
-      ax.quiver(g.xw, g.yw, g.xp - g.xw, g.yp - g.yw);
-      ax.hold(true);
-      paint.landmarks(refxy);
-      break;
-    case 3:
-      paint.origin();
-      paint.vectors(refxy, morpho::vertxy(out.bigrefdef), style.linespec);
-      showshape(ax, reference, style.symboltype);
-      break;
-    case 4:
-      paint.grid(g.xp, g.yp);
-      paint.vectors(refxy, morpho::vertxy(out.bigrefdef), vectorSpec(style.linespec));
-      paint.landmarks(refxy);
-      break;
-    case 5:
-      paint.origin();
-      paint.vectors(refxy, tarxy, style.linespec);
-      showshape(ax, reference, style.symboltype);
-      break;
-    case 6:
-      ax.quiver(g.xw, g.yw, g.xp - g.xw, Mat::Zero(g.xw.rows(), g.xw.cols()));
-      ax.hold(true);
-      paint.landmarks(refxy);
-      break;
-    case 7:
-      ax.quiver(g.xw, g.yw, Mat::Zero(g.xw.rows(), g.xw.cols()), g.yp - g.yw);
-      ax.hold(true);
-      paint.landmarks(refxy);
-      break;
-    case 8:
-      ax.contourf(g.xw, g.yw, (g.xp - g.xw).cwiseAbs());
-      ax.hold(true);
-      paint.landmarks(refxy);
-      break;
-    case 9:
-      ax.contourf(g.xw, g.yw, (g.yp - g.yw).cwiseAbs());
-      ax.hold(true);
-      paint.landmarks(refxy);
-      break;
+bool needsGrid(PictureType t) {
+  switch (t) {
+    case PictureType::Grid:
+    case PictureType::GridArrows:
+    case PictureType::GridAndVectors:
+    case PictureType::HorizontalArrows:
+    case PictureType::VerticalArrows:
+    case PictureType::HorizontalContours:
+    case PictureType::VerticalContours:
+      return true;
     default:
+      return false;
+  }
+}
+
+// The plot area: the limits the reference alone would get. Vectors added to
+// the picture shown make it a picture of another kind too, within its limits.
+graphics::Limits plotLimits(graphics::Axes& ax, const Mat& reference, const DeformationRequest& r) {
+  ax.setShowing({});
+  if (r.picture == PictureType::VectorsToTarget) return ax.limits();
+  ax.cla();
+  showshape(ax, reference, r.style.symboltype);
+  ax.axisAuto();
+  ax.axisEqual();
+  const graphics::Limits lim = ax.limits();
+  ax.cla();
+  return lim;
+}
+
+// The grid pictures: the deformed grid, with the landmark vectors for type 4.
+void paintGrid(Painter& paint, const DeformationGrid& g, const Spline& sp, const Mat& mapped,
+               PictureType t) {
+  paint.grid(g.xp, g.yp);
+  if (t == PictureType::GridAndVectors)
+    paint.vectors(sp.refxy, mapped, vectorSpec(paint.style.linespec));
+  paint.landmarks(sp.refxy);
+}
+
+// The arrow fields of the grid displacements: both, horizontal or vertical.
+void paintArrows(Painter& paint, const DeformationGrid& g, const Spline& sp, PictureType t) {
+  const Mat zero = Mat::Zero(g.xw.rows(), g.xw.cols());
+  const Mat u = t == PictureType::VerticalArrows ? zero : Mat(g.xp - g.xw);
+  const Mat v = t == PictureType::HorizontalArrows ? zero : Mat(g.yp - g.yw);
+  paint.ax.quiver(g.xw, g.yw, u, v);
+  paint.ax.hold(true);
+  paint.landmarks(sp.refxy);
+}
+
+// Filled contours of the size of the horizontal or vertical displacement.
+void paintContours(Painter& paint, const DeformationGrid& g, const Spline& sp, PictureType t) {
+  const Mat size = t == PictureType::HorizontalContours ? Mat((g.xp - g.xw).cwiseAbs())
+                                                        : Mat((g.yp - g.yw).cwiseAbs());
+  paint.ax.contourf(g.xw, g.yw, size);
+  paint.ax.hold(true);
+  paint.landmarks(sp.refxy);
+}
+
+// The landmark vectors to the mapped reference (type 3) or to the target
+// (type 5), over the reference.
+void paintVectors(Painter& paint, const Mat& reference, const Spline& sp, const Mat& mapped,
+                  PictureType t) {
+  paint.origin();
+  paint.vectors(sp.refxy, t == PictureType::VectorsToTarget ? sp.tarxy : mapped,
+                paint.style.linespec);
+  showshape(paint.ax, reference, paint.style.symboltype);
+}
+
+void paint(Painter& p, const DeformationGrid& g, const Spline& sp, const Mat& reference,
+           const Mat& mapped, PictureType t) {
+  switch (t) {
+    case PictureType::Grid:
+    case PictureType::GridAndVectors:
+      paintGrid(p, g, sp, mapped, t);
+      break;
+    case PictureType::GridArrows:
+    case PictureType::HorizontalArrows:
+    case PictureType::VerticalArrows:
+      paintArrows(p, g, sp, t);
+      break;
+    case PictureType::HorizontalContours:
+    case PictureType::VerticalContours:
+      paintContours(p, g, sp, t);
+      break;
+    case PictureType::LandmarkVectors:
+    case PictureType::VectorsToTarget:
+      paintVectors(p, reference, sp, mapped, t);
+      break;
+    case PictureType::Nothing:
+    case PictureType::LimitsOnly:
       break;
   }
+}
 
-  landmarkNumbers(window, reference);
-
-  // Grid trimming: two corner markers moved one grid line per click.
-  if (style.trimreq != 0 && (type == 1 || type == 4)) {
-    const Index rows = g.xp.rows(), cols = g.xp.cols();
-    Index node[4] = {std::min<Index>(4, rows), std::min<Index>(4, cols), rows, cols};
-    auto square = [&](Index i, Index j) -> graphics::Line& {
-      auto& l = ax.plot(Pts{g.xp(i - 1, j - 1)}, Pts{g.yp(i - 1, j - 1)}, "rs");
-      style::setsymbolfill(style::childrenOf(ax), 1);
-      return l;
-    };
-    graphics::Handle hup = square(node[0], node[1]).handle();
-    graphics::Handle hlo = square(node[2], node[3]).handle();
-    // The first marker starts near the grid's lower left corner and the second
-    // at its upper right one (grid columns run upwards in y), so the hints
-    // name them by where the user sees them.
-    static const char* kStages[4] = {
-        "Trim grid (1 of 4): move the lower-left corner left or right by clicking beside it, "
-        "one grid line a click; right button or Esc ends this stage.",
-        "Trim grid (2 of 4): move the lower-left corner up or down by clicking above or below "
-        "it, one grid line a click; right button or Esc ends this stage.",
-        "Trim grid (3 of 4): move the upper-right corner left or right by clicking beside it, "
-        "one grid line a click; right button or Esc ends this stage.",
-        "Trim grid (4 of 4): move the upper-right corner up or down by clicking above or below "
-        "it, one grid line a click; right button or Esc ends this stage."};
-    for (int stage = 0; stage < 4; ++stage) {
-      window.status(kStages[stage]);
-      const bool upper = stage < 2;
-      const bool inX = stage % 2 == 0;
-      Index& mi = upper ? node[0] : node[2];
-      Index& mj = upper ? node[1] : node[3];
-      Index& moving = inX ? mi : mj;
-      const Index limit = inX ? rows : cols;
-      for (auto click = window.dialogs().ginput(); click && click->button != 3;
-           click = window.dialogs().ginput()) {
-        const double here = inX ? g.xp(mi - 1, mj - 1) : g.yp(mi - 1, mj - 1);
-        const double at = inX ? click->x : click->y;
-        moving = std::clamp<Index>(moving + (at > here ? 1 : -1), 1, limit);
-        graphics::Handle& h = upper ? hup : hlo;
-        ax.remove(h);
-        h = square(mi, mj).handle();
-        if (stage == 3) echo("markloy", static_cast<double>(node[3]));
-        window.drawnow();
-      }
+// Grid trimming: two corner markers moved one grid line per click, then the
+// grid drawn again between them.
+void trimGrid(window::Window& user, Painter& paint, const DeformationGrid& g, const Spline& sp,
+              const Mat& mapped, PictureType t, const Echo& echo) {
+  auto& ax = paint.ax;
+  const Index rows = g.xp.rows(), cols = g.xp.cols();
+  Index node[4] = {std::min<Index>(4, rows), std::min<Index>(4, cols), rows, cols};
+  auto square = [&](Index i, Index j) -> graphics::Line& {
+    auto& l = ax.plot(Pts{g.xp(i - 1, j - 1)}, Pts{g.yp(i - 1, j - 1)}, "rs");
+    style::setsymbolfill(style::childrenOf(ax), 1);
+    return l;
+  };
+  graphics::Handle hup = square(node[0], node[1]).handle();
+  graphics::Handle hlo = square(node[2], node[3]).handle();
+  // The first marker starts near the grid's lower left corner and the second
+  // at its upper right one (grid columns run upwards in y), so the hints
+  // name them by where the user sees them.
+  static const char* kStages[4] = {
+      "Trim grid (1 of 4): move the lower-left corner left or right by clicking beside it, "
+      "one grid line a click; right button or Esc ends this stage.",
+      "Trim grid (2 of 4): move the lower-left corner up or down by clicking above or below "
+      "it, one grid line a click; right button or Esc ends this stage.",
+      "Trim grid (3 of 4): move the upper-right corner left or right by clicking beside it, "
+      "one grid line a click; right button or Esc ends this stage.",
+      "Trim grid (4 of 4): move the upper-right corner up or down by clicking above or below "
+      "it, one grid line a click; right button or Esc ends this stage."};
+  for (int stage = 0; stage < 4; ++stage) {
+    user.status(kStages[stage]);
+    const bool upper = stage < 2;
+    const bool inX = stage % 2 == 0;
+    Index& mi = upper ? node[0] : node[2];
+    Index& mj = upper ? node[1] : node[3];
+    Index& moving = inX ? mi : mj;
+    const Index limit = inX ? rows : cols;
+    for (auto click = user.dialogs().ginput(); click && click->button != 3;
+         click = user.dialogs().ginput()) {
+      const double here = inX ? g.xp(mi - 1, mj - 1) : g.yp(mi - 1, mj - 1);
+      const double at = inX ? click->x : click->y;
+      moving = std::clamp<Index>(moving + (at > here ? 1 : -1), 1, limit);
+      graphics::Handle& h = upper ? hup : hlo;
+      ax.remove(h);
+      h = square(mi, mj).handle();
+      if (stage == 3) echo("markloy", static_cast<double>(node[3]));
+      user.drawnow();
     }
-    window.status("");
-    Mat corners(1, 4);
-    corners << static_cast<double>(node[2]), static_cast<double>(node[0]),
-        static_cast<double>(node[3]), static_cast<double>(node[1]);
-    echo("ans", corners);
-    ax.cla();
-    paint.grid(rowsCols(g.xp, node[0], node[2], node[1], node[3]),
-               rowsCols(g.yp, node[0], node[2], node[1], node[3]));
-    if (type == 4) paint.vectors(refxy, morpho::vertxy(out.bigrefdef), vectorSpec(style.linespec));
-    paint.landmarks(refxy);
   }
+  user.status("");
+  Mat corners(1, 4);
+  corners << static_cast<double>(node[2]), static_cast<double>(node[0]),
+      static_cast<double>(node[3]), static_cast<double>(node[1]);
+  echo("ans", corners);
+  ax.cla();
+  paint.grid(rowsCols(g.xp, node[0], node[2], node[1], node[3]),
+             rowsCols(g.yp, node[0], node[2], node[1], node[3]));
+  if (t == PictureType::GridAndVectors)
+    paint.vectors(sp.refxy, mapped, vectorSpec(paint.style.linespec));
+  paint.landmarks(sp.refxy);
+}
 
-  // Landmark numbers beside the reference, scaled to the axes.
+// Landmark numbers beside the reference, scaled to the axes.
+void referenceNumbers(graphics::Axes& ax, const Mat& refxy) {
   try {
-    auto boxes = window.findobj("LMNumberBox");
-    if (!boxes.empty() && boxes.front()->get("Value").scalar() != 0) {
-      const graphics::Limits a = ax.limits();
-      const double xra = 0.01 * (a[1] - a[0]), yra = 0.01 * (a[3] - a[2]);
-      for (Index k = 0; k < refxy.cols(); ++k)
-        ax.text(refxy(0, k) + xra, refxy(1, k) + yra, std::to_string(k + 1));
-    }
+    const graphics::Limits a = ax.limits();
+    const double xra = 0.01 * (a[1] - a[0]), yra = 0.01 * (a[3] - a[2]);
+    for (Index k = 0; k < refxy.cols(); ++k)
+      ax.text(refxy(0, k) + xra, refxy(1, k) + yra, std::to_string(k + 1));
   } catch (const std::exception&) {
     // Numbers are a help, never a reason to lose the picture.
   }
+}
+
+}  // namespace
+
+DeformationResult renderDeformation(const DeformationRequest& r, const DeformationCanvas& c) {
+  const Echo echo{c.console};
+  auto& ax = c.ax;
+  DeformationResult out;
+  if (r.reference.rows() != 1 || r.reference.cols() < 7 || r.reference.cols() % 2 == 0)
+    throw RuntimeError(
+        "Run-time Error: The reference must be one row of at least three landmarks and its "
+        "centroid size.");
+  if (auto same = coincidentLandmarks(morpho::vertxy(r.reference)); !same.empty()) {
+    out.refusal = coincidenceRefusal(same);
+    return out;
+  }
+
+  Forms f = registerForms(r, c.console);
+  // Baseline pictures set no angle: out.theta stays unset and the caller's
+  // defangle is kept.
+  out.theta = orient(f, r, c);
+  out.bigrefdef2 = f.target;
+
+  Spline sp{morpho::vertxy(f.reference), morpho::vertxy(f.target), Mat()};
+  if (auto same = coincidentLandmarks(sp.refxy); !same.empty()) {
+    out.refusal = coincidenceRefusal(same);
+    out.theta.reset();
+    return out;
+  }
+  sp.weight = deformationWeights(sp.refxy, sp.tarxy);
+  const Index pwarps = (f.reference.cols() - 1) / 2;
+  out.bigrefdef = morpho::reversepw6u(f.reference, sp.weight, c.console);
+  const Mat mapped = morpho::vertxy(out.bigrefdef);
+
+  const graphics::Limits lim = plotLimits(ax, f.reference, r);
+  if (r.picture == PictureType::LimitsOnly) return out;
+
+  echo("pwarps", static_cast<double>(pwarps));
+  DeformationGrid g;
+  if (needsGrid(r.picture))
+    g = deformationGrid(sp.refxy, sp.weight, lim, r.npts, r.style.rangeexpansion);
+
+  Painter painter{ax, r.style};
+  paint(painter, g, sp, f.reference, mapped, r.picture);
+  if (r.numberLandmarks) landmarkNumbers(ax, f.reference);
+
+  const bool trimmable = r.picture == PictureType::Grid || r.picture == PictureType::GridAndVectors;
+  if (r.style.trimreq != 0 && trimmable) {
+    if (c.user == nullptr) throw RuntimeError("This picture cannot ask for grid trimming.");
+    trimGrid(*c.user, painter, g, sp, mapped, r.picture, echo);
+  }
+  if (r.numberReference) referenceNumbers(ax, sp.refxy);
+  return out;
+}
+
+DeformationResult showpw5(window::Window& window, Console* console, const Mat& reference,
+                          const Mat& pwscore, double npts, double plottype, double suptype,
+                          double b1, double b2, const DeformationStyle& style) {
+  echoRegistration(console, suptype);
+  DeformationRequest r;
+  r.reference = reference;
+  r.pwscore = pwscore.reshaped().transpose();  // read down the columns, as the runtime does
+  r.npts = npts;
+  r.picture = pictureType(plottype);
+  r.registration = registration(suptype);
+  r.b1 = b1;
+  r.b2 = b2;
+  r.style = style;
+  readPictureChoices(window, r);
+  DeformationResult out = renderDeformation(r, {window.figure().axes(), console, &window});
+  if (!out.refusal.empty()) window.dialogs().msgbox(out.refusal, kDeformationTitle);
   return out;
 }
 

@@ -13,9 +13,11 @@
 // 98 and 99 return without drawing; other values draw nothing.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
+#include "display/picture_kinds.hpp"
 #include "platform/graphics/graphics.hpp"
 #include "platform/matrix/console.hpp"
 #include "platform/matrix/types.hpp"
@@ -34,6 +36,39 @@ struct DeformationStyle {
   double defangle = 10;
 };
 
+// The title of the message boxes that refuse a deformation picture.
+inline constexpr const char* kDeformationTitle = "Deformation Error";
+
+// How a Procrustes or resistant-fit picture is turned, from the controls:
+// without RotateRequest by the reference angle (a quarter turn of the target
+// alone when it is unreadable); with RotateRequest on through the rotation
+// dialog (by defangle for vectors added to the picture shown); with it off
+// by the reference angle, which must then be readable.
+struct Orientation {
+  std::size_t rotateBoxes = 0;     // RotateRequest controls in the window
+  double rotateRequest = 0;        // the first one's Value
+  std::optional<double> refAngle;  // RefAngleBox, degrees; nullopt when missing or no number
+};
+
+// Everything one deformation picture is drawn from: showpw5's inputs and the
+// controls it reads, read once.
+struct DeformationRequest {
+  Mat reference;   // 1 x (2L+1)
+  RowVec pwscore;  // 2L-3: the target's shape variables and its scale
+  double npts = 0;
+  PictureType picture = PictureType::Nothing;
+  Registration registration = Registration::Procrustes;
+  double b1 = 0, b2 = 0;  // baseline landmarks (1-based), for baseline registrations
+  DeformationStyle style;
+  Orientation orientation;
+  bool numberLandmarks = false;  // NumberButton on: num2str(k) beside landmark k
+  bool numberReference = false;  // LMNumberBox on: numbers beside the reference, scaled to the axes
+};
+
+// Reads into r what showpw5 takes from the window: RotateRequest,
+// RefAngleBox, NumberButton and LMNumberBox.
+void readPictureChoices(window::Window& w, DeformationRequest& r);
+
 struct DeformationResult {
   RowVec bigrefdef;   // reference landmarks mapped by the spline (trailing 1)
   RowVec bigrefdef2;  // target after registration and rotation
@@ -41,6 +76,19 @@ struct DeformationResult {
   // turn the forms, so baseline pictures leave it unset and the caller's
   // angle stands.
   std::optional<double> theta;
+  // Why nothing was drawn, for a message box titled kDeformationTitle (the
+  // reference landmarks coincide); empty when the picture was drawn.
+  std::string refusal;
+};
+
+// Where a picture is drawn, and whom it may ask.
+struct DeformationCanvas {
+  graphics::Axes& ax;
+  Console* console = nullptr;
+  // The window the rotation dialog and grid trimming ask in, drawing into
+  // ax; nullptr for a picture that asks nothing, which then must need
+  // neither (a RuntimeError otherwise).
+  window::Window* user = nullptr;
 };
 
 // The grid of a picture: node (i, j) undeformed at (xw, yw), mapped to
@@ -63,7 +111,18 @@ Mat deformationWeights(const Mat& refxy, const Mat& targetxy);
 DeformationGrid deformationGrid(const Mat& refxy, const Mat& weight, const graphics::Limits& lim,
                                 double npts, double rangeexpansion);
 
-// SHOWPW5  Draws the picture into the window's axes. Errors of the runtime
+// Draws the picture of r: registers both forms, turns them, fits the
+// spline, builds the grid, paints the picture and offers grid trimming.
+// Errors of the runtime throw RuntimeError; coinciding reference landmarks
+// give a result with a refusal and nothing drawn.
+DeformationResult renderDeformation(const DeformationRequest& r, const DeformationCanvas& canvas);
+
+// The console lines every deformation picture starts with.
+void echoRegistration(Console* console, double suptype);
+
+// SHOWPW5  Draws the picture into the window's axes: the inputs and the
+// window's choices (readPictureChoices) make the request, which is rendered
+// with the window to ask in. Errors of the runtime
 // (bad baseline numbers, an unreadable RefAngleBox while RotateRequest is
 // off, a shape-variable row of the wrong length) throw RuntimeError. A
 // reference whose landmarks coincide is reported in a message box and

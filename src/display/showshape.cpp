@@ -47,14 +47,22 @@ RowVec defaultCodeRow() {
   return (RowVec(6) << 0, 1, 0, 1, 6, 1).finished();
 }
 
+std::optional<double> refAngle(const session::NumberBox& box, Console* console) {
+  if (!box.present) return std::nullopt;
+  if (console != nullptr) console->display("angle", box.values);
+  if (!box.number) return std::nullopt;
+  return M_PI * *box.number / 180.0;
+}
+
 std::optional<double> refAngle(window::Window& window, Console* console) {
-  auto boxes = window.findobj("RefAngleBox");
-  if (boxes.empty()) return std::nullopt;
-  Value s = boxes.front()->get("String");
-  Mat angle = s.isText() ? str2num(s.text()) : Mat();
-  if (console != nullptr) console->display("angle", angle);
-  if (angle.size() == 0) return std::nullopt;
-  return M_PI * angle(0, 0) / 180.0;
+  return refAngle(session::readNumberBox(window, "RefAngleBox"), console);
+}
+
+double symbolTableAngle(const session::NumberBox& box) {
+  if (!box.present) return 0.0;
+  if (!box.number)
+    throw RuntimeError("Run-time Error: The reference angle \"" + box.text + "\" is not a number.");
+  return M_PI * *box.number / 180.0;
 }
 
 Mat turnRows(const Mat& x, double theta) {
@@ -95,19 +103,7 @@ void showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
   if (codelist.size() < 6)
     throw RuntimeError("Run-time Error: A symbol code row needs 6 values, not " +
                        std::to_string(codelist.size()) + ".");
-  if (!theta) {
-    auto boxes = window.findobj("RefAngleBox");
-    if (boxes.empty()) {
-      theta = 0.0;
-    } else {
-      Value s = boxes.front()->get("String");
-      Mat angle = s.isText() ? str2num(s.text()) : Mat();
-      if (angle.size() == 0)
-        throw RuntimeError("Run-time Error: The reference angle \"" + s.describe() +
-                           "\" is not a number.");
-      theta = M_PI * angle(0, 0) / 180.0;
-    }
-  }
+  if (!theta) theta = symbolTableAngle(session::readNumberBox(window, "RefAngleBox"));
   const graphics::Rgb color{codelist(0), codelist(1), codelist(2)};
   const double index = codelist(3);
   const bool filled = codelist(5) != 0;

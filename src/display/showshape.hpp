@@ -17,6 +17,7 @@
 #include "platform/matrix/console.hpp"
 #include "platform/matrix/types.hpp"
 #include "platform/window/window.hpp"
+#include "session/controls.hpp"
 
 namespace varnok::display {
 
@@ -24,8 +25,10 @@ namespace varnok::display {
 RowVec defaultCodeRow();
 
 // The reference angle in radians, read from RefAngleBox (echoed as "angle");
-// nullopt when there is no such box or its text holds no number.
+// nullopt when there is no such box or it holds no number.
 std::optional<double> refAngle(window::Window& window, Console* console);
+// The same of a RefAngleBox already read.
+std::optional<double> refAngle(const session::NumberBox& box, Console* console);
 
 // Turns every row of x by theta radians about the origin (extra value kept).
 Mat turnRows(const Mat& x, double theta);
@@ -47,6 +50,11 @@ void plotTurned(window::Window& window, Console* console, const Mat& x,
 // theta the reference angle is read; a RefAngleBox text that holds no number
 // stops with a RuntimeError, a missing box means 0. A marker index outside
 // 1..13 stops with a RuntimeError after the points drawn before it.
+// The angle showshapec turns by when given none: the reference angle in
+// radians, 0 without the box, a RuntimeError quoting a text that holds no
+// number.
+double symbolTableAngle(const session::NumberBox& box);
+
 void showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
                 std::optional<double> theta = std::nullopt);
 

@@ -4,12 +4,14 @@
 #include <map>
 #include <string>
 
+#include "display/picture_kinds.hpp"
 #include "display/showshape.hpp"
 #include "morpho/basereg.hpp"
 #include "morpho/getconsensus.hpp"
 #include "morpho/getpsup.hpp"
 #include "morpho/meth3sup.hpp"
 #include "platform/matrix/text.hpp"
+#include "session/controls.hpp"
 #include "style/symbols.hpp"
 
 namespace varnok::display {
@@ -19,8 +21,6 @@ namespace {
 constexpr const char* kLoadDataFirst = "Load a data file first";
 constexpr const char* kRunAnalysisFirst = "Run the analysis first";
 constexpr const char* kTitle = "Display Error";
-
-enum class Registration { None, Baseline, Sliding };
 
 bool wholeFrom1(double g) {
   return std::isfinite(g) && g >= 1 && g == std::floor(g);
@@ -48,22 +48,42 @@ bool haveAnalysis(session::ActionContext& ctx, bool needReference) {
   return true;
 }
 
+// What a superimposition display reads from the window, read once before
+// anything is checked or computed.
+struct SuperimpositionRequest {
+  Registration how = Registration::Procrustes;
+  session::NumberBox base[2];   // BaseBox1, BaseBox2: read only for a registration
+  session::NumberBox refAngle;  // RefAngleBox
+};
+
+constexpr const char* kBaseBoxes[2] = {"BaseBox1", "BaseBox2"};
+
+SuperimpositionRequest readRequest(window::Window& w, Registration how) {
+  SuperimpositionRequest r;
+  r.how = how;
+  if (how != Registration::Procrustes)
+    for (int k = 0; k < 2; ++k) {
+      r.base[k] = session::readNumberBox(w, kBaseBoxes[k]);
+      if (!r.base[k].present) w.control(kBaseBoxes[k]);  // the runtime's error naming it
+    }
+  r.refAngle = session::readNumberBox(w, "RefAngleBox");
+  return r;
+}
+
 // The two baseline landmark numbers, or nullopt after telling the user which
 // box holds what instead of a landmark number from 1 to L.
-std::optional<std::pair<double, double>> baseline(session::ActionContext& ctx, Eigen::Index L) {
+std::optional<std::pair<double, double>> baseline(session::ActionContext& ctx,
+                                                  const SuperimpositionRequest& r, Eigen::Index L) {
   const std::string range = "a landmark number from 1 to " + std::to_string(L);
   double b[2] = {0, 0};
-  const char* tags[2] = {"BaseBox1", "BaseBox2"};
   for (int k = 0; k < 2; ++k) {
-    Value v = ctx.window.control(tags[k]).get("String");
-    const std::string text = v.isText() ? v.text() : v.describe();
-    Mat m = str2num(text);
-    if (m.size() != 1 || !wholeFrom1(m(0, 0)) || m(0, 0) > static_cast<double>(L)) {
-      refuse(ctx, std::string("The baseline landmark in ") + tags[k] + " is \"" + text +
-                      "\"; it must be " + range + ".");
+    const auto& n = r.base[k].number;
+    if (!n || !wholeFrom1(*n) || *n > static_cast<double>(L)) {
+      refuse(ctx, std::string("The baseline landmark in ") + kBaseBoxes[k] + " is \"" +
+                      r.base[k].text + "\"; it must be " + range + ".");
       return std::nullopt;
     }
-    b[k] = m(0, 0);
+    b[k] = *n;
   }
   if (b[0] == b[1]) {
     refuse(ctx, "BaseBox1 and BaseBox2 both name landmark " + num2str(b[0]) +
@@ -102,34 +122,32 @@ std::optional<std::string> symbolProblem(const session::AnalysisState& s, bool u
 // The reference angle the symbol-table styles turn by: the number in
 // RefAngleBox in radians, 0 without the box. Text that is no number is
 // refused here, before the plot is touched.
-std::optional<double> tableAngle(session::ActionContext& ctx) {
-  auto boxes = ctx.window.findobj("RefAngleBox");
-  if (boxes.empty()) return 0.0;
-  Value v = boxes.front()->get("String");
-  Mat angle = v.isText() ? str2num(v.text()) : Mat();
-  if (angle.size() == 0 || !std::isfinite(angle(0, 0))) {
-    refuse(ctx, "The reference angle in RefAngleBox (\"" + v.describe() +
-                    "\") is not a number of degrees.");
+std::optional<double> tableAngle(session::ActionContext& ctx, const session::NumberBox& box) {
+  if (!box.present) return 0.0;
+  if (!box.number) {
+    refuse(ctx,
+           "The reference angle in RefAngleBox (\"" + box.text + "\") is not a number of degrees.");
     return std::nullopt;
   }
-  return M_PI * angle(0, 0) / 180.0;
+  return M_PI * *box.number / 180.0;
 }
 
 Mat registered(const Mat& x, Registration how, double b1, double b2) {
   Mat y = morpho::basereg(x, b1, b2);
-  return how == Registration::Sliding ? morpho::meth3sup(y) : y;
+  return how == Registration::SlidingBaseline ? morpho::meth3sup(y) : y;
 }
 
 // ShowProcrustes, ShowBC and ShowSBR.
 void showSpecimens(session::ActionContext& ctx, Registration how) {
   if (!haveAnalysis(ctx, false)) return;
+  const SuperimpositionRequest r = readRequest(ctx.window, how);
   const auto& s = ctx.state;
   const Mat& data = s.DATA;
   const Eigen::Index N = data.rows();
   const Eigen::Index L = (data.cols() - 1) / 2;
   std::pair<double, double> b{1, 2};
-  if (how != Registration::None) {
-    auto chosen = baseline(ctx, L);
+  if (how != Registration::Procrustes) {
+    auto chosen = baseline(ctx, r, L);
     if (!chosen) return;
     b = *chosen;
   }
@@ -153,14 +171,15 @@ void showSpecimens(session::ActionContext& ctx, Registration how) {
   }
   double theta = 0;
   if (useTable) {
-    auto angle = tableAngle(ctx);
+    auto angle = tableAngle(ctx, r.refAngle);
     if (!angle) return;
     theta = *angle;
-  } else if (how == Registration::None) {
-    theta = refAngle(ctx.window, &ctx.console).value_or(0.0);
+  } else if (how == Registration::Procrustes) {
+    theta = refAngle(r.refAngle, &ctx.console).value_or(0.0);
   }
-  const Mat shown = how == Registration::None ? Mat() : registered(data, how, b.first, b.second);
-  const Mat& rows = how == Registration::None ? data : shown;
+  const Mat shown =
+      how == Registration::Procrustes ? Mat() : registered(data, how, b.first, b.second);
+  const Mat& rows = how == Registration::Procrustes ? data : shown;
 
   auto& ax = ctx.window.figure().axes();
   ax.cla();
@@ -173,7 +192,7 @@ void showSpecimens(session::ActionContext& ctx, Registration how) {
     const Mat block = rows.middleRows(start, i - start);
     if (useTable)
       showshapec(ctx.window, block, s.codearray.row(g - 1), theta);
-    else if (how == Registration::None)
+    else if (how == Registration::Procrustes)
       plotTurned(ctx.window, nullptr, block, s.ColorList[static_cast<size_t>(g - 1)], theta);
     else
       showshape(ax, block, s.ColorList[static_cast<size_t>(g - 1)]);
@@ -183,11 +202,11 @@ void showSpecimens(session::ActionContext& ctx, Registration how) {
 }
 
 Registration meanRegistration(const std::optional<Value>& fpass) {
-  if (!fpass || !fpass->isMatrix() || fpass->matrix().size() != 1) return Registration::None;
+  if (!fpass || !fpass->isMatrix() || fpass->matrix().size() != 1) return Registration::Procrustes;
   const double v = fpass->scalar();
   if (v == 1) return Registration::Baseline;
-  if (v == 2) return Registration::Sliding;
-  return Registration::None;
+  if (v == 2) return Registration::SlidingBaseline;
+  return Registration::Procrustes;
 }
 
 }  // namespace
@@ -240,7 +259,7 @@ std::vector<GroupMean> groupMeans(const Mat& data, const Mat& glist, const Mat& 
 }
 
 void ShowProcrustes(session::ActionContext& ctx) {
-  showSpecimens(ctx, Registration::None);
+  showSpecimens(ctx, Registration::Procrustes);
 }
 
 void ShowBC(session::ActionContext& ctx) {
@@ -248,17 +267,18 @@ void ShowBC(session::ActionContext& ctx) {
 }
 
 void ShowSBR(session::ActionContext& ctx) {
-  showSpecimens(ctx, Registration::Sliding);
+  showSpecimens(ctx, Registration::SlidingBaseline);
 }
 
 void ShowMeans(session::ActionContext& ctx) {
   if (!haveAnalysis(ctx, true)) return;
   const auto& s = ctx.state;
   const Registration how = meanRegistration(ctx.fpass);
+  const SuperimpositionRequest r = readRequest(ctx.window, how);
   const Eigen::Index L = (s.DATA.cols() - 1) / 2;
   std::pair<double, double> b{1, 2};
-  if (how != Registration::None) {
-    auto chosen = baseline(ctx, L);
+  if (how != Registration::Procrustes) {
+    auto chosen = baseline(ctx, r, L);
     if (!chosen) return;
     b = *chosen;
   }
@@ -275,13 +295,13 @@ void ShowMeans(session::ActionContext& ctx) {
   }
   double theta = 0;
   if (useTable) {
-    auto angle = tableAngle(ctx);
+    auto angle = tableAngle(ctx, r.refAngle);
     if (!angle) return;
     theta = *angle;
   }
   std::vector<GroupMean> means =
       groupMeans(s.DATA, s.GLIST, s.reference, &ctx.console, ctx.progress);
-  if (how != Registration::None)
+  if (how != Registration::Procrustes)
     for (auto& m : means) m.form = registered(Mat(m.form), how, b.first, b.second).row(0);
 
   auto& ax = ctx.window.figure().axes();

@@ -10,6 +10,7 @@
 #include "io/mfload.hpp"
 #include "morpho/refstandardize.hpp"
 #include "platform/matrix/text.hpp"
+#include "session/controls.hpp"
 
 namespace varnok::io {
 
@@ -74,6 +75,7 @@ void LoadReference(session::ActionContext& ctx) {
   // Without data there is nothing to compare the reference with: say so
   // before asking for a file.
   const Eigen::Index dataCols = session::need(s.DATA, "DATA").cols();
+  const session::NumberBox refAngle = session::readNumberBox(ctx.window, "RefAngleBox");
   auto file = loadForAction(ctx);
   if (!file) return;
   Mat reference = std::move(file->data);
@@ -105,7 +107,8 @@ void LoadReference(session::ActionContext& ctx) {
   RowVec standard = morpho::refstandardize(reference);
   s.referencetype = 1;
   s.reference = std::move(standard);
-  display::showshape_rot(ctx.window, &ctx.console, s.reference, "ro");
+  display::showshape_rot(ctx.window, &ctx.console, s.reference, "ro",
+                         display::refAngle(refAngle, &ctx.console).value_or(0.0));
   ctx.window.dialogs().msgbox(stemp, "Reference Loaded");
   display::showshape(ctx.window.figure().axes(), s.reference, "ro");
   ctx.console.display("reference", s.reference);

@@ -210,7 +210,7 @@ TEST_F(Showpw5Test, RefAngleTurnsBothFormsWithoutRotateRequest) {
   EXPECT_TRUE(morpho::vertxy(r.bigrefdef).isApprox(morpho::vertxy(r.bigrefdef2), 1e-9));
 }
 
-TEST_F(Showpw5Test, BaselinePicturesSetNoAngleAndReadNoControls) {
+TEST_F(Showpw5Test, BaselinePicturesSetNoAngleAndAskNothing) {
   w.control("RefAngleBox").set("String", "junk");
   w.add("RotateRequest").set("Value", 1.0);
   DeformationResult r = showpw5(w, nullptr, ref, someScores(ref), 10, 1, 0, 1, 2);
@@ -221,6 +221,28 @@ TEST_F(Showpw5Test, BaselinePicturesSetNoAngleAndReadNoControls) {
   // An unreadable angle while RotateRequest is off stops the picture.
   w.control("RotateRequest").set("Value", 0.0);
   EXPECT_THROW(showpw5(w, nullptr, ref, someScores(ref), 10, 1, 2, 1, 2), RuntimeError);
+}
+
+// The request alone makes the picture; one with nobody to ask (the live
+// shape) must not need the rotation dialog or grid trimming.
+TEST_F(Showpw5Test, ARequestWithNobodyToAskDrawsOrStopsButNeverAsks) {
+  DeformationRequest r;
+  r.reference = ref;
+  r.pwscore = someScores(ref);
+  r.npts = 10;
+  r.picture = PictureType::Grid;
+  r.registration = Registration::Procrustes;
+  r.orientation = {1, 0, 30.0};
+  graphics::Figure fig;
+  const DeformationResult out = renderDeformation(r, {fig.axes()});
+  ASSERT_TRUE(out.theta);
+  EXPECT_NEAR(*out.theta, 30, 1e-12);
+  EXPECT_GT(fig.axes().childCount(), 3u);
+  r.orientation.rotateRequest = 1;
+  EXPECT_THROW(renderDeformation(r, {fig.axes()}), RuntimeError);
+  r.orientation.rotateRequest = 0;
+  r.style.trimreq = 1;
+  EXPECT_THROW(renderDeformation(r, {fig.axes()}), RuntimeError);
 }
 
 TEST_F(Showpw5Test, RedGridBlackVectorsAndNothingFor98And99) {
@@ -349,8 +371,9 @@ class DeformationActions : public testkit::SessionTest {
 
 TEST_F(DeformationActions, SameArgumentsButSuptype) {
   analysed();
-  auto ps = gatherDeformationCall(ctx_, 2), bc = gatherDeformationCall(ctx_, 0),
-       sbr = gatherDeformationCall(ctx_, 1);
+  auto read = [&](Registration how) { return readDeformationRequest(state_, win_, how).request; };
+  auto ps = read(Registration::Procrustes), bc = read(Registration::Baseline),
+       sbr = read(Registration::SlidingBaseline);
   ASSERT_TRUE(ps && bc && sbr);
   EXPECT_EQ(ps->pwscore(0), 0);
   EXPECT_EQ(ps->pwscore(7), 0.1);
@@ -364,10 +387,10 @@ TEST_F(DeformationActions, SameArgumentsButSuptype) {
     EXPECT_EQ(c->style.linespec, ps->style.linespec);
     EXPECT_EQ(c->style.defangle, ps->style.defangle);
     EXPECT_EQ(c->b2, ps->b2);
-    EXPECT_EQ(c->plottype, ps->plottype);
+    EXPECT_EQ(c->picture, ps->picture);
   }
-  EXPECT_EQ(bc->suptype, 0);
-  EXPECT_EQ(sbr->suptype, 1);
+  EXPECT_EQ(bc->registration, Registration::Baseline);
+  EXPECT_EQ(sbr->registration, Registration::SlidingBaseline);
 }
 
 TEST_F(DeformationActions, ProcrustesStoresTheAngleBaselineKeepsIt) {

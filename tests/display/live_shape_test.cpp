@@ -83,13 +83,13 @@ TEST_F(LiveShape, ThePreviewIsThePictureOfMarkerOneAtThePoint) {
       ASSERT_EQ(preview(x, y), "") << type;
       // The same call as ShowMarker1PCA with the marker there.
       state_.marker1x = x, state_.marker1y = y;
-      auto asMarker = gatherMarkerCall(ctx_, MarkerPicture::Marker1);
-      auto atPoint = gatherMarkerCallAt(state_, win_, x, y);
+      auto asMarker = readMarkerRequest(state_, win_, MarkerPicture::Marker1).request;
+      auto atPoint = readMarkerRequestAt(state_, win_, x, y).request;
       ASSERT_TRUE(asMarker && atPoint);
       EXPECT_EQ(atPoint->pwscore, asMarker->pwscore);
       EXPECT_EQ(atPoint->pwscore, markerVector(state_.Vmatrix, *state_.NumPCA, 1, 2, x, y, 2));
-      EXPECT_EQ(atPoint->suptype, asMarker->suptype);
-      EXPECT_EQ(atPoint->plottype, type);
+      EXPECT_EQ(atPoint->registration, asMarker->registration);
+      EXPECT_EQ(atPoint->picture, pictureType(type));
 
       // And the same picture, drawn into the inset instead of the plot.
       act("ShowMarker1PCA");

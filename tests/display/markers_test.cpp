@@ -184,13 +184,13 @@ TEST_F(MarkerActions, TheDifferenceOfOnePointIsTheUndeformedReference) {
   win_.control("MarkerScaleBox").set("String", "2.5");
   place(1, 0.03, -0.02);
   place(2, 0.03, -0.02);
-  auto call = gatherMarkerCall(ctx_, MarkerPicture::Difference);
+  auto call = readMarkerRequest(state_, win_, MarkerPicture::Difference).request;
   ASSERT_TRUE(call);
   ASSERT_EQ(call->pwscore.size(), V() + 1);
   EXPECT_TRUE(call->pwscore.head(V()).isZero(0));
   EXPECT_EQ(call->pwscore(V()), 2.5);
   EXPECT_EQ(call->reference, state_.reference);
-  EXPECT_EQ(call->suptype, 2);  // MarkerSuperList entry 3
+  EXPECT_EQ(call->registration, Registration::Procrustes);  // MarkerSuperList entry 3
 }
 
 TEST_F(MarkerActions, AMarkerOnTheXAxisIsTheDeformationAlongThatAxis) {
@@ -201,8 +201,8 @@ TEST_F(MarkerActions, AMarkerOnTheXAxisIsTheDeformationAlongThatAxis) {
   win_.control("ShowBox").set("String", "2");
   win_.control("ExagerationBox").set("String", "0.0421");
   place(1, s, 0);
-  auto marker = gatherMarkerCall(ctx_, MarkerPicture::Marker1);
-  auto axis = gatherDeformationCall(ctx_, 2);
+  auto marker = readMarkerRequest(state_, win_, MarkerPicture::Marker1).request;
+  auto axis = readDeformationRequest(state_, win_, Registration::Procrustes).request;
   ASSERT_TRUE(marker && axis);
   // The same shape variables up to the axis vector's rounding to five
   // decimals; the trailing entry is the scale of each.
@@ -212,7 +212,7 @@ TEST_F(MarkerActions, AMarkerOnTheXAxisIsTheDeformationAlongThatAxis) {
   // Every other argument of the renderer is the same.
   EXPECT_EQ(marker->reference, axis->reference);
   EXPECT_EQ(marker->npts, axis->npts);
-  EXPECT_EQ(marker->plottype, axis->plottype);
+  EXPECT_EQ(marker->picture, axis->picture);
   EXPECT_EQ(marker->b1, axis->b1);
   EXPECT_EQ(marker->b2, axis->b2);
   EXPECT_EQ(marker->style.linespec, axis->style.linespec);
@@ -229,8 +229,8 @@ TEST_F(MarkerActions, ThePicturesUseTheirMarkersAndKeepTheAngleTheyWereTurnedBy)
   win_.control("MarkerScaleBox").set("String", "3");
   const Mat& Vm = state_.Vmatrix;
   const double n = *state_.NumPCA;
-  auto m2 = gatherMarkerCall(ctx_, MarkerPicture::Marker2);
-  auto dif = gatherMarkerCall(ctx_, MarkerPicture::Difference);
+  auto m2 = readMarkerRequest(state_, win_, MarkerPicture::Marker2).request;
+  auto dif = readMarkerRequest(state_, win_, MarkerPicture::Difference).request;
   ASSERT_TRUE(m2 && dif);
   EXPECT_EQ(m2->pwscore, markerVector(Vm, n, 1, 2, -0.01, 0.03, 3));
   EXPECT_EQ(dif->pwscore, markerVector(Vm, n, 1, 2, -0.01 - 0.02, 0.03 - 0.01, 3));
@@ -243,9 +243,9 @@ TEST_F(MarkerActions, ThePicturesUseTheirMarkersAndKeepTheAngleTheyWereTurnedBy)
   // Baseline (MarkerSuperList entry 1): nothing is turned, defangle stays.
   win_.control("MarkerSuperList").set("Value", 1.0);
   state_.defangle = 10;
-  auto bc = gatherMarkerCall(ctx_, MarkerPicture::Marker1);
+  auto bc = readMarkerRequest(state_, win_, MarkerPicture::Marker1).request;
   ASSERT_TRUE(bc);
-  EXPECT_EQ(bc->suptype, 0);
+  EXPECT_EQ(bc->registration, Registration::Baseline);
   EXPECT_EQ(bc->b2, 5);
   act("ShowMarkerDif");
   EXPECT_EQ(*state_.defangle, 10);

@@ -2,10 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <optional>
+#include <utility>
+
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/window/in_memory_window.hpp"
 #include "session/call_env.hpp"
+#include "session/controls.hpp"
 #include "session/routine_table.hpp"
+#include "session/state.hpp"
 #include "support/session_fixture.hpp"
 
 namespace varnok::session {
@@ -40,6 +46,42 @@ TEST(RoutineTable, ChecksCountsBeforeCallingAndNamesMissingInputs) {
     EXPECT_EQ(std::string(e.what()),
               "Run-time Error: File: centsize Line: 1 Column: 1 Not enough input arguments.");
   }
+}
+
+// Every action reads a number box by one rule: exactly one finite number.
+TEST(Controls, ANumberBoxHoldsExactlyOneFiniteNumber) {
+  window::InMemoryWindow win;
+  auto& box = win.add("Box");
+  for (auto [text, number] : {std::pair<const char*, std::optional<double>>{" -2.5 ", -2.5},
+                              {"30", 30},
+                              {"", std::nullopt},
+                              {"north", std::nullopt},
+                              {"1 2", std::nullopt},
+                              {"Inf", std::nullopt},
+                              {"NaN", std::nullopt}}) {
+    box.set("String", text);
+    EXPECT_EQ(boxNumber(win, "Box"), number) << text;
+    const NumberBox read = readNumberBox(win, "Box");
+    EXPECT_TRUE(read.present);
+    EXPECT_EQ(read.text, text);
+    EXPECT_EQ(read.number, number) << text;
+  }
+  box.set("String", Value(7.0));  // put there by a routine
+  EXPECT_EQ(boxNumber(win, "Box"), 7.0);
+  // A missing box: absent when read as optional, the runtime's error when
+  // the action needs it.
+  EXPECT_FALSE(readNumberBox(win, "Other").present);
+  EXPECT_THROW(boxNumber(win, "Other"), RuntimeError);
+  EXPECT_EQ(controlValueOr(win, "Other", 4), 4);
+  EXPECT_THROW(controlValue(win, "Other"), RuntimeError);
+}
+
+// Principal axis t is column NumPCA - t (1-based) of an analysis of V axes.
+TEST(Controls, AxisColumnsCountFromTheLargestEigenvalue) {
+  const double numPCA = 7;  // V = 6
+  EXPECT_EQ(axisColumn(numPCA, 1, 6), 5);
+  EXPECT_EQ(axisColumn(numPCA, 6, 6), 0);
+  for (double t : {0.0, 7.0, 1.5, -1.0, std::nan("")}) EXPECT_FALSE(axisColumn(numPCA, t, 6)) << t;
 }
 
 TEST(Session, RelativeNamesAreTakenFromTheCurrentFolder) {
