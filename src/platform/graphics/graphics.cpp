@@ -7,6 +7,7 @@
 
 #include "platform/graphics/properties.hpp"
 #include "platform/graphics/ticks.hpp"
+#include "platform/graphics/visit.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
 
@@ -1128,10 +1129,10 @@ std::vector<const Line*> legendLines(const Axes& ax) {
   std::vector<const Line*> lines(entries.size(), nullptr);
   ax.visit(
       [&](const Object& o) {
-        const auto* l = dynamic_cast<const Line*>(&o);
-        if (!l) return;
-        for (std::size_t i = 0; i < entries.size(); ++i)
-          if (!lines[i] && entries[i].symbol == o.handle()) lines[i] = l;
+        visitAs(o, [&](const Line& l) {
+          for (std::size_t i = 0; i < entries.size(); ++i)
+            if (!lines[i] && entries[i].symbol == o.handle()) lines[i] = &l;
+        });
       },
       [&](const PointGroup& g) {
         // Each member of a joined group has a style of its own.

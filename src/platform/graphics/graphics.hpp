@@ -79,8 +79,26 @@ inline constexpr double kScreenHeightPx = 1080.0;
 
 class Figure;
 class Axes;
+class Line;
+class Text;
+class Patch;
 class Quiver;
 class Contour;
+
+// What works on each kind of drawn object (the renderer, the plot-data
+// export): Object::accept calls the visit for the object's own class. The
+// kinds a visitor has nothing to do with are left to the empty defaults.
+class ObjectVisitor {
+ public:
+  virtual void visit(const Line&) {}
+  virtual void visit(const Text&) {}
+  virtual void visit(const Patch&) {}
+  virtual void visit(const Quiver&) {}
+  virtual void visit(const Contour&) {}
+
+ protected:
+  ~ObjectVisitor() = default;
+};
 
 // Axis limits [xmin xmax ymin ymax].
 using Limits = std::array<double, 4>;
@@ -216,6 +234,8 @@ class Object {
   std::vector<std::string> propertyNames() const;
   // Adds the points that automatic limits must show (texts add none).
   virtual void addExtent(Extent&) const {}
+  // Calls v.visit with the object as its own class.
+  virtual void accept(ObjectVisitor& v) const = 0;
 
   TagText tag;
   bool visible = true;
@@ -238,6 +258,7 @@ class Line : public Object {
  public:
   std::string type() const override { return "line"; }
   const char* className() const override { return "Line"; }
+  void accept(ObjectVisitor& v) const override { v.visit(*this); }
   // Properties: XData, YData, Color, LineStyle, LineWidth, Marker,
   // MarkerSize, MarkerFaceColor, MarkerEdgeColor.
 
@@ -281,6 +302,7 @@ class Text : public Object {
  public:
   std::string type() const override { return "text"; }
   const char* className() const override { return "Text"; }
+  void accept(ObjectVisitor& v) const override { v.visit(*this); }
   // Properties: String, Position, Color, FontSize, FontName,
   // HorizontalAlignment, VerticalAlignment.
 
@@ -302,6 +324,7 @@ class Patch : public Object {
  public:
   std::string type() const override { return "patch"; }
   const char* className() const override { return "Patch"; }
+  void accept(ObjectVisitor& v) const override { v.visit(*this); }
   // Properties: XData, YData, FaceColor, EdgeColor, LineWidth.
 
   // A closed polygon; NaN separates several rings, filled with the even-odd
