@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/graphics/backend.hpp"
 #include "platform/graphics/graphics.hpp"
 #include "platform/graphics/marker_shapes.hpp"
 
@@ -60,7 +61,7 @@ void paintMarkers(cairo_t* cr, const MarkerShape& shape, const MarkerStyle& styl
 // pre-rendered sprites (one per quarter-pixel offset), for the screen and
 // PNG files where tens of thousands of markers would otherwise each be
 // filled and stroked as paths. Each marker is composited whole, in order.
-class MarkerStamper {
+class MarkerStamper final : public PixelStamp {
  public:
   // A stamper for cr, or null when cr does not draw straight into an image
   // surface with an axis-aligned transform (vector files, groups, rotation);
@@ -68,15 +69,15 @@ class MarkerStamper {
   // (0, 0)-(clipWidth, clipHeight).
   static std::unique_ptr<MarkerStamper> forContext(cairo_t* cr, double clipWidth,
                                                    double clipHeight);
-  ~MarkerStamper();
+  ~MarkerStamper() override;
 
   // Paints one marker centred at the user point (x, y). False when this
   // marker is too large for a sprite (or its sprite cannot be made): the
   // caller draws it as a path instead, after release().
-  bool stamp(const MarkerStyle& style, double x, double y);
+  bool stamp(const MarkerStyle& style, double x, double y) override;
   // Hands the pixels back to Cairo; call before drawing anything else with
   // Cairo. Stamping may resume afterwards.
-  void release();
+  void release() override;
 
  private:
   MarkerStamper() = default;

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/graphics/backend.hpp"
 #include "platform/graphics/export.hpp"
 #include "platform/graphics/graphics.hpp"
 #include "platform/matrix/progress.hpp"
@@ -49,6 +50,10 @@ struct RenderOptions {
 void render(const Figure& fig, cairo_t* cr, double width, double height,
             const RenderOptions& options);
 void render(const Figure& fig, cairo_t* cr, double width, double height,
+            const RenderOptions& options, Progress& progress);
+// The same on any drawing backend: the layout and what is drawn do not
+// depend on it.
+void render(const Figure& fig, DrawingBackend& b, double width, double height,
             const RenderOptions& options, Progress& progress);
 
 // The plot box of the axes, [left top width height] in the user units of

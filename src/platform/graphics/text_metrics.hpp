@@ -47,6 +47,12 @@ class NominalAxesFont final : public TextMeasure {
 // The largest advance of the texts; 0 for none.
 double widestAdvance(const std::vector<std::string>& texts, const TextMeasure& m);
 
+// Texts are drawn and measured as clean UTF-8: Cairo refuses text that is
+// not UTF-8 and then ignores every later drawing call, so texts from data
+// files are cleaned first: bytes that do not form UTF-8 are taken as
+// Latin-1, tabs become blanks, other control characters are dropped.
+std::string cleanText(std::string_view s);
+
 // A tick label as it is drawn: tickLabel with a minus sign for the hyphen.
 std::string tickLabelText(double v, TickStep s, int scaleExponent);
 
