@@ -18,7 +18,7 @@ double NominalAxesFont::advance(std::string_view text) const {
       i += kMinusSign.size();
       continue;
     }
-    w += text[i] == '.' ? 4.2 : 8.5;
+    w += text[i] == '.' ? 4.2 : text[i] == '-' ? 11.2 : 8.5;
     // One advance per character: continuation bytes of UTF-8 add none.
     for (++i; i < text.size() && (static_cast<unsigned char>(text[i]) >> 6) == 0x2;) ++i;
   }

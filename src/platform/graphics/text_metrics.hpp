@@ -36,8 +36,8 @@ class TextMeasure {
 };
 
 // DejaVu Sans at 10 points (13 1/3 pixels) as the axes draw tick labels:
-// digits 8.5 pixels, the decimal point 4.2, the minus sign 11.2; anything
-// else counts as a digit.
+// digits 8.5 pixels, the decimal point 4.2, the minus sign (or a hyphen)
+// 11.2; anything else counts as a digit.
 class NominalAxesFont final : public TextMeasure {
  public:
   double advance(std::string_view text) const override;
