@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/graphics/draw.hpp"
+#include "platform/graphics/marker_shapes.hpp"
 
 namespace varnok::graphics {
 

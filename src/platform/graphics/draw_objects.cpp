@@ -5,6 +5,7 @@
 
 #include "platform/graphics/clip_geometry.hpp"
 #include "platform/graphics/draw.hpp"
+#include "platform/graphics/marker_shapes.hpp"
 #include "platform/graphics/visit.hpp"
 
 namespace varnok::graphics {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/graphics/figure.hpp"
-#include "platform/graphics/markers.hpp"
+#include "platform/graphics/marker_style.hpp"
 #include "platform/graphics/text_metrics.hpp"
 #include "platform/graphics/ticks.hpp"
 
