@@ -106,6 +106,7 @@ class Contour : public Object {
  public:
   std::string type() const override { return "contour"; }
   const char* className() const override { return "Contour"; }
+  void accept(ObjectVisitor& v) const override { v.visit(*this); }
 
   // While the data properties are set one after the other the sizes may
   // disagree; such a contour draws nothing.

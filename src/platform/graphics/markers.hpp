@@ -1,6 +1,6 @@
-// Painting markers: how a line's marker properties resolve to paint, and the
-// shapes of the marker table (marker_shapes.hpp) drawn as paths or stamped
-// as sprites, shared by the renderer's screen and file output.
+// Painting markers with Cairo: the shapes of the marker table
+// (marker_shapes.hpp) in the look of marker_style.hpp drawn as paths or
+// stamped as sprites, shared by the renderer's screen and file output.
 //
 // Sizes are in the renderer's user units (pixels).
 #pragma once
@@ -13,41 +13,12 @@
 #include <optional>
 #include <vector>
 
+#include "platform/graphics/backend.hpp"
 #include "platform/graphics/graphics.hpp"
 #include "platform/graphics/marker_shapes.hpp"
+#include "platform/graphics/marker_style.hpp"
 
 namespace varnok::graphics {
-
-// The model takes any positive size, but a picture can only hold so much: a
-// symbol code table asking for a marker of 18000 points, or a line 1e308
-// points wide, must neither exhaust memory nor overflow Cairo's fixed-point
-// coordinates. Sizes are capped at these (pixels) when drawn.
-inline constexpr double kMaxMarkerSizePx = 2000;
-inline constexpr double kMaxLineWidthPx = 1000;
-inline constexpr double kMaxFontSizePx = 1000;
-
-// A size in points as drawn: pixels, at most maxPx; nullopt when nothing can
-// be drawn (NaN, infinities, zero or negative sizes).
-std::optional<double> drawableSize(double points, double maxPx);
-
-// What one marker paints once "auto" and "none" are resolved.
-struct MarkerStyle {
-  char marker = 0;
-  double sizePx = 0;
-  double lineWidthPx = 0;
-  std::optional<Rgb> face;  // filled with this colour, or not filled
-  std::optional<Rgb> edge;  // outlined in this colour, or not outlined
-  bool paints() const { return marker != 0 && (face || edge); }
-  bool operator==(const MarkerStyle&) const = default;
-};
-
-// The look of a line's markers on an axes of colour axesColor: MarkerEdgeColor
-// "auto" is the line's Color, MarkerFaceColor "auto" the axes colour. Crosses,
-// plus signs and asterisks are never filled; the point is always a filled dot
-// in the edge colour (the face colour when the edge is "none"). Sizes are
-// capped (drawableSize); a size that cannot be drawn paints nothing, a line
-// width that cannot be drawn leaves the markers without an outline.
-MarkerStyle markerStyleOf(const Line& line, Rgb axesColor);
 
 // Appends one marker at (x, y) to the current path.
 void emitMarker(cairo_t* cr, const MarkerShape& shape, double x, double y);
@@ -60,7 +31,7 @@ void paintMarkers(cairo_t* cr, const MarkerShape& shape, const MarkerStyle& styl
 // pre-rendered sprites (one per quarter-pixel offset), for the screen and
 // PNG files where tens of thousands of markers would otherwise each be
 // filled and stroked as paths. Each marker is composited whole, in order.
-class MarkerStamper {
+class MarkerStamper final : public PixelStamp {
  public:
   // A stamper for cr, or null when cr does not draw straight into an image
   // surface with an axis-aligned transform (vector files, groups, rotation);
@@ -68,15 +39,15 @@ class MarkerStamper {
   // (0, 0)-(clipWidth, clipHeight).
   static std::unique_ptr<MarkerStamper> forContext(cairo_t* cr, double clipWidth,
                                                    double clipHeight);
-  ~MarkerStamper();
+  ~MarkerStamper() override;
 
   // Paints one marker centred at the user point (x, y). False when this
   // marker is too large for a sprite (or its sprite cannot be made): the
   // caller draws it as a path instead, after release().
-  bool stamp(const MarkerStyle& style, double x, double y);
+  bool stamp(const MarkerStyle& style, double x, double y) override;
   // Hands the pixels back to Cairo; call before drawing anything else with
   // Cairo. Stamping may resume afterwards.
-  void release();
+  void release() override;
 
  private:
   MarkerStamper() = default;

@@ -1,6 +1,8 @@
 #include "platform/graphics/png_meta.hpp"
 
-#include <array>
+#include <zlib.h>
+
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -11,17 +13,6 @@ namespace varnok::graphics {
 namespace {
 
 constexpr std::string_view kSignature("\x89PNG\r\n\x1a\n", 8);
-
-constexpr std::array<std::uint32_t, 256> makeCrcTable() {
-  std::array<std::uint32_t, 256> t{};
-  for (std::uint32_t n = 0; n < 256; ++n) {
-    std::uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    t[n] = c;
-  }
-  return t;
-}
-constexpr auto kCrcTable = makeCrcTable();
 
 void putBig32(std::string& out, std::uint32_t v) {
   out += static_cast<char>((v >> 24) & 0xff);
@@ -53,9 +44,17 @@ std::optional<Chunk> chunkAt(std::string_view png, std::size_t offset) {
 }  // namespace
 
 std::uint32_t pngCrc32(std::string_view data) {
-  std::uint32_t c = 0xffffffffu;
-  for (char ch : data) c = kCrcTable[(c ^ static_cast<unsigned char>(ch)) & 0xff] ^ (c >> 8);
-  return c ^ 0xffffffffu;
+  // zlib takes at most a uInt at a time; chunks are far smaller, but the
+  // loop keeps any length right.
+  uLong c = crc32(0L, Z_NULL, 0);
+  const auto* p = reinterpret_cast<const Bytef*>(data.data());
+  for (std::size_t left = data.size(); left > 0;) {
+    const auto n = static_cast<uInt>(std::min<std::size_t>(left, 1u << 30));
+    c = crc32(c, p, n);
+    p += n;
+    left -= n;
+  }
+  return static_cast<std::uint32_t>(c);
 }
 
 std::uint32_t pixelsPerMetre(double dpi) {

@@ -153,6 +153,11 @@ std::string textOf(const Value& v, std::string_view prop, std::string_view cls) 
   return v.text();
 }
 
+[[noreturn]] void noSuchProperty(std::string_view prop, std::string_view cls) {
+  throw RuntimeError("There is no " + std::string(prop) + " property on the " + std::string(cls) +
+                     " class.");
+}
+
 [[noreturn]] void readOnly(std::string_view prop, std::string_view cls) {
   throw RuntimeError("The " + std::string(prop) + " property of the " + std::string(cls) +
                      " class is read-only.");

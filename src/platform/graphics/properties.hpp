@@ -15,9 +15,12 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
-#include "platform/graphics/graphics.hpp"
+#include "platform/graphics/color.hpp"
+#include "platform/matrix/types.hpp"
+#include "platform/matrix/value.hpp"
 
 namespace varnok::graphics::props {
 
@@ -67,25 +70,34 @@ struct Property {
   void (*set)(T&, const Value&);  // null: read-only
 };
 
+// A property whose setter also hears the name as the caller spelt it, for
+// messages that repeat it.
+template <class T>
+struct SpeltProperty {
+  std::string_view name;
+  Value (*get)(const T&);
+  void (*set)(T&, const Value&, std::string_view spelt);  // null: read-only
+};
+
 template <class T, std::size_t N>
 using PropertyTable = std::array<Property<T>, N>;
 
-template <class T, std::size_t N>
-const Property<T>* find(const PropertyTable<T, N>& table, std::string_view name) {
-  for (const Property<T>& p : table)
+template <class P, std::size_t N>
+const P* find(const std::array<P, N>& table, std::string_view name) {
+  for (const P& p : table)
     if (ieq(p.name, name)) return &p;
   return nullptr;
 }
 
-template <class T, std::size_t N>
-void appendNames(const PropertyTable<T, N>& table, std::vector<std::string>& out) {
-  for (const Property<T>& p : table) out.emplace_back(p.name);
+template <class P, std::size_t N>
+void appendNames(const std::array<P, N>& table, std::vector<std::string>& out) {
+  for (const P& p : table) out.emplace_back(p.name);
 }
 
 // Reads property name of o into out; false when the table has none.
-template <class T, std::size_t N>
-bool read(const PropertyTable<T, N>& table, const T& o, std::string_view name, Value& out) {
-  const Property<T>* p = find(table, name);
+template <class T, class P, std::size_t N>
+bool read(const std::array<P, N>& table, const T& o, std::string_view name, Value& out) {
+  const P* p = find(table, name);
   if (p == nullptr) return false;
   out = p->get(o);
   return true;
@@ -93,13 +105,20 @@ bool read(const PropertyTable<T, N>& table, const T& o, std::string_view name, V
 
 // Writes property name of o; false when the table has none, RuntimeError
 // when it is read-only or the value is bad.
-template <class T, std::size_t N>
-bool write(const PropertyTable<T, N>& table, T& o, std::string_view name, const Value& v) {
-  const Property<T>* p = find(table, name);
+template <class T, class P, std::size_t N>
+bool write(const std::array<P, N>& table, T& o, std::string_view name, const Value& v) {
+  const P* p = find(table, name);
   if (p == nullptr) return false;
   if (p->set == nullptr) readOnly(name, o.className());
-  p->set(o, v);
+  if constexpr (std::is_same_v<P, SpeltProperty<T>>) {
+    p->set(o, v, name);
+  } else {
+    p->set(o, v);
+  }
   return true;
 }
+
+// "There is no X property on the C class."
+[[noreturn]] void noSuchProperty(std::string_view prop, std::string_view cls);
 
 }  // namespace varnok::graphics::props

@@ -28,6 +28,7 @@ class Quiver : public Object {
  public:
   std::string type() const override { return "quiver"; }
   const char* className() const override { return "Quiver"; }
+  void accept(ObjectVisitor& v) const override { v.visit(*this); }
 
   // X and Y the size of U and V, or vectors as long as U has columns (X)
   // and rows (Y). While the properties are set one after the other the
