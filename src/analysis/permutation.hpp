@@ -12,9 +12,9 @@
 // rearrangement r is drawn from it only after rearrangements 1 .. r-1, by
 // the same Fisher-Yates steps, so a seed gives the same rearrangements, and
 // hence the same counts, on one thread or two. Uniform integers below n are
-// taken from the upper 32 bits of a draw by the multiply-and-reject method
-// (exact, and the same on every standard library, unlike
-// std::uniform_int_distribution).
+// taken from 32-bit words (each 64-bit draw gives two, its high half first)
+// by the multiply-and-reject method: exactly uniform, and the same on every
+// standard library, unlike std::uniform_int_distribution.
 #pragma once
 
 #include <algorithm>
