@@ -249,14 +249,15 @@ ShapeRegression regress(const Mat& Wc, const ColVec& xc, double df2, bool pooled
   return r;
 }
 
-void checkSizes(const Mat& W, const ColVec& x, const char* what) {
+void checkSizes(const Mat& W, const ColVec& x, const char* what,
+                const char* values = "log centroid sizes") {
   if (x.size() != W.rows())
     throw RuntimeError(std::string("Run-time Error: ") + what + ": there are " +
-                       count(x.size(), "size", "sizes") + " for " +
+                       std::to_string(x.size()) + " " + values + " for " +
                        count(W.rows(), "specimen", "specimens") + ".");
   if (!x.allFinite())
-    throw RuntimeError(std::string("Run-time Error: ") + what +
-                       ": the log centroid sizes hold values that are not finite numbers.");
+    throw RuntimeError(std::string("Run-time Error: ") + what + ": the " + values +
+                       " hold values that are not finite numbers.");
 }
 
 }  // namespace
@@ -308,6 +309,18 @@ ShapeRegression regressShapeOnSizeWithinGroups(const Mat& W, const ColVec& x, co
                  options, progress, [&](PermutationStream& s, std::vector<int>& a) {
                    for (const auto& m : members) s.shuffleAt(a.data(), m);
                  });
+}
+
+RowVec shapeChangePerUnit(const Mat& W, const ColVec& s) {
+  constexpr const char* what = "The shape change along a score";
+  checkSizes(W, s, what, "scores");
+  checkShapeVariables(W, 2, what);
+  if (s.maxCoeff() == s.minCoeff())
+    throw RuntimeError(
+        "Run-time Error: The shape change along a score needs a score that varies; every "
+        "specimen has the same score.");
+  const ColVec sc = centred(s, nullptr);
+  return (sc.transpose() * centred(W, nullptr)) / sc.squaredNorm();
 }
 
 Outliers findOutliers(const Mat& W) {

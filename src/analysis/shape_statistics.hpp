@@ -109,6 +109,12 @@ ShapeRegression regressShapeOnSizeWithinGroups(const Mat& W, const ColVec& x, co
                                                const PermutationOptions& options = {},
                                                Progress& progress = noProgress());
 
+// The shape change per unit of a score s (N values): the regression vector
+// sum_i (s_i - s̄)(w_i - w̄) / sum_i (s_i - s̄)², 1 by V. For the CV 1 scores
+// it is the shape change along CV 1; for x it is the allometry vector b.
+// Throws RuntimeError for mismatched sizes or a constant score.
+RowVec shapeChangePerUnit(const Mat& W, const ColVec& s);
+
 // ---------------------------------------------------------------------------
 // Outliers: D_i = ||w_i - w̄||, the Procrustes distance of each specimen from
 // the mean shape. Q1 and Q3 are the medians of the lower and upper halves of

@@ -156,6 +156,7 @@ TEST_F(GorillaStatistics, AllometryOutliersAndCanonicalVariates) {
   // Scores are the projections on the unit regression vector.
   const RowVec unit = plain.b / plain.b.norm();
   EXPECT_NEAR(plain.scores(7), (W.row(7) - W.colwise().mean()).dot(unit), 1e-14);
+  EXPECT_LT((shapeChangePerUnit(W, x) - plain.b).norm(), 1e-12 * plain.b.norm());
 
   const Outliers o = findOutliers(W);
   std::vector<double> d(59);
