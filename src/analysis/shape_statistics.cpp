@@ -41,6 +41,15 @@ void checkGroupsMatch(const Mat& W, const Groups& groups, const char* what) {
                        ".");
 }
 
+// Sums of squares need some shape variation to divide by: one that is only
+// the rounding of centring identical rows (relative to the rows' own sum of
+// squares) is none.
+void checkVariation(double ssTotal, const Mat& W, const char* what) {
+  if (!(ssTotal > 1e-24 * W.squaredNorm()))
+    throw RuntimeError(std::string("Run-time Error: ") + what +
+                       " needs shape variation; every specimen has the same shape.");
+}
+
 // Rows centred on their group means (all specimens one group when groups is
 // null).
 Mat centred(const Mat& W, const Groups* groups) {
@@ -124,6 +133,7 @@ ShapeAnova shapeAnova(const Mat& W, const Groups& groups, const PermutationOptio
   r.df1 = k - 1, r.df2 = static_cast<double>(N - k);
   const Mat Wc = centred(W, nullptr);
   r.ssTotal = Wc.squaredNorm();
+  checkVariation(r.ssTotal, W, what);
 
   // With centred rows the group sums S_g add up to 0, so the largest group's
   // sum is minus the others' and its rows need not be read:
@@ -200,16 +210,19 @@ ShapeAnova shapeAnova(const Mat& W, const Groups& groups, const PermutationOptio
 
 namespace {
 
-// The regression on centred rows Wc and centred sizes xc; draw rearranges
+// The regression on the rows W centred as Wc and on centred sizes xc; draw rearranges
 // the specimen order of xc.
 template <class Draw>
-ShapeRegression regress(const Mat& Wc, const ColVec& xc, double df2, bool pooled,
+ShapeRegression regress(const Mat& W, const Mat& Wc, const ColVec& xc, double df2, bool pooled,
                         const PermutationOptions& options, Progress& progress, Draw&& draw) {
   const Index N = Wc.rows(), V = Wc.cols();
   ShapeRegression r;
   r.pooled = pooled;
   r.N = N, r.V = V, r.df2 = df2;
   r.ssTotal = Wc.squaredNorm();
+  checkVariation(r.ssTotal, W,
+                 pooled ? "The pooled within-group regression of shape on size"
+                        : "The regression of shape on size");
   const double sxx = xc.squaredNorm(), ssTotal = r.ssTotal;
   // b = Wc' x* / Sxx, so SS_pred = Sxx ||b||² = ||Wc' x*||² / Sxx.
   std::vector<double> scratch[2] = {std::vector<double>(static_cast<std::size_t>(V)),
@@ -271,8 +284,8 @@ ShapeRegression regressShapeOnSize(const Mat& W, const ColVec& x, const Permutat
     throw RuntimeError(
         "Run-time Error: The regression of shape on size needs specimens of different sizes; "
         "every specimen has the same centroid size.");
-  return regress(centred(W, nullptr), centred(x, nullptr), static_cast<double>(W.rows() - 2), false,
-                 options, progress,
+  return regress(W, centred(W, nullptr), centred(x, nullptr), static_cast<double>(W.rows() - 2),
+                 false, options, progress,
                  [](PermutationStream& s, std::vector<int>& a) { s.shuffle(a.data(), a.size()); });
 }
 
@@ -305,7 +318,7 @@ ShapeRegression regressShapeOnSizeWithinGroups(const Mat& W, const ColVec& x, co
         "different sizes within a group; within every group all have the same centroid size.");
   std::vector<std::vector<int>> members(static_cast<std::size_t>(k));
   for (Index i = 0; i < N; ++i) members[groups.index[i]].push_back(static_cast<int>(i));
-  return regress(centred(W, &groups), centred(x, &groups), static_cast<double>(N - k - 1), true,
+  return regress(W, centred(W, &groups), centred(x, &groups), static_cast<double>(N - k - 1), true,
                  options, progress, [&](PermutationStream& s, std::vector<int>& a) {
                    for (const auto& m : members) s.shuffleAt(a.data(), m);
                  });

@@ -387,6 +387,11 @@ TEST(ShapeStatistics, RefusalsComputeNothing) {
   EXPECT_NE(refusal([&] { canonicalVariates(W, one); }).find("at least 2"), std::string::npos);
   EXPECT_NE(refusal([&] { groupsFromColumn(Mat::Constant(3, 1, 1.5)); }).find("Line 1"),
             std::string::npos);
+  const Mat same = W.row(0).replicate(6, 1);
+  EXPECT_NE(refusal([&] { shapeAnova(same, two); }).find("every specimen has the same shape"),
+            std::string::npos);
+  EXPECT_NE(refusal([&] { regressShapeOnSize(same, x); }).find("the same shape"),
+            std::string::npos);
   EXPECT_NE(refusal([&] { findOutliers(W.topRows(1)); }).find("at least 2"), std::string::npos);
 
   // A cancel stops the permutations with the usual error.
