@@ -172,7 +172,7 @@ CanonicalVariates canonicalVariates(const Mat& W, const Groups& groups, int q,
     s.sums.resize(k, q);
     s.within.resize(q, q);
     s.d.resize(q);
-    s.llt = Eigen::LLT<Dense>(q);
+    s.llt.compute(Dense::Identity(q, q));  // sizes its storage once
   }
   auto statistics = [&](const int* a, double* out, int part) {
     Scratch& s = scratch[part];

@@ -253,9 +253,10 @@ ShapeRegression regress(const Mat& W, const Mat& Wc, const ColVec& xc, double df
   const double norm = r.b.norm();
   r.scores = norm > 0 ? ColVec(Wc * r.b.transpose() / norm) : ColVec(ColVec::Zero(N));
 
+  // Only F is tested (SS_pred is monotone in it).
   const std::vector<long> counts = countPermutations(
-      identity, {observed[0]}, options, static_cast<std::size_t>(N * V) * sizeof(double), progress,
-      draw, statistics);
+      identity, {observed[0], -std::numeric_limits<double>::infinity()}, options,
+      static_cast<std::size_t>(N * V) * sizeof(double), progress, draw, statistics);
   r.permutations = std::max(0L, options.count);
   r.seed = options.seed;
   r.pPerm = permutationP(counts[0], r.permutations);
