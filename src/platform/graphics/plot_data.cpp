@@ -7,6 +7,7 @@
 
 #include "platform/graphics/contour.hpp"
 #include "platform/graphics/quiver.hpp"
+#include "platform/matrix/text.hpp"
 
 namespace varnok::graphics {
 
@@ -169,16 +170,14 @@ Json legendJson(const Axes& ax) {
 
 // ---- the file's text ----
 
-// Numbers with 17 significant digits, so they read back as the same
-// doubles; NaN and infinities, which JSON lacks, as null.
+// Numbers as the shortest text that reads back as the same double; NaN and
+// infinities, which JSON lacks, as null.
 void writeNumber(std::string& out, double v) {
   if (!std::isfinite(v)) {
     out += "null";
     return;
   }
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.17g", v);
-  out += buf;
+  appendShortestText(out, v);
 }
 
 // Texts as UTF-8: whole UTF-8 sequences pass, any other byte is taken as a

@@ -26,8 +26,8 @@
 //            repeated, holes being rings inside others), "lines" (each
 //            "level", "closed", "points"), "fill", "lineColor", "lineWidth"
 // Colours are [r, g, b] from 0 to 1, or "none" / "auto" as the properties
-// hold them. Numbers are written with 17 significant digits, so they read
-// back as the same doubles; NaN and infinities (which JSON lacks) are null.
+// hold them. Numbers are written as the shortest text that reads back as the
+// same double; NaN and infinities (which JSON lacks) are null.
 // Texts are UTF-8 (bytes that are not are taken as Latin-1).
 #pragma once
 

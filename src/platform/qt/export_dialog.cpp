@@ -14,8 +14,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <charconv>
 #include <cmath>
+
+#include "platform/matrix/text.hpp"
 
 namespace varnok::qt {
 
@@ -54,13 +55,8 @@ graphics::ExportOptions exportOptionsFor(const ExportSettings& s) {
 
 std::string pictureArguments(const ExportSettings& s) {
   // Numbers as short as they read back exactly.
-  const auto shortest = [](double v) {
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    return std::string(buf, r.ptr);
-  };
-  return shortest(s.width) + "x" + shortest(s.height) + (isMm(s.unit) ? "mm" : "") + " " +
-         shortest(s.dpi);
+  return shortestText(s.width) + "x" + shortestText(s.height) + (isMm(s.unit) ? "mm" : "") + " " +
+         shortestText(s.dpi);
 }
 
 ExportTarget exportTargetFor(const QString& path, graphics::PictureFormat listed) {

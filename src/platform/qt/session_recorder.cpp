@@ -6,12 +6,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <algorithm>
-#include <charconv>
 #include <ctime>
 #include <exception>
 #include <system_error>
 
 #include "platform/matrix/files.hpp"
+#include "platform/matrix/text.hpp"
 #include "platform/qt/qt_control.hpp"
 
 namespace varnok::qt {
@@ -46,13 +46,6 @@ std::string lineText(std::string text, bool* lossy) {
   while (b > a && blank(text[b - 1])) --b;
   if (a != 0 || b != text.size()) *lossy = true;
   return text.substr(a, b - a);
-}
-
-// The shortest decimal text that reads back as exactly x.
-std::string exact(double x) {
-  char buf[64];
-  const auto r = std::to_chars(buf, buf + sizeof buf, x);
-  return std::string(buf, r.ptr);
 }
 
 fs::path absolutePath(const fs::path& p) {
@@ -363,8 +356,9 @@ std::string SessionRecorder::script(const fs::path& folder,
             line("answer input ", s.answer.text);
             break;
           case ScriptAnswer::Kind::Click:
-            out += "answer click " + exact(s.answer.click.x) + ' ' + exact(s.answer.click.y) + ' ' +
-                   std::to_string(s.answer.click.button) + '\n';
+            out += "answer click " + shortestText(s.answer.click.x) + ' ' +
+                   shortestText(s.answer.click.y) + ' ' + std::to_string(s.answer.click.button) +
+                   '\n';
             break;
           case ScriptAnswer::Kind::Cancel:
             out += "answer cancel\n";
