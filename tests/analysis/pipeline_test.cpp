@@ -14,6 +14,7 @@
 #include "platform/matrix/text.hpp"
 #include "platform/window/in_memory_window.hpp"
 #include "shell/shell.hpp"
+#include "support/picture_controls.hpp"
 #include "support/session_fixture.hpp"
 
 namespace varnok::analysis {
@@ -28,12 +29,7 @@ class PipelineTest : public testkit::SessionTest {
     for (const char* f :
          {"gorilla.txt", "gorilla_groups.txt", "mice.txt", "mice_groups.txt", "digit3.txt"})
       fs::copy_file(fs::path(VARNOK_DATA_DIR) / f, dir_ / f);
-    for (const char* tag :
-         {"FileBox", "GroupBox", "LoadGroup", "NoLoadGroup", "LoadReference", "XBox", "YBox",
-          "XBoxExp", "YBoxExp", "RestrictBox", "PCALimit", "ShowBox", "VarianceBox", "PCALabel",
-          "CentroidButton", "AxisOnePos", "AxisTwoPos", "BWButton"})
-      win_.add(tag);
-    win_.add("RefAngleBox").set("String", "0");
+    testkit::addAnalysisControls(win_);
     win_.control("AxisOnePos").set("Value", 1.0);
     win_.control("AxisTwoPos").set("Value", 1.0);
   }

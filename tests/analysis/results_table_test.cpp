@@ -6,6 +6,7 @@
 
 #include "action_fixture.hpp"
 #include "platform/matrix/text.hpp"
+#include "support/picture_controls.hpp"
 
 namespace varnok::analysis {
 namespace {
@@ -128,12 +129,7 @@ class ResultsTableAnalysisTest : public ActionTest {
   ResultsTableAnalysisTest() {
     for (const char* f : {"gorilla.txt", "gorilla_groups.txt"})
       fs::copy_file(fs::path(VARNOK_DATA_DIR) / f, dir_ / f);
-    for (const char* tag :
-         {"FileBox", "GroupBox", "LoadGroup", "NoLoadGroup", "LoadReference", "XBox", "YBox",
-          "XBoxExp", "YBoxExp", "RestrictBox", "PCALimit", "ShowBox", "VarianceBox", "PCALabel",
-          "CentroidButton", "AxisOnePos", "AxisTwoPos", "BWButton"})
-      win_.add(tag);
-    win_.add("RefAngleBox").set("String", "0");
+    testkit::addAnalysisControls(win_);
     win_.control("AxisOnePos").set("Value", 1.0);
     win_.control("AxisTwoPos").set("Value", 1.0);
   }

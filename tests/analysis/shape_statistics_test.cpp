@@ -13,6 +13,7 @@
 
 #include "analysis/canonical_variates.hpp"
 #include "analysis/f_distribution.hpp"
+#include "support/picture_controls.hpp"
 #include "support/session_fixture.hpp"
 
 namespace varnok::analysis {
@@ -94,12 +95,7 @@ class GorillaStatistics : public testkit::SessionTest {
   GorillaStatistics() {
     for (const char* f : {"gorilla.txt", "gorilla_groups.txt"})
       fs::copy_file(fs::path(VARNOK_DATA_DIR) / f, dir_ / "start" / f);
-    for (const char* tag :
-         {"FileBox", "GroupBox", "LoadGroup", "NoLoadGroup", "LoadReference", "XBox", "YBox",
-          "XBoxExp", "YBoxExp", "RestrictBox", "PCALimit", "ShowBox", "VarianceBox", "PCALabel",
-          "CentroidButton", "AxisOnePos", "AxisTwoPos", "BWButton"})
-      win_.add(tag);
-    win_.add("RefAngleBox").set("String", "0");
+    testkit::addAnalysisControls(win_);
     answer("gorilla.txt", dir_ / "start");
     shell_.runCallback("Varnoksw('LoadData')");
     answer("gorilla_groups.txt", dir_ / "start");

@@ -9,6 +9,7 @@
 
 #include "platform/graphics/plot_data.hpp"
 #include "platform/matrix/text.hpp"
+#include "support/picture_controls.hpp"
 #include "support/session_fixture.hpp"
 
 namespace varnok::display {
@@ -22,12 +23,7 @@ class ScorePlotFigure : public testkit::SessionTest {
     shell_.session().folder = testkit::folderString(dir_);
     for (const char* f : {"gorilla.txt", "gorilla_groups.txt", "mice.txt", "mice_groups.txt"})
       fs::copy_file(fs::path(VARNOK_DATA_DIR) / f, dir_ / f);
-    for (const char* tag :
-         {"FileBox", "GroupBox", "LoadGroup", "NoLoadGroup", "LoadReference", "XBox", "YBox",
-          "XBoxExp", "YBoxExp", "RestrictBox", "PCALimit", "ShowBox", "VarianceBox", "PCALabel",
-          "CentroidButton", "AxisOnePos", "AxisTwoPos", "BWButton"})
-      win_.add(tag);
-    win_.add("RefAngleBox").set("String", "0");
+    testkit::addAnalysisControls(win_);
     win_.control("AxisOnePos").set("Value", 1.0);
     win_.control("AxisTwoPos").set("Value", 1.0);
   }

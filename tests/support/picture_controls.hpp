@@ -37,4 +37,15 @@ inline void addPictureControls(window::InMemoryWindow& win, const std::filesyste
     win.add(tag).set("Value", value);
 }
 
+// The controls the loading and analysis actions read, empty, with the
+// reference angle 0.
+inline void addAnalysisControls(window::InMemoryWindow& win) {
+  for (const char* tag :
+       {"FileBox", "GroupBox", "LoadGroup", "NoLoadGroup", "LoadReference", "XBox", "YBox",
+        "XBoxExp", "YBoxExp", "RestrictBox", "PCALimit", "ShowBox", "VarianceBox", "PCALabel",
+        "CentroidButton", "AxisOnePos", "AxisTwoPos", "BWButton"})
+    win.add(tag);
+  win.add("RefAngleBox").set("String", "0");
+}
+
 }  // namespace varnok::testkit
