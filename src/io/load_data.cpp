@@ -3,8 +3,15 @@
 #include "io/landmark_file.hpp"
 #include "io/mfload.hpp"
 #include "platform/matrix/text.hpp"
+#include "style/settings.hpp"
 
 namespace varnok::io {
+
+void clearDerivedViews(window::Window& w) {
+  w.figure().axes().cla();
+  for (const char* tag : {"XBoxExp", "YBoxExp", "GroupBox"})
+    for (window::Control* c : w.findobj(tag)) c->set("String", "");
+}
 
 void LoadData(session::ActionContext& ctx) {
   LandmarkFile read;
@@ -40,6 +47,7 @@ void LoadData(session::ActionContext& ctx) {
   s.percentexp = Mat();
   s.PCAScores = Mat();
   s.NumPCA.reset();
+  clearDerivedViews(ctx.window);
   const double m = static_cast<double>(s.DATA.rows());
   const double n = static_cast<double>(s.DATA.cols());
   ctx.window.control("FileBox").set(
@@ -55,6 +63,7 @@ void LoadData(session::ActionContext& ctx) {
   s.defangle = 10;
   s.marker1x = s.marker2x = s.marker1y = s.marker2y = 0;
   s.referencetype = 0;
+  style::showDisplaySettings(ctx.window, s);
 
   for (const char* tag : {"LoadGroup", "NoLoadGroup", "LoadReference"})
     ctx.window.setAll(tag, "Enable", "On");

@@ -1,6 +1,8 @@
 #include "shell/help.hpp"
 
+#include "io/load_data.hpp"
 #include "platform/matrix/text.hpp"
+#include "style/settings.hpp"
 
 namespace varnok::shell {
 
@@ -73,7 +75,7 @@ void ManualHint(session::ActionContext& ctx) {
 }
 
 void ClearData(session::ActionContext& ctx) {
-  ctx.window.figure().axes().cla();
+  io::clearDerivedViews(ctx.window);
   auto& s = ctx.state;
   s.DATA = Mat();
   s.PCAScores = Mat();
@@ -86,8 +88,11 @@ void ClearData(session::ActionContext& ctx) {
   s.reference = Mat();
   s.altcode = 0;
   ctx.session.specimenIds.clear();
+  ctx.session.groupNames.clear();
   ctx.window.control("FileBox").set("String", "No File Loaded");
   ctx.window.control("GroupBox").set("String", "No File Loaded");
+  // The black-and-white switch goes back to the default symbols with altcode.
+  style::showDisplaySettings(ctx.window, s);
 }
 
 }  // namespace varnok::shell

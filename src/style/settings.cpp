@@ -31,18 +31,53 @@ double boundedArgument(session::ActionContext& ctx, const char* action, double l
   return v;
 }
 
-// Marks the item whose value equals v and clears the others; no match
-// leaves every mark as it is.
-template <class T>
+// Sets the property on the controls with the tag there are (a window made
+// for a test may lack some).
+void setEach(window::Window& w, const char* tag, const char* prop, const Value& v) {
+  for (window::Control* c : w.findobj(tag)) c->set(prop, v);
+}
+
+// Marks the items whose value matches and clears the others.
+template <class T, class Match>
 void checkGroup(window::Window& w, const std::vector<std::pair<const char*, T>>& items,
-                const T& v) {
-  bool match = false;
-  for (const auto& item : items) match = match || item.second == v;
-  if (!match) return;
-  for (const auto& [tag, value] : items) w.setAll(tag, "Checked", value == v ? "on" : "off");
+                Match matches) {
+  for (const auto& [tag, value] : items)
+    setEach(w, tag, "Checked", Value(matches(value) ? "on" : "off"));
+}
+
+// A line spec without a line style draws solid lines: "k" and "k-" are one
+// line.
+std::string solid(std::string spec) {
+  if (spec.find_first_of("-:.") == std::string::npos) spec += '-';
+  return spec;
 }
 
 }  // namespace
+
+void showDisplaySettings(window::Window& w, const session::AnalysisState& s) {
+  if (s.vplotdensity)
+    checkGroup<double>(w,
+                       {{"Density10", 10}, {"Density20", 20}, {"Density30", 30}, {"Density50", 50}},
+                       [&](double v) { return v == *s.vplotdensity; });
+  if (s.vaheads)
+    checkGroup<double>(w, {{"ArrowHeads", 1}, {"NoArrowHeads", 0}},
+                       [&](double v) { return (v != 0) == (*s.vaheads != 0); });
+  if (s.vrefsymbol)
+    checkGroup<std::string>(
+        w, {{"RefSquare", "ks"}, {"RefDiamond", "kd"}, {"RefCircle", "ko"}, {"RefPlus", "k+"}},
+        [&](const std::string& v) { return v == *s.vrefsymbol; });
+  if (s.vlineformat1)
+    checkGroup<std::string>(
+        w, {{"Line1Red", "r"}, {"Line1Black", "k"}, {"Line1Dotted", "k:"}},
+        [&](const std::string& v) { return solid(v) == solid(*s.vlineformat1); });
+  // Tenths of a point in the menu, points in the state.
+  if (s.vlinewidth)
+    checkGroup<double>(
+        w, {{"Weight5", 5}, {"Weight10", 10}, {"Weight15", 15}, {"Weight20", 20}, {"Weigth25", 25}},
+        [&](double v) { return std::abs(v - *s.vlinewidth * 10) < 1e-9; });
+  setEach(w, "BWButton", "Label",
+          Value(s.altcode.value_or(0) == 1 ? "Return to Default Symbols" : "Use BW Symbols"));
+}
 
 const Mat& blackAndWhiteTable() {
   static const Mat table = (Mat(12, 6) << 0.08, 0.08, 0.08, 2, 8, 1,  //
@@ -63,46 +98,38 @@ const Mat& blackAndWhiteTable() {
 
 void SetPlotDensity(session::ActionContext& ctx) {
   const double v = std::round(boundedArgument(ctx, "SetPlotDensity", 2, 200));
-  checkGroup<double>(
-      ctx.window, {{"Density10", 10}, {"Density20", 20}, {"Density30", 30}, {"Density50", 50}}, v);
   ctx.state.vplotdensity = v;
+  showDisplaySettings(ctx.window, ctx.state);
 }
 
 void ArrowHeads(session::ActionContext& ctx) {
-  ctx.window.setAll("ArrowHeads", "Checked", "on");
-  ctx.window.setAll("NoArrowHeads", "Checked", "off");
   ctx.state.vaheads = 1;
+  showDisplaySettings(ctx.window, ctx.state);
 }
 
 void NoArrowHeads(session::ActionContext& ctx) {
-  ctx.window.setAll("ArrowHeads", "Checked", "off");
-  ctx.window.setAll("NoArrowHeads", "Checked", "on");
   ctx.state.vaheads = 0;
+  showDisplaySettings(ctx.window, ctx.state);
 }
 
 void SetReferenceSymbol(session::ActionContext& ctx) {
   const std::string v = argument(ctx, "SetReferenceSymbol").text();
-  checkGroup<std::string>(
-      ctx.window,
-      {{"RefSquare", "ks"}, {"RefDiamond", "kd"}, {"RefCircle", "ko"}, {"RefPlus", "k+"}}, v);
   ctx.state.vrefsymbol = v;
+  showDisplaySettings(ctx.window, ctx.state);
 }
 
 void SetLineFormat1(session::ActionContext& ctx) {
   const std::string v = argument(ctx, "SetLineFormat1").text();
-  checkGroup<std::string>(ctx.window,
-                          {{"Line1Red", "r"}, {"Line1Black", "k"}, {"Line1Dotted", "k:"}}, v);
   ctx.state.vlineformat1 = v;
+  showDisplaySettings(ctx.window, ctx.state);
   ctx.console.display("vlineformat1", v);
 }
 
 void SetLineWidth(session::ActionContext& ctx) {
   // Tenths of a point: 0.1 to 200 points.
   const double v = boundedArgument(ctx, "SetLineWidth", 1, 2000);
-  for (const auto& [tag, value] : std::vector<std::pair<const char*, double>>{
-           {"Weight10", 10}, {"Weight15", 15}, {"Weight20", 20}, {"Weigth25", 25}, {"Weight5", 5}})
-    ctx.window.setAll(tag, "Checked", v == value ? "on" : "off");
   ctx.state.vlinewidth = v / 10;
+  showDisplaySettings(ctx.window, ctx.state);
   auto& ax = ctx.window.figure().axes();
   setlinethickness(childrenOf(ax), *ctx.state.vlinewidth);
   ax.touch();

@@ -1,13 +1,20 @@
 // The settings menus of the deformation pictures and the group symbols.
 //
 // Each settings action stores its value (the dispatcher's second argument)
-// and moves the check mark of its menu group to the matching item; a value
-// that matches no item is stored all the same and leaves the marks alone.
+// and then shows the settings in the menus: the marks always name the values
+// the next picture uses, so a value that matches no item of its group (a
+// script may send any) leaves that group without a mark.
 #pragma once
 
 #include "session/action_context.hpp"
 
 namespace varnok::style {
+
+// Puts the check marks of the Settings menu and the label of the
+// black-and-white switch in agreement with the state. A setting not set yet
+// (before the first load) leaves its marks as they are; they show the
+// defaults a load sets.
+void showDisplaySettings(window::Window& w, const session::AnalysisState& s);
 
 void SetPlotDensity(session::ActionContext& ctx);
 void ArrowHeads(session::ActionContext& ctx);

@@ -19,6 +19,7 @@
 #include "shell/help.hpp"
 #include "shell/registry.hpp"
 #include "shell/routines.hpp"
+#include "support/picture_controls.hpp"
 #include "support/session_fixture.hpp"
 
 namespace varnok::shell {
@@ -134,6 +135,40 @@ TEST_F(ShellTest, DefaultsComeBackAfterClearAndReload) {
   EXPECT_EQ(*s.marker1y, 0);
   EXPECT_EQ(*s.marker2x, 0);
   EXPECT_EQ(*s.marker2y, 0);
+}
+
+// What was drawn or computed from one data set is gone once another is
+// loaded or the data are cleared: nothing of it can be exported as the new
+// data's.
+TEST(StaleViews, ALoadOrClearDataLeavesNoPictureOrBoxOfTheOldData) {
+  testkit::ScratchFolder dir;
+  window::InMemoryWindow win;
+  Console console{nullptr, true};
+  shell::Shell shell{console, [&win]() -> window::Window& { return win; }};
+  shell.session().folder = testkit::folderString(dir.path());
+  testkit::addPictureControls(win, dir.path());
+  fs::copy_file(fs::path(VARNOK_DATA_DIR) / "mice.txt", dir / "mice.txt");
+  for (const char* tag : {"LoadGroup", "NoLoadGroup"}) win.add(tag);
+  const auto& ax = win.figure().axes();
+  auto text = [&win](const char* tag) { return win.control(tag).get("String").text(); };
+  auto analyse = [&](const char* file, const char* picture) {
+    win.answers.files.push_back(window::FileChoice{file, testkit::folderString(dir.path())});
+    ASSERT_TRUE(shell.runCallback("Varnoksw('LoadData')"));
+    EXPECT_TRUE(ax.children().empty()) << file;
+    for (const char* tag : {"XBoxExp", "YBoxExp", "GroupBox"}) EXPECT_EQ(text(tag), "") << tag;
+    ASSERT_TRUE(shell.runCallback("Varnoksw('NoGroupList')"));
+    ASSERT_TRUE(shell.runCallback(picture));
+    ASSERT_FALSE(ax.children().empty());
+    ASSERT_NE(text("XBoxExp"), "");
+  };
+  analyse("gorilla.txt", "Varnoksw('ShowPCADeformationPS')");
+  analyse("mice.txt", "Varnoksw('ShowPCAAxis')");
+  ASSERT_TRUE(shell.runCallback("Varnoksw('ClearData')"));
+  EXPECT_TRUE(ax.children().empty());
+  EXPECT_EQ(text("XBoxExp"), "");
+  EXPECT_EQ(text("YBoxExp"), "");
+  EXPECT_EQ(text("GroupBox"), "No File Loaded");
+  EXPECT_TRUE(shell.session().groupNames.empty());
 }
 
 TEST_F(ShellTest, LoadDataKeepsChosenSymbolTable) {

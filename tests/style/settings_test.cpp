@@ -27,14 +27,16 @@ class SettingsTest : public ::testing::Test {
   session::AnalysisState& s_ = shell_.state();
 };
 
-TEST_F(SettingsTest, CheckMarksFollowMatchingValuesOnly) {
+TEST_F(SettingsTest, CheckMarksNameTheValuesInUse) {
   act("Varnoksw('SetPlotDensity',20)");
   EXPECT_EQ(checked("Density20"), "on");
   EXPECT_EQ(checked("Density10"), "off");
   EXPECT_EQ(*s_.vplotdensity, 20);
   act("Varnoksw('SetPlotDensity',40)");
   EXPECT_EQ(*s_.vplotdensity, 40);
-  EXPECT_EQ(checked("Density20"), "on");  // no item for 40: marks stay
+  // No item for 40: no item may claim it.
+  for (const char* tag : {"Density10", "Density20", "Density30", "Density50"})
+    EXPECT_EQ(checked(tag), "off") << tag;
 
   act("Varnoksw('SetReferenceSymbol','kd')");
   EXPECT_EQ(checked("RefDiamond"), "on");
@@ -43,6 +45,10 @@ TEST_F(SettingsTest, CheckMarksFollowMatchingValuesOnly) {
   EXPECT_EQ(checked("Line1Dotted"), "on");
   EXPECT_EQ(checked("Line1Red"), "off");
   EXPECT_EQ(*s_.vlineformat1, "k:");
+  s_.vlineformat1 = "k-";  // what a load sets: the solid black line of the menu
+  showDisplaySettings(win_, s_);
+  EXPECT_EQ(checked("Line1Black"), "on");
+  EXPECT_EQ(checked("Line1Dotted"), "off");
   act("Varnoksw('NoArrowHeads')");
   EXPECT_EQ(checked("NoArrowHeads"), "on");
   EXPECT_EQ(checked("ArrowHeads"), "off");
