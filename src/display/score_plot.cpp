@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "display/score_plot_overlays.hpp"
 #include "platform/graphics/marker_shapes.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
@@ -203,10 +204,26 @@ void ShowPCAAxis(session::ActionContext& ctx) {
     cgcount[static_cast<size_t>(g - 1)] += 1;
   }
   flush();
-  if (activelabel)
+  std::vector<GroupPoints> groups(xcsum.size());
+  for (Eigen::Index i = 0; i < N; ++i) {
+    auto& g = groups[static_cast<size_t>(glist(i, 0) - 1)];
+    g.x.push_back(axisonesign * scores(i, cx));
+    g.y.push_back(axistwosign * scores(i, cy));
+  }
+  for (std::size_t k = 0; k < groups.size(); ++k) {
+    groups[k].code = static_cast<double>(k + 1);
+    if (symbols[k]) groups[k].color = symbols[k]->color;
+  }
+  std::erase_if(groups, [](const GroupPoints& g) { return g.x.empty(); });
+  drawGroupOverlays(ax, ctx.console, ctx.session, groups);
+  // The names the data file gives, when chosen and there is one per specimen.
+  const auto& ids = ctx.session.specimenIds;
+  const bool byName = ctx.session.scorePlot.idLabels && ids.size() == static_cast<size_t>(N);
+  if (activelabel || byName)
     for (Eigen::Index i = 0; i < N; ++i)
-      ax.text(axisonesign * scores(i, cx), axistwosign * scores(i, cy),
-              sprintf("%3.0i", {static_cast<double>(i + 1)}));
+      ax.text(
+          axisonesign * scores(i, cx), axistwosign * scores(i, cy),
+          byName ? ids[static_cast<size_t>(i)] : sprintf("%3.0i", {static_cast<double>(i + 1)}));
   if (activecentroid) {
     for (Eigen::Index g = 1; g <= ngroups; ++g) {
       const auto k = static_cast<size_t>(g - 1);

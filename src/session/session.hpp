@@ -28,6 +28,14 @@ struct Session {
   // the end have none. They outlast analyses of the data (a new group list
   // keeps them) but not a new data file.
   std::vector<std::string> groupNames;
+  // What the score plot draws besides its points, chosen from the View menu
+  // (display/score_plot_overlays.hpp); they last the whole session.
+  struct ScorePlotChoices {
+    bool confidenceEllipses = false;
+    bool dataEllipses = false;
+    bool convexHulls = false;
+    bool idLabels = false;  // the specimens' names as labels instead of row numbers
+  } scorePlot;
 
   // The label of group code g in legends: its name when it has one, else
   // "Group g".

@@ -143,6 +143,10 @@ std::vector<Entry> makeRegistry() {
       // Menu items that call a routine of the routine table by name.
       routine("ExportResultsTable", FileKind::Results),
       routine("LoadGroupNames"),
+      routine("ToggleConfidenceEllipses"),
+      routine("ToggleDataEllipses"),
+      routine("ToggleConvexHulls"),
+      routine("ToggleIdLabels"),
       routine("CopyImageEPS", FileKind::Picture),
       routine("CopyBigImage"),
       routine("incrementsymbolsize"),

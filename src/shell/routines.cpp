@@ -67,6 +67,10 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       // Added later: menu items that are not dispatcher actions.
       {"ExportResultsTable", 0, 0, 1},
       {"LoadGroupNames", 0, 0, 1},
+      {"ToggleConfidenceEllipses", 0, 0, 1},
+      {"ToggleDataEllipses", 0, 0, 1},
+      {"ToggleConvexHulls", 0, 0, 1},
+      {"ToggleIdLabels", 0, 0, 1},
   };
   return decls;
 }

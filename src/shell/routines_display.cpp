@@ -2,6 +2,7 @@
 // of the arrow-field and contour operations of the graphics runtime.
 #include "display/aheadw.hpp"
 #include "display/rotationhandler.hpp"
+#include "display/score_plot_overlays.hpp"
 #include "display/showpw5.hpp"
 #include "display/showshape.hpp"
 #include "platform/graphics/contour.hpp"
@@ -41,9 +42,22 @@ std::string textOr(const ValueList& args, size_t i, const char* dflt) {
   return args.size() > i && !args[i].isEmpty() ? args[i].text() : std::string(dflt);
 }
 
+// A menu item's routine that works as a dispatcher action does.
+template <session::Action action>
+ValueList asAction(CallEnv& env, const ValueList&, int) {
+  session::ActionContext ctx{env.session, env.session.state, env.window(),
+                             env.console, noProgress(),      std::nullopt};
+  action(ctx);
+  return {};
+}
+
 }  // namespace
 
 void bindDisplayRoutines(RoutineBindings& b) {
+  b["ToggleConfidenceEllipses"] = asAction<display::ToggleConfidenceEllipses>;
+  b["ToggleDataEllipses"] = asAction<display::ToggleDataEllipses>;
+  b["ToggleConvexHulls"] = asAction<display::ToggleConvexHulls>;
+  b["ToggleIdLabels"] = asAction<display::ToggleIdLabels>;
   b["showshape"] = [](CallEnv& env, const ValueList& args, int) -> ValueList {
     display::showshape(env.window().figure().axes(), matrixArg(args), codeArg(args, 1));
     return {Value(1.0)};

@@ -416,6 +416,9 @@ void QtWindow::addWindowFeatures() {
 
 QMenu* QtWindow::viewMenu() {
   if (viewMenu_) return viewMenu_;
+  // The layout's own View menu, when it has one, gets the window's items too.
+  viewMenu_ = main_->findChild<QMenu*>(QStringLiteral("menuView"));
+  if (viewMenu_) return viewMenu_;
   viewMenu_ = new QMenu(QObject::tr("&View"), main_->menuBar());
   viewMenu_->setObjectName(QStringLiteral("menuView"));
   QAction* help = nullptr;
