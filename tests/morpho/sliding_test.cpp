@@ -1,6 +1,5 @@
-// Sliding semilandmarks against an independent computation written here
-// from the definitions: the dense 2L x S tangent matrix U, the block
-// diagonal bending energy B, and t = -(U'BU)^-1 U'Bz.
+// Sliding semilandmarks against the dense computation from the definitions
+// in support/sliding_reference.hpp.
 #include "morpho/sliding.hpp"
 
 #include <gtest/gtest.h>
@@ -9,103 +8,15 @@
 #include <numbers>
 #include <random>
 
+#include "support/sliding_reference.hpp"
+
 namespace varnok::morpho {
 namespace {
 
 using Eigen::Index;
 using Eigen::MatrixXd;
 using Eigen::VectorXd;
-
-// An outline of 4 landmarks (the ends of the axes of an ellipse) and
-// `between` semilandmarks on each quarter between them, as one closed curve
-// in which every point but the landmarks slides.
-struct Outline {
-  RowVec form;  // x1 y1 ... xL yL
-  std::vector<Slider> sliders;
-  Index L = 0;
-};
-
-Outline ellipse(int between, double a, double b, double noise, unsigned seed) {
-  std::mt19937 gen(seed);
-  std::normal_distribution<double> n(0.0, noise);
-  Outline o;
-  o.L = 4 * (between + 1);
-  o.form.resize(2 * o.L);
-  for (Index i = 0; i < o.L; ++i) {
-    const double th = 2 * std::numbers::pi * static_cast<double>(i) / static_cast<double>(o.L);
-    o.form(2 * i) = a * std::cos(th) + n(gen);
-    o.form(2 * i + 1) = b * std::sin(th) + n(gen);
-  }
-  for (Index i = 0; i < o.L; ++i)
-    if (i % (between + 1) != 0) o.sliders.push_back({(i + o.L - 1) % o.L, i, (i + 1) % o.L});
-  return o;
-}
-
-// The definitions, densely.
-MatrixXd independentBe(const RowVec& y, Index L) {
-  MatrixXd m = MatrixXd::Zero(L + 3, L + 3);
-  for (Index i = 0; i < L; ++i) {
-    for (Index j = 0; j < L; ++j) {
-      const double r2 = std::pow(y(2 * i) - y(2 * j), 2) + std::pow(y(2 * i + 1) - y(2 * j + 1), 2);
-      m(i, j) = r2 > 0 ? r2 * std::log(r2) : 0.0;
-    }
-    m(i, L) = m(L, i) = 1;
-    m(i, L + 1) = m(L + 1, i) = y(2 * i);
-    m(i, L + 2) = m(L + 2, i) = y(2 * i + 1);
-  }
-  return m.fullPivLu().inverse().topLeftCorner(L, L);
-}
-
-MatrixXd tangentMatrix(const RowVec& x, const std::vector<Slider>& sliders, Index L) {
-  MatrixXd u = MatrixXd::Zero(2 * L, static_cast<Index>(sliders.size()));
-  for (std::size_t s = 0; s < sliders.size(); ++s) {
-    const Slider& k = sliders[s];
-    const double dx = x(2 * k.after) - x(2 * k.before),
-                 dy = x(2 * k.after + 1) - x(2 * k.before + 1);
-    const double len = std::sqrt(dx * dx + dy * dy);
-    u(k.point, static_cast<Index>(s)) = dx / len;
-    u(L + k.point, static_cast<Index>(s)) = dy / len;
-  }
-  return u;
-}
-
-VectorXd stacked(const RowVec& x, Index L) {
-  VectorXd z(2 * L);
-  for (Index i = 0; i < L; ++i) {
-    z(i) = x(2 * i);
-    z(L + i) = x(2 * i + 1);
-  }
-  return z;
-}
-
-MatrixXd blockDiag(const MatrixXd& be) {
-  const Index L = be.rows();
-  MatrixXd b = MatrixXd::Zero(2 * L, 2 * L);
-  b.topLeftCorner(L, L) = be;
-  b.bottomRightCorner(L, L) = be;
-  return b;
-}
-
-double energy(const RowVec& x, const MatrixXd& be) {
-  const Index L = be.rows();
-  const VectorXd z = stacked(x, L);
-  return z.dot(blockDiag(be) * z);
-}
-
-RowVec independentSlide(const RowVec& x, const RowVec& y, const std::vector<Slider>& sliders,
-                        Index L) {
-  const MatrixXd b = blockDiag(independentBe(y, L));
-  const MatrixXd u = tangentMatrix(x, sliders, L);
-  const VectorXd z = stacked(x, L);
-  const VectorXd t = -(u.transpose() * b * u).colPivHouseholderQr().solve(u.transpose() * b * z);
-  const VectorXd moved = z + u * t;
-  RowVec out = x;
-  for (Index i = 0; i < L; ++i) {
-    out(2 * i) = moved(i);
-    out(2 * i + 1) = moved(L + i);
-  }
-  return out;
-}
+using namespace varnok::testing::sliding;
 
 TEST(Sliding, BendingEnergyAgreesWithTheDefinitionAndStationary) {
   const Outline ref = ellipse(10, 1.0, 0.6, 0.0, 1);
