@@ -143,6 +143,12 @@ std::vector<Entry> makeRegistry() {
       // Menu items that call a routine of the routine table by name.
       routine("ExportResultsTable", FileKind::Results),
       routine("LoadGroupNames"),
+      routine("LoadSliders", FileKind::Data),
+      routine("SlideByProcrustesDistance"),
+      routine("SlideByBendingEnergy"),
+      routine("SlideCurveEnds"),
+      routine("ReadCurvesAsSemilandmarks"),
+      routine("SlidingRounds"),
       routine("CopyImageEPS", FileKind::Picture),
       routine("CopyBigImage"),
       routine("incrementsymbolsize"),

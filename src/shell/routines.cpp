@@ -67,6 +67,12 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       // Added later: menu items that are not dispatcher actions.
       {"ExportResultsTable", 0, 0, 1},
       {"LoadGroupNames", 0, 0, 1},
+      {"LoadSliders", 0, 0, 1},
+      {"SlideByProcrustesDistance", 0, 0, 1},
+      {"SlideByBendingEnergy", 0, 0, 1},
+      {"SlideCurveEnds", 0, 0, 1},
+      {"ReadCurvesAsSemilandmarks", 0, 0, 1},
+      {"SlidingRounds", 0, 0, 1},
   };
   return decls;
 }
