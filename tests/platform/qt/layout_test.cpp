@@ -252,7 +252,9 @@ TEST_F(LayoutTest, MenusOfTheStyleRoutinesPassTheCurrentAxes) {
                        "incrementsymbolsize(gca,1,)", "incrementsymbolsize(gca,-1,)",
                        "incrementlinethickness(gca,0.5,)", "incrementlinethickness(gca,-0.5,)",
                        "setsymbolbw(gca,)", "spiffyfish()", "boringcursor()", "CopyBigImage(1,)",
-                       "CopyImageEPS(1,)", "ExportResultsTable()", "LoadGroupNames()"}));
+                       "CopyImageEPS(1,)", "ExportResultsTable()", "LoadGroupNames()",
+                       "LoadSliders()", "ReadCurvesAsSemilandmarks()", "SlideByBendingEnergy()",
+                       "SlideByProcrustesDistance()", "SlideCurveEnds()", "SlidingRounds()"}));
 }
 
 TEST_F(LayoutTest, StartsWithTheTextsAndMarksTheProgramExpects) {
