@@ -4,7 +4,6 @@
 #include <Eigen/LU>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "morpho/tps.hpp"
 #include "platform/matrix/parallel.hpp"
@@ -46,15 +45,32 @@ std::optional<Index> tangents(const Eigen::Ref<const RowVec>& row,
 }  // namespace
 
 Mat bendingEnergyOf(const RowVec& form, Index L) {
+  // The spline matrix is singular exactly when two points coincide or all
+  // lie on one line. Densely sampled outlines make it ill-conditioned
+  // without being singular (its condition estimate falls below the machine
+  // epsilon at a few hundred points), so those two cases are looked for
+  // rather than judged from the factorisation.
   Mat xy(2, L);
+  double cx = 0, cy = 0;
   for (Index i = 0; i < L; ++i) {
     xy(0, i) = form(2 * i);
     xy(1, i) = form(2 * i + 1);
+    cx += xy(0, i) / static_cast<double>(L);
+    cy += xy(1, i) / static_cast<double>(L);
   }
+  double sxx = 0, syy = 0, sxy = 0;
+  for (Index i = 0; i < L; ++i) {
+    const double dx = xy(0, i) - cx, dy = xy(1, i) - cy;
+    sxx += dx * dx;
+    syy += dy * dy;
+    sxy += dx * dy;
+    for (Index j = 0; j < i; ++j)
+      if (xy(0, i) == xy(0, j) && xy(1, i) == xy(1, j)) return Mat();
+  }
+  // All on a line: the spread has no second direction.
+  if (!(sxx * syy - sxy * sxy > 1e-12 * (sxx + syy) * (sxx + syy))) return Mat();
   const Eigen::MatrixXd spline = gettspl(xy);
-  Eigen::PartialPivLU<Eigen::MatrixXd> lu(spline);
-  if (!(lu.rcond() > std::numeric_limits<double>::epsilon())) return Mat();
-  const Eigen::MatrixXd inv = lu.inverse();
+  const Eigen::MatrixXd inv = Eigen::PartialPivLU<Eigen::MatrixXd>(spline).inverse();
   Mat be = inv.topLeftCorner(L, L);
   if (!be.allFinite()) return Mat();
   // Symmetric in exact arithmetic; make it so in floating point, so that

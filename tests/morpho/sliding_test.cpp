@@ -156,6 +156,13 @@ TEST(Sliding, UndeterminedMovesAndUnusableReferencesAreRefused) {
   twice(2) = twice(0);
   twice(3) = twice(1);
   EXPECT_EQ(bendingEnergyOf(twice, circle.L).size(), 0);
+  // So do points all on one line.
+  RowVec line(2 * circle.L);
+  for (Index i = 0; i < circle.L; ++i) line(2 * i) = 2.0 * (line(2 * i + 1) = 0.5 * i);
+  EXPECT_EQ(bendingEnergyOf(line, circle.L).size(), 0);
+  // A densely sampled outline is ill-conditioned, not singular.
+  const Outline dense = ellipse(124, 1.0, 0.6, 0.001, 5);
+  EXPECT_EQ(bendingEnergyOf(dense.form, dense.L).rows(), 500);
 }
 
 TEST(Sliding, SliderSetsAreChecked) {
