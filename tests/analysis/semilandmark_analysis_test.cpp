@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "analysis/pipeline.hpp"
+#include "io/curves.hpp"
 #include "platform/window/in_memory_window.hpp"
 #include "shell/shell.hpp"
 #include "support/picture_controls.hpp"
@@ -208,6 +209,53 @@ TEST_F(SemilandmarkAnalysis, CurvesSkippedWhenAskedGiveTheLandmarksAlone) {
   load("ellipses.tps", tpsText(outlineSpecimens(6)));
   EXPECT_EQ(state_.DATA.cols(), 2 * kLandmarks + 1);
   EXPECT_NE(console_.kept().find("Skipped 240 outline points"), std::string::npos);
+}
+
+TEST_F(SemilandmarkAnalysis, SlidersFilesAndRoundsAreCheckedAndChangeNothingWhenRefused) {
+  const auto call = [&](const char* routine) { shell_.runCallback(routine); };
+  // Before any data there are no points to name.
+  call("LoadSliders");
+  ASSERT_EQ(win_.answers.messages.size(), 1u);
+  EXPECT_EQ(win_.answers.messages.back().text,
+            "Load the landmark data first: the sliders name its points.");
+
+  load("ellipses.tps", tpsText(outlineSpecimens(8)));
+  const Mat curvesOnly = shell_.session().sliderRows;
+  EXPECT_EQ(curvesOnly.size(), 0);
+  std::ofstream(dir_ / "bad.txt") << "5 6 7\n6 7 45\n";
+  SessionTest::answer("bad.txt", dir_);
+  call("LoadSliders");
+  EXPECT_EQ(win_.answers.messages.back().text,
+            "The file bad.txt could not be loaded: line 2 holds \"45\", which is not a point "
+            "number from 1 to 44.");
+  EXPECT_EQ(shell_.session().sliderRows.size(), 0);
+
+  // A sliders file decides alone: only point 6 slides now.
+  std::ofstream(dir_ / "one.txt") << "5 6 7\n";
+  SessionTest::answer("one.txt", dir_);
+  call("LoadSliders");
+  ASSERT_EQ(shell_.session().sliderRows.rows(), 1);
+  EXPECT_EQ(io::studySliders(shell_.session()), (std::vector<Slider>{{4, 5, 6}}));
+
+  win_.answers.inputs.push_back(std::vector<std::string>{"0"});
+  call("SlidingRounds");
+  EXPECT_EQ(win_.answers.messages.back().text,
+            "\"0\" is not a number of rounds; give a whole number from 1 to 50.");
+  EXPECT_EQ(shell_.session().sliding.rounds, 5);
+  win_.answers.inputs.push_back(std::vector<std::string>{" 1 "});
+  call("SlidingRounds");
+  EXPECT_EQ(shell_.session().sliding.rounds, 1);
+
+  call("SlideByProcrustesDistance");
+  EXPECT_TRUE(shell_.session().sliding.byProcrustes);
+  act("NoGroupList");
+  EXPECT_NE(console_.kept().find("Semilandmarks slid in 1 round."), std::string::npos);
+  ASSERT_EQ(state_.PCAScores.rows(), 8);
+
+  // A new data file brings its own curves and forgets the sliders file.
+  load("ellipses.tps", tpsText(outlineSpecimens(8)));
+  EXPECT_EQ(shell_.session().sliderRows.size(), 0);
+  EXPECT_EQ(io::studySliders(shell_.session()).size(), static_cast<std::size_t>(kOutline));
 }
 
 }  // namespace
