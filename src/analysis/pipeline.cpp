@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "analysis/pca.hpp"
+#include "analysis/sliding_rounds.hpp"
 #include "display/showshape.hpp"
+#include "io/curves.hpp"
 #include "io/mfload.hpp"
 #include "morpho/centroid.hpp"
 #include "morpho/getconsensus.hpp"
@@ -68,6 +70,34 @@ struct Results {
   Pca pca;
   double NumPCA = 0;
 };
+
+// Semilandmarks slide along their curves after the fit: rounds of sliding
+// against the reference and fitting again, the consensus renewed from the
+// slid specimens unless a reference was loaded. Data without sliders is left
+// exactly as the fit made it.
+void slideSemilandmarks(session::ActionContext& ctx, Results& r) {
+  const std::vector<morpho::Slider> sliders = io::studySliders(ctx.session);
+  if (sliders.empty()) return;
+  const Eigen::Index L = (r.DATA.cols() - 1) / 2;
+  if (auto problem = morpho::slidersProblem(sliders, L))
+    throw RuntimeError("Run-time Error: " + *problem);
+  SlidingRequest request;
+  request.sliders = sliders;
+  request.criterion = ctx.session.sliding.byProcrustes ? morpho::SlideCriterion::ProcrustesDistance
+                                                       : morpho::SlideCriterion::BendingEnergy;
+  request.maxRounds = ctx.session.sliding.rounds;
+  RenewReference renew;
+  if (session::need(ctx.state.referencetype, "referencetype") == 0)
+    renew = [&ctx](const Mat& slid) {
+      morpho::ConsensusOptions options;
+      options.console = &ctx.console;
+      return roundTo4(morpho::getconsensus(slid, options, ctx.progress).y);
+    };
+  SlidingOutcome out =
+      slideRounds(r.DATA, r.reference.row(0), request, renew, &ctx.console, ctx.progress);
+  r.DATA = std::move(out.data);
+  r.reference = std::move(out.reference);
+}
 
 // What the analysis reads from the window, read once at the start of an
 // action.
@@ -265,6 +295,7 @@ void LoadGroupList(session::ActionContext& ctx) {
                          display::refAngle(req.refAngle, &ctx.console).value_or(0.0));
   r.reference = roundTo4(reference);
   r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
+  slideSemilandmarks(ctx, r);
 
   // Every specimen in the style of its group, in file order. Consecutive
   // specimens of one group are drawn together as one group of points, so a
@@ -304,6 +335,7 @@ void NoGroupList(session::ActionContext& ctx) {
   display::showshape_rot(ctx.window, &ctx.console, r.reference, "b*",
                          display::refAngle(req.refAngle, &ctx.console).value_or(0.0));
   r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
+  slideSemilandmarks(ctx, r);
   ctx.console.display("DATA", r.DATA);
   display::plotTurned(ctx.window, nullptr, r.DATA, "ko",
                       display::refAngle(req.refAngle, &ctx.console).value_or(0.0));

@@ -15,7 +15,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-LandmarkFile parseAs(LandmarkFormat format, std::istream& in, const std::string& name) {
+LandmarkFile parseAs(LandmarkFormat format, std::istream& in, const std::string& name,
+                     const TpsOptions& tps) {
   LandmarkFile f;
   f.format = format;
   switch (format) {
@@ -29,13 +30,16 @@ LandmarkFile parseAs(LandmarkFormat format, std::istream& in, const std::string&
       break;
     }
     case LandmarkFormat::Tps: {
-      TpsData d = readTps(in, name);
+      TpsData d = readTps(in, name, tps);
       f.data = std::move(d.data);
       f.ids = std::move(d.ids);
-      if (d.curvePoints > 0)
+      f.curves = std::move(d.curves);
+      f.landmarks = d.landmarks;
+      // Curves read as points are not skipped.
+      if (d.curvePoints > 0 && !tps.readCurves)
         f.notes.push_back("Skipped " + std::to_string(d.curvePoints) + " curve points in " + name +
                           ": semilandmarks are not used.");
-      if (d.outlinePoints > 0)
+      if (d.outlinePoints > 0 && !tps.readCurves)
         f.notes.push_back("Skipped " + std::to_string(d.outlinePoints) + " outline points in " +
                           name + ": outlines are not used.");
       if (d.unscaled > 0)
@@ -65,15 +69,17 @@ LandmarkFormat detectLandmarkFormat(std::istream& in) {
   return LandmarkFormat::Plain;
 }
 
-LandmarkFile readLandmarks(std::istream& in, const std::string& displayName) {
+LandmarkFile readLandmarks(std::istream& in, const std::string& displayName,
+                           const TpsOptions& tps) {
   const auto start = in.tellg();
   const LandmarkFormat format = detectLandmarkFormat(in);
   in.clear();
   in.seekg(start);
-  return parseAs(format, in, displayName);
+  return parseAs(format, in, displayName, tps);
 }
 
-LandmarkFile readLandmarkFile(const std::string& path, const std::string& displayName) {
+LandmarkFile readLandmarkFile(const std::string& path, const std::string& displayName,
+                              const TpsOptions& tps) {
   const std::string name =
       displayName.empty() ? fs::path(path).filename().string() : displayName;
   std::error_code ec;
@@ -97,7 +103,7 @@ LandmarkFile readLandmarkFile(const std::string& path, const std::string& displa
   }
   in.clear();
   in.seekg(0);
-  return parseAs(format, in, name);
+  return parseAs(format, in, name, tps);
 }
 
 }  // namespace varnok::io

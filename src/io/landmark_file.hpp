@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "io/tps.hpp"
 #include "platform/matrix/types.hpp"
 
 namespace varnok::io {
@@ -33,6 +34,10 @@ struct LandmarkFile {
   std::vector<std::string> notes;  // lines for the console
   long stopLine = 0;     // plain files: the empty line that ended the data early
   long unreadLines = 0;  // plain files: non-empty lines after it, not read
+  // TPS files read with their curves: the curves whose points follow the
+  // first `landmarks` points.
+  std::vector<TpsCurve> curves;
+  long long landmarks = 0;
 };
 
 // The layout of the text in; reads from the stream's current position.
@@ -40,11 +45,13 @@ LandmarkFormat detectLandmarkFormat(std::istream& in);
 
 // Reads a stream (positioned at its start and seekable) in its layout;
 // displayName names the file in messages.
-LandmarkFile readLandmarks(std::istream& in, const std::string& displayName);
+LandmarkFile readLandmarks(std::istream& in, const std::string& displayName,
+                           const TpsOptions& tps = {});
 
 // Reads a file, naming it displayName (its name without the folder when
 // empty) in messages. Throws FileAccessError when it cannot be opened as a
 // regular file, DataFileError when it is malformed.
-LandmarkFile readLandmarkFile(const std::string& path, const std::string& displayName = "");
+LandmarkFile readLandmarkFile(const std::string& path, const std::string& displayName = "",
+                              const TpsOptions& tps = {});
 
 }  // namespace varnok::io

@@ -1,5 +1,6 @@
 #include "io/load_data.hpp"
 
+#include "io/curves.hpp"
 #include "io/landmark_file.hpp"
 #include "io/mfload.hpp"
 #include "platform/matrix/text.hpp"
@@ -15,9 +16,10 @@ void clearDerivedViews(window::Window& w) {
 
 void LoadData(session::ActionContext& ctx) {
   LandmarkFile read;
+  const TpsOptions tps{.readCurves = ctx.session.sliding.readCurves};
   auto file = loadForAction(ctx, kLandmarkFilter,
-                            [&read](const std::string& path, const std::string& name) {
-                              read = readLandmarkFile(path, name);
+                            [&read, &tps](const std::string& path, const std::string& name) {
+                              read = readLandmarkFile(path, name, tps);
                               NumericText t;
                               t.data = std::move(read.data);
                               t.stopLine = read.stopLine;
@@ -36,6 +38,14 @@ void LoadData(session::ActionContext& ctx) {
   // Names of the groups of another data set would label these groups wrongly.
   ctx.session.groupNames.clear();
   ctx.session.dataFile = file->path;
+  // The curves of this file, if any, say which points slide; a sliders file
+  // loaded for the earlier data names other points.
+  ctx.session.curves.clear();
+  for (long long first = read.landmarks; const TpsCurve& c : read.curves) {
+    ctx.session.curves.push_back({first, c.points, c.closed});
+    first += c.points;
+  }
+  ctx.session.sliderRows = Mat();
   ++ctx.session.dataLoads;
   // The results of an earlier analysis belong to the earlier data: saving or
   // plotting them now would pass them off as this file's.
@@ -50,9 +60,13 @@ void LoadData(session::ActionContext& ctx) {
   clearDerivedViews(ctx.window);
   const double m = static_cast<double>(s.DATA.rows());
   const double n = static_cast<double>(s.DATA.cols());
-  ctx.window.control("FileBox").set(
-      "String",
-      sprintf("File: %s \n %3.0f Specimens \n %3.0f Landmarks", {file->name, m, (n - 1) / 2}));
+  std::string box =
+      sprintf("File: %s \n %3.0f Specimens \n %3.0f Landmarks", {file->name, m, (n - 1) / 2});
+  if (!ctx.session.curves.empty())
+    box += "\n " + slidingSummary(static_cast<long long>(s.DATA.cols() - 1) / 2,
+                                   static_cast<long long>(studySliders(ctx.session).size()),
+                                   ctx.session.curves.size());
+  ctx.window.control("FileBox").set("String", box);
 
   s.ColorList = session::defaultColorList();
   s.vplotdensity = 20;

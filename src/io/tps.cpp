@@ -44,6 +44,10 @@ bool isComment(std::string_view t) {
 
 struct Specimen {
   long lmLine = 0;
+  // Points of each open and each closed curve, and where the specimen's
+  // curve points start in the parser's buffers.
+  std::vector<long long> open, closed;
+  std::size_t openStart = 0, closedStart = 0;
   std::string id, image;
   std::optional<double> scale;
   long scaleLine = 0;
@@ -51,7 +55,8 @@ struct Specimen {
 
 class Parser {
  public:
-  Parser(std::istream& in, const std::string& file) : lines_(in), file_(file) {}
+  Parser(std::istream& in, const std::string& file, const TpsOptions& options)
+      : lines_(in), file_(file), options_(options) {}
 
   TpsData run() {
     std::string line;
@@ -135,6 +140,11 @@ class Parser {
     readXY(t, x, y);
     --pointsLeft_;
     (inOutlines_ ? outlinePoints_ : curvePoints_) += 1;
+    if (options_.readCurves) {
+      auto& to = inOutlines_ ? closedXY_ : openXY_;
+      to.push_back(x);
+      to.push_back(y);
+    }
   }
 
   void keyOrStray(std::string_view t) {
@@ -182,6 +192,7 @@ class Parser {
       if (!n) lineError(file_, here(), "holds " + quoted(t) + ", which is not a count of points.");
       pointsLeft_ = pointsTotal_ = *n;
       pointsLine_ = here();
+      (inOutlines_ ? s.closed : s.open).push_back(*n);
       lastBlock_ = "POINTS=" + std::to_string(*n) + " on line " + std::to_string(here());
       lastBlockCount_ = *n;
     }
@@ -203,11 +214,46 @@ class Parser {
     }
     specimens_.push_back({});
     specimens_.back().lmLine = here();
+    specimens_.back().openStart = openXY_.size();
+    specimens_.back().closedStart = closedXY_.size();
     coordsLeft_ = L_;
     lastBlock_ = "LM=" + std::to_string(L_) + " on line " + std::to_string(here());
     lastBlockCount_ = L_;
     pointsLeft_ = 0;
     inOutlines_ = false;
+  }
+
+  // The specimen as a reader names it: its number, and its ID or image.
+  std::string specimenName(std::size_t i) const {
+    const Specimen& s = specimens_[i];
+    const std::string& name = s.id.empty() ? s.image : s.id;
+    return "specimen " + std::to_string(i + 1) + " (" + (name.empty() ? "" : name + ", ") +
+           "line " + std::to_string(s.lmLine) + ")";
+  }
+
+  // Every specimen's curves as the first specimen's, or an error naming the
+  // first that differs and the curve.
+  void checkCurves() const {
+    const Specimen& first = specimens_.front();
+    for (std::size_t i = 1; i < specimens_.size(); ++i) {
+      const Specimen& s = specimens_[i];
+      for (const bool closed : {false, true}) {
+        const auto& want = closed ? first.closed : first.open;
+        const auto& got = closed ? s.closed : s.open;
+        const std::string kind = closed ? "outline" : "curve";
+        if (got.size() != want.size())
+          text::fileError(file_, specimenName(i) + " has " + std::to_string(got.size()) + " " +
+                                     kind + (got.size() == 1 ? "" : "s") +
+                                     ", but the first specimen has " + std::to_string(want.size()) +
+                                     "; every specimen needs the same curves.");
+        for (std::size_t c = 0; c < got.size(); ++c)
+          if (got[c] != want[c])
+            text::fileError(
+                file_, kind + " " + std::to_string(c + 1) + " of " + specimenName(i) + " has " +
+                           std::to_string(got[c]) + " points, but that of the first specimen has " +
+                           std::to_string(want[c]) + "; every specimen needs the same curves.");
+      }
+    }
   }
 
   TpsData finish() {
@@ -216,8 +262,25 @@ class Parser {
     d.outlinePoints = outlinePoints_;
     if (specimens_.empty()) return d;
     if (L_ == 0) text::fileError(file_, "its specimens have no landmarks (LM=0).");
+    d.landmarks = L_;
+    long long openPoints = 0, closedPoints = 0;
+    if (options_.readCurves) {
+      checkCurves();
+      for (long long p : specimens_.front().open) {
+        d.curves.push_back({p, false});
+        openPoints += p;
+      }
+      for (long long p : specimens_.front().closed) {
+        d.curves.push_back({p, true});
+        closedPoints += p;
+      }
+    }
+    if (L_ + openPoints + closedPoints > kMaxLandmarks)
+      text::fileError(file_,
+                      "its specimens have more than " + std::to_string(kMaxLandmarks) + " points.");
     const auto N = static_cast<Eigen::Index>(specimens_.size());
-    const auto L = static_cast<Eigen::Index>(L_);
+    const auto lm = static_cast<Eigen::Index>(L_);
+    const auto L = static_cast<Eigen::Index>(L_ + openPoints + closedPoints);
     d.data.resize(N, 2 * L + 1);
     long long scaled = 0;
     bool named = false;
@@ -225,18 +288,26 @@ class Parser {
       const Specimen& s = specimens_[static_cast<std::size_t>(i)];
       const double f = s.scale.value_or(1.0);
       scaled += s.scale ? 1 : 0;
-      const double* c = coords_.data() + 2 * L * i;
+      // Landmarks, then the open curves' points, then the outlines'.
+      const double* parts[3] = {coords_.data() + 2 * lm * i, openXY_.data() + s.openStart,
+                                closedXY_.data() + s.closedStart};
+      const Eigen::Index counts[3] = {lm, static_cast<Eigen::Index>(openPoints),
+                                      static_cast<Eigen::Index>(closedPoints)};
+      Eigen::Index j = 0;
+      for (int part = 0; part < 3; ++part)
+        for (Eigen::Index k = 0; k < counts[part]; ++k, ++j) {
+          d.data(i, 2 * j) = parts[part][2 * k] * f;
+          d.data(i, 2 * j + 1) = parts[part][2 * k + 1] * f;
+        }
       double cx = 0, cy = 0;
-      for (Eigen::Index j = 0; j < L; ++j) {
-        d.data(i, 2 * j) = c[2 * j] * f;
-        d.data(i, 2 * j + 1) = c[2 * j + 1] * f;
+      for (j = 0; j < L; ++j) {
         cx += d.data(i, 2 * j);
         cy += d.data(i, 2 * j + 1);
       }
       cx /= static_cast<double>(L);
       cy /= static_cast<double>(L);
       double ss = 0;
-      for (Eigen::Index j = 0; j < L; ++j) {
+      for (j = 0; j < L; ++j) {
         const double dx = d.data(i, 2 * j) - cx, dy = d.data(i, 2 * j + 1) - cy;
         ss += dx * dx + dy * dy;
       }
@@ -253,8 +324,11 @@ class Parser {
 
   text::LineReader lines_;
   const std::string& file_;
+  TpsOptions options_;
   std::vector<Specimen> specimens_;
   std::vector<double> coords_;  // x y of every landmark, specimen after specimen
+  // x y of every point of the open curves and of the outlines, when read.
+  std::vector<double> openXY_, closedXY_;
   long long L_ = 0;
   long long coordsLeft_ = 0;
   long long pointsLeft_ = 0, pointsTotal_ = 0;
@@ -271,8 +345,8 @@ bool isTpsKeyLine(std::string_view line) {
   return keyLine(text::trim(line)).has_value();
 }
 
-TpsData readTps(std::istream& in, const std::string& displayName) {
-  return Parser(in, displayName).run();
+TpsData readTps(std::istream& in, const std::string& displayName, const TpsOptions& options) {
+  return Parser(in, displayName, options).run();
 }
 
 }  // namespace varnok::io

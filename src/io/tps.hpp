@@ -5,9 +5,12 @@
 // lines "x y" (numbers separated by blanks, tabs or commas), followed in any
 // order by KEY=value lines: IMAGE= and ID= name the specimen, SCALE= gives
 // the length of one digitising unit, COMMENT= and every other key are
-// ignored. CURVES=c and OUTLINES=c blocks, each made of POINTS=k lines with k
-// coordinate lines after them, are skipped and counted: the analysis uses
-// landmarks only. Keys are read in any case ("lm=" as "LM="), blank lines
+// ignored. CURVES=c and OUTLINES=c blocks are made of POINTS=k lines with k
+// coordinate lines after them, each one curve. Unless the caller asks for
+// curves they are skipped and counted; when asked for, each specimen's points
+// are its landmarks, then the points of its CURVES= curves in file order, then
+// those of its OUTLINES= curves, and every specimen must have the same curves
+// of the same numbers of points. Keys are read in any case ("lm=" as "LM="), blank lines
 // and lines starting with '#', '"' or '\'' are ignored, lines may end in LF,
 // CR LF or CR, and a UTF-8 byte-order mark at the start is dropped.
 //
@@ -34,20 +37,36 @@
 
 namespace varnok::io {
 
+// One digitised curve: an open CURVES= curve or a closed OUTLINES= one.
+struct TpsCurve {
+  long long points = 0;
+  bool closed = false;
+  bool operator==(const TpsCurve&) const = default;
+};
+
+struct TpsOptions {
+  // Read the curves' points after the landmarks instead of skipping them.
+  bool readCurves = false;
+};
+
 struct TpsData {
   Mat data;  // N by 2L+1
   // One name per specimen: its ID=, else its IMAGE=, else empty. Empty when
   // no specimen has either.
   std::vector<std::string> ids;
-  long long curvePoints = 0;    // points of CURVES= blocks skipped
-  long long outlinePoints = 0;  // points of OUTLINES= blocks skipped
+  long long curvePoints = 0;    // points of CURVES= blocks
+  long long outlinePoints = 0;  // points of OUTLINES= blocks
+  // The curves read, open ones first, in the order their points follow the
+  // landmarks (empty unless curves were asked for and the file has some).
+  std::vector<TpsCurve> curves;
+  long long landmarks = 0;  // the LM= count: points before the curves'
   // Specimens without SCALE= in a file where others have one (0 otherwise):
   // their coordinates are in other units than the rest.
   long long unscaled = 0;
 };
 
 // displayName names the file in error messages.
-TpsData readTps(std::istream& in, const std::string& displayName);
+TpsData readTps(std::istream& in, const std::string& displayName, const TpsOptions& options = {});
 
 // Whether a line (without its end) is a KEY=value line: a word of letters,
 // digits and underscores that starts with a letter, then '='.

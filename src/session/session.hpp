@@ -16,6 +16,23 @@
 
 namespace varnok::session {
 
+// One curve of the loaded data's points: its first point (0-based) and how
+// many follow on it; a closed outline wraps around.
+struct CurveSpan {
+  long long first = 0;
+  long long points = 0;
+  bool closed = false;
+  bool operator==(const CurveSpan&) const = default;
+};
+
+// How semilandmarks are read and slid; a study starts from these.
+struct SlidingChoice {
+  bool readCurves = true;       // a TPS file's curves become points that slide
+  bool slideCurveEnds = false;  // an open curve's ends slide too
+  bool byProcrustes = false;    // minimise the distance to the reference, not the bending energy
+  int rounds = 5;               // at most this many rounds of sliding and fitting
+};
+
 struct Session {
   AnalysisState state;
   std::string folder;  // absolute, ending with a separator; empty: the start folder
@@ -36,6 +53,14 @@ struct Session {
     bool convexHulls = false;
     bool idLabels = false;  // the specimens' names as labels instead of row numbers
   } scorePlot;
+  // The semilandmarks of the loaded data: the curves its points lie on (a
+  // TPS file's CURVES= and OUTLINES=), or the rows of a sliders file (the
+  // 1-based numbers of the point before, the sliding point and the point
+  // after), which then decide alone which points slide. Both empty when every
+  // point is a landmark; a new data file replaces them.
+  std::vector<CurveSpan> curves;
+  Mat sliderRows;
+  SlidingChoice sliding;
 
   // The label of group code g in legends: its name when it has one, else
   // "Group g".

@@ -71,6 +71,12 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       {"ToggleDataEllipses", 0, 0, 1},
       {"ToggleConvexHulls", 0, 0, 1},
       {"ToggleIdLabels", 0, 0, 1},
+      {"LoadSliders", 0, 0, 1},
+      {"SlideByProcrustesDistance", 0, 0, 1},
+      {"SlideByBendingEnergy", 0, 0, 1},
+      {"SlideCurveEnds", 0, 0, 1},
+      {"ReadCurvesAsSemilandmarks", 0, 0, 1},
+      {"SlidingRounds", 0, 0, 1},
   };
   return decls;
 }

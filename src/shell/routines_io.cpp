@@ -1,4 +1,5 @@
 // Routine-table adapters of the file readers.
+#include "io/curves.hpp"
 #include "io/dload.hpp"
 #include "io/group_names.hpp"
 #include "io/mfload.hpp"
@@ -20,6 +21,30 @@ void bindIoRoutines(RoutineBindings& b) {
   };
   b["LoadGroupNames"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
     io::LoadGroupNames(env.session, env.window(), env.console);
+    return {};
+  };
+  b["LoadSliders"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
+    io::LoadSliders(env.session, env.window(), env.console);
+    return {};
+  };
+  b["SlideByProcrustesDistance"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
+    io::SlideByProcrustesDistance(env.session, env.window(), env.console);
+    return {};
+  };
+  b["SlideByBendingEnergy"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
+    io::SlideByBendingEnergy(env.session, env.window(), env.console);
+    return {};
+  };
+  b["SlideCurveEnds"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
+    io::SlideCurveEnds(env.session, env.window(), env.console);
+    return {};
+  };
+  b["ReadCurvesAsSemilandmarks"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
+    io::ReadCurvesAsSemilandmarks(env.session, env.window(), env.console);
+    return {};
+  };
+  b["SlidingRounds"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
+    io::SlidingRounds(env.session, env.window(), env.console);
     return {};
   };
 }

@@ -248,13 +248,27 @@ TEST_F(LayoutTest, MenusOfTheStyleRoutinesPassTheCurrentAxes) {
     }
     calls.insert(text + ")");
   }
-  EXPECT_EQ(calls, (std::multiset<std::string>{
-                       "incrementsymbolsize(gca,1,)", "incrementsymbolsize(gca,-1,)",
-                       "incrementlinethickness(gca,0.5,)", "incrementlinethickness(gca,-0.5,)",
-                       "setsymbolbw(gca,)", "spiffyfish()", "boringcursor()", "CopyBigImage(1,)",
-                       "CopyImageEPS(1,)", "ExportResultsTable()", "LoadGroupNames()",
-                       "ToggleConfidenceEllipses()", "ToggleDataEllipses()", "ToggleConvexHulls()",
-                       "ToggleIdLabels()"}));
+  EXPECT_EQ(calls, (std::multiset<std::string>{"incrementsymbolsize(gca,1,)",
+                                               "incrementsymbolsize(gca,-1,)",
+                                               "incrementlinethickness(gca,0.5,)",
+                                               "incrementlinethickness(gca,-0.5,)",
+                                               "setsymbolbw(gca,)",
+                                               "spiffyfish()",
+                                               "boringcursor()",
+                                               "CopyBigImage(1,)",
+                                               "CopyImageEPS(1,)",
+                                               "ExportResultsTable()",
+                                               "LoadGroupNames()",
+                                               "ToggleConfidenceEllipses()",
+                                               "ToggleDataEllipses()",
+                                               "ToggleConvexHulls()",
+                                               "ToggleIdLabels()",
+                                               "LoadSliders()",
+                                               "ReadCurvesAsSemilandmarks()",
+                                               "SlideByBendingEnergy()",
+                                               "SlideByProcrustesDistance()",
+                                               "SlideCurveEnds()",
+                                               "SlidingRounds()"}));
 }
 
 TEST_F(LayoutTest, StartsWithTheTextsAndMarksTheProgramExpects) {
