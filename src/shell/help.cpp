@@ -89,6 +89,9 @@ void ClearData(session::ActionContext& ctx) {
   s.altcode = 0;
   ctx.session.specimenIds.clear();
   ctx.session.groupNames.clear();
+  // Which points slide belongs to the data.
+  ctx.session.curves.clear();
+  ctx.session.sliderRows = Mat();
   ctx.window.control("FileBox").set("String", "No File Loaded");
   ctx.window.control("GroupBox").set("String", "No File Loaded");
   // The black-and-white switch goes back to the default symbols with altcode.
