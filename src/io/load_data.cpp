@@ -40,6 +40,7 @@ void LoadData(session::ActionContext& ctx) {
   s.percentexp = Mat();
   s.PCAScores = Mat();
   s.NumPCA.reset();
+  ctx.session.statistics.reset();
   const double m = static_cast<double>(s.DATA.rows());
   const double n = static_cast<double>(s.DATA.cols());
   ctx.window.control("FileBox").set(

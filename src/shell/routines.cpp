@@ -67,6 +67,15 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       // Added later: menu items that are not dispatcher actions.
       {"ExportResultsTable", 0, 0, 1},
       {"LoadGroupNames", 0, 0, 1},
+      {"ShapeAnova", 0, 0, 1},
+      {"ShapeRegression", 0, 0, 1},
+      {"CanonicalVariates", 0, 0, 1},
+      {"FindOutliers", 0, 0, 1},
+      {"StatisticsSettings", 1, 0, 1},
+      {"ExportStatistics", 0, 0, 1},
+      {"PooledWithinGroups", 0, 0, 1},
+      {"ShowAllometryShape", 0, 0, 1},
+      {"ShowCVShape", 0, 0, 1},
   };
   return decls;
 }

@@ -480,6 +480,13 @@ void QtWindow::perform(window::WindowCommand command) {
     case window::WindowCommand::SaveSession:
       saveSessionScript(*recorder_, dialogs(), [this](const std::string& text) { status(text); });
       break;
+    case window::WindowCommand::ShowConsole:
+      if (consolePanel_) {
+        consolePanel_->flush();
+        consolePanel_->show();
+        consolePanel_->raise();
+      }
+      break;
   }
 }
 
