@@ -252,7 +252,11 @@ TEST_F(LayoutTest, MenusOfTheStyleRoutinesPassTheCurrentAxes) {
                        "incrementsymbolsize(gca,1,)", "incrementsymbolsize(gca,-1,)",
                        "incrementlinethickness(gca,0.5,)", "incrementlinethickness(gca,-0.5,)",
                        "setsymbolbw(gca,)", "spiffyfish()", "boringcursor()", "CopyBigImage(1,)",
-                       "CopyImageEPS(1,)", "ExportResultsTable()", "LoadGroupNames()"}));
+                       "CopyImageEPS(1,)", "ExportResultsTable()", "LoadGroupNames()",
+                       // The Statistics menu: each item a routine of no arguments.
+                       "ShapeAnova()", "ShapeRegression()", "PooledWithinGroups()",
+                       "CanonicalVariates()", "FindOutliers()", "ShowAllometryShape()",
+                       "ShowCVShape()", "StatisticsSettings()", "ExportStatistics()"}));
 }
 
 TEST_F(LayoutTest, StartsWithTheTextsAndMarksTheProgramExpects) {
