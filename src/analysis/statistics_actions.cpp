@@ -22,6 +22,7 @@ namespace fs = std::filesystem;
 using Index = Eigen::Index;
 
 constexpr long kMaxPermutations = 1000000;
+constexpr const char* kOutlierPlotShows = "outlier plot";
 
 std::string format(const char* f, double v) {
   char buf[64];
@@ -186,9 +187,16 @@ void plotOutliers(session::ActionContext& ctx, const Outliers& o) {
                         std::vector<double>{o.fence, o.fence});
   fence.color = {0.8, 0, 0};
   fence.lineStyle = "--";
+  // The top ten labelled, above and below their points in turn, so that
+  // neighbours of nearly equal distance do not write over each other.
+  const double gap = 0.015 * (o.D.maxCoeff() - o.D.minCoeff());
   for (Index r = 0; r < std::min<Index>(N, 10); ++r) {
     const Index i = o.order[static_cast<std::size_t>(r)];
-    ax.text(static_cast<double>(r + 1), o.D(i), "  " + specimenLabel(ctx.session, i));
+    const bool above = r % 2 == 0;
+    auto& label = ax.text(static_cast<double>(r + 1), o.D(i) + (above ? gap : -gap),
+                          specimenLabel(ctx.session, i));
+    label.horizontalAlignment = "center";
+    label.verticalAlignment = above ? "bottom" : "top";
   }
   ax.hold(false);
   ax.axisAuto();
@@ -197,6 +205,7 @@ void plotOutliers(session::ActionContext& ctx, const Outliers& o) {
   ax.setXLabel("Rank");
   ax.setYLabel("Procrustes distance from the mean shape");
   ax.setTitle("Outliers: fence Q3 + 1.5 (Q3 - Q1)");
+  ax.setShowing({kOutlierPlotShows, {}});
 }
 
 // --- Console tables --------------------------------------------------------
@@ -526,6 +535,7 @@ void enableStatisticsItems(const session::Session& session, window::Window& wind
   set(kPooledItem, groups);
   set("ShowAllometryShapeItem", r && (r->regression || r->pooled));
   set("ShowCVShapeItem", r && r->cva);
+  set("ShowOutlierSpecimenItem", r && r->outliers);
 }
 
 std::optional<PermutationOptions> parsePermutationSettings(const std::string& text) {
@@ -679,7 +689,7 @@ void ExportStatistics(session::ActionContext& ctx) {
 namespace {
 // Draws the shape change dw (1 by V) from the mean shape as a Procrustes
 // deformation picture, the exaggeration in ExagerationBox applied.
-void showShapeChange(session::ActionContext& ctx, const RowVec& dw) {
+void showShapeChange(session::ActionContext& ctx, const RowVec& dw, const std::string& title) {
   if (auto why = display::notReadyToPicture(ctx.state)) {
     ctx.window.dialogs().msgbox(*why, display::kDeformationTitle);
     return;
@@ -697,10 +707,76 @@ void showShapeChange(session::ActionContext& ctx, const RowVec& dw) {
     v(dw.size()) = 1;
     read.request->pwscore = std::move(v);
   }
-  if (auto req = display::shownRefusal(ctx.window, std::move(read)))
+  if (auto req = display::shownRefusal(ctx.window, std::move(read))) {
     display::drawDeformation(ctx, *req);
+    ctx.window.figure().axes().setTitle(
+        title + (*ex != 1 ? ", exaggerated " + num2str(*ex) + " times" : ""));
+  }
 }
 }  // namespace
+
+void ShowOutlierSpecimen(session::ActionContext& ctx) {
+  const StatisticsResults* r = statisticsOf(ctx.session);
+  if (!r || !r->outliers) {
+    ctx.window.dialogs().msgbox(
+        "There is no outlier plot yet: run Statistics > Find Outliers first.", kStatisticsTitle);
+    return;
+  }
+  const Outliers& o = *r->outliers;
+  const Mat& data = ctx.state.DATA;
+  const Mat& reference = ctx.state.reference;
+  if (data.rows() != o.D.size() || reference.cols() != data.cols())
+    throw RuntimeError(std::string("Run-time Error: ") + kNeedsAnalysis);
+  auto& ax = ctx.window.figure().axes();
+  if (ax.showing().what != kOutlierPlotShows) {
+    plotOutliers(ctx, o);
+    ctx.window.drawnow();
+  }
+  ctx.window.status("Click a point of the outlier plot to see that specimen over the mean shape.");
+  const auto click = ctx.window.dialogs().ginput();
+  if (!click) return;
+  const auto N = static_cast<double>(o.D.size());
+  const double rank = std::clamp(std::round(click->x), 1.0, N);
+  const Index i = o.order[static_cast<std::size_t>(rank) - 1];
+
+  // The fitted landmarks of the specimen (the analysis keeps the specimens
+  // superimposed on the mean shape) over the mean shape itself.
+  const Index L = (data.cols() - 1) / 2;
+  std::vector<double> mx, my, sx, sy;
+  for (Index k = 0; k < L; ++k) {
+    mx.push_back(reference(0, 2 * k));
+    my.push_back(reference(0, 2 * k + 1));
+    sx.push_back(data(i, 2 * k));
+    sy.push_back(data(i, 2 * k + 1));
+  }
+  ax.cla();
+  ax.hold(true);
+  auto& mean = ax.plot(mx, my, "ko");
+  mean.set("MarkerSize", 8);
+  const int code = static_cast<int>(ctx.state.GLIST(i));
+  graphics::Line style = groupStyle(ctx.state, code);
+  auto& specimen = ax.plot(sx, sy);
+  specimen.lineStyle = "none";
+  specimen.marker = style.marker;
+  specimen.color = style.color;
+  specimen.markerFaceColor = style.markerFaceColor;
+  for (Index k = 0; k < L; ++k) {
+    auto& link = ax.plot(
+        std::vector<double>{mx[static_cast<std::size_t>(k)], sx[static_cast<std::size_t>(k)]},
+        std::vector<double>{my[static_cast<std::size_t>(k)], sy[static_cast<std::size_t>(k)]});
+    link.color = {0.5, 0.5, 0.5};
+  }
+  ax.hold(false);
+  ax.axisAuto();
+  ax.axisEqual();
+  ax.setLegend({{"Mean shape", mean.handle(), 0},
+                {"Specimen " + specimenLabel(ctx.session, i), specimen.handle(),
+                 static_cast<double>(code)}});
+  ax.setTitle("Specimen " + std::to_string(i + 1) + ": Procrustes distance " +
+              format("%.5f", o.D(i)) + " from the mean shape");
+  ctx.console.line("Specimen " + std::to_string(i + 1) + " (" + specimenLabel(ctx.session, i) +
+                   "): Procrustes distance " + format("%.5f", o.D(i)) + " from the mean shape");
+}
 
 void ShowAllometryShape(session::ActionContext& ctx) {
   const StatisticsResults* r = statisticsOf(ctx.session);
@@ -716,7 +792,9 @@ void ShowAllometryShape(session::ActionContext& ctx) {
   const double range = in.lnCS.maxCoeff() - in.lnCS.minCoeff();
   ctx.console.line("Allometric shape change over the observed range of ln centroid size (" +
                    format("%.4g", range) + ")" + (reg->pooled ? ", pooled within groups" : ""));
-  showShapeChange(ctx, reg->b * range);
+  showShapeChange(
+      ctx, reg->b * range,
+      reg->pooled ? "Allometric shape change, pooled within groups" : "Allometric shape change");
 }
 
 void ShowCVShape(session::ActionContext& ctx) {
@@ -731,7 +809,7 @@ void ShowCVShape(session::ActionContext& ctx) {
   const Inputs in = readInputs(ctx.state);
   const RowVec dw = shapeChangePerUnit(in.W, r->cva->scores.col(0));
   ctx.console.line("Shape change along CV 1, for one unit of CV score");
-  showShapeChange(ctx, dw);
+  showShapeChange(ctx, dw, "Shape change along CV 1");
 }
 
 }  // namespace varnok::analysis

@@ -76,6 +76,10 @@ void FindOutliersAction(session::ActionContext& ctx);
 void StatisticsSettings(session::ActionContext& ctx);
 void ExportStatistics(session::ActionContext& ctx);
 void PooledWithinGroups(session::ActionContext& ctx);
+// Waits for a click on the outlier plot (drawing it first when another
+// picture is shown) and draws the specimen picked, its fitted landmarks
+// over the mean shape.
+void ShowOutlierSpecimen(session::ActionContext& ctx);
 void ShowAllometryShape(session::ActionContext& ctx);
 void ShowCVShape(session::ActionContext& ctx);
 

@@ -152,6 +152,7 @@ std::vector<Entry> makeRegistry() {
       routine("PooledWithinGroups"),
       routine("ShowAllometryShape"),
       routine("ShowCVShape"),
+      routine("ShowOutlierSpecimen"),
       routine("CopyImageEPS", FileKind::Picture),
       routine("CopyBigImage"),
       routine("incrementsymbolsize"),

@@ -76,6 +76,7 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       {"PooledWithinGroups", 0, 0, 1},
       {"ShowAllometryShape", 0, 0, 1},
       {"ShowCVShape", 0, 0, 1},
+      {"ShowOutlierSpecimen", 0, 0, 1},
   };
   return decls;
 }

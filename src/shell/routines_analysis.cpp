@@ -42,6 +42,7 @@ void bindAnalysisRoutines(RoutineBindings& b) {
   b["PooledWithinGroups"] = statistics<analysis::PooledWithinGroups>;
   b["ShowAllometryShape"] = statistics<analysis::ShowAllometryShape>;
   b["ShowCVShape"] = statistics<analysis::ShowCVShape>;
+  b["ShowOutlierSpecimen"] = statistics<analysis::ShowOutlierSpecimen>;
 }
 
 }  // namespace varnok::shell

@@ -136,12 +136,18 @@ TEST_F(Statistics, EveryTestOnTheGorillaSexesAgreesWithTheReferenceFigures) {
                                   "ShapeRegression\n"
                                   "CanonicalVariates\n"
                                   "FindOutliers\n"
+                                  "answer click 1.2 0.1\n"
+                                  "ShowOutlierSpecimen\n"
                                   "answer file stats\n"
                                   "ExportStatistics\n",
                               &status);
   EXPECT_EQ(status, 0) << out << read("stderr.txt");
   EXPECT_NE(out.find("Procrustes ANOVA of shape on group: F = 22.24, R² = 0.281, p = 0.001 (999 "
                      "permutations)"),
+            std::string::npos)
+      << out;
+  // The point at rank 1 of the outlier plot is specimen 49.
+  EXPECT_NE(out.find("Specimen 49 (49): Procrustes distance 0.10183 from the mean shape"),
             std::string::npos)
       << out;
   const auto rows = table("stats.csv");

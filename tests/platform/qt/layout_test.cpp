@@ -248,15 +248,16 @@ TEST_F(LayoutTest, MenusOfTheStyleRoutinesPassTheCurrentAxes) {
     }
     calls.insert(text + ")");
   }
-  EXPECT_EQ(calls, (std::multiset<std::string>{
-                       "incrementsymbolsize(gca,1,)", "incrementsymbolsize(gca,-1,)",
-                       "incrementlinethickness(gca,0.5,)", "incrementlinethickness(gca,-0.5,)",
-                       "setsymbolbw(gca,)", "spiffyfish()", "boringcursor()", "CopyBigImage(1,)",
-                       "CopyImageEPS(1,)", "ExportResultsTable()", "LoadGroupNames()",
-                       // The Statistics menu: each item a routine of no arguments.
-                       "ShapeAnova()", "ShapeRegression()", "PooledWithinGroups()",
-                       "CanonicalVariates()", "FindOutliers()", "ShowAllometryShape()",
-                       "ShowCVShape()", "StatisticsSettings()", "ExportStatistics()"}));
+  EXPECT_EQ(calls,
+            (std::multiset<std::string>{
+                "incrementsymbolsize(gca,1,)", "incrementsymbolsize(gca,-1,)",
+                "incrementlinethickness(gca,0.5,)", "incrementlinethickness(gca,-0.5,)",
+                "setsymbolbw(gca,)", "spiffyfish()", "boringcursor()", "CopyBigImage(1,)",
+                "CopyImageEPS(1,)", "ExportResultsTable()", "LoadGroupNames()",
+                // The Statistics menu: each item a routine of no arguments.
+                "ShapeAnova()", "ShapeRegression()", "PooledWithinGroups()", "CanonicalVariates()",
+                "FindOutliers()", "ShowAllometryShape()", "ShowCVShape()", "ShowOutlierSpecimen()",
+                "StatisticsSettings()", "ExportStatistics()"}));
 }
 
 TEST_F(LayoutTest, StartsWithTheTextsAndMarksTheProgramExpects) {
