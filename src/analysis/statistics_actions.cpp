@@ -688,15 +688,17 @@ void ExportStatistics(session::ActionContext& ctx) {
 
 namespace {
 // Draws the shape change dw (1 by V) from the mean shape as a Procrustes
-// deformation picture, the exaggeration in ExagerationBox applied.
+// deformation picture, exaggerated by the factor in the Scale box
+// (MarkerScaleBox, the factor of the marker pictures and the live shape):
+// the Score box of the axis pictures is a score, not a factor.
 void showShapeChange(session::ActionContext& ctx, const RowVec& dw, const std::string& title) {
   if (auto why = display::notReadyToPicture(ctx.state)) {
     ctx.window.dialogs().msgbox(*why, display::kDeformationTitle);
     return;
   }
-  auto ex = session::boxNumber(ctx.window, "ExagerationBox");
+  auto ex = session::boxNumber(ctx.window, "MarkerScaleBox");
   if (!ex) {
-    ctx.window.dialogs().msgbox("The exaggeration is not a number.", display::kDeformationTitle);
+    ctx.window.dialogs().msgbox("The scale is not a number.", display::kDeformationTitle);
     return;
   }
   auto read =

@@ -2,7 +2,8 @@
 // regression of shape on log centroid size (allometry), canonical variates
 // with leave-one-out classification, outliers, the permutation settings, the
 // export of every figure as one CSV table, and the pictures of the
-// allometric shape change and of the shape change along CV 1.
+// allometric shape change and of the shape change along CV 1 (exaggerated
+// by the factor in the Scale box).
 //
 // Every test reads the analysis in the session (pwscores: the shape
 // variables and the centroid size; GLIST: the groups), computes whole,
