@@ -210,13 +210,21 @@ void plotOutliers(session::ActionContext& ctx, const Outliers& o) {
 
 // --- Console tables --------------------------------------------------------
 
+// The characters of a UTF-8 text (R² is three bytes, two characters).
+std::size_t characters(const std::string& s) {
+  return static_cast<std::size_t>(
+      std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+}
+
 std::string pad(std::string s, std::size_t width) {
-  if (s.size() < width) s.insert(0, width - s.size(), ' ');
+  const std::size_t n = characters(s);
+  if (n < width) s.insert(0, width - n, ' ');
   return s;
 }
 
 std::string leftPad(std::string s, std::size_t width) {
-  if (s.size() < width) s.append(width - s.size(), ' ');
+  const std::size_t n = characters(s);
+  if (n < width) s.append(width - n, ' ');
   return s;
 }
 
@@ -230,7 +238,7 @@ void printAnova(session::ActionContext& ctx, const ShapeAnova& a) {
   c.line("Procrustes ANOVA of shape on group: F = " + format("%.4g", a.F) + ", R² = " +
          format("%.3g", a.R2) + ", p = " + pText(a.pPerm) + " " + permutationsText(a.permutations));
   c.line("  " + leftPad("Source", 10) + pad("df", 5) + pad("SS", 14) + pad("MS", 14) +
-         pad("R²", 10) + pad("F", 11) + pad("p (perm.)", 11) + pad("p (param.)", 12));
+         pad("R²", 9) + pad("F", 11) + pad("p (perm.)", 11) + pad("p (param.)", 12));
   c.line(ssRow("group", a.df1, a.ssGroups, a.msGroups) + pad(format("%.4f", a.R2), 9) +
          pad(format("%.4f", a.F), 11) + pad(pText(a.pPerm), 11) + pad(pText(a.pParam), 12));
   c.line(ssRow("residual", a.df2, a.ssResid, a.msResid));
@@ -252,7 +260,7 @@ void printRegression(session::ActionContext& ctx, const ShapeRegression& r) {
          ": R² = " + format("%.3g", r.R2) + ", F = " + format("%.4g", r.F) +
          ", p = " + pText(r.pPerm) + " " + permutationsText(r.permutations));
   c.line("  " + leftPad("Source", 10) + pad("df", 5) + pad("SS", 14) + pad("MS", 14) +
-         pad("R²", 10) + pad("F", 11) + pad("p (perm.)", 11));
+         pad("R²", 9) + pad("F", 11) + pad("p (perm.)", 11));
   c.line(ssRow("log CS", r.df1, r.ssPred, r.ssPred / r.df1) + pad(format("%.4f", r.R2), 9) +
          pad(format("%.4f", r.F), 11) + pad(pText(r.pPerm), 11));
   c.line(ssRow("residual", r.df2, r.ssResid, r.ssResid / r.df2));
@@ -275,7 +283,7 @@ void printCanonicalVariates(session::ActionContext& ctx, const Groups& groups,
            ", p = " + pText(d.pPerm) + " " + permutationsText(v.permutations));
   c.line("Leave-one-out classification (rows: true group, columns: assigned group):");
   std::size_t width = 8;
-  for (int code : groups.codes) width = std::max(width, s.groupLabel(code).size() + 2);
+  for (int code : groups.codes) width = std::max(width, characters(s.groupLabel(code)) + 2);
   std::string head = "  " + leftPad("", width);
   for (int code : groups.codes) head += pad(s.groupLabel(code), width);
   c.line(head + pad("% correct", 12));
