@@ -230,7 +230,7 @@ std::string leftPad(std::string s, std::size_t width) {
 
 std::string ssRow(const char* term, double df, double ss, std::optional<double> ms) {
   return "  " + leftPad(term, 10) + pad(format("%.0f", df), 5) + pad(format("%.6g", ss), 14) +
-         pad(ms ? format("%.6g", *ms) : std::string(), 14);
+         (ms ? pad(format("%.6g", *ms), 14) : std::string());
 }
 
 void printAnova(session::ActionContext& ctx, const ShapeAnova& a) {
