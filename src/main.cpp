@@ -23,7 +23,8 @@ class ShellProgram : public varnok::qt::Program {
   const varnok::window::Catalog* catalog() const override { return &varnok::shell::catalog(); }
   varnok::qt::SessionFacts facts() const override {
     const auto& s = shell_.session();
-    return {s.folder, s.dataFile, s.dataLoads};
+    return {s.folder, s.dataFile, s.dataLoads,
+            std::to_string(s.permutations) + " " + std::to_string(s.permutationSeed)};
   }
 
  private:

@@ -182,6 +182,8 @@ void assignResults(session::ActionContext& ctx, Results&& r, Mat&& glist) {
   s.PCAScores = std::move(r.pca.PCAScores);
   s.percentexp = std::move(r.pca.percentexp);
   s.NumPCA = r.NumPCA;
+  // The statistics belong to the analysis they were computed on.
+  ctx.session.statistics.reset();
 
   setString(ctx, "XBox", "1");
   setString(ctx, "YBox", "2");

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "analysis/statistics_actions.hpp"
 #include "platform/matrix/files.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
@@ -43,7 +44,8 @@ void appendField(std::string& out, const std::string& text) {
 
 }  // namespace
 
-ResultsTables resultsTables(const session::AnalysisState& s, const std::vector<std::string>& ids) {
+ResultsTables resultsTables(const session::AnalysisState& s, const std::vector<std::string>& ids,
+                            const std::vector<ResultsColumn>& extra) {
   const Mat& scores = session::need(s.PCAScores, "PCAScores");
   const Mat& D = session::need(s.Dmatrix, "Dmatrix");
   const Mat& shares = session::need(s.percentexp, "percentexp");
@@ -60,6 +62,11 @@ ResultsTables resultsTables(const session::AnalysisState& s, const std::vector<s
   ResultsTables t;
   t.scores = named ? "specimen,id,group" : "specimen,group";
   for (Eigen::Index k = 1; k <= V; ++k) t.scores += ",PC" + std::to_string(k);
+  for (const ResultsColumn& c : extra) {
+    if (c.values.size() != N)
+      throw RuntimeError("Run-time Error: The statistics do not fit the analysis; run them again.");
+    t.scores += ',' + c.name;
+  }
   t.scores += '\n';
   for (Eigen::Index i = 0; i < N; ++i) {
     t.scores += std::to_string(i + 1);
@@ -72,6 +79,10 @@ ResultsTables resultsTables(const session::AnalysisState& s, const std::vector<s
     for (Eigen::Index k = 1; k <= V; ++k) {
       t.scores += ',';
       appendNumber(t.scores, scores(i, V - k));
+    }
+    for (const ResultsColumn& c : extra) {
+      t.scores += ',';
+      appendNumber(t.scores, c.values(i));
     }
     t.scores += '\n';
   }
@@ -105,7 +116,8 @@ void ExportResultsTable(session::Session& session, window::Window& window, Conso
   }
   // Both tables are made before anything is asked, so nothing can fail after
   // the user has chosen a name but before the write.
-  const ResultsTables tables = resultsTables(session.state, session.specimenIds);
+  const ResultsTables tables =
+      resultsTables(session.state, session.specimenIds, statisticsColumns(session));
   auto choice = window.dialogs().uiputfile(kFilter, kTitle, session.folder);
   if (!choice) return;
   std::string name = choice->name;

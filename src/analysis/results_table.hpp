@@ -42,8 +42,16 @@ struct ResultsTables {
 
 // The text of both tables for the analysis in state; ids are used when they
 // name every specimen. Raises RuntimeError when a result is missing.
+// extra: columns added after the scores (name, one value per specimen), such
+// as the statistics computed since the analysis; none leaves the table as
+// the analysis alone makes it.
+struct ResultsColumn {
+  std::string name;
+  ColVec values;
+};
 ResultsTables resultsTables(const session::AnalysisState& state,
-                            const std::vector<std::string>& ids);
+                            const std::vector<std::string>& ids,
+                            const std::vector<ResultsColumn>& extra = {});
 
 // The eigenvalue table's path for the scores table's path:
 // "dir/name.csv" -> "dir/name_eigenvalues.csv".

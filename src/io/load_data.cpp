@@ -58,14 +58,15 @@ void LoadData(session::ActionContext& ctx) {
   s.PCAScores = Mat();
   s.NumPCA.reset();
   clearDerivedViews(ctx.window);
+  ctx.session.statistics.reset();
   const double m = static_cast<double>(s.DATA.rows());
   const double n = static_cast<double>(s.DATA.cols());
   std::string box =
       sprintf("File: %s \n %3.0f Specimens \n %3.0f Landmarks", {file->name, m, (n - 1) / 2});
   if (!ctx.session.curves.empty())
     box += "\n " + slidingSummary(static_cast<long long>(s.DATA.cols() - 1) / 2,
-                                   static_cast<long long>(studySliders(ctx.session).size()),
-                                   ctx.session.curves.size());
+                                  static_cast<long long>(studySliders(ctx.session).size()),
+                                  ctx.session.curves.size());
   ctx.window.control("FileBox").set("String", box);
 
   s.ColorList = session::defaultColorList();

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/matrix/console.hpp"
+#include "platform/matrix/progress.hpp"
 #include "platform/window/window.hpp"
 #include "session/session.hpp"
 
@@ -17,6 +18,9 @@ struct CallEnv {
   std::function<window::Window&()> openWindow;
   // The control whose callback is running (gcbo), or null.
   window::Control* callbackObject = nullptr;
+  // Where long work reports its progress (the window's progress dialog), or
+  // null for none.
+  Progress* progress = nullptr;
 
   window::Window& window() const { return openWindow(); }
 };

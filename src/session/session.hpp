@@ -8,6 +8,8 @@
 // sessions (tests among them) can run side by side.
 #pragma once
 
+#include <any>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,6 +72,14 @@ struct Session {
   // succeeded (recent files, remembered settings).
   std::string dataFile;
   unsigned long dataLoads = 0;
+  // The results of the Statistics menu since the last analysis
+  // (analysis::StatisticsResults); empty when none. A new analysis or new
+  // data empties it.
+  std::any statistics;
+  // The permutation tests' number of rearrangements and the seed of their
+  // random stream.
+  long permutations = 999;
+  std::uint64_t permutationSeed = 1;
 
   // path as it names a file from the current folder (absolute paths unchanged).
   std::string resolve(std::string_view path) const;

@@ -92,6 +92,7 @@ void ClearData(session::ActionContext& ctx) {
   // Which points slide belongs to the data.
   ctx.session.curves.clear();
   ctx.session.sliderRows = Mat();
+  ctx.session.statistics.reset();
   ctx.window.control("FileBox").set("String", "No File Loaded");
   ctx.window.control("GroupBox").set("String", "No File Loaded");
   // The black-and-white switch goes back to the default symbols with altcode.

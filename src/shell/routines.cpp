@@ -77,6 +77,16 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       {"SlideCurveEnds", 0, 0, 1},
       {"ReadCurvesAsSemilandmarks", 0, 0, 1},
       {"SlidingRounds", 0, 0, 1},
+      {"ShapeAnova", 0, 0, 1},
+      {"ShapeRegression", 0, 0, 1},
+      {"CanonicalVariates", 0, 0, 1},
+      {"FindOutliers", 0, 0, 1},
+      {"StatisticsSettings", 1, 0, 1},
+      {"ExportStatistics", 0, 0, 1},
+      {"PooledWithinGroups", 0, 0, 1},
+      {"ShowAllometryShape", 0, 0, 1},
+      {"ShowCVShape", 0, 0, 1},
+      {"ShowOutlierSpecimen", 0, 0, 1},
   };
   return decls;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/statistics_actions.hpp"
 #include "display/live_shape.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "shell/callback.hpp"
@@ -95,7 +96,8 @@ ValueList Shell::call(std::string_view name, const ValueList& args, int nargout,
         break;
     }
   }
-  session::CallEnv env{console_, session_, [this]() -> window::Window& { return window(); }};
+  session::CallEnv env{console_, session_, [this]() -> window::Window& { return window(); },
+                       nullptr, progress_};
   return routines_.call(env, name, args, nargout);
 }
 
@@ -107,6 +109,10 @@ std::string nextStepHint(const session::AnalysisState& state) {
   if (state.DATA.size() == 0) return "Load a data file first";
   if (state.PCAScores.size() == 0) return "Run the analysis first";
   return {};
+}
+
+void Shell::enableStatistics() {
+  if (window_ != nullptr) analysis::enableStatisticsItems(session_, *window_);
 }
 
 bool Shell::runCallback(std::string_view callback, window::Control* source) {
@@ -138,6 +144,7 @@ bool Shell::runCallback(std::string_view callback, window::Control* source) {
     }
     call(parsed->name, args, 0, true);
     console_.flush();
+    enableStatistics();
     return true;
   } catch (const UndefinedError& e) {
     // Most often an action started before the step it needs: say which.
@@ -154,6 +161,7 @@ bool Shell::runCallback(std::string_view callback, window::Control* source) {
   console_.flush();
   window::Window& w = window();  // callbacks come from the window, so it is open
   w.actionFailed(message, hint);
+  enableStatistics();
   if (w.figure().pointer == "watch") {
     w.figure().pointer = "arrow";
     w.figure().touch();

@@ -78,6 +78,9 @@ class Shell {
   ValueList call(std::string_view name, const ValueList& args, int nargout, bool fromControl);
   // Runs an action or window command with the call's arguments.
   void run(const Entry& entry, const ValueList& args);
+  // After every callback: the Statistics menu items on exactly when their
+  // inputs exist.
+  void enableStatistics();
 
   Console& console_;
   WindowOpener opener_;

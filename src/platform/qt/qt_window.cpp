@@ -257,6 +257,10 @@ QtControl* QtWindow::lastWithCallback(std::string_view callback) const {
 
 bool QtWindow::runNested(const std::string& callback) {
   QtControl* control = lastWithCallback(callback);
+  // A call with arguments of what a control sends bare (a remembered
+  // setting passed back to the item that sets it).
+  if (!control && callback.find('(') != std::string::npos)
+    control = lastWithCallback(callback.substr(0, callback.find('(')));
   if (!control) return false;
   try {
     runner_(callback, control);
@@ -482,6 +486,13 @@ void QtWindow::perform(window::WindowCommand command) {
       break;
     case window::WindowCommand::SaveSession:
       saveSessionScript(*recorder_, dialogs(), [this](const std::string& text) { status(text); });
+      break;
+    case window::WindowCommand::ShowConsole:
+      if (consolePanel_) {
+        consolePanel_->flush();
+        consolePanel_->show();
+        consolePanel_->raise();
+      }
       break;
   }
 }

@@ -144,7 +144,8 @@ class QtWindow final : public window::Window {
   void addLiveShape();
   void setLiveShape(bool on);
   // Runs the callback of a control while another may be running (settings
-  // restored after a load); false when no control sends it.
+  // restored after a load), or that callback with arguments added to what a
+  // control sends bare; false when no control sends it.
   bool runNested(const std::string& callback);
   // The control that sends callback, the last one made when several do (a
   // menu item is made after its button).

@@ -13,6 +13,9 @@ struct SessionFacts {
   // files were loaded so far: a change of the count means a load succeeded.
   std::string dataFile;
   unsigned long dataLoads = 0;
+  // The permutation tests' settings as the Permutations dialog shows them
+  // ("999 1": permutations and seed); empty when the program has none.
+  std::string permutations;
 };
 
 }  // namespace varnok::qt

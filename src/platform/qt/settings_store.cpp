@@ -84,6 +84,14 @@ void SettingsStore::setWindow(const QByteArray& geometry, const QByteArray& stat
   settings_->setValue(QStringLiteral("window/state"), state);
 }
 
+QString SettingsStore::permutations() const {
+  return settings_->value(QStringLiteral("statistics/permutations")).toString();
+}
+
+void SettingsStore::setPermutations(const QString& text) {
+  settings_->setValue(QStringLiteral("statistics/permutations"), text);
+}
+
 QString SettingsStore::displayChoice(const QString& setting) const {
   return settings_->value(QStringLiteral("display/") + setting).toString();
 }

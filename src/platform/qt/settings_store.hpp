@@ -62,6 +62,10 @@ class SettingsStore {
   std::optional<bool> blackAndWhite() const;
   void setBlackAndWhite(bool on);
 
+  // The permutation tests' "permutations seed", empty when none was chosen.
+  QString permutations() const;
+  void setPermutations(const QString& text);
+
   // Where the settings are kept (a file name, or the platform's place).
   QString location() const;
   void sync();

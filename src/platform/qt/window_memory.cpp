@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QVariant>
 
 #include "platform/qt/qt_control.hpp"
@@ -106,6 +107,9 @@ void WindowMemory::afterCallback(const std::string& callback, QObject* source,
                                  bwLabelOff_);
   }
 
+  if (!after.permutations.empty() && after.permutations != before.permutations)
+    settings_.setPermutations(QString::fromStdString(after.permutations));
+
   if (after.dataLoads != before.dataLoads && !after.dataFile.empty()) {
     const QString path = QFileInfo(QString::fromStdString(after.dataFile)).absoluteFilePath();
     settings_.addRecentFile(path);
@@ -129,6 +133,13 @@ void WindowMemory::restoreDisplaySettings() {
     if (callback.empty() || hooks_.facts(callback).setting != setting) continue;
     if (hooks_.run(callback)) any = true;
   }
+  // The permutation settings of the last session, when they are two whole
+  // numbers: only those are passed on.
+  static const QRegularExpression twoNumbers(QStringLiteral("^[0-9]{1,7} [0-9]{1,18}$"));
+  const QString permutations = settings_.permutations();
+  if (twoNumbers.match(permutations).hasMatch())
+    hooks_.run("StatisticsSettings('" + permutations.toStdString() + "')");
+
   if (settings_.blackAndWhite().value_or(false) && !symbolsChosen_) {
     window::Control* bw = hooks_.blackAndWhiteSwitch();
     if (bw && QString::fromStdString(valueToText(bw->get("Label"))) == bwLabelOff_ &&

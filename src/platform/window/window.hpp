@@ -70,7 +70,8 @@ class Dialogs {
 };
 
 // What the window does itself, asked for by a menu item.
-enum class WindowCommand { Close, About, UserGuide, ExportPicture, SaveSession };
+// ShowConsole opens the console panel (a result was written there).
+enum class WindowCommand { Close, About, UserGuide, ExportPicture, SaveSession, ShowConsole };
 
 class Window {
  public:

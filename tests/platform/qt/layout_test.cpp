@@ -268,7 +268,17 @@ TEST_F(LayoutTest, MenusOfTheStyleRoutinesPassTheCurrentAxes) {
                                                "SlideByBendingEnergy()",
                                                "SlideByProcrustesDistance()",
                                                "SlideCurveEnds()",
-                                               "SlidingRounds()"}));
+                                               "SlidingRounds()",
+                                               "ShapeAnova()",
+                                               "ShapeRegression()",
+                                               "PooledWithinGroups()",
+                                               "CanonicalVariates()",
+                                               "FindOutliers()",
+                                               "ShowAllometryShape()",
+                                               "ShowCVShape()",
+                                               "ShowOutlierSpecimen()",
+                                               "StatisticsSettings()",
+                                               "ExportStatistics()"}));
 }
 
 TEST_F(LayoutTest, StartsWithTheTextsAndMarksTheProgramExpects) {

@@ -80,6 +80,8 @@ class WindowFeatures : public ::testing::Test {
     } else if (cb == "Varnoksw('SetPlotDensity',10)") {
       window->setAll("Density10", "Checked", "on");
       window->setAll("Density20", "Checked", "off");
+    } else if (cb == "StatisticsSettings") {
+      facts.permutations = "9999 1";
     } else if (cb == "Varnoksw('SetBWCode')") {
       window->setAll("BWButton", "Label", "Return to Default Symbols");
     }
@@ -281,6 +283,33 @@ TEST_F(WindowFeatures, DisplayChoicesAreRememberedAndRestoredAfterTheFirstLoadOn
   sent.clear();
   window->openDataFile(data("e.txt").string());
   EXPECT_EQ(sent, (std::vector<std::string>{kLoadData}));
+}
+
+TEST_F(WindowFeatures, PermutationSettingsAreRememberedAndOnlyTwoNumbersComeBack) {
+  facts.permutations = "999 1";
+  item(*window, "StatisticsSettingsItem")->trigger();
+  EXPECT_EQ(settings.permutations(), QStringLiteral("9999 1"));
+
+  const auto nextRun = [&](const QString& stored) {
+    settings.setPermutations(stored);
+    window.reset();
+    sent.clear();
+    QtWindow::Options options;
+    options.layoutFile = kLayout;
+    options.fitToScreen = false;
+    options.dialogs = &answers;
+    options.settings = &settings;
+    options.sessionFacts = [this] { return facts; };
+    options.catalog = &shell::catalog();
+    window = std::make_unique<QtWindow>(
+        [this](const std::string& cb, window::Control*) { run(cb); }, options);
+    window->openDataFile(data("d.txt").string());
+    return sent;
+  };
+  EXPECT_EQ(nextRun(QStringLiteral("9999 1")),
+            (std::vector<std::string>{kLoadData, "StatisticsSettings('9999 1')"}));
+  EXPECT_EQ(nextRun(QStringLiteral("9 1'); Varnoksw('ClearData")),
+            (std::vector<std::string>{kLoadData}));
 }
 
 TEST(WindowDialogsTest, DialogsStartWhereThisKindOfFileWasLastChosen) {
