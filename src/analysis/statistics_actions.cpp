@@ -539,6 +539,7 @@ void enableStatisticsItems(const session::Session& session, window::Window& wind
   set("CanonicalVariatesItem", groups);
   set("FindOutliersItem", analysed);
   set("StatisticsSettingsItem", true);
+  set("CanonicalVariatesAxesItem", true);
   set("ExportStatisticsItem", r != nullptr);
   set(kPooledItem, groups);
   set("ShowAllometryShapeItem", r && (r->regression || r->pooled));
@@ -623,7 +624,8 @@ void PooledWithinGroups(session::ActionContext& ctx) {
 
 void CanonicalVariatesAction(session::ActionContext& ctx) {
   const Inputs in = readInputs(ctx.state);
-  CanonicalVariates v = canonicalVariates(in.W, in.groups, 0, optionsOf(ctx.session), ctx.progress);
+  CanonicalVariates v =
+      canonicalVariates(in.W, in.groups, ctx.session.cvaAxes, optionsOf(ctx.session), ctx.progress);
   StatisticsResults r = current(ctx.session);
   printCanonicalVariates(ctx, in.groups, v);
   plotCanonicalVariates(ctx, in.groups, v);
@@ -667,6 +669,25 @@ void StatisticsSettings(session::ActionContext& ctx) {
   ctx.session.permutationSeed = o->seed;
   ctx.console.line("Permutation tests: " + std::to_string(o->count) + " permutations, seed " +
                    std::to_string(o->seed));
+}
+
+void CanonicalVariatesAxes(session::ActionContext& ctx) {
+  constexpr const char* kTitle = "Canonical Variates Axes";
+  auto got = ctx.window.dialogs().inputdlg({"principal axes (0: as many as allowed)"}, kTitle,
+                                           {std::to_string(ctx.session.cvaAxes)});
+  if (!got || got->empty()) return;
+  const auto n = wholeNumber(got->front());
+  if (!n || *n < 0 || *n > 100000) {
+    ctx.window.dialogs().msgbox("The answer \"" + got->front() +
+                                    "\" is not a whole number of principal axes from 0 up; 0 "
+                                    "uses as many as the data allow.",
+                                kTitle);
+    return;
+  }
+  ctx.session.cvaAxes = static_cast<int>(*n);
+  ctx.console.line(
+      *n == 0 ? std::string("Canonical variates use as many principal axes as allowed.")
+              : "Canonical variates use the first " + std::to_string(*n) + " principal axes.");
 }
 
 void ExportStatistics(session::ActionContext& ctx) {

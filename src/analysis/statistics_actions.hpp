@@ -75,6 +75,9 @@ void ShapeRegressionAction(session::ActionContext& ctx);
 void CanonicalVariatesAction(session::ActionContext& ctx);
 void FindOutliersAction(session::ActionContext& ctx);
 void StatisticsSettings(session::ActionContext& ctx);
+// Asks how many principal axes the canonical variates use (0: as many as
+// the data allow); fewer axes keep a small sample from being overfitted.
+void CanonicalVariatesAxes(session::ActionContext& ctx);
 void ExportStatistics(session::ActionContext& ctx);
 void PooledWithinGroups(session::ActionContext& ctx);
 // Waits for a click on the outlier plot (drawing it first when another

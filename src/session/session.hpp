@@ -80,6 +80,8 @@ struct Session {
   // random stream.
   long permutations = 999;
   std::uint64_t permutationSeed = 1;
+  // The principal axes the canonical variates use; 0: as many as allowed.
+  int cvaAxes = 0;
 
   // path as it names a file from the current folder (absolute paths unchanged).
   std::string resolve(std::string_view path) const;

@@ -163,6 +163,7 @@ std::vector<Entry> makeRegistry() {
       routine("ShowAllometryShape"),
       routine("ShowCVShape"),
       routine("ShowOutlierSpecimen"),
+      routine("CanonicalVariatesAxes"),
       routine("CopyImageEPS", FileKind::Picture),
       routine("CopyBigImage"),
       routine("incrementsymbolsize"),

@@ -87,6 +87,7 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       {"ShowAllometryShape", 0, 0, 1},
       {"ShowCVShape", 0, 0, 1},
       {"ShowOutlierSpecimen", 0, 0, 1},
+      {"CanonicalVariatesAxes", 0, 0, 1},
   };
   return decls;
 }

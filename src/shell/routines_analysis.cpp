@@ -38,6 +38,7 @@ void bindAnalysisRoutines(RoutineBindings& b) {
   b["CanonicalVariates"] = statistics<analysis::CanonicalVariatesAction>;
   b["FindOutliers"] = statistics<analysis::FindOutliersAction>;
   b["StatisticsSettings"] = statistics<analysis::StatisticsSettings>;
+  b["CanonicalVariatesAxes"] = statistics<analysis::CanonicalVariatesAxes>;
   b["ExportStatistics"] = statistics<analysis::ExportStatistics>;
   b["PooledWithinGroups"] = statistics<analysis::PooledWithinGroups>;
   b["ShowAllometryShape"] = statistics<analysis::ShowAllometryShape>;

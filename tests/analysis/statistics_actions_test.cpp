@@ -113,5 +113,24 @@ TEST_F(StatisticsActionTest, WellSeparatedGroupsAreToldApartAndTheTableSaysSo) {
   EXPECT_NE(t.find("\nregression,total_pooled,,,18,"), std::string::npos) << t;
 }
 
+TEST_F(StatisticsActionTest, CanonicalVariatesUseTheAxesAskedForOrRefuseTooMany) {
+  win_.answers.inputs.push_back(std::vector<std::string>{"2"});
+  ASSERT_TRUE(shell_.runCallback("CanonicalVariatesAxes"));
+  ASSERT_TRUE(shell_.runCallback("CanonicalVariates"));
+  const StatisticsResults* r = statisticsOf(shell_.session());
+  ASSERT_TRUE(r && r->cva);
+  EXPECT_EQ(r->cva->q, 2);
+  const std::string table = statisticsTable(*r, {});
+  // More axes than the six shape variables: refused, the results kept.
+  win_.answers.inputs.push_back(std::vector<std::string>{"7"});
+  ASSERT_TRUE(shell_.runCallback("CanonicalVariatesAxes"));
+  EXPECT_FALSE(shell_.runCallback("CanonicalVariates"));
+  EXPECT_EQ(statisticsTable(*statisticsOf(shell_.session()), {}), table);
+  win_.answers.inputs.push_back(std::vector<std::string>{"two"});
+  ASSERT_TRUE(shell_.runCallback("CanonicalVariatesAxes"));
+  EXPECT_EQ(shell_.session().cvaAxes, 7);
+  EXPECT_EQ(win_.answers.messages.back().title, "Canonical Variates Axes");
+}
+
 }  // namespace
 }  // namespace varnok::analysis

@@ -278,6 +278,7 @@ TEST_F(LayoutTest, MenusOfTheStyleRoutinesPassTheCurrentAxes) {
                                                "ShowCVShape()",
                                                "ShowOutlierSpecimen()",
                                                "StatisticsSettings()",
+                                               "CanonicalVariatesAxes()",
                                                "ExportStatistics()"}));
 }
 
