@@ -26,6 +26,10 @@ void LoadData(session::ActionContext& ctx) {
   auto& s = ctx.state;
   s.DATA = std::move(file->data);
   ctx.session.specimenIds = std::move(read.ids);
+  // A new data file starts without the choices made on the last one.
+  ctx.session.forgetLoadedData();
+  ctx.session.loadedData = s.DATA;
+  ctx.session.loadedIds = ctx.session.specimenIds;
   // Names of the groups of another data set would label these groups wrongly.
   ctx.session.groupNames.clear();
   ctx.session.dataFile = file->path;

@@ -86,6 +86,7 @@ void ClearData(session::ActionContext& ctx) {
   s.reference = Mat();
   s.altcode = 0;
   ctx.session.specimenIds.clear();
+  ctx.session.forgetLoadedData();
   ctx.window.control("FileBox").set("String", "No File Loaded");
   ctx.window.control("GroupBox").set("String", "No File Loaded");
 }
