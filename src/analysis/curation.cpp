@@ -362,6 +362,14 @@ void ExcludeSpecimens(session::ActionContext& ctx) {
 void IncludeAllSpecimens(session::ActionContext& ctx) {
   if (!hasData(ctx, kIncludeTitle)) return;
   session::Curation next = ctx.session.curation;
+  const bool anyLeftOut =
+      std::find(next.excluded.begin(), next.excluded.end(), true) != next.excluded.end() ||
+      !next.groups.empty();
+  // Nothing to take back: the analysis stays as it is.
+  if (!anyLeftOut) {
+    ctx.console.line("Every specimen is included.");
+    return;
+  }
   next.excluded.clear();
   next.groups.clear();
   if (applyCuration(ctx, std::move(next), kIncludeTitle))
