@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "analysis/curation.hpp"
 #include "analysis/pca.hpp"
 #include "analysis/sliding_rounds.hpp"
 #include "display/showshape.hpp"
@@ -11,6 +12,7 @@
 #include "morpho/getconsensus.hpp"
 #include "morpho/getpsup.hpp"
 #include "morpho/getpw_arbit.hpp"
+#include "morpho/mirrored.hpp"
 #include "platform/matrix/text.hpp"
 #include "session/controls.hpp"
 #include "style/symbols.hpp"
@@ -173,6 +175,8 @@ void assignResults(session::ActionContext& ctx, Results&& r, Mat&& glist) {
   auto& s = ctx.state;
   const Eigen::Index V = r.DATA.cols() - session::kShapeVariablesLess;
   const double tvar = r.pca.tvar;
+  // Mirrored specimens are worth a note; they change no result.
+  const auto mirrored = morpho::mirroredRows(r.DATA, r.reference);
   s.DATA = std::move(r.DATA);
   s.reference = std::move(r.reference);
   s.GLIST = std::move(glist);
@@ -197,6 +201,7 @@ void assignResults(session::ActionContext& ctx, Results&& r, Mat&& glist) {
   std::string stempa = appendTotalVariance(current, tvar);
   ctx.console.display("stempa", stempa);
   setString(ctx, "FileBox", stempa);
+  if (!mirrored.empty()) ctx.console.line(mirroredLine(ctx.session, mirrored));
 }
 
 bool checkData(session::ActionContext& ctx) {
@@ -260,36 +265,25 @@ std::string appendTotalVariance(const std::string& box, double tvar) {
   return out + sprintf("\\nSS distance/(n-1) =%1.7f", {tvar});
 }
 
-void LoadGroupList(session::ActionContext& ctx) {
-  const AnalysisRequest req = readAnalysisRequest(ctx.window);
+namespace {
+
+// The analysis with the group codes of glist (one per row of DATA), the group
+// list file named name; false when it was refused with a message.
+bool runGroupList(session::ActionContext& ctx, const AnalysisRequest& req, Mat glist,
+                  const std::string& name) {
   auto& s = ctx.state;
-  const Mat& data = session::need(s.DATA, "DATA");
-  auto file = io::loadForAction(ctx);
-  if (!file) return;
-  // An empty file has no first column: it is a list of no codes.
-  Mat glist = file->data.cols() > 0 ? Mat(file->data.col(0)) : Mat(0, 1);
-  const Eigen::Index mg = glist.rows(), m = data.rows();
-  ctx.window.figure().axes().cla();
-  if (mg != m) {
-    ctx.window.dialogs().msgbox(
-        sprintf("The size of your group code list indicates %i specimens, but there are %i in "
-                "your data set.",
-                {static_cast<double>(mg), static_cast<double>(m)}) +
-            " Please check for a missing line feed in your group code file",
-        kGroupErrorTitle);
-    return;
-  }
+  const Eigen::Index mg = glist.rows();
   const bool useTable = s.altcode.value_or(0) != 0;
   if (auto problem = groupCodeProblem(glist, useTable, s.codearray.rows())) {
     ctx.window.dialogs().msgbox(*problem, kGroupErrorTitle);
-    return;
+    return false;
   }
-  if (!checkData(ctx)) return;
+  if (!checkData(ctx)) return false;
 
   ctx.window.setAll("LoadReference", "Enable", "Off");
   setPointer(ctx, "watch");
   setString(ctx, "GroupBox",
-            sprintf("File: %s \n %3.0f Specimens \n", {file->name, static_cast<double>(m)}));
+            sprintf("File: %s \n %3.0f Specimens \n", {name, static_cast<double>(mg)}));
 
   Results r;
   RowVec reference = formReference(ctx, false);
@@ -317,13 +311,15 @@ void LoadGroupList(session::ActionContext& ctx) {
   if (!useTable) style::setsymbolfill(style::childrenOf(ctx.window.figure().axes()), 1);
   shapeVariablesAndPca(ctx, req, r, false);
   assignResults(ctx, std::move(r), std::move(glist));
+  ctx.session.lastAnalysis = session::LastAnalysis::GroupList;
+  ctx.session.groupFile = name;
+  return true;
 }
 
-void NoGroupList(session::ActionContext& ctx) {
-  const AnalysisRequest req = readAnalysisRequest(ctx.window);
+bool runOneGroup(session::ActionContext& ctx, const AnalysisRequest& req) {
   auto& s = ctx.state;
   const Eigen::Index m = session::need(s.DATA, "DATA").rows();
-  if (!checkData(ctx)) return;
+  if (!checkData(ctx)) return false;
   Mat glist = Mat::Ones(m, 1);
   setPointer(ctx, "watch");
   setString(ctx, "GroupBox", sprintf("No Group List Used"));
@@ -343,6 +339,71 @@ void NoGroupList(session::ActionContext& ctx) {
                       display::refAngle(req.refAngle, &ctx.console).value_or(0.0));
   shapeVariablesAndPca(ctx, req, r, true);
   assignResults(ctx, std::move(r), std::move(glist));
+  ctx.session.lastAnalysis = session::LastAnalysis::OneGroup;
+  return true;
+}
+
+}  // namespace
+
+void LoadGroupList(session::ActionContext& ctx) {
+  const AnalysisRequest req = readAnalysisRequest(ctx.window);
+  auto& s = ctx.state;
+  auto& session = ctx.session;
+  const Mat& data = session::need(s.DATA, "DATA");
+  auto file = io::loadForAction(ctx);
+  if (!file) return;
+  // An empty file has no first column: it is a list of no codes.
+  Mat glist = file->data.cols() > 0 ? Mat(file->data.col(0)) : Mat(0, 1);
+  const Eigen::Index mg = glist.rows(), m = data.rows();
+  const Eigen::Index loaded = session.loadedData.rows();
+  ctx.window.figure().axes().cla();
+  // The kept specimens are chosen by their group codes: new codes would
+  // choose others.
+  if (!session.curation.groups.empty()) {
+    ctx.window.dialogs().msgbox(
+        "Only some groups are analysed; choose Include All Specimens before loading another "
+        "group list.",
+        kGroupErrorTitle);
+    return;
+  }
+  // With specimens left out, a list may still name every loaded specimen:
+  // the rows of those left out are dropped.
+  std::vector<double> codes;
+  const bool curated = !session.specimenNumbers.empty();
+  if (curated && mg == loaded && mg != m) {
+    codes.assign(glist.data(), glist.data() + mg);
+    Mat kept(m, 1);
+    for (Eigen::Index i = 0; i < m; ++i)
+      kept(i, 0) = glist(session.specimenNumbers[static_cast<std::size_t>(i)] - 1, 0);
+    glist = std::move(kept);
+  } else if (mg != m) {
+    ctx.window.dialogs().msgbox(
+        sprintf("The size of your group code list indicates %i specimens, but there are %i in "
+                "your data set.",
+                {static_cast<double>(mg), static_cast<double>(m)}) +
+            " Please check for a missing line feed in your group code file",
+        kGroupErrorTitle);
+    return;
+  } else if (curated) {
+    codes.assign(static_cast<std::size_t>(loaded), std::nan(""));
+    for (Eigen::Index i = 0; i < m; ++i)
+      codes[static_cast<std::size_t>(session.specimenNumbers[static_cast<std::size_t>(i)] - 1)] =
+          glist(i, 0);
+  } else {
+    codes.assign(glist.data(), glist.data() + mg);
+  }
+  if (runGroupList(ctx, req, std::move(glist), file->name)) session.loadedGroups = std::move(codes);
+}
+
+void NoGroupList(session::ActionContext& ctx) {
+  runOneGroup(ctx, readAnalysisRequest(ctx.window));
+}
+
+bool runAnalysisAgain(session::ActionContext& ctx, const Mat& glist) {
+  const AnalysisRequest req = readAnalysisRequest(ctx.window);
+  if (glist.size() == 0) return runOneGroup(ctx, req);
+  ctx.window.figure().axes().cla();
+  return runGroupList(ctx, req, glist, ctx.session.groupFile);
 }
 
 }  // namespace varnok::analysis

@@ -14,6 +14,13 @@ namespace varnok::analysis {
 void LoadGroupList(session::ActionContext& ctx);
 void NoGroupList(session::ActionContext& ctx);
 
+// Runs the analysis again on DATA as it stands: with the group codes of glist
+// (one per row, the group list file named as before) or, when glist is
+// empty, as one group. False when it was refused with a message; an error
+// part way raises RuntimeError. Either way the state of the last analysis is
+// kept until the new one has succeeded.
+bool runAnalysisAgain(session::ActionContext& ctx, const Mat& glist);
+
 // What makes a landmark data matrix unfit for the analysis (fewer than 2
 // specimens, fewer than 3 landmarks, an even column count, a specimen whose
 // landmarks all coincide or that holds values that are not finite), as a

@@ -45,6 +45,7 @@ void appendField(std::string& out, const std::string& text) {
 }  // namespace
 
 ResultsTables resultsTables(const session::AnalysisState& s, const std::vector<std::string>& ids,
+                            const std::vector<long>& numbers,
                             const std::vector<ResultsColumn>& extra) {
   const Mat& scores = session::need(s.PCAScores, "PCAScores");
   const Mat& D = session::need(s.Dmatrix, "Dmatrix");
@@ -58,6 +59,7 @@ ResultsTables resultsTables(const session::AnalysisState& s, const std::vector<s
     throw RuntimeError(
         "Run-time Error: The analysis results do not fit together; run the analysis again.");
   const bool named = !ids.empty() && static_cast<Eigen::Index>(ids.size()) == N;
+  const bool numbered = static_cast<Eigen::Index>(numbers.size()) == N;
 
   ResultsTables t;
   t.scores = named ? "specimen,id,group" : "specimen,group";
@@ -69,7 +71,7 @@ ResultsTables resultsTables(const session::AnalysisState& s, const std::vector<s
   }
   t.scores += '\n';
   for (Eigen::Index i = 0; i < N; ++i) {
-    t.scores += std::to_string(i + 1);
+    t.scores += std::to_string(numbered ? numbers[static_cast<std::size_t>(i)] : i + 1);
     t.scores += ',';
     if (named) {
       appendField(t.scores, ids[static_cast<std::size_t>(i)]);
@@ -116,8 +118,8 @@ void ExportResultsTable(session::Session& session, window::Window& window, Conso
   }
   // Both tables are made before anything is asked, so nothing can fail after
   // the user has chosen a name but before the write.
-  const ResultsTables tables =
-      resultsTables(session.state, session.specimenIds, statisticsColumns(session));
+  const ResultsTables tables = resultsTables(session.state, session.specimenIds,
+                                             session.specimenNumbers, statisticsColumns(session));
   auto choice = window.dialogs().uiputfile(kFilter, kTitle, session.folder);
   if (!choice) return;
   std::string name = choice->name;

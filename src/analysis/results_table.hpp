@@ -4,7 +4,8 @@
 //
 // The scores table has the header row
 //   specimen,[id,]group,PC1,PC2,...,PCV
-// and one row per specimen in file order: its 1-based number, its name when
+// and one row per specimen in file order: its 1-based number in the loaded
+// file (so the specimens left out of the analysis show), its name when
 // the data file gave names (TPS ID= or IMAGE=, NTS row labels), its group
 // code from GLIST, and its scores with PC1 the axis of the largest eigenvalue
 // (PCAScores holds the axes in ascending order: axis k is its column
@@ -41,7 +42,8 @@ struct ResultsTables {
 };
 
 // The text of both tables for the analysis in state; ids are used when they
-// name every specimen. Raises RuntimeError when a result is missing.
+// name every specimen, numbers (the number in the loaded file of each row)
+// when they number every one. Raises RuntimeError when a result is missing.
 // extra: columns added after the scores (name, one value per specimen), such
 // as the statistics computed since the analysis; none leaves the table as
 // the analysis alone makes it.
@@ -51,6 +53,7 @@ struct ResultsColumn {
 };
 ResultsTables resultsTables(const session::AnalysisState& state,
                             const std::vector<std::string>& ids,
+                            const std::vector<long>& numbers = {},
                             const std::vector<ResultsColumn>& extra = {});
 
 // The eigenvalue table's path for the scores table's path:

@@ -35,17 +35,19 @@ void LoadData(session::ActionContext& ctx) {
   auto& s = ctx.state;
   s.DATA = std::move(file->data);
   ctx.session.specimenIds = std::move(read.ids);
+  // A new data file starts without the choices made on the last one.
+  ctx.session.forgetLoadedData();
+  ctx.session.loadedData = s.DATA;
+  ctx.session.loadedIds = ctx.session.specimenIds;
   // Names of the groups of another data set would label these groups wrongly.
   ctx.session.groupNames.clear();
   ctx.session.dataFile = file->path;
-  // The curves of this file, if any, say which points slide; a sliders file
-  // loaded for the earlier data names other points.
-  ctx.session.curves.clear();
+  // The curves of this file, if any, say which points slide (a sliders file
+  // of the earlier data was forgotten with it).
   for (long long first = read.landmarks; const TpsCurve& c : read.curves) {
     ctx.session.curves.push_back({first, c.points, c.closed});
     first += c.points;
   }
-  ctx.session.sliderRows = Mat();
   ++ctx.session.dataLoads;
   // The results of an earlier analysis belong to the earlier data: saving or
   // plotting them now would pass them off as this file's.

@@ -34,4 +34,25 @@ std::string Session::groupLabel(double g) const {
   return "Group " + num2str(g);
 }
 
+bool Curation::empty() const {
+  for (bool r : reflected)
+    if (r) return false;
+  for (bool e : excluded)
+    if (e) return false;
+  return groups.empty();
+}
+
+void Session::forgetLoadedData() {
+  loadedData = Mat();
+  loadedIds.clear();
+  loadedGroups.clear();
+  groupFile.clear();
+  curation = Curation();
+  lastAnalysis = LastAnalysis::None;
+  specimenNumbers.clear();
+  // Which points slide belongs to the data.
+  curves.clear();
+  sliderRows = Mat();
+}
+
 }  // namespace varnok::session

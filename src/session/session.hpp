@@ -9,6 +9,7 @@
 #pragma once
 
 #include <any>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,6 +34,23 @@ struct SlidingChoice {
   bool slideCurveEnds = false;  // an open curve's ends slide too
   bool byProcrustes = false;    // minimise the distance to the reference, not the bending energy
   int rounds = 5;               // at most this many rounds of sliding and fitting
+};
+
+// Which analysis ran last, so that a change of the specimens can run it
+// again the same way.
+enum class LastAnalysis { None, OneGroup, GroupList };
+
+// The user's choice of what the analysis sees of the loaded data: specimens
+// mirrored back (x -> -x), specimens left out and the group codes analysed.
+// The data as read stay untouched beside it; the choice makes DATA.
+struct Curation {
+  std::vector<bool> reflected;  // one per loaded specimen; empty: none
+  std::vector<bool> excluded;   // one per loaded specimen; empty: none
+  std::vector<double> groups;   // the group codes analysed; empty: every one
+
+  bool isReflected(std::size_t i) const { return i < reflected.size() && reflected[i]; }
+  bool isExcluded(std::size_t i) const { return i < excluded.size() && excluded[i]; }
+  bool empty() const;
 };
 
 struct Session {
@@ -82,6 +100,23 @@ struct Session {
   std::uint64_t permutationSeed = 1;
   // The principal axes the canonical variates use; 0: as many as allowed.
   int cvaAxes = 0;
+
+  // The landmark rows and specimen names as the data file gave them; DATA
+  // and specimenIds are made from them by the curation.
+  Mat loadedData;
+  std::vector<std::string> loadedIds;
+  // The group code of each loaded specimen from the last group list (NaN for
+  // a specimen that list did not name); empty before one is loaded.
+  std::vector<double> loadedGroups;
+  // The name of that group list file, as the group box shows it.
+  std::string groupFile;
+  Curation curation;
+  LastAnalysis lastAnalysis = LastAnalysis::None;
+  // The number in the loaded file (1-based) of each row of DATA; empty when
+  // row i is specimen i + 1.
+  std::vector<long> specimenNumbers;
+  // Forgets the data as read and every choice made on it.
+  void forgetLoadedData();
 
   // path as it names a file from the current folder (absolute paths unchanged).
   std::string resolve(std::string_view path) const;

@@ -88,10 +88,7 @@ void ClearData(session::ActionContext& ctx) {
   s.reference = Mat();
   s.altcode = 0;
   ctx.session.specimenIds.clear();
-  ctx.session.groupNames.clear();
-  // Which points slide belongs to the data.
-  ctx.session.curves.clear();
-  ctx.session.sliderRows = Mat();
+  ctx.session.forgetLoadedData();
   ctx.session.statistics.reset();
   ctx.window.control("FileBox").set("String", "No File Loaded");
   ctx.window.control("GroupBox").set("String", "No File Loaded");

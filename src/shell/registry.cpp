@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "analysis/curation.hpp"
 #include "analysis/pipeline.hpp"
 #include "analysis/result_files.hpp"
 #include "analysis/scree.hpp"
@@ -81,6 +82,14 @@ Entry command(const char* name, session::Action run, std::optional<FileKind> fil
   Entry e = action(name, run, file);
   e.kind = EntryKind::WindowCommand;
   e.recorded = false;
+  return e;
+}
+
+// A menu item that runs an action of its own, by its name alone (not through
+// the dispatcher), and is recorded in session scripts.
+Entry menuAction(const char* name, session::Action run) {
+  Entry e = command(name, run);
+  e.recorded = true;
   return e;
 }
 
@@ -178,6 +187,12 @@ std::vector<Entry> makeRegistry() {
       command("ExportPicture", perform<WindowCommand::ExportPicture>),
       command("SaveSessionScript", perform<WindowCommand::SaveSession>),
       command("ExportPlotData", ExportPlotData, FileKind::Picture),
+      // The Data menu: which specimens the analysis sees.
+      menuAction("FindMirrored", analysis::FindMirrored),
+      menuAction("ReflectSpecimens", analysis::ReflectSpecimens),
+      menuAction("ExcludeSpecimens", analysis::ExcludeSpecimens),
+      menuAction("IncludeAllSpecimens", analysis::IncludeAllSpecimens),
+      menuAction("SelectGroups", analysis::SelectGroups),
   };
   r.push_back(subroutine(std::string(kButtondown)));
   for (const char* tag : kSubroutineTags)

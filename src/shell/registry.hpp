@@ -5,8 +5,10 @@
 // - a dispatcher action, sent as Varnoksw('NAME') or Varnoksw('NAME', arg);
 // - a routine of the routine table that a menu item calls by name
 //   (ExportResultsTable, CopyImageEPS(1), ...); the table holds its function;
-// - a command of the window's own (Quit, About, ...), which only a control
-//   can send: a call by name from the command line does not reach it;
+// - a command of the window's own (Quit, About, ...), or an action of a
+//   menu item of its own (FindMirrored, ...), which only a control or a
+//   script line can send: a call by name from the command line does not
+//   reach it;
 // - a callback sub-routine of the main window (pushbutton4_Callback, ...),
 //   which only writes that it is not implemented.
 // Besides its function an entry tells the kind of file its dialogs open (the

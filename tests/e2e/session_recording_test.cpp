@@ -202,6 +202,43 @@ TEST_F(SessionRecording, AReplayedSessionWritesTheSameFiles) {
   }
 }
 
+TEST_F(SessionRecording, ChoicesOfSpecimensReplayToTheSameResults) {
+  ASSERT_NE(window_, nullptr);
+  answerFile("gorilla.txt");
+  click("LoadDataButton");
+  answerFile("gorilla_groups.txt");
+  click("LoadGroup");
+  dialogs_.inputs.push_back(std::vector<std::string>{"3 10-12"});
+  menu("ExcludeSpecimensItem");
+  dialogs_.inputs.push_back(std::vector<std::string>{"7 mirrored"});
+  menu("ReflectSpecimensItem");
+  dialogs_.inputs.push_back(std::vector<std::string>{"2"});
+  menu("SelectGroupsItem");
+  menu("FindMirroredItem");
+  click("ShowPCAAxisButton");
+  answerFile("scores.txt");
+  menu("SavePCAItem");
+  answerFile("plot.json");
+  menu("ExportPlotDataItem");
+  ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front();
+  ASSERT_TRUE(dialogs_.inputs.empty());
+
+  int status = -1;
+  const std::string out = saveAndReplay(&status);
+  const std::string script = readFile(recorded_ / "session.vks");
+  EXPECT_EQ(status, 0) << out << script;
+  EXPECT_EQ(out.find("[msgbox"), std::string::npos) << out << script;
+  EXPECT_NE(script.find("answer input 3 10-12\nExcludeSpecimens\nanswer input 7 mirrored\n"
+                        "ReflectSpecimens\nanswer input 2\nSelectGroups\nFindMirrored\n"),
+            std::string::npos)
+      << script;
+  for (const char* f : {"scores.txt", "plot.json"}) {
+    const std::string a = readFile(recorded_ / f), b = readFile(replayed_ / f);
+    EXPECT_FALSE(a.empty()) << f;
+    EXPECT_TRUE(a == b) << f << " differs after the replay of\n" << script;
+  }
+}
+
 TEST_F(SessionRecording, QuitFromTheMenuClosesTheWindowAndIsNoStepOfTheSession) {
   ASSERT_NE(window_, nullptr);
   answerFile("gorilla.txt");

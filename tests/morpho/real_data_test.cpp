@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <vector>
 
 #include "morpho/getconsensus.hpp"
 #include "morpho/getpsup.hpp"
 #include "morpho/getpw_arbit.hpp"
+#include "morpho/mirrored.hpp"
 #include "morpho/reversepwarb.hpp"
 #include "morpho_test_support.hpp"
 
@@ -99,6 +101,21 @@ TEST_P(RealData, ReconstructionGivesBackTheFittedForms) {
     }
     EXPECT_LT((got - expected).norm(), 1e-7) << GetParam().file << " row " << i;
   }
+}
+
+TEST_P(RealData, NoSpecimenIsMirroredButAMirroredCopyIsFoundAmongThem) {
+  EXPECT_TRUE(mirroredRows(x_, getconsensus(x_).y).empty());
+  // One specimen of the set again, as its mirror image (x -> -x), last.
+  Mat withCopy(x_.rows() + 1, x_.cols());
+  withCopy.topRows(x_.rows()) = x_;
+  withCopy.row(x_.rows()) = x_.row(1);
+  for (Index j = 0; j + 1 < x_.cols(); j += 2) withCopy(x_.rows(), j) = -x_(1, j);
+  EXPECT_EQ(mirroredRows(withCopy, getconsensus(withCopy).y), std::vector<Index>{x_.rows()});
+  // Its fit: the mirror image of a specimen fits as the specimen's own.
+  const MirrorFit own = mirrorFit(x_.row(1), getconsensus(x_).y);
+  const MirrorFit copy = mirrorFit(withCopy.row(x_.rows()), getconsensus(x_).y);
+  EXPECT_NEAR(copy.mirrored, own.ss, 1e-12);
+  EXPECT_NEAR(copy.ss, own.mirrored, 1e-12);
 }
 
 INSTANTIATE_TEST_SUITE_P(Morpho, RealData,
