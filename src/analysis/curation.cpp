@@ -11,6 +11,7 @@
 #include <set>
 
 #include "analysis/pipeline.hpp"
+#include "io/curves.hpp"
 #include "morpho/getconsensus.hpp"
 #include "morpho/mirrored.hpp"
 #include "platform/matrix/text.hpp"
@@ -117,7 +118,8 @@ std::string fileBoxText(const session::Session& session, const session::Curation
     count += ", groups";
     for (double g : curation.groups) count += " " + num2str(g);
   }
-  return "File: " + name + " \n " + count + " \n " + sprintf("%3.0f Landmarks", {landmarks});
+  return "File: " + name + " \n " + count + " \n " + sprintf("%3.0f Landmarks", {landmarks}) +
+         io::curvesBoxLine(session);
 }
 
 // The kept specimens that the mirror rule finds, as rows of the loaded file;

@@ -91,6 +91,13 @@ std::vector<morpho::Slider> studySliders(const session::Session& session) {
   return curveSliders(curves, session.curves.front().first, session.sliding.slideCurveEnds);
 }
 
+std::string curvesBoxLine(const session::Session& session) {
+  if (session.curves.empty() || session.state.DATA.size() == 0) return {};
+  return "\n " + slidingSummary(static_cast<long long>(session.state.DATA.cols() - 1) / 2,
+                                static_cast<long long>(studySliders(session).size()),
+                                session.curves.size());
+}
+
 void LoadSliders(session::Session& session, window::Window& window, Console& console) {
   constexpr const char* kTitle = "Load Sliders";
   const Mat& data = session.state.DATA;
@@ -135,7 +142,9 @@ void LoadSliders(session::Session& session, window::Window& window, Console& con
 
 namespace {
 
-const char* onOff(bool on) { return on ? "on" : "off"; }
+const char* onOff(bool on) {
+  return on ? "on" : "off";
+}
 
 void showCriterion(const session::Session& session, window::Window& window, Console& console) {
   window.setAll("SlideProcrustesItem", "Checked", onOff(session.sliding.byProcrustes));

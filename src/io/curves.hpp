@@ -39,6 +39,10 @@ std::string slidingSummary(long long points, long long sliding, std::size_t curv
 // else those of the data file's curves as the sliding choices say.
 std::vector<morpho::Slider> studySliders(const session::Session& session);
 
+// The line the loaded data's box ends with when the data has curves: a line
+// end and the sliding summary; empty otherwise.
+std::string curvesBoxLine(const session::Session& session);
+
 // The menu item "Load Sliders...": asks for a sliders file for the loaded
 // data and keeps its sliders in place of any earlier ones; a file that
 // cannot be used is refused with a message and the earlier sliders stay.
@@ -48,12 +52,10 @@ void LoadSliders(session::Session& session, window::Window& window, Console& con
 // Procrustes Distance" puts each semilandmark at the foot of the
 // perpendicular from the reference's point; "Slide by Bending Energy" (the
 // default) minimises the bending energy; the other two switch.
-void SlideByProcrustesDistance(session::Session& session, window::Window& window,
-                               Console& console);
+void SlideByProcrustesDistance(session::Session& session, window::Window& window, Console& console);
 void SlideByBendingEnergy(session::Session& session, window::Window& window, Console& console);
 void SlideCurveEnds(session::Session& session, window::Window& window, Console& console);
-void ReadCurvesAsSemilandmarks(session::Session& session, window::Window& window,
-                               Console& console);
+void ReadCurvesAsSemilandmarks(session::Session& session, window::Window& window, Console& console);
 
 // "Sliding Rounds...": asks for the most rounds of sliding and fitting (1 to
 // 50); anything else is refused with a message and the number stays.

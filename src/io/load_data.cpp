@@ -65,10 +65,7 @@ void LoadData(session::ActionContext& ctx) {
   const double n = static_cast<double>(s.DATA.cols());
   std::string box =
       sprintf("File: %s \n %3.0f Specimens \n %3.0f Landmarks", {file->name, m, (n - 1) / 2});
-  if (!ctx.session.curves.empty())
-    box += "\n " + slidingSummary(static_cast<long long>(s.DATA.cols() - 1) / 2,
-                                  static_cast<long long>(studySliders(ctx.session).size()),
-                                  ctx.session.curves.size());
+  box += curvesBoxLine(ctx.session);
   ctx.window.control("FileBox").set("String", box);
 
   s.ColorList = session::defaultColorList();
