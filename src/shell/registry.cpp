@@ -173,6 +173,7 @@ std::vector<Entry> makeRegistry() {
       routine("ShowCVShape"),
       routine("ShowOutlierSpecimen"),
       routine("CanonicalVariatesAxes"),
+      routine("ExportAlignedCoordinates", FileKind::Results),
       routine("CopyImageEPS", FileKind::Picture),
       routine("CopyBigImage"),
       routine("incrementsymbolsize"),

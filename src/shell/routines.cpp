@@ -88,6 +88,7 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       {"ShowCVShape", 0, 0, 1},
       {"ShowOutlierSpecimen", 0, 0, 1},
       {"CanonicalVariatesAxes", 0, 0, 1},
+      {"ExportAlignedCoordinates", 0, 0, 1},
   };
   return decls;
 }

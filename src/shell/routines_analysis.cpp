@@ -1,5 +1,6 @@
 // Routine-table adapters of the analysis results and the Statistics menu,
 // which menus call by name.
+#include "analysis/aligned_coordinates.hpp"
 #include "analysis/results_table.hpp"
 #include "analysis/statistics_actions.hpp"
 #include "session/call_env.hpp"
@@ -31,6 +32,10 @@ ValueList statistics(CallEnv& env, const ValueList& args, int) {
 void bindAnalysisRoutines(RoutineBindings& b) {
   b["ExportResultsTable"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
     analysis::ExportResultsTable(env.session, env.window(), env.console);
+    return {};
+  };
+  b["ExportAlignedCoordinates"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
+    analysis::ExportAlignedCoordinates(env.session, env.window(), env.console);
     return {};
   };
   b["ShapeAnova"] = statistics<analysis::ShapeAnovaAction>;

@@ -12,8 +12,10 @@
 #include <random>
 #include <sstream>
 
+#include "analysis/aligned_coordinates.hpp"
 #include "analysis/pipeline.hpp"
 #include "io/curves.hpp"
+#include "io/tps.hpp"
 #include "platform/window/in_memory_window.hpp"
 #include "shell/shell.hpp"
 #include "support/picture_controls.hpp"
@@ -23,6 +25,7 @@
 namespace varnok::analysis {
 namespace {
 
+namespace fs = std::filesystem;
 using Eigen::Index;
 using morpho::Slider;
 using namespace varnok::testing::sliding;
@@ -256,6 +259,42 @@ TEST_F(SemilandmarkAnalysis, SlidersFilesAndRoundsAreCheckedAndChangeNothingWhen
   load("ellipses.tps", tpsText(outlineSpecimens(8)));
   EXPECT_EQ(shell_.session().sliderRows.size(), 0);
   EXPECT_EQ(io::studySliders(shell_.session()).size(), static_cast<std::size_t>(kOutline));
+}
+
+TEST_F(SemilandmarkAnalysis, AlignedCoordinatesReadBackAsTheFittedSlidSpecimens) {
+  const auto call = [&](const char* routine) { return shell_.runCallback(routine); };
+  load("ellipses.tps", tpsText(outlineSpecimens(6)));
+  SessionTest::answer("early.tps", dir_);
+  call("ExportAlignedCoordinates");
+  ASSERT_EQ(win_.answers.messages.size(), 1u);
+  EXPECT_EQ(win_.answers.messages.back().text, "Run the analysis first");
+  EXPECT_FALSE(fs::exists(dir_ / "early.tps"));
+
+  act("NoGroupList");
+  SessionTest::answer("aligned", dir_);  // no extension: a TPS file
+  call("ExportAlignedCoordinates");
+  std::ifstream tps(dir_ / "aligned.tps");
+  const io::TpsData back = io::readTps(tps, "aligned.tps");
+  ASSERT_EQ(back.data.rows(), 6);
+  EXPECT_EQ(back.data.leftCols(2 * kPoints), state_.DATA.leftCols(2 * kPoints));
+  EXPECT_EQ(back.ids.front(), "E1");
+
+  SessionTest::answer("aligned.CSV", dir_);
+  call("ExportAlignedCoordinates");
+  const std::string csv = read(dir_ / "aligned.CSV");
+  EXPECT_EQ(csv.substr(0, csv.find('\n')), "specimen,id,group,point,x,y,sliding");
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 1 + 6 * kPoints);
+  std::istringstream rows(csv);
+  std::string line;
+  std::getline(rows, line);
+  int slidingRows = 0;
+  for (int r = 0; std::getline(rows, line); ++r) {
+    const bool slides = line.back() == '1';
+    slidingRows += slides ? 1 : 0;
+    // Point 5 of specimen 2 (the outline's first): number, name, group, point.
+    if (r == kPoints + 4) EXPECT_EQ(line.substr(0, line.find(',', 8)), "2,E2,1,5") << line;
+  }
+  EXPECT_EQ(slidingRows, 6 * kOutline);
 }
 
 }  // namespace

@@ -279,6 +279,7 @@ TEST_F(LayoutTest, MenusOfTheStyleRoutinesPassTheCurrentAxes) {
                                                "ShowOutlierSpecimen()",
                                                "StatisticsSettings()",
                                                "CanonicalVariatesAxes()",
+                                               "ExportAlignedCoordinates()",
                                                "ExportStatistics()"}));
 }
 
