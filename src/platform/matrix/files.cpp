@@ -443,8 +443,11 @@ std::string writeFilesAtomically(
     staged.push_back(std::move(s));
   }
   auto removeTemporaries = [&staged]() {
-    for (Staged& s : staged)
-      if (!s.tmp.empty()) ::unlink(s.tmp.c_str()), s.tmp.clear();
+    for (Staged& s : staged) {
+      if (s.tmp.empty()) continue;
+      ::unlink(s.tmp.c_str());
+      s.tmp.clear();
+    }
   };
   try {
     for (std::size_t k = 0; k < files.size(); ++k) {
