@@ -11,6 +11,7 @@
 #include "morpho/getconsensus.hpp"
 #include "morpho/getpsup.hpp"
 #include "morpho/getpw_arbit.hpp"
+#include "platform/matrix/parallel.hpp"
 #include "platform/matrix/text.hpp"
 #include "session/controls.hpp"
 #include "style/symbols.hpp"
@@ -126,7 +127,16 @@ Eigen::Index restrictedRows(session::ActionContext& ctx, const AnalysisRequest& 
 // The shape variables and the PCA: what both actions share.
 void shapeVariablesAndPca(session::ActionContext& ctx, const AnalysisRequest& req, Results& r,
                           bool echo) {
+  // The spline and the PCA grow with the cube of the landmarks (about four
+  // minutes for 3,000): a long run is announced, and a cancel during the
+  // spline stops the analysis before the PCA.
+  const double L = static_cast<double>((r.DATA.cols() - 1) / 2);
+  if (const double minutes = 4 * std::pow(L / 3000, 3); minutes >= 0.5)
+    ctx.console.line("The thin-plate spline and the PCA of " + num2str(L) +
+                     " landmarks may take about " + num2str(std::ceil(minutes)) +
+                     " minutes; Cancel stops the analysis before the PCA.");
   r.pwscores = morpho::getpw_arbit(r.reference, r.DATA, ctx.progress);
+  if (ctx.progress.cancelled()) throwCancelled();
   if (echo) ctx.console.display("pwscores", r.pwscores);
   const Eigen::Index n = r.DATA.cols();
   const Eigen::Index V = n - session::kShapeVariablesLess;
