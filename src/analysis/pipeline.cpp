@@ -1,5 +1,7 @@
 #include "analysis/pipeline.hpp"
 
+#include <unistd.h>
+
 #include <cmath>
 
 #include "analysis/curation.hpp"
@@ -13,6 +15,7 @@
 #include "morpho/getpsup.hpp"
 #include "morpho/getpw_arbit.hpp"
 #include "morpho/mirrored.hpp"
+#include "platform/matrix/parallel.hpp"
 #include "platform/matrix/text.hpp"
 #include "session/controls.hpp"
 #include "style/symbols.hpp"
@@ -156,7 +159,16 @@ Eigen::Index restrictedRows(session::ActionContext& ctx, const AnalysisRequest& 
 // The shape variables and the PCA: what both actions share.
 void shapeVariablesAndPca(session::ActionContext& ctx, const AnalysisRequest& req, Results& r,
                           bool echo) {
+  // The spline and the PCA grow with the cube of the landmarks (about four
+  // minutes for 3,000): a long run is announced, and a cancel during the
+  // spline stops the analysis before the PCA.
+  const double L = static_cast<double>((r.DATA.cols() - 1) / 2);
+  if (const double minutes = 4 * std::pow(L / 3000, 3); minutes >= 0.5)
+    ctx.console.line("The thin-plate spline and the PCA of " + num2str(L) +
+                     " landmarks may take about " + num2str(std::ceil(minutes)) +
+                     " minutes; Cancel stops the analysis before the PCA.");
   r.pwscores = morpho::getpw_arbit(r.reference, r.DATA, ctx.progress);
+  if (ctx.progress.cancelled()) throwCancelled();
   if (echo) ctx.console.display("pwscores", r.pwscores);
   const Eigen::Index n = r.DATA.cols();
   const Eigen::Index V = n - session::kShapeVariablesLess;
@@ -204,8 +216,53 @@ void assignResults(session::ActionContext& ctx, Results&& r, Mat&& glist) {
   if (!mirrored.empty()) ctx.console.line(mirroredLine(ctx.session, mirrored));
 }
 
+// Why the partial warps cannot be computed on reference: the thin-plate
+// spline needs landmarks at distinct places, not all on one line.
+std::optional<std::string> referenceProblem(const RowVec& reference) {
+  const Eigen::Index L = (reference.cols() - 1) / 2;
+  const auto x = [&](Eigen::Index k) { return reference(2 * k); };
+  const auto y = [&](Eigen::Index k) { return reference(2 * k + 1); };
+  double cx = 0, cy = 0;
+  for (Eigen::Index k = 0; k < L; ++k) cx += x(k) / static_cast<double>(L);
+  for (Eigen::Index k = 0; k < L; ++k) cy += y(k) / static_cast<double>(L);
+  double sxx = 0, syy = 0, sxy = 0;
+  for (Eigen::Index k = 0; k < L; ++k) {
+    sxx += (x(k) - cx) * (x(k) - cx);
+    syy += (y(k) - cy) * (y(k) - cy);
+    sxy += (x(k) - cx) * (y(k) - cy);
+  }
+  std::string pairs;
+  for (Eigen::Index i = 0; i < L; ++i)
+    for (Eigen::Index j = i + 1; j < L; ++j)
+      if (x(i) == x(j) && y(i) == y(j))
+        pairs +=
+            (pairs.empty() ? "" : ", ") + std::to_string(i + 1) + " and " + std::to_string(j + 1);
+  const std::string cannot =
+      ", so no thin-plate spline and no partial warps can be computed. Check the data for "
+      "landmarks digitised twice or in the wrong place.";
+  if (!pairs.empty())
+    return "Landmarks " + pairs + " of the mean form are at the same place" + cannot;
+  // The spread of the landmarks has no second direction.
+  const double trace = sxx + syy;
+  if (!(sxx * syy - sxy * sxy > 1e-12 * trace * trace))
+    return "All landmarks of the mean form lie on one line" + cannot;
+  return std::nullopt;
+}
+
+// The computer's memory in bytes; 0 when the system does not say.
+double physicalMemory() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES), page = ::sysconf(_SC_PAGE_SIZE);
+  return pages > 0 && page > 0 ? static_cast<double>(pages) * static_cast<double>(page) : 0;
+}
+
 bool checkData(session::ActionContext& ctx) {
-  if (auto problem = dataProblem(session::need(ctx.state.DATA, "DATA"))) {
+  const Mat& data = session::need(ctx.state.DATA, "DATA");
+  if (auto problem = dataProblem(data)) {
+    ctx.window.dialogs().msgbox(*problem, kDataErrorTitle);
+    return false;
+  }
+  // Refused before the work starts, rather than ended by the system.
+  if (auto problem = sizeProblem(data.rows(), (data.cols() - 1) / 2, physicalMemory())) {
     ctx.window.dialogs().msgbox(*problem, kDataErrorTitle);
     return false;
   }
@@ -233,6 +290,25 @@ std::optional<std::string> dataProblem(const Mat& data) {
              " has all its landmarks at one point (centroid size 0); it cannot be scaled.";
   }
   return std::nullopt;
+}
+
+double analysisBytes(Eigen::Index N, Eigen::Index L) {
+  const double l = static_cast<double>(L), n = static_cast<double>(N);
+  // The spline's bending energy and its eigenvectors, the covariance of the
+  // 2L - 4 shape variables and its eigenvectors, with the solvers' work
+  // space (16 L^2 numbers); the data, the fitted data and the scores (6 N L).
+  return 8 * (16 * l * l + 6 * n * l);
+}
+
+std::optional<std::string> sizeProblem(Eigen::Index N, Eigen::Index L, double memoryBytes) {
+  const double need = analysisBytes(N, L);
+  if (!(memoryBytes > 0) || need <= 0.8 * memoryBytes) return std::nullopt;
+  const auto gb = [](double bytes) { return num2str(std::ceil(bytes / 1e8) / 10) + " GB"; };
+  return "The analysis of " + std::to_string(N) + " specimens of " + std::to_string(L) +
+         " landmarks would need about " + gb(need) +
+         " of memory for the thin-plate spline and the principal components, and this computer "
+         "has " +
+         gb(memoryBytes) + ". Use fewer landmarks.";
 }
 
 std::optional<std::string> groupCodeProblem(const Mat& glist, bool useCodeTable,
@@ -290,6 +366,10 @@ bool runGroupList(session::ActionContext& ctx, const AnalysisRequest& req, Mat g
   display::showshape_rot(ctx.window, &ctx.console, reference, "b*",
                          display::refAngle(req.refAngle, &ctx.console).value_or(0.0));
   r.reference = roundTo4(reference);
+  if (auto problem = referenceProblem(r.reference)) {
+    ctx.window.dialogs().msgbox(*problem, kDataErrorTitle);
+    return;
+  }
   r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
   slideSemilandmarks(ctx, r);
 
@@ -328,6 +408,10 @@ bool runOneGroup(session::ActionContext& ctx, const AnalysisRequest& req) {
   Results r;
   RowVec reference = formReference(ctx, true);
   r.reference = roundTo4(reference);
+  if (auto problem = referenceProblem(r.reference)) {
+    ctx.window.dialogs().msgbox(*problem, kDataErrorTitle);
+    return;
+  }
   ctx.console.display("reference", r.reference);
   ctx.window.figure().axes().cla();
   display::showshape_rot(ctx.window, &ctx.console, r.reference, "b*",

@@ -27,6 +27,13 @@ bool runAnalysisAgain(session::ActionContext& ctx, const Mat& glist);
 // message for the user; nullopt when it is fit.
 std::optional<std::string> dataProblem(const Mat& data);
 
+// The memory the thin-plate spline and the PCA of N specimens of L landmarks
+// need, in bytes (an estimate from their largest matrices, which grow with
+// L squared), and the refusal for the user when it is more than the
+// computer has (memoryBytes); nullopt when it fits.
+double analysisBytes(Eigen::Index N, Eigen::Index L);
+std::optional<std::string> sizeProblem(Eigen::Index N, Eigen::Index L, double memoryBytes);
+
 // The first group code that cannot be drawn (not a whole number from 1 to the
 // number of symbols available: 24 default symbols, or the rows of the symbol
 // code table when one is in use), as a message naming its line.

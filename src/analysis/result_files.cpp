@@ -73,7 +73,8 @@ void saveText(session::ActionContext& ctx, std::string_view title, std::string_v
   // Later dialogs start where the user saved, also when this write fails.
   ctx.session.changeFolder(choice->folder);
   try {
-    writeFileAtomically(path, content);
+    if (const std::string note = writeFileAtomically(path, content); !note.empty())
+      ctx.console.line(note);
   } catch (const RuntimeError& e) {
     ctx.window.dialogs().msgbox(e.what(), kSaveErrorTitle);
   }

@@ -29,19 +29,6 @@ void appendNumber(std::string& out, double v) {
   }
 }
 
-void appendField(std::string& out, const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) {
-    out += text;
-    return;
-  }
-  out += '"';
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-}
-
 }  // namespace
 
 ResultsTables resultsTables(const session::AnalysisState& s, const std::vector<std::string>& ids,
@@ -74,7 +61,7 @@ ResultsTables resultsTables(const session::AnalysisState& s, const std::vector<s
     t.scores += std::to_string(numbered ? numbers[static_cast<std::size_t>(i)] : i + 1);
     t.scores += ',';
     if (named) {
-      appendField(t.scores, ids[static_cast<std::size_t>(i)]);
+      appendCsvField(t.scores, ids[static_cast<std::size_t>(i)]);
       t.scores += ',';
     }
     appendNumber(t.scores, glist(i));
@@ -129,11 +116,12 @@ void ExportResultsTable(session::Session& session, window::Window& window, Conso
   const std::string eigenPath = eigenvaluesPathFor(path);
   session.changeFolder(choice->folder);
   try {
-    // Each table is written whole or not at all. The eigenvalue table goes
-    // first: a target refused there (a folder, a read-only file) then stops
-    // the export before the scores table the user named is touched.
-    writeFileAtomically(eigenPath, tables.eigenvalues);
-    writeFileAtomically(path, tables.scores);
+    // The two tables are one result: both targets are checked before either
+    // is written, so a refusal leaves neither half of an older pair replaced.
+    if (const std::string notes =
+            writeFilesAtomically({{path, tables.scores}, {eigenPath, tables.eigenvalues}});
+        !notes.empty())
+      console.line(notes);
   } catch (const RuntimeError& e) {
     window.dialogs().msgbox(e.what(), kSaveErrorTitle);
     return;

@@ -17,7 +17,8 @@
 //
 // Numbers are written in the shortest form that reads back as the same
 // double; a name holding a comma, a quote or a line end is quoted, its quotes
-// doubled (RFC 4180). Lines end in LF.
+// doubled (RFC 4180), and one a spreadsheet would run as a formula (starting
+// with =, +, -, @) is quoted after an apostrophe (csvField). Lines end in LF.
 //
 // Before an analysis it says "Run the analysis first" and writes nothing; a
 // cancelled dialog writes nothing. The two files are written completely or

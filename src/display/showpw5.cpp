@@ -208,6 +208,10 @@ void echoRegistration(Console* console, double suptype) {
 
 namespace {
 
+constexpr const char* kScoreTooLarge =
+    "The score is too large to draw: the deformed landmarks would lie beyond the range of "
+    "numbers. Choose a smaller score.";
+
 std::string coincidenceRefusal(const std::vector<std::pair<Index, Index>>& same) {
   return "Reference landmarks " + pairList(same) +
          " are at the same place, so no thin-plate spline can be fitted and no deformation is "
@@ -485,6 +489,14 @@ DeformationResult renderDeformation(const DeformationRequest& r, const Deformati
   Spline sp{morpho::vertxy(f.reference), morpho::vertxy(f.target), Mat()};
   if (auto same = coincidentLandmarks(sp.refxy); !same.empty()) {
     out.refusal = coincidenceRefusal(same);
+    out.theta.reset();
+    return out;
+  }
+  // A score beyond the range of numbers moves the landmarks to infinity;
+  // the reference is not to blame, and the user is told.
+  const Mat shift = sp.tarxy - sp.refxy;
+  if (!shift.allFinite() || shift.cwiseAbs().maxCoeff() > 1e100 * sp.refxy.cwiseAbs().maxCoeff()) {
+    out.refusal = kScoreTooLarge;
     out.theta.reset();
     return out;
   }

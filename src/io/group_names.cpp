@@ -28,6 +28,9 @@ std::vector<std::string> parseGroupNames(std::string_view bytes, const std::stri
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
     fail(file, "it looks like a UTF-16 text file; save it as plain text (UTF-8 or ASCII).");
+  // Names go into pictures and files, which are UTF-8: a file that is not
+  // is read as Latin-1 throughout.
+  const bool utf8 = isUtf8(bytes);
   std::vector<std::string> names;
   long line = 1;
   std::size_t start = 0;
@@ -45,7 +48,7 @@ std::vector<std::string> parseGroupNames(std::string_view bytes, const std::stri
       fail(file, "line " + std::to_string(line) + " holds " + std::to_string(name.size()) +
                      " characters; a group name has at most " + std::to_string(kMaxGroupNameBytes) +
                      ".");
-    names.emplace_back(name);
+    names.push_back(utf8 ? std::string(name) : latin1ToUtf8(name));
     if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
     start = i + 1;
     ++line;

@@ -24,7 +24,8 @@ inline constexpr long long kMaxGroupNamesFileBytes = 1 << 20;
 
 // The names in bytes, the text of the file called file in messages: lines
 // end in LF, CR LF or CR, a UTF-8 byte-order mark is skipped, blanks around
-// a name are dropped, trailing empty lines are not names. Throws
+// a name are dropped, trailing empty lines are not names; a file that is not
+// UTF-8 is read as Latin-1 (utf8FromFile's rule). Throws
 // DataFileError naming the file for an empty file (no name at all), a
 // UTF-16 or binary file (control bytes), or a line longer than
 // kMaxGroupNameBytes.

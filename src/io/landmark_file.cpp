@@ -1,5 +1,6 @@
 #include "io/landmark_file.hpp"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <istream>
@@ -8,12 +9,21 @@
 #include "io/landmark_text.hpp"
 #include "io/nts.hpp"
 #include "io/tps.hpp"
+#include "platform/matrix/text.hpp"
 
 namespace varnok::io {
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// The specimen names are the only text a landmark file gives, and they go
+// into UTF-8 files: when they are not all UTF-8, the file's text is Latin-1
+// (utf8FromFile's rule, applied to every name alike).
+void namesAsUtf8(std::vector<std::string>& ids) {
+  if (std::all_of(ids.begin(), ids.end(), [](const std::string& id) { return isUtf8(id); })) return;
+  for (std::string& id : ids) id = latin1ToUtf8(id);
+}
 
 LandmarkFile parseAs(LandmarkFormat format, std::istream& in, const std::string& name,
                      const TpsOptions& tps) {
@@ -27,12 +37,14 @@ LandmarkFile parseAs(LandmarkFormat format, std::istream& in, const std::string&
       NtsData d = readNts(in, name);
       f.data = std::move(d.data);
       f.ids = std::move(d.ids);
+      namesAsUtf8(f.ids);
       break;
     }
     case LandmarkFormat::Tps: {
       TpsData d = readTps(in, name, tps);
       f.data = std::move(d.data);
       f.ids = std::move(d.ids);
+      namesAsUtf8(f.ids);
       f.curves = std::move(d.curves);
       f.landmarks = d.landmarks;
       // Curves read as points are not skipped.
@@ -80,8 +92,7 @@ LandmarkFile readLandmarks(std::istream& in, const std::string& displayName,
 
 LandmarkFile readLandmarkFile(const std::string& path, const std::string& displayName,
                               const TpsOptions& tps) {
-  const std::string name =
-      displayName.empty() ? fs::path(path).filename().string() : displayName;
+  const std::string name = displayName.empty() ? fs::path(path).filename().string() : displayName;
   std::error_code ec;
   // Only a regular file is looked into here; anything else (a folder, a
   // device, a pipe, a file that cannot be opened) goes to the numeric

@@ -1,5 +1,6 @@
 #include "morpho/getconsensus.hpp"
 
+#include <cmath>
 #include <string>
 
 #include "morpho/detail.hpp"
@@ -13,6 +14,20 @@ namespace {
 // Rows handled between progress reports; also the unit of the partial sums,
 // which keeps the summation error of the mean small for large N.
 constexpr Index kBlockRows = 1024;
+
+// The mean of finite values whose plain sum overflows (sizes of 1e307):
+// summed as fractions of the largest, so it is finite whenever they are.
+double scaledColumnMean(const Mat& x, Index c) {
+  const Index n = x.rows();
+  const double top = x.col(c).cwiseAbs().maxCoeff();
+  double sum = 0;
+  if (!(top > 0) || !std::isfinite(top)) {
+    for (Index i = 0; i < n; ++i) sum += x(i, c);
+    return sum / static_cast<double>(n);
+  }
+  for (Index i = 0; i < n; ++i) sum += x(i, c) / top;
+  return sum / static_cast<double>(n) * top;
+}
 
 }  // namespace
 
@@ -86,6 +101,7 @@ Consensus getconsensus(const Mat& x, const ConsensusOptions& options, Progress& 
     const double invN = 1.0 / static_cast<double>(N);
     for (Index k = 0; k < K; ++k) ref(k) = sums(k) * invN;
     ref(M - 1) = sums(K) * invN;
+    if (!std::isfinite(ref(M - 1))) ref(M - 1) = scaledColumnMean(x, M - 1);
     ref /= detail::norm(ref.data(), K);
     xd = 0.0;
     for (Index k = 0; k < K; ++k) {

@@ -204,6 +204,45 @@ TEST_F(PipelineTest, DegenerateSpecimenIsNamed) {
   EXPECT_EQ(s_.pwscores.size(), 0);
 }
 
+TEST_F(PipelineTest, AMeanFormNoSplineFitsIsNamed) {
+  // Both once ended in "Input to EIG must not contain NaN or Inf.".
+  write("twice.txt",
+        "0 0 1 0 1 0 0 1 5\n0 0 1.1 0 1.1 0 0 1 5\n0 0 1 0.1 1 0.1 0 1.2 5\n0.1 0 1 0 1 0 0 1 5\n");
+  write("line.txt", "0 0 1 0 2 0 5\n0 0 1 0 3 0 5\n0 0 2 0 3 0 5\n");
+  for (const char* action : {"NoGroupList", "LoadGroupList"}) {
+    for (const auto& [file, says] :
+         {std::pair{"twice.txt", "Landmarks 2 and 3 of the mean form are at the same place"},
+          std::pair{"line.txt", "All landmarks of the mean form lie on one line"}}) {
+      win_.answers.messages.clear();
+      load(file);
+      if (std::string(action) == "LoadGroupList") {
+        write("groups.txt", std::string(file) == "line.txt" ? "1\n1\n2\n" : "1\n1\n2\n2\n");
+        answer("groups.txt");
+      }
+      act(action);
+      ASSERT_EQ(win_.answers.messages.size(), 1u) << action << " " << file;
+      EXPECT_NE(win_.answers.messages[0].text.find(says), std::string::npos)
+          << win_.answers.messages[0].text;
+      EXPECT_EQ(s_.pwscores.size(), 0);
+    }
+  }
+}
+
+TEST(AnalysisSize, WhatCannotFitIsRefusedBeforeTheWorkStarts) {
+  // 3 specimens of 20,000 landmarks once ended in "std::bad_alloc".
+  EXPECT_FALSE(sizeProblem(60, 8, 4e9));
+  EXPECT_FALSE(sizeProblem(5, 3000, 16e9));
+  EXPECT_FALSE(sizeProblem(3, 20000, 0));  // the system does not say
+  const auto p = sizeProblem(3, 20000, 16e9);
+  ASSERT_TRUE(p);
+  EXPECT_EQ(*p,
+            "The analysis of 3 specimens of 20000 landmarks would need about 51.3 GB of memory "
+            "for the thin-plate spline and the principal components, and this computer has 16 "
+            "GB. Use fewer landmarks.");
+  // The estimate grows with the square of the landmarks.
+  EXPECT_NEAR(analysisBytes(5, 6000) / analysisBytes(5, 3000), 4, 0.01);
+}
+
 TEST_F(PipelineTest, ShapeResultsDoNotDependOnScale) {
   load("digit3.txt");
   const Mat raw = s_.DATA;

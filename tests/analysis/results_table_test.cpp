@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "action_fixture.hpp"
@@ -112,6 +113,39 @@ TEST_F(ResultsTableTest, AFailedWriteLeavesNeitherFile) {
   ASSERT_EQ(win_.answers.messages.size(), 1u);
   EXPECT_EQ(win_.answers.messages[0].title, "Error Saving File");
   EXPECT_EQ(filesIn(dir_ / "out"), std::vector<std::string>{"t_eigenvalues.csv"});
+}
+
+TEST_F(ResultsTableTest, NamesASpreadsheetWouldRunAreWrittenAsText) {
+  const ResultsTables t = resultsTables(state_, {"=1+2", "@SUM(A1)", "-3+cmd|' /C calc'!A0"});
+  EXPECT_EQ(split(t.scores, '\n')[1], "1,\"'=1+2\",2,30,2,0.1");
+  EXPECT_EQ(split(t.scores, '\n')[2], "2,\"'@SUM(A1)\",1,0.30000000000000004,-3,0.2");
+  // Negative scores are numbers, not names, and stay as they are.
+  EXPECT_EQ(split(t.scores, '\n')[3], "3,\"'-3+cmd|' /C calc'!A0\",2,-0.3333333333333333,4,1e-20");
+}
+
+TEST_F(ResultsTableTest, AnOlderPairIsNeverHalfReplaced) {
+  // The scores table's name is taken by a folder, or is a link to the
+  // eigenvalue table: the earlier eigenvalue table stays as it was, and
+  // nothing else is left behind.
+  fs::create_directories(dir_ / "out" / "t.csv");
+  write(dir_ / "out" / "t_eigenvalues.csv", "earlier\n");
+  answerOut("t.csv");
+  exportTable();
+  ASSERT_EQ(win_.answers.messages.size(), 1u);
+  EXPECT_EQ(win_.answers.messages[0].title, "Error Saving File");
+  EXPECT_EQ(out("t_eigenvalues.csv"), "earlier\n");
+  std::vector<std::string> left = filesIn(dir_ / "out");
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"t.csv", "t_eigenvalues.csv"}));
+
+  fs::create_symlink("u_eigenvalues.csv", dir_ / "out" / "u.csv");
+  write(dir_ / "out" / "u_eigenvalues.csv", "earlier\n");
+  answerOut("u.csv");
+  exportTable();
+  ASSERT_EQ(win_.answers.messages.size(), 2u);
+  EXPECT_NE(win_.answers.messages[1].text.find("same file"), std::string::npos)
+      << win_.answers.messages[1].text;
+  EXPECT_EQ(out("u_eigenvalues.csv"), "earlier\n");
 }
 
 TEST(ResultsTablePaths, TheEigenvalueTableSitsBesideTheScores) {

@@ -317,6 +317,20 @@ TEST_F(Showpw5Test, CoincidentLandmarksAreNamedAndNothingDrawn) {
   EXPECT_FALSE(r.theta);
 }
 
+TEST_F(Showpw5Test, AScoreTooLargeToDrawIsSaidInABox) {
+  // 1e308 once overflowed and the console blamed the reference.
+  for (double score : {1e308, 1e200}) {
+    w.answers.messages.clear();
+    const RowVec scores = someScores(ref) * score;
+    const DeformationResult r = showpw5(w, nullptr, ref, scores, 10, 1, 2, 1, 2);
+    ASSERT_EQ(w.answers.messages.size(), 1u) << score;
+    EXPECT_NE(w.answers.messages[0].text.find("score is too large to draw"), std::string::npos)
+        << w.answers.messages[0].text;
+    EXPECT_TRUE(w.figure().axes().children().empty());
+    EXPECT_FALSE(r.theta);
+  }
+}
+
 TEST_F(Showpw5Test, NumbersAndVectorsAddedToThePictureShown) {
   w.add("NumberButton").set("Value", 1.0);
   w.add("LMNumberBox").set("Value", 1.0);

@@ -62,6 +62,28 @@ TEST_F(ScriptMode, LoadDataShowsTheThreeLineSummary) {
       << out;
 }
 
+TEST_F(ScriptMode, ScriptsFromOtherEditorsRunOrSayWhyNot) {
+  // CR line ends once ran nothing and exited 0 without a word.
+  int status = -1;
+  std::string out =
+      run("# Mac line ends\ranswer file gorilla.txt\rVarnoksw('LoadData')\rprint FileBox String\r",
+          &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(out.find("FileBox String: File: gorilla.txt"), std::string::npos) << out;
+  // A script that performs nothing, and a UTF-16 one, are refused on
+  // standard error with a status that is not 0 and no raw bytes.
+  for (const std::string& script :
+       {std::string("# nothing but a comment\n\n"), std::string("\xFF\xFE#\0 \0x\0\n\0", 10)}) {
+    run(script, &status);
+    EXPECT_NE(status, 0);
+    const std::string err = read("stderr.txt");
+    EXPECT_TRUE(err.find("performs nothing") != std::string::npos ||
+                err.find("save it as UTF-8") != std::string::npos)
+        << err;
+    EXPECT_EQ(err.find('\0'), std::string::npos);
+  }
+}
+
 TEST_F(ScriptMode, WrongCaseAndTooManyInputs) {
   std::string out =
       run("Varnoksw('loaddata')\n"

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "io/input_file.hpp"
+#include "platform/matrix/text.hpp"
 #include "support/session_fixture.hpp"
 
 namespace varnok::io {
@@ -30,6 +31,19 @@ TEST(GroupNames, OneNameALineInAnyLineEnding) {
             (Names{"Control", "", "Small  mice"}));
   // UTF-8 and Latin-1 names pass as they are.
   EXPECT_EQ(parseGroupNames("M\xC3\xA4nnchen\nWeibchen\n", "f")[0], "M\xC3\xA4nnchen");
+}
+
+TEST(GroupNames, NamesThatAreNotUtf8AreReadAsLatin1) {
+  // A surrogate, an overlong form and a code point above U+10FFFF once went
+  // into the legend as they were, and every picture export then failed.
+  const Names names =
+      parseGroupNames("M\xE4nnchen\nX\xED\xA0\x80\n\xE0\x80\xAF\n\xF4\x90\x80\x80\n", "f");
+  ASSERT_EQ(names.size(), 4u);
+  EXPECT_EQ(names[0], "M\xC3\xA4nnchen");
+  for (const std::string& n : names) EXPECT_TRUE(isUtf8(n)) << n;
+  // One bad line makes the whole file Latin-1, so a name reads the same
+  // whichever line it is on.
+  EXPECT_EQ(parseGroupNames("\xC3\xA4\n\xFF\n", "f")[0], "\xC3\x83\xC2\xA4");
 }
 
 TEST(GroupNames, FilesThatHoldNoNamesAreRefused) {

@@ -13,6 +13,7 @@
 
 #include "io/dload.hpp"
 #include "io/landmark_file.hpp"
+#include "platform/matrix/text.hpp"
 
 namespace varnok::io {
 namespace {
@@ -156,6 +157,22 @@ TEST(LandmarkFile, EveryLayoutGivesTheSameRows) {
   EXPECT_EQ(tps.ids, (std::vector<std::string>{"a", "b"}));
   EXPECT_TRUE(plain.ids.empty());
   EXPECT_TRUE(nts.ids.empty());
+}
+
+TEST(LandmarkFile, SpecimenNamesAreUtf8WhateverTheFileHeld) {
+  // Names with bytes that are not UTF-8 once went as they were into the
+  // results table, which is then not UTF-8.
+  std::istringstream tpsIn(
+      "LM=3\n0 0\n3 0\n0 4\nID=M\xE4nnchen\nLM=3\n1 1\n2 2\n3 5\nID=\xC3\xA4\xED\xA0\x80\n");
+  const LandmarkFile tps = readLandmarks(tpsIn, "a.tps");
+  // Read as Latin-1, every name alike.
+  EXPECT_EQ(tps.ids, (std::vector<std::string>{"M\xC3\xA4nnchen",
+                                               "\xC3\x83\xC2\xA4\xC3\xAD\xC2\xA0\xC2\x80"}));
+  std::istringstream ntsIn("1 2L 6 0\nrat\xF4\x90\x80\x80 r\xC3\xA4t\n0 0 3 0 0 4\n1 1 2 2 3 5\n");
+  for (const std::string& id : readLandmarks(ntsIn, "a.nts").ids) EXPECT_TRUE(isUtf8(id)) << id;
+  // UTF-8 names stay as they are.
+  std::istringstream utf8In("LM=3\n0 0\n3 0\n0 4\nID=M\xC3\xA4nnchen\n");
+  EXPECT_EQ(readLandmarks(utf8In, "a.tps").ids, std::vector<std::string>{"M\xC3\xA4nnchen"});
 }
 
 TEST(LandmarkFile, NotesSayWhatWasLeftOut) {

@@ -90,6 +90,23 @@ TEST(Consensus, PassLimitStopsWithAWarningAndTheLastMean) {
   EXPECT_LT((Mat(c.y) - mean).norm(), 1e-12);
 }
 
+TEST(Consensus, HugeFiniteSizesHaveAFiniteMean) {
+  // A size column of 1e307 each once summed to Inf, and the reference was
+  // saved as "Inf".
+  Mat x = randomSample(40, 4, 0.1, 7);
+  x.col(8).setConstant(1e307);
+  x(3, 8) = 1.5e307;
+  const Consensus c = getconsensus(x);
+  ASSERT_TRUE(std::isfinite(c.y(8)));
+  // The same sizes 1e307 times smaller give the same shape and a mean
+  // 1e307 times smaller.
+  Mat small = x;
+  small.col(8) /= 1e307;
+  const Consensus plain = getconsensus(small);
+  EXPECT_EQ(c.y.head(8), plain.y.head(8));
+  EXPECT_NEAR(c.y(8) / 1e307, plain.y(8), 1e-12);
+}
+
 TEST(Consensus, DegenerateInputs) {
   Mat x = randomSample(5, 4, 0.1, 5);
   x.row(2).head(8).setConstant(1.0);  // size 0: NaN ends the iteration

@@ -110,7 +110,7 @@ void drawAxisTitles(DrawingBackend& b, const Frame& f, const Axes& ax, const Axi
 
 void drawLegend(DrawingBackend& b, const Frame& f, const Axes& ax) {
   if (ax.legend().empty()) return;
-  const std::vector<LegendRow> rows = legendRows(ax);
+  std::vector<LegendRow> rows = legendRows(ax);
   if (rows.empty()) return;
   selectFont(b, kAxesFont, kLegendFontPt);
   double rowH = 0, symW = 0;

@@ -95,28 +95,25 @@ cairo_status_t drawInto(const Figure& fig, PictureFormat format, const ExportLay
 }
 
 constexpr double kScreenDpi = 96;
-constexpr double kMaxPngSide = 20000;
-constexpr double kMaxPngPixels = 150e6;
+// The limits as every message quotes them.
+std::string sideLimitPx() {
+  return "between " + num2str(kMinSidePx) + " and " + num2str(kMaxSidePx) + " pixels a side";
+}
 
 // The layout of a picture width x height screen pixels at dpi, its PNG
 // pixels rounded up; an error text when it cannot be drawn.
 std::string layoutAt(double width, double height, double dpi, PictureFormat format,
                      ExportLayout& out) {
-  if (!std::isfinite(width) || !std::isfinite(height) || width < 1 || height < 1 || width > 16000 ||
-      height > 16000) {
-    return "the picture size " + std::to_string(width) + " x " + std::to_string(height) +
-           " is not between 1 and 16000 pixels";
-  }
   out.width = width;
   out.height = height;
   out.dpi = dpi;
   const double pw = std::ceil(width * dpi / kScreenDpi - 1e-9),
                ph = std::ceil(height * dpi / kScreenDpi - 1e-9);
   if (format == PictureFormat::Png &&
-      (pw > kMaxPngSide || ph > kMaxPngSide || pw * ph > kMaxPngPixels)) {
+      (pw > kMaxSidePx || ph > kMaxSidePx || pw * ph > kMaxPngPixels)) {
     return "a PNG image of " + num2str(pw) + " x " + num2str(ph) + " pixels at " + num2str(dpi) +
-           " dpi is too large (at most 20000 pixels a side and 150 million pixels); choose a "
-           "smaller size or resolution";
+           " dpi is too large (at most " + num2str(kMaxSidePx) + " pixels a side and " +
+           num2str(kMaxPngPixels / 1e6) + " million pixels); choose a smaller size or resolution";
   }
   out.pixelWidth = static_cast<int>(std::max(1.0, pw));
   out.pixelHeight = static_cast<int>(std::max(1.0, ph));
@@ -136,6 +133,9 @@ std::string layoutFor(const Figure& fig, PictureFormat format, const ExportOptio
            num2str(kMaxDpi) + " dpi";
   if (!options.size) {
     const auto s = fig.sizePx();
+    if (!(s[0] >= kMinSidePx && s[0] <= kMaxSidePx && s[1] >= kMinSidePx && s[1] <= kMaxSidePx))
+      return "the picture size " + num2str(s[0]) + " x " + num2str(s[1]) + " pixels is not " +
+             sideLimitPx();
     return layoutAt(s[0], s[1], dpi, format, out);
   }
   const PictureSize& size = *options.size;
@@ -146,10 +146,9 @@ std::string layoutFor(const Figure& fig, PictureFormat format, const ExportOptio
   if (size.unit == SizeUnit::Pixels) {
     // Exactly the pixels asked for, laid out for the resolution.
     const double pw = std::round(size.width), ph = std::round(size.height);
-    if (pw < 1 || ph < 1 ||
-        (format == PictureFormat::Png && (pw > kMaxPngSide || ph > kMaxPngSide)))
-      return "the picture size " + num2str(pw) + " x " + num2str(ph) +
-             " pixels is not between 1 and 20000 pixels a side";
+    if (pw < kMinSidePx || ph < kMinSidePx || pw > kMaxSidePx || ph > kMaxSidePx)
+      return "the picture size " + num2str(pw) + " x " + num2str(ph) + " pixels is not " +
+             sideLimitPx();
     const std::string bad =
         layoutAt(pw * kScreenDpi / dpi, ph * kScreenDpi / dpi, dpi, format, out);
     if (!bad.empty()) return bad;
@@ -157,10 +156,12 @@ std::string layoutFor(const Figure& fig, PictureFormat format, const ExportOptio
     out.pixelHeight = static_cast<int>(ph);
     return {};
   }
-  const double w = size.width / kMmPerInch * kScreenDpi, h = size.height / kMmPerInch * kScreenDpi;
-  if (w < 8 || h < 8 || w > 16000 || h > 16000)
+  if (size.width < kMinSideMm || size.height < kMinSideMm || size.width > kMaxSideMm ||
+      size.height > kMaxSideMm)
     return "the picture size " + num2str(size.width) + " x " + num2str(size.height) +
-           " mm is not between 2 and 4000 mm a side";
+           " mm is not between " + num2str(kMinSideMm) + " and " + num2str(kMaxSideMm) +
+           " mm a side";
+  const double w = size.width / kMmPerInch * kScreenDpi, h = size.height / kMmPerInch * kScreenDpi;
   // A PNG gets whole pixels: its layout follows their count, so both
   // directions keep the resolution exactly.
   const double pw = std::max(1.0, std::round(size.width / kMmPerInch * dpi)),

@@ -21,7 +21,7 @@ std::optional<PictureFormat> formatFromPath(const std::string& path);
 // one. width and height are the figure's size in screen pixels, 0 for the
 // figure's own size (Position); PNG pictures get twice as many pixels,
 // vector pictures are 0.75 point per pixel. Throws RuntimeError when the
-// size is not between 1 and 16000 pixels or Cairo fails.
+// size is outside the limits below or Cairo fails.
 std::string renderPicture(const Figure& fig, PictureFormat format, double width = 0,
                           double height = 0);
 
@@ -56,6 +56,13 @@ struct ExportOptions {
   std::optional<double> dpi;
 };
 
+// The limits of an exported picture. The checks, their messages, the Export
+// Picture dialog and the README all quote these.
+inline constexpr double kMinSidePx = 1;  // a side in pixels (or screen pixels)
+inline constexpr double kMaxSidePx = 20000;
+inline constexpr double kMaxPngPixels = 150e6;  // a PNG's pixels in all
+inline constexpr double kMinSideMm = 2;         // a side in millimetres
+inline constexpr double kMaxSideMm = 4000;
 inline constexpr double kMinDpi = 10;
 inline constexpr double kMaxDpi = 4800;
 inline constexpr double kDefaultPrintDpi = 300;
@@ -69,9 +76,9 @@ struct ExportLayout {
 };
 
 // The layout for options; throws RuntimeError saying what is wrong (a size
-// that is not positive, too small or too large, a resolution outside
-// kMinDpi..kMaxDpi, a PNG of more than 20000 pixels a side or 150 million
-// pixels).
+// that is not positive or outside kMinSidePx..kMaxSidePx or
+// kMinSideMm..kMaxSideMm, a resolution outside kMinDpi..kMaxDpi, a PNG of
+// more than kMaxSidePx a side or kMaxPngPixels).
 ExportLayout exportLayout(const Figure& fig, PictureFormat format, const ExportOptions& options);
 
 std::string renderPicture(const Figure& fig, PictureFormat format, const ExportOptions& options);

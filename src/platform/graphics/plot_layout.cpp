@@ -130,8 +130,30 @@ std::array<std::size_t, 4> pointsCovered(const Frame& f, const Axes& ax, const C
   return covered;
 }
 
+namespace {
+
+// The longest start of text (whole characters) that with an ellipsis
+// measures at most room; the ellipsis alone when no character fits.
+std::string shortened(const TextMeasure& m, const std::string& text, double room) {
+  static constexpr const char* kEllipsis = "\xE2\x80\xA6";
+  std::vector<std::size_t> cuts;  // character boundaries
+  for (std::size_t i = 1; i < text.size(); ++i)
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) cuts.push_back(i);
+  std::size_t lo = 0, hi = cuts.size();  // cuts[0..lo) fit
+  while (lo < hi) {
+    const std::size_t mid = (lo + hi + 1) / 2;
+    if (m.advance(text.substr(0, cuts[mid - 1]) + kEllipsis) <= room)
+      lo = mid;
+    else
+      hi = mid - 1;
+  }
+  return (lo == 0 ? std::string() : text.substr(0, cuts[lo - 1])) + kEllipsis;
+}
+
+}  // namespace
+
 std::array<double, 4> placeLegend(const TextMeasure& m, const Frame& f, const Axes& ax,
-                                  const std::vector<LegendRow>& rows, double* rowHeight,
+                                  std::vector<LegendRow>& rows, double* rowHeight,
                                   double* symbolWidth) {
   const FontExtents fe = m.extents();
   double widest = 0, marker = 0;
@@ -142,9 +164,21 @@ std::array<double, 4> placeLegend(const TextMeasure& m, const Frame& f, const Ax
   const double pad = 0.5 * fe.height;
   *rowHeight = std::max(1.2 * fe.height, marker + 2);
   *symbolWidth = std::max(marker, fe.height);
+  const double inset = std::clamp(0.02 * std::min(f.bw, f.bh), 3.0, 10.0);
+  // Names too long for the plot box are shortened with an ellipsis, so the
+  // legend stays inside the picture.
+  const double room = f.bw - 2 * inset - (pad + *symbolWidth + pad + pad);
+  if (widest > room) {
+    widest = 0;
+    for (LegendRow& r : rows) {
+      std::string clean = cleanText(r.label);
+      if (m.advance(clean) > room) clean = shortened(m, clean, room);
+      widest = std::max(widest, m.advance(clean));
+      r.label = std::move(clean);
+    }
+  }
   const double w = pad + *symbolWidth + pad + widest + pad;
   const double h = pad + static_cast<double>(rows.size()) * *rowHeight + pad;
-  const double inset = std::clamp(0.02 * std::min(f.bw, f.bh), 3.0, 10.0);
   const Corners corners = cornersFor(f, inset, w, h);
   const auto covered = pointsCovered(f, ax, corners, w, h);
   std::size_t best = 0, fewest = std::numeric_limits<std::size_t>::max();

@@ -87,9 +87,10 @@ std::array<std::size_t, 4> pointsCovered(const Frame& f, const Axes& ax, const C
 // f: in the corner (top right, top left, bottom right, bottom left, in this
 // order of preference) that covers the fewest drawn points. m measures in
 // the legend's font; rowHeight and symbolWidth get the rows' height and the
-// width of the markers' column.
+// width of the markers' column. A label too wide for the plot box is
+// shortened in rows, ending in an ellipsis, so the box fits inside it.
 std::array<double, 4> placeLegend(const TextMeasure& m, const Frame& f, const Axes& ax,
-                                  const std::vector<LegendRow>& rows, double* rowHeight,
+                                  std::vector<LegendRow>& rows, double* rowHeight,
                                   double* symbolWidth);
 
 }  // namespace varnok::graphics

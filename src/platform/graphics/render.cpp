@@ -63,7 +63,7 @@ namespace {
 // The legend box of ax drawn in the frame f, as legendBox.
 std::optional<std::array<double, 4>> legendBoxIn(const Frame& f, const Axes& ax) {
   if (ax.legend().empty()) return std::nullopt;
-  const std::vector<LegendRow> rows = legendRows(ax);
+  std::vector<LegendRow> rows = legendRows(ax);
   if (rows.empty() || !(f.bw > 1) || !(f.bh > 1)) return std::nullopt;
   // Text is measured on a scratch surface in the user units of render.
   const auto b = CairoBackend::scratch();

@@ -68,6 +68,16 @@ std::string followLinks(const std::string& path, struct stat& st, bool& exists) 
       return target;
     }
     if (hops == kMaxLinks) cannot(path, reason(ELOOP));
+    // In a shared folder (sticky and writable by everyone, as /tmp) a link
+    // of another user may point anywhere, planted for whoever saves there
+    // next; the kernel's protection against that cannot see links resolved
+    // here, so the same rule is kept here.
+    const std::string folder = folderOf(target);
+    struct stat dir {};
+    if (st.st_uid != ::geteuid() && ::stat(folder.c_str(), &dir) == 0 &&
+        (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0 && st.st_uid != dir.st_uid)
+      cannot(path, "it is a symbolic link that another user made in the shared folder " + folder +
+                       ", and such a link is not followed");
     std::vector<char> buf(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 255) + 2);
     const ssize_t n = ::readlink(target.c_str(), buf.data(), buf.size());
     if (n < 0) cannot(path, reason(errno));
@@ -254,44 +264,47 @@ std::uint32_t fnv1a(std::string_view s) {
   return h;
 }
 
-}  // namespace
-
-std::string temporaryPrefixFor(std::string_view name) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::uint32_t h = fnv1a(name);
-  std::string out = ".vk-";
-  for (int shift = 28; shift >= 0; shift -= 4) out += kHex[(h >> shift) & 15];
-  return out + "-";
-}
-
-void writeFileAtomically(const std::string& path, std::string_view content) {
-  writeFileAtomically(path, [content](FileSink& out) { out.write(content); });
-}
-
-void writeFileAtomically(const std::string& path, const std::function<void(FileSink&)>& produce) {
-  if (path.empty()) cannot(path, "no file name was given");
+// A file written to its temporary file beside the target, not yet put in
+// its place.
+struct Staged {
+  std::string path, target, folder, tmp;
   struct stat st {};
-  bool exists = false;
-  const std::string target = followLinks(path, st, exists);
-  if (exists)
-    if (std::string why = refusal(target, st); !why.empty()) cannot(path, why);
-  const std::string folder = folderOf(target);
-  const std::string prefix = temporaryPrefixFor(nameOf(target));
-  removeStaleTemporaries(folder, prefix);
+  bool exists = false, inPlace = false;
+  long long size = 0;
+};
+
+// The file path resolves to, refused when it may not be replaced.
+Staged checkTarget(const std::string& path) {
+  if (path.empty()) cannot(path, "no file name was given");
+  Staged s;
+  s.path = path;
+  s.target = followLinks(path, s.st, s.exists);
+  if (s.exists)
+    if (std::string why = refusal(s.target, s.st); !why.empty()) cannot(path, why);
+  s.folder = folderOf(s.target);
+  return s;
+}
+
+// Writes the content to a complete temporary file beside the target; on
+// failure nothing is left and the target is as it was.
+void stage(Staged& s, const std::function<void(FileSink&)>& produce) {
+  const std::string& path = s.path;
+  const std::string prefix = temporaryPrefixFor(nameOf(s.target));
+  removeStaleTemporaries(s.folder, prefix);
 
   // A new file is created with the mode the umask leaves of 0666; the
   // temporary file of an existing one stays private until it has the
   // target's mode.
-  std::string tmp;
   int fd = -1;
   for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-    tmp = join(folder, prefix + randomChars(kRandomChars) + kTempSuffix);
-    fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                exists ? 0600 : 0666);
+    s.tmp = join(s.folder, prefix + randomChars(kRandomChars) + kTempSuffix);
+    fd = ::open(s.tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                s.exists ? 0600 : 0666);
     if (fd < 0 && errno != EEXIST) break;
   }
   if (fd < 0) {
     const int err = errno;
+    s.tmp.clear();
     if (err == EACCES || err == EPERM)
       cannot(path, "you have no permission to write in its folder");
     if (err == ENOENT) cannot(path, "its folder does not exist");
@@ -299,7 +312,8 @@ void writeFileAtomically(const std::string& path, const std::function<void(FileS
   }
   auto discard = [&]() {
     ::close(fd);
-    ::unlink(tmp.c_str());
+    ::unlink(s.tmp.c_str());
+    s.tmp.clear();
   };
 
   DescriptorSink sink(fd);
@@ -316,27 +330,47 @@ void writeFileAtomically(const std::string& path, const std::function<void(FileS
   // The owner, group and permission bits of the file replaced. Changing the
   // owner is for root only; when it cannot be kept the file is overwritten
   // in place instead, which keeps it.
-  bool inPlace = exists && st.st_nlink > 1;
-  if (err == 0 && exists) {
+  s.inPlace = false;
+  if (err == 0 && s.exists) {
     struct stat mine {};
-    if (::fstat(fd, &mine) == 0 && (mine.st_uid != st.st_uid || mine.st_gid != st.st_gid) &&
-        ::fchown(fd, st.st_uid, st.st_gid) != 0)
-      inPlace = true;
-    if (::fchmod(fd, st.st_mode & 07777) != 0) err = errno;
+    if (::fstat(fd, &mine) == 0 && (mine.st_uid != s.st.st_uid || mine.st_gid != s.st.st_gid) &&
+        ::fchown(fd, s.st.st_uid, s.st.st_gid) != 0)
+      s.inPlace = true;
+    if (::fchmod(fd, s.st.st_mode & 07777) != 0) err = errno;
   }
   if (err != 0) {
     discard();
     cannot(path, reason(err));
   }
+  s.size = sink.written();
   if (::close(fd) != 0) {
     err = errno;
-    ::unlink(tmp.c_str());
+    ::unlink(s.tmp.c_str());
+    s.tmp.clear();
     cannot(path, reason(err));
   }
+}
 
-  if (inPlace) {
+// What the user should know about a file put in place: a name of a file
+// with other names (hard links) now names the new file, and the other
+// names keep the old content.
+std::string linkNote(const Staged& s) {
+  if (!s.exists || s.inPlace || s.st.st_nlink < 2) return "";
+  return "The file " + s.path + " had other names (hard links); it was replaced, and its " +
+         std::to_string(s.st.st_nlink - 1) +
+         (s.st.st_nlink == 2 ? " other name keeps" : " other names keep") + " the old content.";
+}
+
+// Puts the complete temporary file in the target's place.
+void commit(Staged& s) {
+  const std::string& path = s.path;
+  const std::string& target = s.target;
+  const std::string tmp = s.tmp;
+  s.tmp.clear();
+  int err = 0;
+  if (s.inPlace) {
     bool touched = false;
-    err = overwriteInPlace(tmp, target, st, sink.written(), &touched);
+    err = overwriteInPlace(tmp, target, s.st, s.size, &touched);
     if (err == 0) {
       ::unlink(tmp.c_str());
       return;
@@ -348,8 +382,7 @@ void writeFileAtomically(const std::string& path, const std::function<void(FileS
     // Half overwritten: this name at least gets the complete content.
     if (::rename(tmp.c_str(), target.c_str()) == 0)
       throw RuntimeError("The file " + path + " was written as a new file, because overwriting " +
-                         "it in place failed (" + reason(err) +
-                         "); its other names (hard links) may hold a damaged copy.");
+                         "it in place failed (" + reason(err) + "); it may have a new owner.");
     const int renameErr = errno;
     ::unlink(tmp.c_str());
     cannot(path, reason(renameErr) + "; overwriting it in place failed (" + reason(err) +
@@ -362,11 +395,75 @@ void writeFileAtomically(const std::string& path, const std::function<void(FileS
     cannot(path, reason(err));
   }
   // The rename itself reaches the disk with its folder.
-  const int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dfd = ::open(s.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);
     ::close(dfd);
   }
+}
+
+}  // namespace
+
+std::string temporaryPrefixFor(std::string_view name) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::uint32_t h = fnv1a(name);
+  std::string out = ".vk-";
+  for (int shift = 28; shift >= 0; shift -= 4) out += kHex[(h >> shift) & 15];
+  return out + "-";
+}
+
+std::string writeFileAtomically(const std::string& path, std::string_view content) {
+  return writeFileAtomically(path, [content](FileSink& out) { out.write(content); });
+}
+
+std::string writeFileAtomically(const std::string& path,
+                                const std::function<void(FileSink&)>& produce) {
+  Staged s = checkTarget(path);
+  stage(s, produce);
+  commit(s);
+  return linkNote(s);
+}
+
+std::string writeFilesAtomically(
+    const std::vector<std::pair<std::string, std::string_view>>& files) {
+  // Every target is checked before any is written: a folder or a read-only
+  // file among them leaves all of them as they were.
+  std::vector<Staged> staged;
+  staged.reserve(files.size());
+  for (const auto& f : files) {
+    Staged s = checkTarget(f.first);
+    for (const Staged& other : staged) {
+      const bool same = s.exists && other.exists
+                            ? s.st.st_dev == other.st.st_dev && s.st.st_ino == other.st.st_ino
+                            : s.target == other.target;
+      if (same)
+        cannot(s.path, "it is the same file as " + other.path +
+                           " (a link to it), and both are written at once");
+    }
+    staged.push_back(std::move(s));
+  }
+  auto removeTemporaries = [&staged]() {
+    for (Staged& s : staged) {
+      if (s.tmp.empty()) continue;
+      ::unlink(s.tmp.c_str());
+      s.tmp.clear();
+    }
+  };
+  try {
+    for (std::size_t k = 0; k < files.size(); ++k) {
+      const std::string_view content = files[k].second;
+      stage(staged[k], [content](FileSink& out) { out.write(content); });
+    }
+    // Only renames are left, each of which either happens or not.
+    for (Staged& s : staged) commit(s);
+  } catch (...) {
+    removeTemporaries();
+    throw;
+  }
+  std::string notes;
+  for (const Staged& s : staged)
+    if (std::string note = linkNote(s); !note.empty()) notes += (notes.empty() ? "" : "\n") + note;
+  return notes;
 }
 
 }  // namespace varnok

@@ -378,4 +378,80 @@ std::string lowerCase(std::string_view s) {
   return out;
 }
 
+bool isUtf8(std::string_view bytes) {
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  const auto* end = p + bytes.size();
+  while (p < end) {
+    const unsigned char c = *p;
+    if (c < 0x80) {
+      ++p;
+      continue;
+    }
+    // The length of the sequence and the range of its second byte, which
+    // rules out overlong forms, surrogates and code points above U+10FFFF.
+    int length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      if (c == 0xE0) low = 0xA0;
+      if (c == 0xED) high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (end - p < length) return false;
+    if (p[1] < low || p[1] > high) return false;
+    for (int k = 2; k < length; ++k)
+      if (p[k] < 0x80 || p[k] > 0xBF) return false;
+    p += length;
+  }
+  return true;
+}
+
+std::string latin1ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 4);
+  for (const char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string utf8FromFile(std::string_view bytes) {
+  return isUtf8(bytes) ? std::string(bytes) : latin1ToUtf8(bytes);
+}
+
+void appendCsvField(std::string& out, std::string_view text) {
+  const bool formula =
+      !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos;
+  if (!formula && text.find_first_of(",\"\r\n") == std::string_view::npos) {
+    out += text;
+    return;
+  }
+  out += '"';
+  if (formula) out += '\'';
+  for (const char c : text) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  out += '"';
+}
+
+std::string csvField(std::string_view text) {
+  std::string out;
+  appendCsvField(out, text);
+  return out;
+}
+
 }  // namespace varnok

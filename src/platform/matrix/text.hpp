@@ -58,4 +58,25 @@ std::string expandEscapes(std::string_view s);
 // ASCII lower case: property names, pointer names and units are matched in any case.
 std::string lowerCase(std::string_view s);
 
+// Whether bytes are well-formed UTF-8: no stray continuation bytes, no
+// overlong forms, no surrogates (U+D800..U+DFFF), nothing above U+10FFFF.
+bool isUtf8(std::string_view bytes);
+
+// Text read from a file, as the program keeps it. Every file the program
+// writes must be valid UTF-8, so text a file gives follows one rule when it
+// is read: well-formed UTF-8 stays as it is, and a file whose text is not
+// (an old Windows or Mac file) is read as Latin-1 throughout, every byte one
+// character. latin1ToUtf8 is the second half of that rule, for callers that
+// judge the whole file with isUtf8 and convert it a piece at a time.
+std::string latin1ToUtf8(std::string_view bytes);
+std::string utf8FromFile(std::string_view bytes);
+
+// One text cell of a CSV file (RFC 4180): quoted when it holds a comma, a
+// quote or a line end, its quotes doubled. A cell that a spreadsheet would
+// take for a formula (starting with =, +, -, @, a tab or a CR) gets a
+// leading apostrophe and is quoted, so it opens as the text it is. Numbers
+// are not cells of this kind: they are written as numbers.
+std::string csvField(std::string_view text);
+void appendCsvField(std::string& out, std::string_view text);
+
 }  // namespace varnok

@@ -135,7 +135,8 @@ ExportPictureDialog::ExportPictureDialog(QWidget* parent, const ExportSettings& 
   const bool mm = isMm(start.unit);
   for (QDoubleSpinBox* b : {width_, height_}) {
     b->setDecimals(mm ? 1 : 0);
-    b->setRange(mm ? 2 : 1, mm ? 4000 : 20000);
+    b->setRange(mm ? graphics::kMinSideMm : graphics::kMinSidePx,
+                mm ? graphics::kMaxSideMm : graphics::kMaxSidePx);
   }
   dpi_->setValue(start.dpi);
   width_->setValue(start.width);
@@ -229,7 +230,8 @@ void ExportPictureDialog::unitChanged() {
   adjusting_ = true;
   for (QDoubleSpinBox* b : {width_, height_}) {
     b->setDecimals(isMm(now) ? 1 : 0);
-    b->setRange(isMm(now) ? 2 : 1, isMm(now) ? 4000 : 20000);
+    b->setRange(isMm(now) ? graphics::kMinSideMm : graphics::kMinSidePx,
+                isMm(now) ? graphics::kMaxSideMm : graphics::kMaxSidePx);
   }
   width_->setValue(w);
   height_->setValue(h);
@@ -274,7 +276,8 @@ void ExportPictureDialog::updateSummary() {
                      .arg(wPx, 0, 'f', 0)
                      .arg(hPx, 0, 'f', 0)
                      .arg(dpi, 0, 'f', 0);
-  if (wPx > 20000 || hPx > 20000 || wPx * hPx > 150e6)
+  if (wPx > graphics::kMaxSidePx || hPx > graphics::kMaxSidePx ||
+      wPx * hPx > graphics::kMaxPngPixels)
     text += tr(" Too large for a PNG image: choose a smaller size or resolution.");
   summary_->setText(text);
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <fstream>
 #include <istream>
+#include <iterator>
 #include <limits>
 #include <optional>
 
@@ -173,10 +174,26 @@ std::variant<std::vector<ScriptStep>, ScriptError> parseScript(std::istream& in,
                                                                const fs::path& scriptFolder,
                                                                const CallbackCheck& check) {
   std::vector<ScriptStep> steps;
-  std::string raw;
+  const std::string all{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  if (in.bad()) return ScriptError{0, "reading failed"};
+  std::string_view text = all;
+  // UTF-16 (with or without its mark) shows as NUL bytes; its bytes are
+  // never echoed, they would garble the terminal.
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF") ||
+      text.find('\0') != std::string_view::npos)
+    return ScriptError{0, "the script is UTF-16 or binary, not text; save it as UTF-8"};
+  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
   int lineNo = 0;
-  while (std::getline(in, raw)) {
+  // Lines end in LF, CR LF or a lone CR (as older Mac editors save them).
+  while (!text.empty()) {
     ++lineNo;
+    const std::size_t cut = text.find_first_of("\r\n");
+    const std::string_view raw = text.substr(0, cut);
+    if (cut == std::string_view::npos) {
+      text = {};
+    } else {
+      text.remove_prefix(cut + (text.substr(cut, 2) == "\r\n" ? 2 : 1));
+    }
     const std::string_view line = trimRight(trimLeft(raw));
     if (line.empty() || line.front() == '#') continue;
     std::string_view rest = line;
@@ -245,7 +262,6 @@ std::variant<std::vector<ScriptStep>, ScriptError> parseScript(std::istream& in,
     step->line = lineNo;
     steps.push_back(std::move(*step));
   }
-  if (in.bad()) return ScriptError{lineNo, "reading failed"};
   return steps;
 }
 
@@ -255,7 +271,11 @@ std::variant<std::vector<ScriptStep>, ScriptError> readScript(const fs::path& fi
   if (!in) return ScriptError{0, "cannot read the script " + file.string()};
   std::error_code ec;
   const fs::path absolute = fs::absolute(file, ec);
-  return parseScript(in, (ec ? file : absolute).parent_path(), check);
+  auto parsed = parseScript(in, (ec ? file : absolute).parent_path(), check);
+  if (const auto* steps = std::get_if<std::vector<ScriptStep>>(&parsed); steps && steps->empty())
+    return ScriptError{
+        0, "the script " + file.string() + " performs nothing: every line is blank or a comment"};
+  return parsed;
 }
 
 }  // namespace varnok::window

@@ -76,10 +76,13 @@ struct ScriptError {
 using CallbackCheck = std::function<bool(std::string_view text, std::string* why)>;
 
 // Parses a whole script; the first bad line gives an error naming its number.
+// Lines end in LF, CR LF or CR; a UTF-8 byte-order mark is skipped; UTF-16
+// or binary text (NUL bytes) is refused without a line.
 std::variant<std::vector<ScriptStep>, ScriptError> parseScript(
     std::istream& in, const std::filesystem::path& scriptFolder, const CallbackCheck& check);
 
-// Reads and parses a script file.
+// Reads and parses a script file; one without a step (blank lines and
+// comments only) is an error, as running it would do nothing.
 std::variant<std::vector<ScriptStep>, ScriptError> readScript(const std::filesystem::path& file,
                                                               const CallbackCheck& check);
 

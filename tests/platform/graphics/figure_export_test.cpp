@@ -172,6 +172,29 @@ TEST(Legend, SitsInTheCornerThatHidesTheFewestPoints) {
   EXPECT_FALSE(legendBox(fig, 600, 450));
 }
 
+TEST(Legend, LongNamesAreShortenedToStayInsideThePicture) {
+  // A name of 120 characters made the legend wider than the plot, and it
+  // fell outside the picture.
+  Figure fig;
+  Axes& ax = fig.axes();
+  ax.hold(true);
+  Line& a = ax.plot(V{1}, V{1}, "ko");
+  Line& b = ax.plot(V{2}, V{2}, "rx");
+  std::string longName;
+  for (int i = 0; i < 24; ++i) longName += "W\xC3\xA4rme";  // 120 characters, 144 bytes
+  ax.setLegend({{longName, a.handle(), 1}, {"Male", b.handle(), 2}});
+  for (const auto& [w, h] : {std::pair{600.0, 450.0}, {300.0, 200.0}, {160.0, 120.0}}) {
+    const auto box = legendBox(fig, w, h);
+    ASSERT_TRUE(box);
+    const auto frame = plotBox(fig, w, h);
+    EXPECT_GE((*box)[0], frame[0]) << w;
+    EXPECT_LE((*box)[0] + (*box)[2], frame[0] + frame[2] + 1e-9) << w;
+  }
+  // The picture is drawn with it, and the plot data keep the whole name.
+  EXPECT_NO_THROW(renderPicture(fig, PictureFormat::Png, 300, 200));
+  EXPECT_NE(plotDataJson(fig).find(longName), std::string::npos);
+}
+
 TEST(Legend, ShowsTheMarkerAsItIsDrawnNow) {
   Figure fig;
   Axes& ax = fig.axes();
@@ -298,6 +321,33 @@ TEST(ExportSize, SizesAndResolutionsThatCannotBeDrawnAreRefused) {
   // The same large page is fine as a vector file.
   EXPECT_NO_THROW(renderPicture(
       fig, PictureFormat::Pdf, ExportOptions{PictureSize{1000, 600, SizeUnit::Millimetres}, 2400}));
+}
+
+TEST(ExportSize, TheLimitsAreTheOnesTheMessagesQuote) {
+  // Sizes the messages allow were refused (16001 to 20000 pixels, as
+  // "20000.000000"), and sizes they forbid were drawn (4200 mm).
+  Figure fig;
+  const auto refusal = [&](const PictureSize& size, PictureFormat f) -> std::string {
+    try {
+      exportLayout(fig, f, ExportOptions{size, {}});
+    } catch (const RuntimeError& e) {
+      return e.what();
+    }
+    return "";
+  };
+  EXPECT_EQ(refusal({20000, 100}, PictureFormat::Png), "");
+  EXPECT_EQ(refusal({20000, 20000}, PictureFormat::Svg), "");
+  EXPECT_EQ(refusal({4000, 2, SizeUnit::Millimetres}, PictureFormat::Pdf), "");
+  EXPECT_EQ(refusal({20001, 100}, PictureFormat::Png),
+            "Cannot draw the picture: the picture size 20001 x 100 pixels is not between 1 and "
+            "20000 pixels a side.");
+  EXPECT_EQ(refusal({20001, 100}, PictureFormat::Eps), refusal({20001, 100}, PictureFormat::Png));
+  EXPECT_EQ(refusal({4200, 100, SizeUnit::Millimetres}, PictureFormat::Svg),
+            "Cannot draw the picture: the picture size 4200 x 100 mm is not between 2 and 4000 mm "
+            "a side.");
+  EXPECT_NE(refusal({15000, 15000}, PictureFormat::Png)
+                .find("at most 20000 pixels a side and 150 million pixels"),
+            std::string::npos);
 }
 
 TEST(ExportSize, ExportedPicturesAreWhiteWhereTheScreenIsGrey) {

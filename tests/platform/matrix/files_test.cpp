@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <random>
 
 #include "platform/matrix/runtime_error.hpp"
 #include "support/child_process.hpp"
@@ -115,19 +116,85 @@ TEST_F(FileWriter, SymbolicLinksAreWrittenThrough) {
   EXPECT_EQ(real, (std::vector<std::string>{"data.txt", "later.txt"}));
 }
 
-TEST_F(FileWriter, HardLinkedFilesAreUpdatedUnderEveryName) {
+TEST_F(FileWriter, HardLinkedFilesAreReplacedAndTheOtherNamesKeepTheOldContent) {
+  // Copying over a hard-linked file in place could be cut short by a kill,
+  // leaving new content, then zero bytes.
   put(path("a.txt"), "the old content, longer than the new");
   fs::create_hard_link(dir_ / "a.txt", dir_ / "b.txt");
   ::chmod(path("a.txt").c_str(), 0604);
-  writeFileAtomically(path("a.txt"), "new");
+  EXPECT_EQ(writeFileAtomically(path("a.txt"), "new"),
+            "The file " + path("a.txt") +
+                " had other names (hard links); it was replaced, and its 1 other name keeps the "
+                "old content.");
   EXPECT_EQ(read(path("a.txt")), "new");
-  EXPECT_EQ(read(path("b.txt")), "new");
-  EXPECT_EQ(fs::hard_link_count(dir_ / "a.txt"), 2u);
-  EXPECT_EQ(modeOf(path("b.txt")), 0604u);
-  const std::string longer(200000, 'z');
-  writeFileAtomically(path("b.txt"), longer);
-  EXPECT_EQ(read(path("a.txt")), longer);
+  EXPECT_EQ(read(path("b.txt")), "the old content, longer than the new");
+  EXPECT_EQ(fs::hard_link_count(dir_ / "a.txt"), 1u);
+  EXPECT_EQ(modeOf(path("a.txt")), 0604u);
+  EXPECT_EQ(writeFileAtomically(path("a.txt"), "again"), "");
   EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST_F(FileWriter, KilledSavesNeverDamageTheOldContent) {
+  // A save killed at a random moment, 50 times: every name holds one whole
+  // content, and the other name of a hard-linked file keeps the old one.
+  const std::string old(100000, 'o'), a(300000, 'a'), b(200000, 'b');
+  std::mt19937 random(19);
+  int killedWhileSaving = 0;
+  for (int round = 0; round < 50; ++round) {
+    put(path("plain.txt"), old);
+    put(path("other.txt"), old);
+    fs::remove(dir_ / "linked.txt");
+    fs::create_hard_link(dir_ / "other.txt", dir_ / "linked.txt");
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+      for (int k = 0;; ++k) {
+        writeFileAtomically(path("linked.txt"), k % 2 ? a : b);
+        writeFileAtomically(path("plain.txt"), k % 2 ? b : a);
+      }
+    }
+    ::usleep(std::uniform_int_distribution<useconds_t>(0, 15000)(random));
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    killedWhileSaving += WIFSIGNALED(status) ? 1 : 0;
+    EXPECT_EQ(read(path("other.txt")), old) << "round " << round;
+    for (const char* name : {"linked.txt", "plain.txt"}) {
+      const std::string now = read(path(name));
+      EXPECT_TRUE(now == old || now == a || now == b)
+          << name << " round " << round << ": " << now.size() << " bytes";
+    }
+  }
+  EXPECT_EQ(killedWhileSaving, 50);
+}
+
+TEST_F(FileWriter, LinksOfOtherUsersInSharedFoldersAreNotFollowed) {
+  // A link planted in a sticky folder everyone may write in (as /tmp) once
+  // made a save replace a file elsewhere, or create one where it pointed.
+  if (::geteuid() != 0) GTEST_SKIP() << "giving a link to another user needs root";
+  const std::string shared = path("shared");
+  fs::create_directory(shared);
+  ::chmod(shared.c_str(), 01777);
+  put(path("victim.txt"), "keep");
+  fs::create_symlink(path("victim.txt"), shared + "/planted.txt");
+  fs::create_symlink(path("nowhere.txt"), shared + "/dangling.txt");
+  fs::create_symlink(path("victim.txt"), shared + "/mine.txt");
+  for (const char* link : {"/planted.txt", "/dangling.txt"})
+    ASSERT_EQ(::lchown((shared + link).c_str(), 4242, 4242), 0);
+  for (const char* link : {"/planted.txt", "/dangling.txt"}) {
+    const std::string said = attempt(shared + link, "x");
+    EXPECT_NE(said.find("another user made in the shared folder"), std::string::npos) << said;
+  }
+  EXPECT_EQ(read(path("victim.txt")), "keep");
+  EXPECT_FALSE(fs::exists(path("nowhere.txt")));
+  // The user's own links there, and other users' links in a folder that is
+  // not shared, are followed as before.
+  EXPECT_EQ(attempt(shared + "/mine.txt", "mine"), "written");
+  EXPECT_EQ(read(path("victim.txt")), "mine");
+  fs::create_symlink(path("victim.txt"), path("private.txt"));
+  ASSERT_EQ(::lchown(path("private.txt").c_str(), 4242, 4242), 0);
+  EXPECT_EQ(attempt(path("private.txt"), "private"), "written");
+  EXPECT_EQ(read(path("victim.txt")), "private");
 }
 
 TEST_F(FileWriter, TargetsThatMustNotBeReplacedAreRefused) {

@@ -196,5 +196,42 @@ TEST(Console, NamedValueDisplay) {
             "name =\n\ntext\n\n");
 }
 
+// Text from files becomes valid UTF-8, whatever its bytes: a surrogate, an
+// overlong form or a code point above U+10FFFF once passed as UTF-8 and
+// broke every picture export and the plot data.
+TEST(TextFromFiles, OnlyWellFormedUtf8StaysAsItIs) {
+  for (const char* good : {"", "plain", "M\xC3\xA4nnchen", "\xE2\x82\xAC", "\xED\x9F\xBF",
+                           "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF"})
+    EXPECT_TRUE(isUtf8(good)) << good;
+  for (const char* bad :
+       {"\xED\xA0\x80", "\xE0\x80\xAF", "\xC0\xAF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80", "\x80",
+        "ab\xC3", "\xE2\x82", "\xC3\x28", "M\xE4nnchen"})
+    EXPECT_FALSE(isUtf8(bad)) << bad;
+  EXPECT_EQ(utf8FromFile("M\xC3\xA4nnchen"), "M\xC3\xA4nnchen");
+  // Not UTF-8: every byte is its Latin-1 character, also those that
+  // looked like the start of a sequence.
+  EXPECT_EQ(utf8FromFile("M\xE4nnchen \xC3\xA4"), "M\xC3\xA4nnchen \xC3\x83\xC2\xA4");
+  EXPECT_EQ(utf8FromFile("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xC2\x80");
+  EXPECT_TRUE(isUtf8(latin1ToUtf8("\xFF\x80\x00z")));
+}
+
+// A cell that starts like a formula opens in a spreadsheet as the text it is.
+TEST(CsvField, FormulasAreNeutralisedAndSeparatorsQuoted) {
+  EXPECT_EQ(csvField("Gorilla 12"), "Gorilla 12");
+  EXPECT_EQ(csvField(""), "");
+  EXPECT_EQ(csvField("a,b"), "\"a,b\"");
+  EXPECT_EQ(csvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+  EXPECT_EQ(csvField("two\nlines"), "\"two\nlines\"");
+  EXPECT_EQ(csvField("=1+2"), "\"'=1+2\"");
+  EXPECT_EQ(csvField("+1"), "\"'+1\"");
+  EXPECT_EQ(csvField("-2+3"), "\"'-2+3\"");
+  EXPECT_EQ(csvField("@SUM(A1)"), "\"'@SUM(A1)\"");
+  EXPECT_EQ(csvField("\t=1"), "\"'\t=1\"");
+  EXPECT_EQ(csvField("\r=1"), "\"'\r=1\"");
+  EXPECT_EQ(csvField("=HYPERLINK(\"x\",\"y\")"), "\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\"");
+  // Only the first character counts.
+  EXPECT_EQ(csvField("a=b"), "a=b");
+}
+
 }  // namespace
 }  // namespace varnok

@@ -176,6 +176,43 @@ TEST(ScriptParsing, PlotSizeTakesWholePixels) {
     EXPECT_EQ(error(bad).line, 1) << bad;
 }
 
+TEST(ScriptParsing, LineEndsAndMarksOfOtherEditors) {
+  // CR line ends once made the whole script one comment line: nothing ran
+  // and the program ended as if all had gone well.
+  for (const char* text : {"# load\rVarnoksw('LoadData')\r\rprint DataBox string\r",
+                           "# load\r\nVarnoksw('LoadData')\r\n\r\nprint DataBox string",
+                           "\xEF\xBB\xBF# load\nVarnoksw('LoadData')\n\nprint DataBox string\n"}) {
+    const auto s = steps(text);
+    ASSERT_EQ(s.size(), 2u) << text;
+    EXPECT_EQ(s[0].text, "Varnoksw('LoadData')");
+    EXPECT_EQ(s[0].line, 2);
+    EXPECT_EQ(s[1].kind, ScriptStep::Kind::Print);
+    EXPECT_EQ(s[1].line, 4);
+  }
+  // A byte-order mark is no part of the first line.
+  EXPECT_EQ(steps("\xEF\xBB\xBFVarnoksw('LoadData')\n")[0].text, "Varnoksw('LoadData')");
+  // UTF-16 is refused as a whole, saying what to do, without its bytes.
+  for (const std::string& text :
+       {std::string("\xFF\xFE#\0 \0l\0\n\0", 10), std::string("\xFE\xFF\0#\0 \0l\0\n", 10),
+        std::string("#\0 \0l\0\n\0", 8)}) {
+    const ScriptError e = error(text);
+    EXPECT_EQ(e.line, 0);
+    EXPECT_NE(e.message.find("save it as UTF-8"), std::string::npos) << e.message;
+    for (const char c : e.message) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << e.message;
+  }
+}
+
+TEST(ScriptParsing, AScriptThatPerformsNothingIsAnError) {
+  const fs::path dir = fs::path(::testing::TempDir()) / "varnok_script_nothing";
+  fs::create_directories(dir);
+  for (const char* text : {"", "# only a comment\n\n   \n", "\xEF\xBB\xBF"}) {
+    std::ofstream(dir / "empty.txt", std::ios::binary) << text;
+    auto r = readScript(dir / "empty.txt", parses);
+    ASSERT_TRUE(std::holds_alternative<ScriptError>(r)) << text;
+    EXPECT_NE(std::get<ScriptError>(r).message.find("performs nothing"), std::string::npos);
+  }
+}
+
 TEST(ScriptParsing, AMissingScriptIsReported) {
   auto r = readScript("/no/such/script.txt", parses);
   ASSERT_TRUE(std::holds_alternative<ScriptError>(r));

@@ -1,0 +1,10 @@
+LM=3
+0 0
+3 0
+0 4
+CURVES=1
+POINTS=2
+1 1
+2 2
+IMAGE=w.jpg
+SCALE=0.5
