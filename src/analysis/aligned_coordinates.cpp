@@ -20,19 +20,6 @@ namespace {
 constexpr const char* kTitle = "File Name for Aligned Coordinates";
 constexpr const char* kFilter = "TPS files (*.tps);;CSV files (*.csv)";
 
-void appendCsvName(std::string& out, const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) {
-    out += text;
-    return;
-  }
-  out += '"';
-  for (char c : text) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-}
-
 }  // namespace
 
 std::string alignedCoordinates(const session::Session& session, AlignedFormat format) {
@@ -62,7 +49,7 @@ std::string alignedCoordinates(const session::Session& session, AlignedFormat fo
       if (format == AlignedFormat::Csv) {
         out += std::to_string(number(i));
         out += ',';
-        appendCsvName(out, id);
+        appendCsvField(out, id);
         out += ',';
         appendShortestText(out, glist(i, 0));
         out += ',' + std::to_string(j + 1) + ',';
@@ -101,7 +88,7 @@ void ExportAlignedCoordinates(session::Session& session, window::Window& window,
   const std::string path = session.resolve(choice->folder + name);
   session.changeFolder(choice->folder);
   try {
-    writeFileAtomically(path, text);
+    if (const std::string note = writeFileAtomically(path, text); !note.empty()) console.line(note);
   } catch (const RuntimeError& e) {
     window.dialogs().msgbox(e.what(), "Error Saving File");
     return;

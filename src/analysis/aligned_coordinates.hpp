@@ -10,7 +10,8 @@
 // name gets a TPS file: per specimen "LM=L", the L points "x y", then "ID="
 // with the specimen's name from the loaded file, or its number when the file
 // named none. Numbers are the shortest text that reads back as the same
-// double; names are quoted as RFC 4180 says in the table.
+// double; in the table names are text cells (quoted as RFC 4180 says, and
+// never taken for a formula by a spreadsheet).
 //
 // Before an analysis it says "Run the analysis first" and writes nothing; a
 // cancelled dialog writes nothing; the file is written completely or not at

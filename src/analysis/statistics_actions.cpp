@@ -415,19 +415,6 @@ void clearStatistics(session::Session& session) {
   session.statistics.reset();
 }
 
-std::string csvTextField(const std::string& text) {
-  std::string t = text;
-  if (!t.empty() && std::string_view("=+-@\t\r").find(t.front()) != std::string_view::npos)
-    t.insert(0, 1, '\'');
-  if (t.find_first_of(",\"\r\n") == std::string::npos) return t;
-  std::string out = "\"";
-  for (char ch : t) {
-    if (ch == '"') out += '"';
-    out += ch;
-  }
-  return out + '"';
-}
-
 std::string statisticsTable(const StatisticsResults& r, const std::vector<std::string>& ids) {
   std::string out = std::string(kStatisticsHeader) + '\n';
   if (r.anova) {
@@ -503,7 +490,7 @@ std::string statisticsTable(const StatisticsResults& r, const std::vector<std::s
     const bool named = static_cast<Index>(ids.size()) == o.D.size();
     for (Index i = 0; i < o.D.size(); ++i) {
       Row row = makeRow("outlier", "", std::to_string(i + 1),
-                        named ? csvTextField(ids[static_cast<std::size_t>(i)]) : "");
+                        named ? csvField(ids[static_cast<std::size_t>(i)]) : "");
       row.D = o.D(i);
       row.value = std::find(o.above.begin(), o.above.end(), i) != o.above.end() ? 1 : 0;
       append(out, row);
@@ -707,7 +694,8 @@ void ExportStatistics(session::ActionContext& ctx) {
   const std::string path = ctx.session.resolve(choice->folder + name);
   ctx.session.changeFolder(choice->folder);
   try {
-    writeFileAtomically(path, table);
+    if (const std::string note = writeFileAtomically(path, table); !note.empty())
+      ctx.console.line(note);
   } catch (const RuntimeError& e) {
     ctx.window.dialogs().msgbox(e.what(), "Error Saving File");
     return;

@@ -44,11 +44,6 @@ void clearStatistics(session::Session& session);
 // specimens when they name every one of N.
 std::string statisticsTable(const StatisticsResults& r, const std::vector<std::string>& ids);
 
-// A text field of the table: quoted when it holds a comma, quote or line
-// end, its quotes doubled; a leading = + - @ tab or CR gets an apostrophe in
-// front, so that a spreadsheet does not take it for a formula.
-std::string csvTextField(const std::string& text);
-
 // The columns the results table adds for what was computed: the regression
 // scores, the CV scores and the distances from the mean shape.
 std::vector<ResultsColumn> statisticsColumns(const session::Session& session);

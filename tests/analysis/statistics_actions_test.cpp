@@ -12,18 +12,6 @@ namespace {
 
 using actiontest::ActionTest;
 
-TEST(StatisticsTable, TextFieldsAreQuotedAndNeverReadAsFormulas) {
-  EXPECT_EQ(csvTextField("skull 7"), "skull 7");
-  EXPECT_EQ(csvTextField("=HYPERLINK(1)"), "'=HYPERLINK(1)");
-  EXPECT_EQ(csvTextField("-3"), "'-3");
-  EXPECT_EQ(csvTextField("@x"), "'@x");
-  EXPECT_EQ(csvTextField("\tx"), "'\tx");
-  EXPECT_EQ(csvTextField("a,\"b\""), "\"a,\"\"b\"\"\"");
-  EXPECT_EQ(csvTextField("+1,2"), "\"'+1,2\"");
-  EXPECT_EQ(csvTextField("\rx"), "\"'\rx\"");
-  EXPECT_EQ(csvTextField(""), "");
-}
-
 TEST(StatisticsSettingsText, IsTwoWholeNumbers) {
   auto o = parsePermutationSettings(" 9999  1 ");
   ASSERT_TRUE(o);
