@@ -113,15 +113,7 @@ void LoadSliders(session::Session& session, window::Window& window, Console& con
   std::vector<morpho::Slider> sliders;
   try {
     InputFile in(path, name);
-    std::string bytes(static_cast<std::size_t>(in.size()), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-      const std::size_t n = in.read(bytes.data() + got, bytes.size() - got);
-      if (n == 0) break;
-      got += n;
-    }
-    bytes.resize(got);
-    std::istringstream text(bytes);
+    std::istringstream text(in.readAll());
     sliders = readSliders(text, name, L);
     if (sliders.empty()) throw DataFileError("The file " + name + " holds no slider.");
   } catch (const DataFileError& e) {

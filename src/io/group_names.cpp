@@ -60,15 +60,7 @@ std::vector<std::string> parseGroupNames(std::string_view bytes, const std::stri
 
 std::vector<std::string> readGroupNames(const std::string& path, const std::string& file) {
   InputFile in(path, file, kMaxGroupNamesFileBytes);
-  std::string bytes(static_cast<std::size_t>(in.size()), '\0');
-  std::size_t got = 0;
-  while (got < bytes.size()) {
-    const std::size_t n = in.read(bytes.data() + got, bytes.size() - got);
-    if (n == 0) break;
-    got += n;
-  }
-  bytes.resize(got);
-  return parseGroupNames(bytes, file);
+  return parseGroupNames(in.readAll(), file);
 }
 
 void LoadGroupNames(session::Session& session, window::Window& window, Console& console) {

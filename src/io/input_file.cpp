@@ -154,4 +154,16 @@ std::size_t InputFile::readAt(char* buffer, std::size_t size, long long offset) 
   }
 }
 
+std::string InputFile::readAll() {
+  std::string bytes(static_cast<std::size_t>(size_), '\0');
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const std::size_t n = read(bytes.data() + got, bytes.size() - got);
+    if (n == 0) break;
+    got += n;
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
 }  // namespace varnok::io

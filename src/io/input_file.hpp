@@ -49,6 +49,9 @@ class InputFile {
   // Reads up to size bytes; 0 at the end of the file. Throws DataFileError
   // when the system cannot read it.
   std::size_t read(char* buffer, std::size_t size);
+  // The rest of the file (all of it when nothing was read yet), up to the
+  // size it had when opened.
+  std::string readAll();
   // Reads up to size bytes at offset, leaving the position of read() as it
   // was; safe to call from several threads at once.
   std::size_t readAt(char* buffer, std::size_t size, long long offset) const;

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <string>
 
+#include "support/run_command.hpp"
+
 namespace {
 
 struct Result {
@@ -20,11 +22,8 @@ Result varnok(const std::string& args, const std::string& env = "") {
   const std::string cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + env + " '" +
                           VARNOK_BINARY_DIR "/varnok' " + args + " 2>&1";
   Result r;
-  std::FILE* p = popen(cmd.c_str(), "r");
-  std::array<char, 4096> buf{};
-  size_t n;
-  while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) r.out.append(buf.data(), n);
-  const int rc = pclose(p);
+  int rc = 0;
+  r.out = varnok::testkit::commandOutput(cmd, &rc);
   r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
   return r;
 }

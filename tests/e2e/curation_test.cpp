@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "support/run_command.hpp"
 #include "support/session_fixture.hpp"
 
 namespace {
@@ -104,13 +105,10 @@ class Curation : public ::testing::Test {
     fs::create_directories(dir);
     for (const auto& [name, text] : files_) writeFile(dir / name, text);
     writeFile(dir / "session.vks", script);
-    std::string cmd = "cd '" + dir.string() + "' && QT_QPA_PLATFORM=offscreen '" +
-                      VARNOK_BINARY_DIR "/varnok' --script session.vks 2>&1";
-    std::FILE* p = popen(cmd.c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buf{};
-    for (size_t n; (n = std::fread(buf.data(), 1, buf.size(), p)) > 0;) out.append(buf.data(), n);
-    EXPECT_EQ(pclose(p), 0) << out;
+    int status = 0;
+    const std::string out =
+        varnok::testkit::commandOutput(varnok::testkit::scriptCommand(dir, "2>&1"), &status);
+    EXPECT_EQ(status, 0) << out;
     return out;
   }
 

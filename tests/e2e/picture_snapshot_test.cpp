@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "support/plot_data_snapshot.hpp"
+#include "support/run_command.hpp"
 #include "support/session_fixture.hpp"
 
 namespace {
@@ -117,15 +118,10 @@ TEST(PictureSnapshots, EveryKindOfPictureOfTheGorillas) {
   std::string script;
   for (const auto& p : pictures) script += p.steps + "save-picture " + p.name + ".json\n";
   varnok::testkit::writeFile(dir / "session.vks", script);
-  const std::string cmd = "cd '" + dir.string() + "' && QT_QPA_PLATFORM=offscreen '" +
-                          VARNOK_BINARY_DIR "/varnok' --script session.vks 2>stderr.txt";
-  std::FILE* pipe = popen(cmd.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string out;
-  std::array<char, 4096> buf{};
-  size_t n;
-  while ((n = std::fread(buf.data(), 1, buf.size(), pipe)) > 0) out.append(buf.data(), n);
-  ASSERT_EQ(pclose(pipe), 0) << out;
+  int status = 0;
+  const std::string out =
+      varnok::testkit::commandOutput(varnok::testkit::scriptCommand(dir), &status);
+  ASSERT_EQ(status, 0) << out;
   // Every step drew without complaint; the one message box says the
   // reference was read.
   const std::string loaded = "[msgbox Reference Loaded]";

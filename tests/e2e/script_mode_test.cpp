@@ -10,6 +10,7 @@
 #include <sstream>
 #include <vector>
 
+#include "support/run_command.hpp"
 #include "support/session_fixture.hpp"
 
 namespace {
@@ -27,16 +28,7 @@ class ScriptMode : public ::testing::Test {
   // Runs a script; returns standard output, and the exit status in *status.
   std::string run(const std::string& script, int* status = nullptr) {
     { std::ofstream(dir_ / "session.vks") << script; }
-    std::string cmd = "cd '" + dir_.string() + "' && QT_QPA_PLATFORM=offscreen '" +
-                      VARNOK_BINARY_DIR "/varnok' --script session.vks 2>stderr.txt";
-    std::FILE* p = popen(cmd.c_str(), "r");
-    std::string out;
-    std::array<char, 4096> buf{};
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    int rc = pclose(p);
-    if (status) *status = rc;
-    return out;
+    return varnok::testkit::commandOutput(varnok::testkit::scriptCommand(dir_), status);
   }
   std::string read(const std::string& name) {
     std::ifstream in(dir_ / name, std::ios::binary);
