@@ -368,7 +368,7 @@ bool runGroupList(session::ActionContext& ctx, const AnalysisRequest& req, Mat g
   r.reference = roundTo4(reference);
   if (auto problem = referenceProblem(r.reference)) {
     ctx.window.dialogs().msgbox(*problem, kDataErrorTitle);
-    return;
+    return false;
   }
   r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
   slideSemilandmarks(ctx, r);
@@ -410,7 +410,7 @@ bool runOneGroup(session::ActionContext& ctx, const AnalysisRequest& req) {
   r.reference = roundTo4(reference);
   if (auto problem = referenceProblem(r.reference)) {
     ctx.window.dialogs().msgbox(*problem, kDataErrorTitle);
-    return;
+    return false;
   }
   ctx.console.display("reference", r.reference);
   ctx.window.figure().axes().cla();
