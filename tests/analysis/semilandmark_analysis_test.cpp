@@ -292,7 +292,9 @@ TEST_F(SemilandmarkAnalysis, AlignedCoordinatesReadBackAsTheFittedSlidSpecimens)
     const bool slides = line.back() == '1';
     slidingRows += slides ? 1 : 0;
     // Point 5 of specimen 2 (the outline's first): number, name, group, point.
-    if (r == kPoints + 4) EXPECT_EQ(line.substr(0, line.find(',', 8)), "2,E2,1,5") << line;
+    if (r == kPoints + 4) {
+      EXPECT_EQ(line.substr(0, line.find(',', 8)), "2,E2,1,5") << line;
+    }
   }
   EXPECT_EQ(slidingRows, 6 * kOutline);
 }
