@@ -119,7 +119,7 @@ TEST(PictureSnapshots, EveryKindOfPictureOfTheGorillas) {
   for (const auto& p : pictures) script += p.steps + "save-picture " + p.name + ".json\n";
   varnok::testkit::writeFile(dir / "session.vks", script);
   int status = 0;
-  const std::string out =
+  std::string out =
       varnok::testkit::commandOutput(varnok::testkit::scriptCommand(dir), &status);
   ASSERT_EQ(status, 0) << out;
   // Every step drew without complaint; the one message box says the
