@@ -25,7 +25,6 @@
 namespace varnok::analysis {
 namespace {
 
-namespace fs = std::filesystem;
 using Eigen::Index;
 using morpho::Slider;
 using namespace varnok::testing::sliding;
@@ -264,11 +263,11 @@ TEST_F(SemilandmarkAnalysis, SlidersFilesAndRoundsAreCheckedAndChangeNothingWhen
 TEST_F(SemilandmarkAnalysis, AlignedCoordinatesReadBackAsTheFittedSlidSpecimens) {
   const auto call = [&](const char* routine) { return shell_.runCallback(routine); };
   load("ellipses.tps", tpsText(outlineSpecimens(6)));
-  SessionTest::answer("early.tps", dir_);
+  // Before the analysis: refused before any file is asked for.
   call("ExportAlignedCoordinates");
   ASSERT_EQ(win_.answers.messages.size(), 1u);
   EXPECT_EQ(win_.answers.messages.back().text, "Run the analysis first");
-  EXPECT_FALSE(fs::exists(dir_ / "early.tps"));
+  EXPECT_TRUE(win_.answers.fileDialogTitles.size() == 1u);  // the data file's only
 
   act("NoGroupList");
   SessionTest::answer("aligned", dir_);  // no extension: a TPS file
