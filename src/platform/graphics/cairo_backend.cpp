@@ -7,8 +7,61 @@
 
 namespace varnok::graphics {
 
+namespace {
+
+// Cairo refuses, and then fails the whole picture, text that is not UTF-8
+// or that holds a noncharacter (U+FDD0 to U+FDEF, U+xFFFE, U+xFFFF), which is
+// well-formed UTF-8 and so passes the readers. Each such sequence is drawn as
+// U+FFFD, the replacement character, instead.
+std::string drawableText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* end = p + text.size();
+  while (p < end) {
+    const unsigned char c = *p;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+      ++p;
+      continue;
+    }
+    int length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    char32_t cp = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+      cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      cp = c & 0x0F;
+      if (c == 0xE0) low = 0xA0;
+      if (c == 0xED) high = 0x9F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      cp = c & 0x07;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;
+    }
+    bool ok = length > 0 && end - p >= length && p[1] >= low && p[1] <= high;
+    for (int k = 1; ok && k < length; ++k) {
+      ok = p[k] >= 0x80 && p[k] <= 0xBF;
+      cp = (cp << 6) | (p[k] & 0x3F);
+    }
+    if (ok && !((cp >= 0xFDD0 && cp <= 0xFDEF) || (cp & 0xFFFE) == 0xFFFE)) {
+      out.append(reinterpret_cast<const char*>(p), static_cast<std::size_t>(length));
+      p += length;
+    } else {
+      out += "\xEF\xBF\xBD";
+      p += ok ? length : 1;
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
 double CairoTextMeasure::advance(std::string_view text) const {
-  const std::string s(text);
+  const std::string s = drawableText(text);
   cairo_text_extents_t te;
   cairo_text_extents(cr_, s.c_str(), &te);
   return te.x_advance;
@@ -130,7 +183,7 @@ void CairoBackend::setFontSize(double sizePx) {
 }
 
 void CairoBackend::showText(std::string_view text, double x, double y) {
-  const std::string s(text);
+  const std::string s = drawableText(text);
   cairo_move_to(cr_, x, y);
   cairo_show_text(cr_, s.c_str());
 }

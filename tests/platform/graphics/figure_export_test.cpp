@@ -195,6 +195,20 @@ TEST(Legend, LongNamesAreShortenedToStayInsideThePicture) {
   EXPECT_NE(plotDataJson(fig).find(longName), std::string::npos);
 }
 
+TEST(Legend, NamesCairoWouldRefuseAreDrawnWithAReplacementCharacter) {
+  // U+FFFF and U+FDD0 are well-formed UTF-8 but no characters; a lone
+  // continuation byte is not UTF-8 at all. None may fail the picture.
+  for (const std::string name : {"\xEF\xBF\xBFM", "a\xEF\xB7\x90", "b\x80", "\xF4\x8F\xBF\xBF"}) {
+    Figure fig;
+    Axes& ax = fig.axes();
+    Line& a = ax.plot(V{1}, V{1}, "ko");
+    ax.setLegend({{name, a.handle(), 1}});
+    ax.setTitle(name);
+    EXPECT_NO_THROW(renderPicture(fig, PictureFormat::Png, 300, 200)) << name;
+    EXPECT_NO_THROW(renderPicture(fig, PictureFormat::Svg, 300, 200)) << name;
+  }
+}
+
 TEST(Legend, ShowsTheMarkerAsItIsDrawnNow) {
   Figure fig;
   Axes& ax = fig.axes();
