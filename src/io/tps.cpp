@@ -152,7 +152,9 @@ class Parser {
     if (!k) {
       double v = 0;
       const auto w = text::words(t, true);
-      if (!specimens_.empty() && text::readNumber(w.front(), v) != text::NumberKind::NotANumber)
+      // A line of separators only has no first word.
+      if (!specimens_.empty() && !w.empty() &&
+          text::readNumber(w.front(), v) != text::NumberKind::NotANumber)
         lineError(file_, here(),
                   "holds a coordinate line beyond the " + std::to_string(lastBlockCount_) +
                       " that " + lastBlock_ + " announces.");

@@ -126,6 +126,10 @@ TEST(Tps, EmptyInputGivesNoData) {
 }
 
 TEST(Tps, ErrorsNameTheFileAndTheLine) {
+  // A line of commas alone is no coordinate line (it has no first word).
+  EXPECT_NE(errorOf("LM=0\r,\r").find("line 2 holds \",\", which is neither a KEY=value line"),
+            std::string::npos)
+      << errorOf("LM=0\r,\r");
   const std::string p = "The file wings.tps could not be loaded: ";
   EXPECT_EQ(errorOf("LM=3\n0 0\n3 0\n0 4\nLM=4\n0 0\n3 0\n0 4\n1 1\n"),
             p + "line 5 holds LM=4, but the first specimen (line 1) has 3 landmarks; every "
