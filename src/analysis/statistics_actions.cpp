@@ -101,9 +101,9 @@ graphics::Line groupStyle(const session::AnalysisState& s, int g) {
   }
   const auto& colors = s.ColorList.empty() ? session::defaultColorList() : s.ColorList;
   const std::size_t at = static_cast<std::size_t>(std::max(g, 1) - 1) % colors.size();
-  auto spec = graphics::parseLineSpec(colors[at]);
-  st.color = spec.color.value_or(graphics::Rgb{0, 0, 0});
-  st.marker = spec.marker.value_or('o');
+  auto code = graphics::parseLineSpec(colors[at]);
+  st.color = code.color.value_or(graphics::Rgb{0, 0, 0});
+  st.marker = code.marker.value_or('o');
   st.markerFaceColor = graphics::ColorSpec::of(st.color);
   return st;
 }

@@ -45,11 +45,11 @@ void checkGroup(window::Window& w, const std::vector<std::pair<const char*, T>>&
     setEach(w, tag, "Checked", Value(matches(value) ? "on" : "off"));
 }
 
-// A line spec without a line style draws solid lines: "k" and "k-" are one
-// line.
-std::string solid(std::string spec) {
-  if (spec.find_first_of("-:.") == std::string::npos) spec += '-';
-  return spec;
+// A line-style code without a line style draws solid lines: "k" and "k-"
+// are one line.
+std::string solid(std::string code) {
+  if (code.find_first_of("-:.") == std::string::npos) code += '-';
+  return code;
 }
 
 }  // namespace

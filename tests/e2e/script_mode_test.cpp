@@ -10,36 +10,14 @@
 #include <sstream>
 #include <vector>
 
-#include "support/run_command.hpp"
+#include "support/script_folder.hpp"
 #include "support/session_fixture.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class ScriptMode : public ::testing::Test {
- protected:
-  void SetUp() override {
-    for (const char* f :
-         {"gorilla.txt", "gorilla_groups.txt", "mice.txt", "mice_groups.txt", "digit3.txt"})
-      fs::copy_file(fs::path(VARNOK_DATA_DIR) / f, dir_ / f);
-  }
-
-  // Runs a script; returns standard output, and the exit status in *status.
-  std::string run(const std::string& script, int* status = nullptr) {
-    { std::ofstream(dir_ / "session.vks") << script; }
-    return varnok::testkit::commandOutput(varnok::testkit::scriptCommand(dir_), status);
-  }
-  std::string read(const std::string& name) {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-
-  varnok::testkit::ScratchFolder scratch_;
-  const fs::path dir_ = scratch_.path();
-};
+using ScriptMode = varnok::testkit::ScriptFolderTest;
 
 TEST_F(ScriptMode, LoadDataShowsTheThreeLineSummary) {
   int status = -1;

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "support/run_command.hpp"
+#include "support/script_folder.hpp"
 #include "support/session_fixture.hpp"
 
 namespace {
@@ -65,25 +65,8 @@ enum Col {
   kValue
 };
 
-class Statistics : public ::testing::Test {
+class Statistics : public varnok::testkit::ScriptFolderTest {
  protected:
-  void SetUp() override {
-    for (const char* f : {"gorilla.txt", "gorilla_groups.txt", "mice.txt", "mice_groups.txt"})
-      fs::copy_file(fs::path(VARNOK_DATA_DIR) / f, dir_ / f);
-  }
-
-  std::string run(const std::string& script, int* status = nullptr) {
-    { std::ofstream(dir_ / "session.vks") << script; }
-    return varnok::testkit::commandOutput(varnok::testkit::scriptCommand(dir_), status);
-  }
-
-  std::string read(const std::string& name) {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-
   // The rows of an exported table after its header, which must be exact.
   std::vector<Row> table(const std::string& name) {
     std::istringstream in(read(name));
@@ -108,9 +91,6 @@ class Statistics : public ::testing::Test {
   }
 
   static double num(const Row& r, Col c) { return std::stod(r[c]); }
-
-  varnok::testkit::ScratchFolder scratch_;
-  const fs::path dir_ = scratch_.path();
 };
 
 constexpr const char* kGorillaBySex =

@@ -20,35 +20,36 @@ using namespace varnok::testing::sliding;
 
 TEST(Sliding, BendingEnergyAgreesWithTheDefinitionAndStationary) {
   const Outline ref = ellipse(10, 1.0, 0.6, 0.0, 1);
-  Outline spec = ellipse(10, 1.1, 0.55, 0.02, 2);
+  Outline specimen = ellipse(10, 1.1, 0.55, 0.02, 2);
   // The specimen's semilandmarks are spaced unevenly along its outline.
-  for (Index i = 0; i < spec.L; ++i) {
+  for (Index i = 0; i < specimen.L; ++i) {
     const double shift = 0.03 * std::sin(3.0 * static_cast<double>(i));
-    spec.form(2 * i) += shift * spec.form(2 * i + 1);
-    spec.form(2 * i + 1) -= shift * spec.form(2 * i);
+    specimen.form(2 * i) += shift * specimen.form(2 * i + 1);
+    specimen.form(2 * i + 1) -= shift * specimen.form(2 * i);
   }
   const Mat be = bendingEnergyOf(ref.form, ref.L);
   ASSERT_EQ(be.rows(), ref.L);
   const MatrixXd dense = independentBe(ref.form, ref.L);
   EXPECT_LT((MatrixXd(be) - dense).cwiseAbs().maxCoeff(), 1e-9 * dense.cwiseAbs().maxCoeff());
 
-  RowVec slid = spec.form;
+  RowVec slid = specimen.form;
   ASSERT_FALSE(slideSpecimen(slid, ref.form, be, ref.sliders, SlideCriterion::BendingEnergy));
-  const RowVec expected = independentSlide(spec.form, ref.form, ref.sliders, ref.L);
+  const RowVec expected = independentSlide(specimen.form, ref.form, ref.sliders, ref.L);
   EXPECT_LT((slid - expected).cwiseAbs().maxCoeff(), 1e-9);
   // Landmarks stay where they were digitised.
   for (Index i = 0; i < ref.L; i += 11) {
-    EXPECT_EQ(slid(2 * i), spec.form(2 * i));
-    EXPECT_EQ(slid(2 * i + 1), spec.form(2 * i + 1));
+    EXPECT_EQ(slid(2 * i), specimen.form(2 * i));
+    EXPECT_EQ(slid(2 * i + 1), specimen.form(2 * i + 1));
   }
   // Never more bent than before, and at the minimum the gradient along the
   // tangents vanishes: U'B z(t) = 0.
-  EXPECT_LE(energy(slid, dense), energy(spec.form, dense));
-  const MatrixXd u = tangentMatrix(spec.form, ref.sliders, ref.L);
+  EXPECT_LE(energy(slid, dense), energy(specimen.form, dense));
+  const MatrixXd u = tangentMatrix(specimen.form, ref.sliders, ref.L);
   const VectorXd grad = u.transpose() * blockDiag(dense) * stacked(slid, ref.L);
   EXPECT_LT(
       grad.cwiseAbs().maxCoeff(),
-      1e-8 * (u.transpose() * blockDiag(dense) * stacked(spec.form, ref.L)).cwiseAbs().maxCoeff());
+      1e-8 *
+          (u.transpose() * blockDiag(dense) * stacked(specimen.form, ref.L)).cwiseAbs().maxCoeff());
 }
 
 TEST(Sliding, PointsMovedAlongStraightEdgesSlideBackToTheReference) {
@@ -67,36 +68,36 @@ TEST(Sliding, PointsMovedAlongStraightEdgesSlideBackToTheReference) {
   ref.L = 16;
   for (Index i = 0; i < ref.L; ++i)
     if (i % 4 != 0) ref.sliders.push_back({i - 1, i, (i + 1) % ref.L});
-  RowVec spec = ref.form;
+  RowVec specimen = ref.form;
   // Move each semilandmark along its edge, keeping the order of the points.
   for (Index i = 0; i < ref.L; ++i) {
     if (i % 4 == 0) continue;
     const auto& p = corners[i / 4];
     const auto& q = corners[(i / 4 + 1) % 4];
     const double f = (i % 4) / 4.0 + 0.04 * static_cast<double>((i % 3) - 1);
-    spec(2 * i) = p[0] + f * (q[0] - p[0]);
-    spec(2 * i + 1) = p[1] + f * (q[1] - p[1]);
+    specimen(2 * i) = p[0] + f * (q[0] - p[0]);
+    specimen(2 * i + 1) = p[1] + f * (q[1] - p[1]);
   }
   const Mat be = bendingEnergyOf(ref.form, ref.L);
-  ASSERT_GT(energy(spec, be), 1e-6);
-  ASSERT_FALSE(slideSpecimen(spec, ref.form, be, ref.sliders, SlideCriterion::BendingEnergy));
-  EXPECT_LT((spec - ref.form).cwiseAbs().maxCoeff(), 1e-10);
-  EXPECT_LT(std::abs(energy(spec, be)), 1e-10);
+  ASSERT_GT(energy(specimen, be), 1e-6);
+  ASSERT_FALSE(slideSpecimen(specimen, ref.form, be, ref.sliders, SlideCriterion::BendingEnergy));
+  EXPECT_LT((specimen - ref.form).cwiseAbs().maxCoeff(), 1e-10);
+  EXPECT_LT(std::abs(energy(specimen, be)), 1e-10);
 }
 
 TEST(Sliding, ProcrustesCriterionPutsEachPointAtTheFootOfThePerpendicular) {
   // A straight curve along y = 0.1 x; the reference's points lie off it.
   const Index L = 6;
-  RowVec spec(2 * L), ref(2 * L);
+  RowVec specimen(2 * L), ref(2 * L);
   for (Index i = 0; i < L; ++i) {
-    spec(2 * i) = static_cast<double>(i);
-    spec(2 * i + 1) = 0.1 * static_cast<double>(i);
+    specimen(2 * i) = static_cast<double>(i);
+    specimen(2 * i + 1) = 0.1 * static_cast<double>(i);
     ref(2 * i) = static_cast<double>(i) + 0.3 * std::sin(static_cast<double>(i));
     ref(2 * i + 1) = 0.5 - 0.2 * static_cast<double>(i);
   }
   std::vector<Slider> sliders;
   for (Index i = 1; i + 1 < L; ++i) sliders.push_back({i - 1, i, i + 1});
-  RowVec slid = spec;
+  RowVec slid = specimen;
   ASSERT_FALSE(slideSpecimen(slid, ref, Mat(), sliders, SlideCriterion::ProcrustesDistance));
   for (Index i = 1; i + 1 < L; ++i) {
     // On the line, and the offset to the reference's point is normal to it.
@@ -104,8 +105,8 @@ TEST(Sliding, ProcrustesCriterionPutsEachPointAtTheFootOfThePerpendicular) {
     const double ox = ref(2 * i) - slid(2 * i), oy = ref(2 * i + 1) - slid(2 * i + 1);
     EXPECT_NEAR(ox * 1.0 + oy * 0.1, 0.0, 1e-12);
   }
-  EXPECT_EQ(slid(0), spec(0));
-  EXPECT_EQ(slid(2 * L - 1), spec(2 * L - 1));
+  EXPECT_EQ(slid(0), specimen(0));
+  EXPECT_EQ(slid(2 * L - 1), specimen(2 * L - 1));
 }
 
 TEST(Sliding, AllSpecimensOnTwoCoresAsOneByOneAndFailuresChangeNothing) {

@@ -100,12 +100,12 @@ class DisplaySettings : public ::testing::Test {
         {"RefSquare", "RefDiamond", "RefCircle", "RefPlus"},
         [&](const char* t) { return sent(t).text() == r.style.symboltype; }, what);
     // "k" draws the same solid line as "k-".
-    const std::string spec = r.style.linespec.ends_with("-") && r.style.linespec.size() == 2
+    const std::string code = r.style.linespec.ends_with("-") && r.style.linespec.size() == 2
                                  ? r.style.linespec.substr(0, 1)
                                  : r.style.linespec;
     expectGroup(
         {"Line1Red", "Line1Black", "Line1Dotted"},
-        [&](const char* t) { return sent(t).text() == spec; }, what);
+        [&](const char* t) { return sent(t).text() == code; }, what);
     EXPECT_EQ(isChecked("ArrowHeads"), r.style.aheadspec != 0) << what;
     EXPECT_EQ(isChecked("NoArrowHeads"), r.style.aheadspec == 0) << what;
   }
