@@ -415,6 +415,21 @@ void clearStatistics(session::Session& session) {
   session.statistics.reset();
 }
 
+namespace {
+
+// A row of a distance between groups a and b with its permutation p.
+Row distanceRow(const char* table, int a, int b, double D, double pPerm, long permutations,
+                std::uint64_t seed) {
+  Row d = makeRow(table, "", std::to_string(a), std::to_string(b));
+  d.D = D;
+  d.pPerm = pPerm;
+  d.permutations = permutations;
+  d.seed = seed;
+  return d;
+}
+
+}  // namespace
+
 std::string statisticsTable(const StatisticsResults& r, const std::vector<std::string>& ids) {
   std::string out = std::string(kStatisticsHeader) + '\n';
   if (r.anova) {
@@ -440,27 +455,15 @@ std::string statisticsTable(const StatisticsResults& r, const std::vector<std::s
     t.df1 = a.df1 + a.df2;
     t.SS = a.ssTotal;
     append(out, t);
-    for (const auto& p : a.pairs) {
-      Row d = makeRow("pairwise", "", std::to_string(p.a), std::to_string(p.b));
-      d.D = p.D;
-      d.pPerm = p.pPerm;
-      d.permutations = a.permutations;
-      d.seed = a.seed;
-      append(out, d);
-    }
+    for (const auto& p : a.pairs)
+      append(out, distanceRow("pairwise", p.a, p.b, p.D, p.pPerm, a.permutations, a.seed));
   }
   if (r.regression) appendRegression(out, *r.regression);
   if (r.pooled) appendRegression(out, *r.pooled);
   if (r.cva) {
     const CanonicalVariates& v = *r.cva;
-    for (const auto& m : v.distances) {
-      Row d = makeRow("mahalanobis", "", std::to_string(m.a), std::to_string(m.b));
-      d.D = m.D;
-      d.pPerm = m.pPerm;
-      d.permutations = v.permutations;
-      d.seed = v.seed;
-      append(out, d);
-    }
+    for (const auto& m : v.distances)
+      append(out, distanceRow("mahalanobis", m.a, m.b, m.D, m.pPerm, v.permutations, v.seed));
     // The confusion table's rows and columns are the groups in code order;
     // the codes are those of the distances (every pair of groups).
     std::vector<int> codes;
