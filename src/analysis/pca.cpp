@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <vector>
 
 #include "platform/matrix/parallel.hpp"
@@ -58,10 +59,11 @@ EigenPairs symmetricEigen(const Mat& c) {
   return e;
 }
 
-Pca pca(const Mat& pwscores, ::Eigen::Index V, ::Eigen::Index rows) {
+Pca pca(const Mat& pwscores, ::Eigen::Index V, ::Eigen::Index rows, Progress& progress) {
   if (rows <= 0 || rows > pwscores.rows()) rows = pwscores.rows();
-  Mat c = covariance(pwscores.topLeftCorner(rows, V));
-  EigenPairs e = symmetricEigen(c);
+  // Shared with the eigen step, which may outlive this call after a Cancel.
+  const auto c = std::make_shared<const Mat>(covariance(pwscores.topLeftCorner(rows, V)));
+  EigenPairs e = awaitStep(progress, "Principal components", [c] { return symmetricEigen(*c); });
   Pca p;
   p.Vmatrix = std::move(e.vectors);
   p.Dmatrix = Mat::Zero(V, V);
@@ -74,7 +76,7 @@ Pca pca(const Mat& pwscores, ::Eigen::Index V, ::Eigen::Index rows) {
       });
   const double trace = e.values.sum();
   p.percentexp = e.values / trace;
-  p.tvar = c.trace();
+  p.tvar = c->trace();
   return p;
 }
 

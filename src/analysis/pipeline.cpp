@@ -160,20 +160,19 @@ Eigen::Index restrictedRows(session::ActionContext& ctx, const AnalysisRequest& 
 void shapeVariablesAndPca(session::ActionContext& ctx, const AnalysisRequest& req, Results& r,
                           bool echo) {
   // The spline and the PCA grow with the cube of the landmarks (about four
-  // minutes for 3,000): a long run is announced, and a cancel during the
-  // spline stops the analysis before the PCA.
+  // minutes for 3,000): a long run is announced, and Cancel stops it at once.
   const double L = static_cast<double>((r.DATA.cols() - 1) / 2);
   if (const double minutes = 4 * std::pow(L / 3000, 3); minutes >= 0.5)
     ctx.console.line("The thin-plate spline and the PCA of " + num2str(L) +
                      " landmarks may take about " + num2str(std::ceil(minutes)) +
-                     " minutes; Cancel stops the analysis before the PCA.");
+                     " minutes; Cancel stops it.");
   r.pwscores = morpho::getpw_arbit(r.reference, r.DATA, ctx.progress);
   if (ctx.progress.cancelled()) throwCancelled();
   if (echo) ctx.console.display("pwscores", r.pwscores);
   const Eigen::Index n = r.DATA.cols();
   const Eigen::Index V = n - session::kShapeVariablesLess;
   const Eigen::Index rows = restrictedRows(ctx, req, r.pwscores.rows(), V);
-  r.pca = pca(r.pwscores, V, rows);
+  r.pca = pca(r.pwscores, V, rows, ctx.progress);
   if (!r.pca.PCAScores.allFinite() || !r.pca.Vmatrix.allFinite())
     throw RuntimeError(
         "Run-time Error: The analysis gave values that are not finite numbers; check the data "
@@ -216,39 +215,6 @@ void assignResults(session::ActionContext& ctx, Results&& r, Mat&& glist) {
   if (!mirrored.empty()) ctx.console.line(mirroredLine(ctx.session, mirrored));
 }
 
-// Why the partial warps cannot be computed on reference: the thin-plate
-// spline needs landmarks at distinct places, not all on one line.
-std::optional<std::string> referenceProblem(const RowVec& reference) {
-  const Eigen::Index L = (reference.cols() - 1) / 2;
-  const auto x = [&](Eigen::Index k) { return reference(2 * k); };
-  const auto y = [&](Eigen::Index k) { return reference(2 * k + 1); };
-  double cx = 0, cy = 0;
-  for (Eigen::Index k = 0; k < L; ++k) cx += x(k) / static_cast<double>(L);
-  for (Eigen::Index k = 0; k < L; ++k) cy += y(k) / static_cast<double>(L);
-  double sxx = 0, syy = 0, sxy = 0;
-  for (Eigen::Index k = 0; k < L; ++k) {
-    sxx += (x(k) - cx) * (x(k) - cx);
-    syy += (y(k) - cy) * (y(k) - cy);
-    sxy += (x(k) - cx) * (y(k) - cy);
-  }
-  std::string pairs;
-  for (Eigen::Index i = 0; i < L; ++i)
-    for (Eigen::Index j = i + 1; j < L; ++j)
-      if (x(i) == x(j) && y(i) == y(j))
-        pairs +=
-            (pairs.empty() ? "" : ", ") + std::to_string(i + 1) + " and " + std::to_string(j + 1);
-  const std::string cannot =
-      ", so no thin-plate spline and no partial warps can be computed. Check the data for "
-      "landmarks digitised twice or in the wrong place.";
-  if (!pairs.empty())
-    return "Landmarks " + pairs + " of the mean form are at the same place" + cannot;
-  // The spread of the landmarks has no second direction.
-  const double trace = sxx + syy;
-  if (!(sxx * syy - sxy * sxy > 1e-12 * trace * trace))
-    return "All landmarks of the mean form lie on one line" + cannot;
-  return std::nullopt;
-}
-
 // The computer's memory in bytes; 0 when the system does not say.
 double physicalMemory() {
   const long pages = ::sysconf(_SC_PHYS_PAGES), page = ::sysconf(_SC_PAGE_SIZE);
@@ -270,6 +236,42 @@ bool checkData(session::ActionContext& ctx) {
 }
 
 }  // namespace
+
+std::optional<std::string> referenceProblem(const RowVec& reference) {
+  const Eigen::Index L = (reference.cols() - 1) / 2;
+  const auto x = [&](Eigen::Index k) { return reference(2 * k); };
+  const auto y = [&](Eigen::Index k) { return reference(2 * k + 1); };
+  double cx = 0, cy = 0;
+  for (Eigen::Index k = 0; k < L; ++k) cx += x(k) / static_cast<double>(L);
+  for (Eigen::Index k = 0; k < L; ++k) cy += y(k) / static_cast<double>(L);
+  double sxx = 0, syy = 0, sxy = 0;
+  for (Eigen::Index k = 0; k < L; ++k) {
+    sxx += (x(k) - cx) * (x(k) - cx);
+    syy += (y(k) - cy) * (y(k) - cy);
+    sxy += (x(k) - cx) * (y(k) - cy);
+  }
+  // A message box must stay readable when thousands of pairs coincide (dense
+  // outlines): the first few are named and the rest counted.
+  constexpr long kPairsNamed = 10;
+  std::string pairs;
+  long found = 0;
+  for (Eigen::Index i = 0; i < L; ++i)
+    for (Eigen::Index j = i + 1; j < L; ++j)
+      if (x(i) == x(j) && y(i) == y(j) && ++found <= kPairsNamed)
+        pairs +=
+            (pairs.empty() ? "" : ", ") + std::to_string(i + 1) + " and " + std::to_string(j + 1);
+  if (found > kPairsNamed) pairs += " (and " + std::to_string(found - kPairsNamed) + " more pairs)";
+  const std::string cannot =
+      ", so no thin-plate spline and no partial warps can be computed. Check the data for "
+      "landmarks digitised twice or in the wrong place.";
+  if (!pairs.empty())
+    return "Landmarks " + pairs + " of the mean form are at the same place" + cannot;
+  // The spread of the landmarks has no second direction.
+  const double trace = sxx + syy;
+  if (!(sxx * syy - sxy * sxy > 1e-12 * trace * trace))
+    return "All landmarks of the mean form lie on one line" + cannot;
+  return std::nullopt;
+}
 
 std::optional<std::string> dataProblem(const Mat& data) {
   const Eigen::Index n = data.cols();

@@ -34,6 +34,11 @@ std::optional<std::string> dataProblem(const Mat& data);
 double analysisBytes(Eigen::Index N, Eigen::Index L);
 std::optional<std::string> sizeProblem(Eigen::Index N, Eigen::Index L, double memoryBytes);
 
+// Why the partial warps cannot be computed on reference (a 1 x 2L+1 row):
+// the thin-plate spline needs landmarks at distinct places, not all on one
+// line. nullopt when it can.
+std::optional<std::string> referenceProblem(const RowVec& reference);
+
 // The first group code that cannot be drawn (not a whole number from 1 to the
 // number of symbols available: 24 default symbols, or the rows of the symbol
 // code table when one is in use), as a message naming its line.

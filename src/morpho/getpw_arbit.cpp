@@ -4,6 +4,7 @@
 #include "morpho/tps.hpp"
 #include "morpho/uniform.hpp"
 #include "morpho/vertxy.hpp"
+#include "platform/matrix/parallel.hpp"
 
 namespace varnok::morpho {
 
@@ -15,7 +16,10 @@ Mat getpw_arbit(const Mat& xref, const Mat& x, Progress& progress) {
   if (L < 3) detail::throwIndexExceeds();
   const Mat refxy = vertxy(xref);
   if (refxy.cols() != L) detail::throwInnerDimensions();
-  const Mat Le = gettpse(gettspl(refxy));
+  // The spline's eigen-decomposition grows with the cube of L (minutes for
+  // thousands of landmarks) and cannot stop part way.
+  const Mat Le = awaitStep(progress, "Principal warps of the reference",
+                           [refxy] { return Mat(gettpse(gettspl(refxy))); });
   const Index W = L - 3;  // partial warps
 
   const Mat V = Le.leftCols(W);               // L by W, the warps' eigenvectors

@@ -4,13 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iostream>
+#include <memory>
+#include <thread>
 
 #include "analysis/pca.hpp"
 #include "morpho/centroid.hpp"
 #include "morpho/getpsup.hpp"
+#include "platform/matrix/parallel.hpp"
 #include "platform/matrix/text.hpp"
 #include "platform/window/in_memory_window.hpp"
 #include "shell/shell.hpp"
@@ -226,6 +232,72 @@ TEST_F(PipelineTest, AMeanFormNoSplineFitsIsNamed) {
       EXPECT_EQ(s_.pwscores.size(), 0);
     }
   }
+}
+
+TEST(ReferenceProblem, ManyCoincidingPairsAreCountedNotAllNamed) {
+  // 30 landmarks at 15 places: 15 pairs, of which the message names ten.
+  RowVec ref(61);
+  for (int k = 0; k < 30; ++k) {
+    ref(2 * k) = std::cos(k / 2);
+    ref(2 * k + 1) = std::sin(k / 2);
+  }
+  ref(60) = 1;
+  const auto p = referenceProblem(ref);
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->rfind("Landmarks 1 and 2, 3 and 4, ", 0), 0u) << *p;
+  EXPECT_NE(p->find("19 and 20 (and 5 more pairs) of the mean form"), std::string::npos) << *p;
+  EXPECT_EQ(p->find("21 and 22"), std::string::npos);
+}
+
+// A watched window: every poll counts, and Cancel is pressed at the poll
+// numbered cancelAt (never when 0).
+class Watcher : public Progress {
+ public:
+  explicit Watcher(long cancelAt) : cancelAt_(cancelAt) {}
+  void advance(long) override { ++polls; }
+  bool cancelled() const override { return cancelAt_ > 0 && polls >= cancelAt_; }
+  bool interactive() const override { return true; }
+  long polls = 0;
+
+ private:
+  long cancelAt_;
+};
+
+TEST(LongSteps, CancelAnswersWhileAStepThatCannotStopRuns) {
+  // The eigen-decompositions of thousands of landmarks run for minutes; a
+  // watched window must stay alive and its Cancel answer before they end.
+  auto release = std::make_shared<std::promise<void>>();
+  auto finished = std::make_shared<std::atomic<bool>>(false);
+  std::shared_future<void> go = release->get_future().share();
+  Watcher cancelling(3);
+  EXPECT_THROW(
+      {
+        try {
+          awaitStep(cancelling, "Principal components", [go, finished] {
+            go.wait();
+            finished->store(true);
+            return 1;
+          });
+        } catch (const RuntimeError& e) {
+          EXPECT_STREQ(e.what(), "Cancelled.");
+          throw;
+        }
+      },
+      RuntimeError);
+  EXPECT_EQ(cancelling.polls, 3);
+  EXPECT_FALSE(finished->load());  // the step was still running
+  release->set_value();            // it ends unseen, its result dropped
+  for (int i = 0; i < 500 && !finished->load(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(finished->load());
+
+  // Watched or not, the PCA is the same to the bit.
+  const Mat x = Mat::Random(40, 12);
+  Watcher watching(0);
+  const Pca plain = pca(x, 12), watched = pca(x, 12, 0, watching);
+  EXPECT_EQ(plain.Vmatrix, watched.Vmatrix);
+  EXPECT_EQ(plain.PCAScores, watched.PCAScores);
+  EXPECT_EQ(plain.tvar, watched.tvar);
 }
 
 TEST(AnalysisSize, WhatCannotFitIsRefusedBeforeTheWorkStarts) {

@@ -4,8 +4,12 @@
 #include <Eigen/Core>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <exception>
+#include <future>
+#include <memory>
+#include <string_view>
 #include <thread>
 
 #include "platform/matrix/progress.hpp"
@@ -15,9 +19,30 @@ namespace varnok {
 // The error of work the user cancelled.
 [[noreturn]] void throwCancelled();
 
-// Asks the kernel to back a large buffer with huge pages before it is first
-// touched: page faults on fresh memory are a large part of the cost of a new
-// matrix of tens of megabytes. A no-op for small buffers or where unsupported.
+// Runs work, a step that may take minutes and cannot report or stop part way
+// (an eigen-decomposition), while the calling thread keeps progress alive, so
+// that a watched window stays drawn and its Cancel answers at once. After a
+// Cancel the work finishes unseen on its own thread and its result is
+// dropped: work must own, by value or shared pointer, all it touches. Without
+// a watcher the work simply runs here.
+template <class Work>
+auto awaitStep(Progress& progress, std::string_view what, Work work) -> decltype(work()) {
+  if (!progress.interactive()) return work();
+  using Result = decltype(work());
+  auto task = std::make_shared<std::packaged_task<Result()>>(std::move(work));
+  std::future<Result> done = task->get_future();
+  std::thread worker([task] { (*task)(); });
+  progress.start(what, 0);
+  while (done.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) {
+    progress.advance(0);
+    if (progress.cancelled()) {
+      worker.detach();
+      throwCancelled();
+    }
+  }
+  worker.join();
+  return done.get();
+}
 
 // Below this much data a second thread costs more to wake than it saves.
 inline constexpr std::size_t kThreadBytes = std::size_t{10} << 20;

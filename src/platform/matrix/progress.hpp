@@ -17,6 +17,9 @@ class Progress {
   virtual void advance(long n) { (void)n; }
   virtual bool cancelled() const { return false; }
   virtual void finish() {}
+  // True when someone watches while the work runs (a window that must keep
+  // answering); work that cannot report steps then runs on a thread of its own.
+  virtual bool interactive() const { return false; }
 };
 
 // A Progress that does nothing; the default argument of long routines.

@@ -28,6 +28,8 @@ void ProgressDialog::start(std::string_view what, long total) {
   done_ = 0;
   if (dialog_) {
     dialog_->setLabelText(QString::fromStdString(what_));
+    // A step of unknown length shows a busy bar rather than one stuck at 0.
+    dialog_->setRange(0, total_ > 0 ? 1000 : 0);
     dialog_->setValue(0);
   }
 }
@@ -35,8 +37,8 @@ void ProgressDialog::start(std::string_view what, long total) {
 void ProgressDialog::advance(long n) {
   done_ += n;
   if (!dialog_ && started_.isValid() && started_.elapsed() >= delayMs_) {
-    dialog_ = new QProgressDialog(QString::fromStdString(what_), QStringLiteral("Cancel"), 0, 1000,
-                                  QApplication::activeWindow());
+    dialog_ = new QProgressDialog(QString::fromStdString(what_), QStringLiteral("Cancel"), 0,
+                                  total_ > 0 ? 1000 : 0, QApplication::activeWindow());
     dialog_->setWindowTitle(QStringLiteral("Varnok"));
     dialog_->setWindowModality(Qt::ApplicationModal);
     dialog_->setMinimumDuration(0);
@@ -44,7 +46,7 @@ void ProgressDialog::advance(long n) {
     dialog_->setAutoClose(false);
     dialog_->show();
   }
-  if (dialog_) dialog_->setValue(scaled(done_, total_));
+  if (dialog_ && total_ > 0) dialog_->setValue(scaled(done_, total_));
   pump();
 }
 

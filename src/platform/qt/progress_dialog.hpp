@@ -25,6 +25,7 @@ class ProgressDialog : public Progress {
   void start(std::string_view what, long total) override;
   void advance(long n) override;
   bool cancelled() const override;
+  bool interactive() const override { return true; }
   void finish() override;
 
   bool shown() const { return dialog_ != nullptr && dialog_->isVisible(); }
