@@ -23,8 +23,13 @@ class ShellProgram : public varnok::qt::Program {
   const varnok::window::Catalog* catalog() const override { return &varnok::shell::catalog(); }
   varnok::qt::SessionFacts facts() const override {
     const auto& s = shell_.session();
-    return {s.folder, s.dataFile, s.dataLoads,
-            std::to_string(s.permutations) + " " + std::to_string(s.permutationSeed)};
+    const auto flag = [](bool on) { return on ? '1' : '0'; };
+    return {
+        s.folder,
+        s.dataFile,
+        s.dataLoads,
+        std::to_string(s.permutations) + " " + std::to_string(s.permutationSeed),
+        {flag(s.sliding.readCurves), flag(s.sliding.byProcrustes), flag(s.sliding.slideCurveEnds)}};
   }
 
  private:

@@ -86,8 +86,10 @@ RequestRead readPictureSettings(const session::AnalysisState& s, window::Window&
   return {std::move(r), {}};
 }
 
-void drawDeformation(session::ActionContext& ctx, const DeformationRequest& r) {
-  echoRegistration(&ctx.console, static_cast<double>(r.registration));
+void drawDeformation(session::ActionContext& ctx, const DeformationRequest& request) {
+  echoRegistration(&ctx.console, static_cast<double>(request.registration));
+  DeformationRequest r = request;
+  r.wire = studyWireframe(ctx.session, (r.reference.cols() - 1) / 2);
   DeformationResult out =
       renderDeformation(r, {ctx.window.figure().axes(), &ctx.console, &ctx.window});
   if (!out.refusal.empty()) ctx.window.dialogs().msgbox(out.refusal, kDeformationTitle);

@@ -61,7 +61,7 @@ void resetInset(graphics::Figure& inset) {
 }  // namespace
 
 std::string liveShape(const session::AnalysisState& s, window::Window& w, graphics::Figure& inset,
-                      double x, double y) {
+                      double x, double y, const Wireframe& wire) {
   resetInset(inset);
   auto refuse = [&inset](std::string why) {
     resetInset(inset);
@@ -88,6 +88,7 @@ std::string liveShape(const session::AnalysisState& s, window::Window& w, graphi
     // to the picture shown (type 5) turn by defangle without asking, as
     // they would.
     r.style.trimreq = 0;
+    r.wire = wire;
     if (r.picture != PictureType::VectorsToTarget) r.orientation.rotateRequest = 0;
     const DeformationResult out = renderDeformation(r, {inset.axes(), nullptr, nullptr});
     if (!out.refusal.empty()) return refuse(out.refusal);

@@ -15,6 +15,7 @@
 
 #include <string>
 
+#include "display/wireframe.hpp"
 #include "platform/graphics/graphics.hpp"
 #include "platform/window/window.hpp"
 #include "session/state.hpp"
@@ -33,8 +34,8 @@ inline constexpr const char* kLiveShapeNeedsScorePlot = "Move the pointer over t
 // line saying why not, with inset cleared: the main plot is not a score plot
 // or (x, y) lies outside it, the boxes name other axes than the plot shows,
 // there is no analysis, a box holds no usable number, the picture cannot be
-// made.
+// made. The wireframe, if any, is drawn as in the deformation pictures.
 std::string liveShape(const session::AnalysisState& s, window::Window& w, graphics::Figure& inset,
-                      double x, double y);
+                      double x, double y, const Wireframe& wire = {});
 
 }  // namespace varnok::display

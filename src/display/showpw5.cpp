@@ -50,6 +50,7 @@ std::string pairList(const std::vector<std::pair<Index, Index>>& pairs) {
 struct Painter {
   graphics::Axes& ax;
   const DeformationStyle& style;
+  const std::vector<bool>& sliding;  // the semilandmarks; empty: none
 
   void grid(const Mat& xp, const Mat& yp) {
     if (xp.size() == 0) return;
@@ -61,9 +62,31 @@ struct Painter {
   }
 
   void landmarks(const Mat& refxy) {
+    if (!sliding.empty()) {
+      landmarksAndDots(refxy);
+      return;
+    }
     std::vector<double> x(refxy.row(0).begin(), refxy.row(0).end());
     std::vector<double> y(refxy.row(1).begin(), refxy.row(1).end());
     ax.plot(x, y, style.symboltype);
+  }
+
+  // The landmarks with the reference's symbol, the semilandmarks as small
+  // dots of its colour.
+  void landmarksAndDots(const Mat& refxy) {
+    std::vector<double> x[2], y[2];
+    for (Index k = 0; k < refxy.cols(); ++k) {
+      const bool dot =
+          static_cast<std::size_t>(k) < sliding.size() && sliding[static_cast<std::size_t>(k)];
+      x[dot].push_back(refxy(0, k));
+      y[dot].push_back(refxy(1, k));
+    }
+    if (!x[0].empty()) ax.plot(x[0], y[0], style.symboltype);
+    ax.hold(true);
+    if (x[1].empty()) return;
+    graphics::Line& dots = ax.plot(x[1], y[1], ".");
+    dots.color = graphics::parseLineSpec(style.symboltype).color.value_or(graphics::Rgb{0, 0, 0});
+    dots.markerSize = kSemilandmarkDotSize;
   }
 
   void vectors(const Mat& from, const Mat& to, const std::string& code) {
@@ -365,7 +388,10 @@ void paintVectors(Painter& paint, const Mat& reference, const Spline& sp, const 
   paint.origin();
   paint.vectors(sp.refxy, t == PictureType::VectorsToTarget ? sp.tarxy : mapped,
                 paint.style.linespec);
-  showshape(paint.ax, reference, paint.style.symboltype);
+  if (paint.sliding.empty())
+    showshape(paint.ax, reference, paint.style.symboltype);
+  else
+    paint.landmarksAndDots(sp.refxy);
 }
 
 void paint(Painter& p, const DeformationGrid& g, const Spline& sp, const Mat& reference,
@@ -513,7 +539,7 @@ DeformationResult renderDeformation(const DeformationRequest& r, const Deformati
   if (needsGrid(r.picture))
     g = deformationGrid(sp.refxy, sp.weight, lim, r.npts, r.style.rangeexpansion);
 
-  Painter painter{ax, r.style};
+  Painter painter{ax, r.style, r.wire.sliding};
   paint(painter, g, sp, f.reference, mapped, r.picture);
   if (r.numberLandmarks) landmarkNumbers(ax, f.reference);
 
@@ -521,6 +547,10 @@ DeformationResult renderDeformation(const DeformationRequest& r, const Deformati
   if (r.style.trimreq != 0 && trimmable) {
     if (c.user == nullptr) throw RuntimeError("This picture cannot ask for grid trimming.");
     trimGrid(*c.user, painter, g, sp, mapped, r.picture, echo);
+  }
+  if (!r.wire.empty()) {
+    drawWireframe(ax, sp.refxy, r.wire, kReferenceWireColor, r.style.lineweight);
+    drawWireframe(ax, sp.tarxy, r.wire, graphics::Rgb{0, 0, 0}, r.style.lineweight);
   }
   if (r.numberReference) referenceNumbers(ax, sp.refxy);
   return out;

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "display/picture_kinds.hpp"
+#include "display/wireframe.hpp"
 #include "platform/graphics/graphics.hpp"
 #include "platform/matrix/console.hpp"
 #include "platform/matrix/types.hpp"
@@ -63,6 +64,9 @@ struct DeformationRequest {
   Orientation orientation;
   bool numberLandmarks = false;  // NumberButton on: num2str(k) beside landmark k
   bool numberReference = false;  // LMNumberBox on: numbers beside the reference, scaled to the axes
+  // Drawn over the picture: the reference's in light grey, the deformed
+  // shape's in black; semilandmarks of the reference as small dots.
+  Wireframe wire;
 };
 
 // Reads into r what showpw5 takes from the window: RotateRequest,

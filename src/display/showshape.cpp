@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "display/wireframe.hpp"
 #include "platform/graphics/marker_shapes.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
@@ -12,8 +13,8 @@ namespace {
 
 // One point object per landmark, styled from a parsed code: the hot loop of
 // every superimposition picture, so the code is parsed once.
-void plotPoints(graphics::Axes& ax, const Mat& x, const graphics::LineSpec& style,
-                double markerSize, std::optional<double> theta = std::nullopt) {
+graphics::Handle plotPoints(graphics::Axes& ax, const Mat& x, const graphics::LineSpec& style,
+                            double markerSize, std::optional<double> theta = std::nullopt) {
   ax.hold(true);
   const Eigen::Index L = (x.cols() - 1) / 2;
   std::vector<double> xy;
@@ -36,9 +37,10 @@ void plotPoints(graphics::Axes& ax, const Mat& x, const graphics::LineSpec& styl
   line.marker = style.marker.value_or(0);
   line.lineStyle = style.lineStyle ? *style.lineStyle : (style.marker ? "none" : "-");
   line.markerSize = markerSize;
-  ax.plotPoints(std::move(xy), line);
+  const graphics::Handle first = ax.plotPoints(std::move(xy), line);
   ax.axisAuto();
   ax.axisEqual();
+  return first;
 }
 
 }  // namespace
@@ -98,8 +100,8 @@ void plotTurned(window::Window& window, Console* console, const Mat& x, std::str
   plotPoints(window.figure().axes(), x, style, 3, theta);
 }
 
-void showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
-                std::optional<double> theta) {
+graphics::Handle showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
+                            std::optional<double> theta) {
   if (codelist.size() < 6)
     throw RuntimeError("Run-time Error: A symbol code row needs 6 values, not " +
                        std::to_string(codelist.size()) + ".");
@@ -111,6 +113,7 @@ void showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
   auto& ax = window.figure().axes();
   ax.hold(true);
   const Eigen::Index L = (x.cols() - 1) / 2;
+  graphics::Handle first = 0;
   if (turned.rows() > 0 && L > 0) {
     // Checked before anything is drawn, so a bad code row leaves the
     // picture as it was.
@@ -128,10 +131,24 @@ void showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
     xy.reserve(static_cast<std::size_t>(2 * L * turned.rows()));
     for (Eigen::Index i = 0; i < turned.rows(); ++i)
       for (Eigen::Index j = 0; j < 2 * L; ++j) xy.push_back(turned(i, j));
-    ax.plotPoints(std::move(xy), line);
+    first = ax.plotPoints(std::move(xy), line);
   }
   ax.axisAuto();
   ax.axisEqual();
+  return first;
+}
+
+graphics::Handle showshapeSized(graphics::Axes& ax, const Mat& x, std::string_view xform,
+                                double markerSize) {
+  return plotPoints(ax, x, graphics::parseLineSpec(xform), markerSize);
+}
+
+void showDots(graphics::Axes& ax, const Mat& x, graphics::Rgb color, double theta) {
+  if (x.rows() == 0 || x.cols() < 3) return;
+  graphics::LineSpec dot;
+  dot.color = color;
+  dot.marker = '.';
+  plotPoints(ax, x, dot, kSemilandmarkDotSize, theta);
 }
 
 }  // namespace varnok::display

@@ -55,7 +55,16 @@ void plotTurned(window::Window& window, Console* console, const Mat& x,
 // number.
 double symbolTableAngle(const session::NumberBox& box);
 
-void showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
-                std::optional<double> theta = std::nullopt);
+// Returns the handle of the first point drawn (0 when none).
+graphics::Handle showshapec(window::Window& window, const Mat& x, const RowVec& codelist,
+                            std::optional<double> theta = std::nullopt);
+
+// showshape with markers of markerSize points; returns the handle of the
+// first point drawn (0 when none).
+graphics::Handle showshapeSized(graphics::Axes& ax, const Mat& x, std::string_view xform,
+                                double markerSize);
+
+// Every point of the rows x, turned by theta, as a small dot of the colour.
+void showDots(graphics::Axes& ax, const Mat& x, graphics::Rgb color, double theta = 0);
 
 }  // namespace varnok::display

@@ -6,6 +6,7 @@
 
 #include "display/picture_kinds.hpp"
 #include "display/showshape.hpp"
+#include "display/wireframe.hpp"
 #include "morpho/basereg.hpp"
 #include "morpho/getconsensus.hpp"
 #include "morpho/getpsup.hpp"
@@ -137,6 +138,25 @@ Mat registered(const Mat& x, Registration how, double b1, double b2) {
   return how == Registration::SlidingBaseline ? morpho::meth3sup(y) : y;
 }
 
+// The colour group code g is drawn in.
+graphics::Rgb groupColor(const session::AnalysisState& s, bool useTable, Eigen::Index g) {
+  if (useTable) {
+    const auto row = s.codearray.row(g - 1);
+    return {row(0), row(1), row(2)};
+  }
+  return graphics::parseLineSpec(s.ColorList[static_cast<size_t>(g - 1)])
+      .color.value_or(graphics::Rgb{0, 0, 0});
+}
+
+// Group means are drawn with markers at least 2.5 mm across, so that a
+// printed figure shows them; a point marker is drawn at a third of its size.
+constexpr double kMeanMarkerPt = 7.5;
+
+double meanMarkerSize(std::string_view spec) {
+  const auto marker = graphics::parseLineSpec(spec).marker;
+  return marker && *marker == '.' ? 3 * kMeanMarkerPt : kMeanMarkerPt;
+}
+
 // ShowProcrustes, ShowBC and ShowSBR.
 void showSpecimens(session::ActionContext& ctx, Registration how) {
   if (!haveAnalysis(ctx, false)) return;
@@ -180,6 +200,8 @@ void showSpecimens(session::ActionContext& ctx, Registration how) {
   const Mat shown =
       how == Registration::Procrustes ? Mat() : registered(data, how, b.first, b.second);
   const Mat& rows = how == Registration::Procrustes ? data : shown;
+  const Wireframe wire = studyWireframe(ctx.session, L);
+  const bool dots = wire.hasSliding();
 
   auto& ax = ctx.window.figure().axes();
   ax.cla();
@@ -189,7 +211,13 @@ void showSpecimens(session::ActionContext& ctx, Registration how) {
   for (Eigen::Index i = 1; i <= N; ++i) {
     if (i < N && s.GLIST(i, 0) == s.GLIST(start, 0)) continue;
     const auto g = static_cast<Eigen::Index>(s.GLIST(start, 0));
-    const Mat block = rows.middleRows(start, i - start);
+    // Semilandmarks are small dots of the group's colour; the landmarks keep
+    // the group's symbol.
+    const Mat block = dots ? pointColumns(rows.middleRows(start, i - start), wire.sliding, false)
+                           : Mat(rows.middleRows(start, i - start));
+    if (dots)
+      showDots(ax, pointColumns(rows.middleRows(start, i - start), wire.sliding, true),
+               groupColor(s, useTable, g), theta);
     if (useTable)
       showshapec(ctx.window, block, s.codearray.row(g - 1), theta);
     else if (how == Registration::Procrustes)
@@ -199,6 +227,13 @@ void showSpecimens(session::ActionContext& ctx, Registration how) {
     start = i;
   }
   if (!useTable) style::setsymbolfill(style::childrenOf(ax), 1);
+  // The mean shape's wireframe over the cloud, placed as the specimens are.
+  if (!wire.empty() && s.reference.rows() == 1 && s.reference.cols() == data.cols()) {
+    const Mat mean = how == Registration::Procrustes
+                         ? s.reference
+                         : registered(s.reference, how, b.first, b.second);
+    drawWireframe(ax, pointsOfRow(turnRows(mean, theta).row(0)), wire, graphics::Rgb{0, 0, 0}, 1);
+  }
 }
 
 Registration meanRegistration(const std::optional<Value>& fpass) {
@@ -304,15 +339,39 @@ void ShowMeans(session::ActionContext& ctx) {
   if (how != Registration::Procrustes)
     for (auto& m : means) m.form = registered(Mat(m.form), how, b.first, b.second).row(0);
 
+  const Wireframe wire = studyWireframe(ctx.session, L);
   auto& ax = ctx.window.figure().axes();
   ax.cla();
+  std::vector<graphics::LegendEntry> legend;
+  bool named = false;
   for (const auto& m : means) {
     const auto g = static_cast<Eigen::Index>(m.code);
-    if (useTable)
-      showshapec(ctx.window, Mat(m.form), s.codearray.row(g - 1), theta);
-    else
-      showshape(ax, Mat(m.form), s.ColorList[static_cast<size_t>(g - 1)]);
+    const Mat form =
+        wire.hasSliding() ? pointColumns(Mat(m.form), wire.sliding, false) : Mat(m.form);
+    graphics::Handle first = 0;
+    if (useTable) {
+      RowVec code = s.codearray.row(g - 1);
+      code(4) = std::max(code(4), meanMarkerSize(std::string(
+                                      1, graphics::kMarkers[static_cast<int>(code(3)) - 1])));
+      first = showshapec(ctx.window, form, code, theta);
+    } else {
+      const std::string& spec = s.ColorList[static_cast<size_t>(g - 1)];
+      first = showshapeSized(ax, form, spec, meanMarkerSize(spec));
+    }
+    if (wire.hasSliding())
+      showDots(ax, pointColumns(Mat(m.form), wire.sliding, true), groupColor(s, useTable, g),
+               useTable ? theta : 0);
+    // Each mean's wireframe in its group's colour, placed as its points are.
+    if (!wire.empty())
+      drawWireframe(ax, pointsOfRow(turnRows(Mat(m.form), useTable ? theta : 0).row(0)), wire,
+                    groupColor(s, useTable, g), 1.5);
+    if (first != 0) legend.push_back({ctx.session.groupLabel(m.code), first, m.code});
+    const auto k = static_cast<std::size_t>(g - 1);
+    named = named || (k < ctx.session.groupNames.size() && !ctx.session.groupNames[k].empty());
   }
+  // A legend when it tells something: two groups or more, or a named one.
+  if (legend.size() < 2 && !named) legend.clear();
+  ax.setLegend(std::move(legend));
 }
 
 }  // namespace varnok::display

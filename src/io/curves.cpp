@@ -92,10 +92,11 @@ std::vector<morpho::Slider> studySliders(const session::Session& session) {
 }
 
 std::string curvesBoxLine(const session::Session& session) {
-  if (session.curves.empty() || session.state.DATA.size() == 0) return {};
+  const bool slidersFile = session.sliderRows.size() > 0;
+  if ((session.curves.empty() && !slidersFile) || session.state.DATA.size() == 0) return {};
   return "\n " + slidingSummary(static_cast<long long>(session.state.DATA.cols() - 1) / 2,
                                 static_cast<long long>(studySliders(session).size()),
-                                session.curves.size());
+                                slidersFile ? 0 : session.curves.size());
 }
 
 void LoadSliders(session::Session& session, window::Window& window, Console& console) {
@@ -128,6 +129,14 @@ void LoadSliders(session::Session& session, window::Window& window, Console& con
         static_cast<double>(k.after + 1);
   }
   session.sliderRows = std::move(rows);
+  // The data's box ends with what slides now.
+  for (window::Control* box : window.findobj("FileBox")) {
+    std::string text = box->get("String").text();
+    const std::size_t end = text.rfind(" Landmarks");
+    if (end == std::string::npos) continue;
+    text.erase(end + std::string_view(" Landmarks").size());
+    box->set("String", text + curvesBoxLine(session));
+  }
   console.line("Read " + std::to_string(sliders.size()) + " sliders from " + choice->name + ": " +
                slidingSummary(L, static_cast<long long>(sliders.size()), 0) + ".");
 }

@@ -2,6 +2,7 @@
 
 #include "io/curves.hpp"
 #include "io/landmark_file.hpp"
+#include "io/links.hpp"
 #include "io/mfload.hpp"
 #include "platform/matrix/text.hpp"
 #include "style/settings.hpp"
@@ -49,6 +50,7 @@ void LoadData(session::ActionContext& ctx) {
     first += c.points;
   }
   ++ctx.session.dataLoads;
+  keepLinksFor(ctx.session, static_cast<long long>(s.DATA.cols() - 1) / 2);
   // The results of an earlier analysis belong to the earlier data: saving or
   // plotting them now would pass them off as this file's.
   s.GLIST = Mat();

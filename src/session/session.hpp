@@ -81,6 +81,16 @@ struct Session {
   std::vector<CurveSpan> curves;
   Mat sliderRows;
   SlidingChoice sliding;
+  // The wireframe drawn over every picture of a shape: pairs of 0-based
+  // landmark numbers, each joined by a line, for data of linksLandmarks
+  // landmarks. They outlast new data of as many landmarks and are dropped
+  // with data of another number.
+  struct Link {
+    long long from = 0, to = 0;
+    bool operator==(const Link&) const = default;
+  };
+  std::vector<Link> links;
+  long long linksLandmarks = 0;
 
   // The label of group code g in legends: its name when it has one, else
   // "Group g".

@@ -174,6 +174,8 @@ std::vector<Entry> makeRegistry() {
       routine("ShowOutlierSpecimen"),
       routine("CanonicalVariatesAxes"),
       routine("ExportAlignedCoordinates", FileKind::Results),
+      // Wireframes over the pictures of a shape.
+      routine("LoadLinks"),
       routine("CopyImageEPS", FileKind::Picture),
       routine("CopyBigImage"),
       routine("incrementsymbolsize"),

@@ -2,6 +2,7 @@
 #include "io/curves.hpp"
 #include "io/dload.hpp"
 #include "io/group_names.hpp"
+#include "io/links.hpp"
 #include "io/mfload.hpp"
 #include "session/call_env.hpp"
 #include "shell/routines.hpp"
@@ -45,6 +46,10 @@ void bindIoRoutines(RoutineBindings& b) {
   };
   b["SlidingRounds"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
     io::SlidingRounds(env.session, env.window(), env.console);
+    return {};
+  };
+  b["LoadLinks"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
+    io::LoadLinks(env.session, env.window(), env.console);
     return {};
   };
 }

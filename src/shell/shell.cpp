@@ -22,7 +22,9 @@ window::Window& Shell::window() {
 
 std::string Shell::liveShape(graphics::Figure& inset, double x, double y) {
   if (window_ == nullptr) return display::kLiveShapeNeedsScorePlot;
-  return display::liveShape(session_.state, *window_, inset, x, y);
+  return display::liveShape(
+      session_.state, *window_, inset, x, y,
+      display::studyWireframe(session_, (session_.state.reference.cols() - 1) / 2));
 }
 
 ValueList Shell::Varnok6p(const ValueList& args, int nargout) {

@@ -237,6 +237,11 @@ TEST_F(SemilandmarkAnalysis, SlidersFilesAndRoundsAreCheckedAndChangeNothingWhen
   SessionTest::answer("one.txt", dir_);
   call("LoadSliders");
   ASSERT_EQ(shell_.session().sliderRows.rows(), 1);
+  // The data's box says what slides now.
+  EXPECT_NE(win_.control("FileBox").get("String").text().find(
+                "44 Landmarks\n 44 points: 43 landmarks, 1 sliding"),
+            std::string::npos)
+      << win_.control("FileBox").get("String").text();
   EXPECT_EQ(io::studySliders(shell_.session()), (std::vector<Slider>{{4, 5, 6}}));
 
   win_.answers.inputs.push_back(std::vector<std::string>{"0"});

@@ -235,6 +235,7 @@ void QtWindow::fire(QtControl& control) {
   busy_ = true;
   main_->statusBar()->clearMessage();
   const std::string callback = control.callback();
+  if (memory_) memory_->beforeCallback(facts());
   const SessionFacts before = facts();
   dialogs_->setKind(factsOf(callback).file);
   try {

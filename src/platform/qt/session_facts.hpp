@@ -16,6 +16,10 @@ struct SessionFacts {
   // The permutation tests' settings as the Permutations dialog shows them
   // ("999 1": permutations and seed); empty when the program has none.
   std::string permutations;
+  // The semilandmark check items, one '0' or '1' each: Read Curves as
+  // Semilandmarks, Slide by Procrustes Distance, Slide Curve Ends; empty
+  // when the program has none.
+  std::string slidingChoices;
 };
 
 }  // namespace varnok::qt

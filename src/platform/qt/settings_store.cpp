@@ -92,6 +92,14 @@ void SettingsStore::setPermutations(const QString& text) {
   settings_->setValue(QStringLiteral("statistics/permutations"), text);
 }
 
+QString SettingsStore::slidingChoices() const {
+  return settings_->value(QStringLiteral("semilandmarks/choices")).toString();
+}
+
+void SettingsStore::setSlidingChoices(const QString& flags) {
+  settings_->setValue(QStringLiteral("semilandmarks/choices"), flags);
+}
+
 QString SettingsStore::displayChoice(const QString& setting) const {
   return settings_->value(QStringLiteral("display/") + setting).toString();
 }

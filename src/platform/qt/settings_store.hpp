@@ -65,6 +65,10 @@ class SettingsStore {
   // The permutation tests' "permutations seed", empty when none was chosen.
   QString permutations() const;
   void setPermutations(const QString& text);
+  // The semilandmark check items as SessionFacts::slidingChoices gives
+  // them, empty when none were chosen.
+  QString slidingChoices() const;
+  void setSlidingChoices(const QString& flags);
 
   // Where the settings are kept (a file name, or the platform's place).
   QString location() const;

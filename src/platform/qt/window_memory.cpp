@@ -109,6 +109,8 @@ void WindowMemory::afterCallback(const std::string& callback, QObject* source,
 
   if (!after.permutations.empty() && after.permutations != before.permutations)
     settings_.setPermutations(QString::fromStdString(after.permutations));
+  if (!after.slidingChoices.empty() && after.slidingChoices != before.slidingChoices)
+    settings_.setSlidingChoices(QString::fromStdString(after.slidingChoices));
 
   if (after.dataLoads != before.dataLoads && !after.dataFile.empty()) {
     const QString path = QFileInfo(QString::fromStdString(after.dataFile)).absoluteFilePath();
@@ -121,6 +123,21 @@ void WindowMemory::afterCallback(const std::string& callback, QObject* source,
     }
   }
   settings_.sync();
+}
+
+void WindowMemory::beforeCallback(const SessionFacts& now) {
+  if (slidingRestored_) return;
+  slidingRestored_ = true;
+  // Only three flags are passed on, each through the menu item that sets it.
+  static const QRegularExpression threeFlags(QStringLiteral("^[01]{3}$"));
+  const std::string stored = settings_.slidingChoices().toStdString();
+  if (!threeFlags.match(QString::fromStdString(stored)).hasMatch() ||
+      now.slidingChoices.size() != 3)
+    return;
+  if (stored[0] != now.slidingChoices[0]) hooks_.run("ReadCurvesAsSemilandmarks");
+  if (stored[1] != now.slidingChoices[1])
+    hooks_.run(stored[1] == '1' ? "SlideByProcrustesDistance" : "SlideByBendingEnergy");
+  if (stored[2] != now.slidingChoices[2]) hooks_.run("SlideCurveEnds");
 }
 
 void WindowMemory::restoreDisplaySettings() {

@@ -57,6 +57,10 @@ class WindowMemory : public QObject {
   // After a callback has run. before: the session as it was before it.
   void afterCallback(const std::string& callback, QObject* source, const SessionFacts& before,
                      const SessionFacts& after);
+  // Before the first callback of a run, now: the semilandmark check items
+  // of the last run are put back, so that they hold for the first data file
+  // loaded too.
+  void beforeCallback(const SessionFacts& now);
 
   QMenu* recentMenu() const { return recent_; }
   void rebuildRecentMenu();
@@ -65,6 +69,7 @@ class WindowMemory : public QObject {
 
  private:
   void restoreDisplaySettings();
+  bool slidingRestored_ = false;
 
   QMainWindow& main_;
   SettingsStore& settings_;

@@ -280,7 +280,8 @@ TEST_F(LayoutTest, MenusOfTheStyleRoutinesPassTheCurrentAxes) {
                                                "StatisticsSettings()",
                                                "CanonicalVariatesAxes()",
                                                "ExportAlignedCoordinates()",
-                                               "ExportStatistics()"}));
+                                               "ExportStatistics()",
+                                               "LoadLinks()"}));
 }
 
 TEST_F(LayoutTest, StartsWithTheTextsAndMarksTheProgramExpects) {

@@ -82,6 +82,8 @@ class WindowFeatures : public ::testing::Test {
       window->setAll("Density20", "Checked", "off");
     } else if (cb == "StatisticsSettings") {
       facts.permutations = "9999 1";
+    } else if (cb == "SlideCurveEnds" && facts.slidingChoices.size() == 3) {
+      facts.slidingChoices[2] = facts.slidingChoices[2] == '1' ? '0' : '1';
     } else if (cb == "Varnoksw('SetBWCode')") {
       window->setAll("BWButton", "Label", "Return to Default Symbols");
     }
@@ -310,6 +312,39 @@ TEST_F(WindowFeatures, PermutationSettingsAreRememberedAndOnlyTwoNumbersComeBack
             (std::vector<std::string>{kLoadData, "StatisticsSettings('9999 1')"}));
   EXPECT_EQ(nextRun(QStringLiteral("9 1'); Varnoksw('ClearData")),
             (std::vector<std::string>{kLoadData}));
+}
+
+TEST_F(WindowFeatures, SemilandmarkChoicesComeBackBeforeTheFirstCallbackOfARun) {
+  facts.slidingChoices = "100";
+  item(*window, "SlideEndsItem")->trigger();
+  EXPECT_EQ(settings.slidingChoices(), QStringLiteral("101"));
+
+  const auto nextRun = [&](const QString& stored) {
+    settings.setSlidingChoices(stored);
+    window.reset();
+    sent.clear();
+    facts.slidingChoices = "100";  // a new run starts from the defaults
+    QtWindow::Options options;
+    options.layoutFile = kLayout;
+    options.fitToScreen = false;
+    options.dialogs = &answers;
+    options.settings = &settings;
+    options.sessionFacts = [this] { return facts; };
+    options.catalog = &shell::catalog();
+    window = std::make_unique<QtWindow>(
+        [this](const std::string& cb, window::Control*) { run(cb); }, options);
+    window->openDataFile(data("d.txt").string());
+    window->openDataFile(data("e.txt").string());
+    return sent;
+  };
+  // Each flag that differs goes back through its item, before the first load
+  // reads any curves, and only once a run.
+  EXPECT_EQ(nextRun(QStringLiteral("011")),
+            (std::vector<std::string>{"ReadCurvesAsSemilandmarks", "SlideByProcrustesDistance",
+                                      "SlideCurveEnds", kLoadData, kLoadData}));
+  EXPECT_EQ(nextRun(QStringLiteral("100")), (std::vector<std::string>{kLoadData, kLoadData}));
+  EXPECT_EQ(nextRun(QStringLiteral("01'); Varnoksw('ClearData")),
+            (std::vector<std::string>{kLoadData, kLoadData}));
 }
 
 TEST(WindowDialogsTest, DialogsStartWhereThisKindOfFileWasLastChosen) {
