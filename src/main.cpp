@@ -20,11 +20,13 @@ class ShellProgram : public varnok::qt::Program {
   std::string liveShape(varnok::graphics::Figure& inset, double x, double y) override {
     return shell_.liveShape(inset, x, y);
   }
+  bool liveShapeApplies() const override { return shell_.showsScorePlot(); }
   const varnok::window::Catalog* catalog() const override { return &varnok::shell::catalog(); }
   varnok::qt::SessionFacts facts() const override {
     const auto& s = shell_.session();
     return {s.folder, s.dataFile, s.dataLoads,
-            std::to_string(s.permutations) + " " + std::to_string(s.permutationSeed)};
+            std::to_string(s.permutations) + " " + std::to_string(s.permutationSeed),
+            s.state.PCAScores.size() != 0};
   }
 
  private:

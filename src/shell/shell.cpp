@@ -4,6 +4,7 @@
 
 #include "analysis/statistics_actions.hpp"
 #include "display/live_shape.hpp"
+#include "display/score_plot.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "shell/callback.hpp"
 #include "shell/ref_angle.hpp"
@@ -23,6 +24,10 @@ window::Window& Shell::window() {
 std::string Shell::liveShape(graphics::Figure& inset, double x, double y) {
   if (window_ == nullptr) return display::kLiveShapeNeedsScorePlot;
   return display::liveShape(session_.state, *window_, inset, x, y);
+}
+
+bool Shell::showsScorePlot() const {
+  return window_ != nullptr && display::scorePlotAxes(window_->figure().axes()).has_value();
 }
 
 ValueList Shell::Varnok6p(const ValueList& args, int nargout) {

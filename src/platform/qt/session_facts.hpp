@@ -16,6 +16,9 @@ struct SessionFacts {
   // The permutation tests' settings as the Permutations dialog shows them
   // ("999 1": permutations and seed); empty when the program has none.
   std::string permutations;
+  // Whether an analysis has run on the data loaded (there are results to
+  // save).
+  bool hasResults = false;
 };
 
 }  // namespace varnok::qt
