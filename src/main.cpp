@@ -20,6 +20,7 @@ class ShellProgram : public varnok::qt::Program {
   std::string liveShape(varnok::graphics::Figure& inset, double x, double y) override {
     return shell_.liveShape(inset, x, y);
   }
+  bool liveShapeApplies() const override { return shell_.showsScorePlot(); }
   const varnok::window::Catalog* catalog() const override { return &varnok::shell::catalog(); }
   varnok::qt::SessionFacts facts() const override {
     const auto& s = shell_.session();
@@ -29,7 +30,8 @@ class ShellProgram : public varnok::qt::Program {
         s.dataFile,
         s.dataLoads,
         std::to_string(s.permutations) + " " + std::to_string(s.permutationSeed),
-        {flag(s.sliding.readCurves), flag(s.sliding.byProcrustes), flag(s.sliding.slideCurveEnds)}};
+        {flag(s.sliding.readCurves), flag(s.sliding.byProcrustes), flag(s.sliding.slideCurveEnds)},
+        s.state.PCAScores.size() != 0};
   }
 
  private:

@@ -58,7 +58,29 @@ void resetInset(graphics::Figure& inset) {
   inset.touch();
 }
 
+// Grid steps across a plot box of w x h pixels. The picture shows the
+// whole grid: steps + 6 lines across (two beyond the range on one side,
+// three on the other) and, as the squares are a step wide, ceil(height of
+// the range / step) + 3 lines down; the range is the plot box's shape under
+// equal units, widened by expansion (the across side by 2 e, the other by
+// 1.5 e). A line about every 20 pixels, and at most 12 lines a side.
+double gridStepsFor(double w, double h, double expansion) {
+  constexpr double kMostSteps = kLiveShapeMaxGridLines - 6;
+  if (!(w > 0 && h > 0)) return kMostSteps;
+  const double e = std::isfinite(expansion) ? expansion - 1 : 0;
+  const double across = w * (1 + 2 * e), down = h * (1 + 1.5 * e);
+  double steps = std::min(kMostSteps, w / 20 - 6);
+  if (across > 0 && down > 0) steps = std::min(steps, (kLiveShapeMaxGridLines - 3) * across / down);
+  return std::max(1.0, std::floor(steps));
+}
+
 }  // namespace
+
+double liveShapeGridSteps(const graphics::Figure& inset, double rangeexpansion) {
+  const auto size = inset.sizePx();
+  const auto& box = inset.axes().position;
+  return gridStepsFor(size[0] * box[2], size[1] * box[3], rangeexpansion);
+}
 
 std::string liveShape(const session::AnalysisState& s, window::Window& w, graphics::Figure& inset,
                       double x, double y, const Wireframe& wire) {
@@ -89,6 +111,8 @@ std::string liveShape(const session::AnalysisState& s, window::Window& w, graphi
     // they would.
     r.style.trimreq = 0;
     r.wire = wire;
+    // The density of the main picture would fill a small inset with lines.
+    r.npts = std::min(r.npts, liveShapeGridSteps(inset, r.style.rangeexpansion));
     if (r.picture != PictureType::VectorsToTarget) r.orientation.rotateRequest = 0;
     const DeformationResult out = renderDeformation(r, {inset.axes(), nullptr, nullptr});
     if (!out.refusal.empty()) return refuse(out.refusal);

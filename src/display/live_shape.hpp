@@ -26,6 +26,14 @@ namespace varnok::display {
 // current axes, or the pointer is not over it.
 inline constexpr const char* kLiveShapeNeedsScorePlot = "Move the pointer over the score plot";
 
+// The inset's grid has at most this many lines a side.
+inline constexpr double kLiveShapeMaxGridLines = 12;
+
+// The most grid steps across a picture in inset, as sized, whose grid
+// range is widened by rangeexpansion: at most 12 lines a side and about 20
+// pixels apart. The display setting's density is used when it is lower.
+double liveShapeGridSteps(const graphics::Figure& inset, double rangeexpansion);
+
 // Draws into inset, titled "Shape at (x, y)", the picture ShowMarker1PCA
 // would draw with marker 1 at (x, y), in the data units of the score plot
 // that w shows, with w's controls as they are. The figure is drawn at the
@@ -34,7 +42,9 @@ inline constexpr const char* kLiveShapeNeedsScorePlot = "Move the pointer over t
 // line saying why not, with inset cleared: the main plot is not a score plot
 // or (x, y) lies outside it, the boxes name other axes than the plot shows,
 // there is no analysis, a box holds no usable number, the picture cannot be
-// made. The wireframe, if any, is drawn as in the deformation pictures.
+// made. The grid is drawn with at most liveShapeGridSteps(inset, ...) steps,
+// the landmarks over it, and the wireframe, if any, as in the deformation
+// pictures.
 std::string liveShape(const session::AnalysisState& s, window::Window& w, graphics::Figure& inset,
                       double x, double y, const Wireframe& wire = {});
 

@@ -4,6 +4,7 @@
 
 #include "analysis/statistics_actions.hpp"
 #include "display/live_shape.hpp"
+#include "display/score_plot.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "shell/callback.hpp"
 #include "shell/ref_angle.hpp"
@@ -25,6 +26,10 @@ std::string Shell::liveShape(graphics::Figure& inset, double x, double y) {
   return display::liveShape(
       session_.state, *window_, inset, x, y,
       display::studyWireframe(session_, (session_.state.reference.cols() - 1) / 2));
+}
+
+bool Shell::showsScorePlot() const {
+  return window_ != nullptr && display::scorePlotAxes(window_->figure().axes()).has_value();
 }
 
 ValueList Shell::Varnok6p(const ValueList& args, int nargout) {

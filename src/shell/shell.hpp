@@ -61,6 +61,9 @@ class Shell {
   // (display/live_shape.hpp): empty when drawn, else why not. Changes
   // nothing of the session.
   std::string liveShape(graphics::Figure& inset, double x, double y);
+  // Whether the plot shows the score plot, the one picture the live shape
+  // previews.
+  bool showsScorePlot() const;
 
   session::Session& session() { return session_; }
   const session::Session& session() const { return session_; }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <regex>
 
@@ -74,6 +75,7 @@ class LiveShape : public testkit::SessionTest {
 
 TEST_F(LiveShape, ThePreviewIsThePictureOfMarkerOneAtThePoint) {
   analyse();
+  state_.vplotdensity = 5;  // a grid the inset draws as it is
   for (double type : {1.0, 3.0, 4.0, 8.0}) {
     for (double super : {3.0, 1.0}) {
       win_.control("DeFormat").set("Value", type);
@@ -187,11 +189,66 @@ TEST_F(LiveShape, OnlyTheScorePlotOfTheAxesInTheBoxesIsPreviewed) {
   act("ShowPCAAxis");
   EXPECT_EQ(preview(x, y), "");
 
-  // Any other picture.
+  // Any other picture: the window is told, so that the inset goes away.
+  EXPECT_TRUE(shell_.showsScorePlot());
   act("ShowProcrustes");
+  EXPECT_FALSE(shell_.showsScorePlot());
   EXPECT_EQ(preview(x, y), kLiveShapeNeedsScorePlot);
   EXPECT_EQ(inset_.axes().childCount(), 0u);
   EXPECT_EQ(console_.kept().find("Live"), std::string::npos);
+}
+
+// A small inset gets a grid it can show: at most 12 lines a side, however
+// dense the main picture's grid and whatever the inset's shape, and the
+// landmarks drawn over the grid.
+TEST_F(LiveShape, ASmallInsetDrawsAReadableGridUnderTheLandmarks) {
+  analyse();
+  state_.vplotdensity = 20;
+  win_.control("DeFormat").set("Value", 1.0);
+  const auto [x, y] = point(0.6, 0.4);
+  for (const auto& size : {std::array<double, 2>{220, 176}, std::array<double, 2>{480, 380},
+                           std::array<double, 2>{160, 600}}) {
+    inset_.position = {0, 0, size[0], size[1]};
+    ASSERT_EQ(preview(x, y), "");
+    const auto& ax = inset_.axes();
+    const auto lim = ax.limits();
+    // Grid lines that cross the visible box, by direction.
+    int across = 0, down = 0;
+    const graphics::Line* last = nullptr;
+    for (const auto& c : ax.children()) {
+      const auto* l = dynamic_cast<const Line*>(c.get());
+      if (!l) continue;
+      last = l;
+      const auto xs = l->xdata().vector(), ys = l->ydata().vector();
+      if (l->marker != 0) continue;
+      bool seen = false;
+      for (std::size_t i = 0; i < xs.size(); ++i)
+        seen = seen || (xs[i] >= lim[0] && xs[i] <= lim[1] && ys[i] >= lim[2] && ys[i] <= lim[3]);
+      if (!seen) continue;
+      const auto [x0, x1] = std::minmax_element(xs.begin(), xs.end());
+      const auto [y0, y1] = std::minmax_element(ys.begin(), ys.end());
+      (*x1 - *x0 > *y1 - *y0 ? across : down) += 1;
+    }
+    EXPECT_LE(across, 12) << size[0] << " x " << size[1];
+    EXPECT_LE(down, 12) << size[0] << " x " << size[1];
+    EXPECT_GE(across, 2);
+    EXPECT_GE(down, 2);
+    // The last line drawn is the 8 landmarks.
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->xdata().vector().size(), 8u);
+    EXPECT_EQ(last->lineStyle.str(), "none");
+    EXPECT_NE(last->marker, 0);
+  }
+  // A large inset keeps the density of the setting when it is low enough.
+  inset_.position = {0, 0, 900, 700};
+  EXPECT_EQ(liveShapeGridSteps(inset_, 1.2), 6);
+  state_.vplotdensity = 5;
+  ASSERT_EQ(preview(x, y), "");
+  const auto lines = inset_.axes().childCount();
+  act("ShowPCAAxis");
+  state_.marker1x = x, state_.marker1y = y;
+  act("ShowMarker1PCA");
+  EXPECT_EQ(win_.figure().axes().childCount(), lines);
 }
 
 TEST_F(LiveShape, AControlThatCannotBeUsedIsNamedInOneLine) {

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -249,6 +250,44 @@ TEST_F(ShellTest, HelpTextsAreDrawnLineByLine) {
 
   act("ClearData");
   EXPECT_TRUE(ax.children().empty());
+}
+
+// Help > Manual and Examples sends the user to two example files: they are
+// there, a subset of the mice with their groups, and analyse as they are.
+TEST_F(ShellTest, TheExampleFilesTheHelpNamesAreThereAndAnalyse) {
+  std::string named;
+  for (const auto& line : manualHintLines()) named += line;
+  const fs::path examples = VARNOK_DATA_DIR;
+  const auto lines = [](const fs::path& p) {
+    std::vector<std::string> out;
+    std::ifstream in(p);
+    for (std::string l; std::getline(in, l);) out.push_back(l);
+    return out;
+  };
+  const auto mice = lines(examples / "mice.txt"), miceGroups = lines(examples / "mice_groups.txt");
+  for (const char* f : {"Tarvish.txt", "Tarvishgrp.txt"}) {
+    EXPECT_NE(named.find(f), std::string::npos) << f;
+    fs::copy_file(examples / f, dir_ / f);
+  }
+  // Every specimen is one of the mice, with the mouse's own group.
+  const auto rows = lines(dir_ / "Tarvish.txt"), codes = lines(dir_ / "Tarvishgrp.txt");
+  ASSERT_EQ(rows.size(), codes.size());
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    const auto at = std::find(mice.begin(), mice.end(), rows[i]);
+    ASSERT_NE(at, mice.end()) << "row " << i + 1;
+    EXPECT_EQ(codes[i], miceGroups[static_cast<std::size_t>(at - mice.begin())]) << i + 1;
+  }
+
+  testkit::addAnalysisControls(win_);
+  answerFile("Tarvish.txt");
+  act("LoadData");
+  answerFile("Tarvishgrp.txt");
+  act("LoadGroupList");
+  EXPECT_TRUE(win_.answers.messages.empty()) << win_.answers.messages.front().text;
+  EXPECT_EQ(state_.DATA.rows(), 30);
+  EXPECT_EQ(state_.DATA.cols(), 13);
+  EXPECT_EQ(state_.GLIST.rows(), 30);
+  EXPECT_EQ(state_.PCAScores.rows(), 30);
 }
 
 TEST_F(ShellTest, CallbackSubroutinesOnlyWriteTheirLine) {

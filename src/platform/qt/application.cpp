@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QMainWindow>
 #include <QMetaObject>
 #include <QStringList>
+#include <QTimer>
 #include <chrono>
 #include <clocale>
 #include <cstdlib>
@@ -71,6 +73,7 @@ int runScriptMode(int argc, char** argv, const std::string& path, const ProgramF
   options.fitToScreen = false;
   Program* running = nullptr;
   options.liveShape = liveShapeOf(running);
+  options.liveShapeApplies = [&running] { return running && running->liveShapeApplies(); };
   WindowHost host(options);
   auto program = factory.make(console, host.opener());
   running = program.get();
@@ -111,8 +114,10 @@ int runWindow(int argc, char** argv, Clock::time_point started, const ProgramFac
   QtWindow::Options options;
   options.console = &console;
   options.settings = &settings;
+  options.keepSession = true;
   options.sessionFacts = [&running] { return running ? running->facts() : SessionFacts{}; };
   options.liveShape = liveShapeOf(running);
+  options.liveShapeApplies = [&running] { return running && running->liveShapeApplies(); };
   WindowHost host(options);
   auto program = factory.make(console, host.opener());
   running = program.get();
@@ -150,6 +155,11 @@ int runWindow(int argc, char** argv, Clock::time_point started, const ProgramFac
   // A call by name that opened no window has nothing more to run.
   if (!host.window() || !host.window()->isVisible()) return 0;
   watchFirstPaint();
+  // A session that ended with results not saved is offered back once the
+  // window is up (not when the command line asked for a routine).
+  if (words.empty())
+    QTimer::singleShot(0, host.window()->mainWindow(),
+                       [window = host.window()] { window->offerLastSession(); });
   return QApplication::exec();
 }
 

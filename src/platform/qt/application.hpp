@@ -56,6 +56,8 @@ class Program {
     (void)inset, (void)x, (void)y;
     return "The live shape is not available.";
   }
+  // Whether the plot shows the picture the live shape applies to.
+  virtual bool liveShapeApplies() const { return true; }
 };
 
 struct ProgramFactory {

@@ -10,7 +10,10 @@
 // the last position, so the window never falls behind the pointer. The
 // inset lets the pointer through to the plot, sits in the corner of the plot
 // box that hides the fewest points (chosen again when the plot changes) and
-// is about a third of the plot's width.
+// is a third of the plot's width until its grip, at the corner facing the
+// plot's middle, is dragged to make it larger or smaller; that size is kept.
+// It shows only while the plot is a picture the live shape applies to (the
+// score plot): it never covers another picture.
 #pragma once
 
 #include <QElapsedTimer>
@@ -42,6 +45,9 @@ class LiveShapeInset : public QWidget {
   // except while it waits for a click in the plot).
   LiveShapeInset(PlotWidget* plot, Painter painter, std::function<bool()> ready);
 
+  // Whether the plot now shows a picture the live shape applies to; unset:
+  // every picture.
+  void setApplies(std::function<bool()> applies) { applies_ = std::move(applies); }
   void setActive(bool on);
   bool active() const { return active_; }
   // Asks again for the last position (the plot or a setting changed).
@@ -54,19 +60,34 @@ class LiveShapeInset : public QWidget {
   int updates() const { return updates_; }
   // Makes the picture for this position in the plot (pixels) now.
   void updateAt(std::optional<QPointF> pointer);
+  // The handle that resizes the inset, shown with it.
+  QWidget* grip() const { return grip_; }
+  // The size the user gave by dragging the grip; empty until then.
+  QSize chosenSize() const { return chosen_; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  friend class LiveShapeGrip;
   void schedule();
   void place();
+  void placeGrip();
+  // The grip was pressed at (plot pixels), then dragged to at: the corner
+  // under the grip follows the pointer, the one opposite it stays.
+  void grabGrip(QPoint at);
+  void dragGripTo(QPoint at);
   void makePicture();
+  bool applies() const { return !applies_ || applies_(); }
 
   PlotWidget* plot_;
   Painter painter_;
   std::function<bool()> ready_;
+  std::function<bool()> applies_;
+  QWidget* grip_ = nullptr;
+  QSize chosen_;
+  QPoint grab_;  // from the pointer to the corner under the grip
   bool active_ = false;
   graphics::Figure figure_;
   QImage image_;

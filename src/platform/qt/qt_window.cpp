@@ -21,6 +21,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -31,6 +32,7 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
+#include <iostream>
 
 #include "platform/graphics/render.hpp"
 #include "platform/matrix/console.hpp"
@@ -44,9 +46,12 @@
 #include "platform/qt/pointer.hpp"
 #include "platform/qt/qt_control.hpp"
 #include "platform/qt/qt_dialogs.hpp"
+#include "platform/qt/script.hpp"
+#include "platform/qt/session_keeper.hpp"
 #include "platform/qt/session_recorder.hpp"
 #include "platform/qt/settings_store.hpp"
 #include "platform/qt/user_guide.hpp"
+#include "platform/qt/user_manual.hpp"
 #include "platform/qt/window_dialogs.hpp"
 #include "platform/qt/window_memory.hpp"
 
@@ -91,6 +96,22 @@ class CloseWatcher : public QObject {
   PlotWidget* plot_;
 };
 
+// Closing the window with results not saved asks first (QtWindow::mayClose).
+class QuitGuard : public QObject {
+ public:
+  explicit QuitGuard(std::function<bool()> mayClose) : mayClose_(std::move(mayClose)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Close && !mayClose_()) {
+      event->ignore();
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<bool()> mayClose_;
+};
+
 std::unique_ptr<QMainWindow> loadLayout(const std::string& path, std::string* error) {
   QFile file(QString::fromStdString(path));
   if (!file.open(QIODevice::ReadOnly)) {
@@ -117,6 +138,22 @@ std::unique_ptr<QMainWindow> loadLayout(const std::string& path, std::string* er
   return std::unique_ptr<QMainWindow>(main);
 }
 
+// Help > User Manual (PDF), right after the User Guide: the same text as a
+// PDF file beside the program, for printing.
+void addUserManualItem(QMainWindow& main) {
+  auto* help = main.findChild<QMenu*>(QStringLiteral("menuHelp"));
+  if (!help) return;
+  QAction* guide = main.findChild<QAction*>(QStringLiteral("UserGuideItem"));
+  const QList<QAction*> items = help->actions();
+  const qsizetype at = guide ? items.indexOf(guide) : -1;
+  QAction* before = at >= 0 && at + 1 < items.size() ? items[at + 1] : nullptr;
+  auto* item = new QAction(QObject::tr("User &Manual (PDF)"), help);
+  item->setObjectName(QStringLiteral("UserManualItem"));
+  item->setStatusTip(QObject::tr("Open the user guide as a PDF file (%1)")
+                         .arg(QString::fromLatin1(kUserManualName)));
+  help->insertAction(before, item);
+  QObject::connect(item, &QAction::triggered, &main, [&main] { openUserManual(&main); });
+}
 }  // namespace
 
 std::string defaultLayoutFile() {
@@ -238,6 +275,7 @@ void QtWindow::fire(QtControl& control) {
   if (memory_) memory_->beforeCallback(facts());
   const SessionFacts before = facts();
   dialogs_->setKind(factsOf(callback).file);
+  const unsigned long saves = dialogs_->saves();
   try {
     runner_(callback, &control);
   } catch (const std::exception& e) {
@@ -246,6 +284,11 @@ void QtWindow::fire(QtControl& control) {
   dialogs_->setKind(std::nullopt);
   dialogs_->dropAnswer();
   if (memory_) memory_->afterCallback(callback, control.object(), before, facts());
+  if (keeper_) {
+    const QString failed =
+        keeper_->afterCallback(*recorder_, facts().hasResults, dialogs_->saves() != saves);
+    if (!failed.isEmpty()) qWarning("varnok: the session is not kept: %s", qPrintable(failed));
+  }
   busy_ = false;
   sync();
 }
@@ -395,6 +438,7 @@ void QtWindow::addWindowFeatures() {
     viewMenu()->addAction(toggle);
   }
   addLiveShape();
+  addUserManualItem(*main_);
 
   // A data file dropped on the window is loaded.
   main_->setAcceptDrops(true);
@@ -417,6 +461,102 @@ void QtWindow::addWindowFeatures() {
     hooks.status = [this](const QString& text) { status(text.toStdString()); };
     memory_ = std::make_unique<WindowMemory>(*main_, *options_.settings, std::move(hooks));
   }
+  if (options_.settings && options_.keepSession) {
+    // The session is kept beside the settings, and closing asks before
+    // results not saved are lost.
+    keeper_ =
+        std::make_unique<SessionKeeper>(SessionKeeper::fileBeside(options_.settings->location()));
+    quitGuard_ = std::make_unique<QuitGuard>([this] { return mayClose(); });
+    main_->installEventFilter(quitGuard_.get());
+  }
+}
+
+void QtWindow::offerLastSession() {
+  if (!keeper_) return;
+  const auto steps = keeper_->lastSession();
+  if (!steps) return;
+  const auto answer = QMessageBox::question(
+      main_.get(), QObject::tr("Restore Session"),
+      QObject::tr("The last session ended with results that were not saved. Restore it by "
+                  "running its %1 steps again?")
+          .arg(steps->size()),
+      QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+  if (answer != QMessageBox::Yes) {
+    keeper_->forget();
+    return;
+  }
+  const int failed = restoreSession(*steps);
+  status(failed == 0 ? "The last session is restored."
+                     : "The last session is restored up to a step that failed (see the console).");
+}
+
+int QtWindow::restoreSession(const std::vector<window::ScriptStep>& steps) {
+  ScriptedDialogs scripted(std::cout, std::cerr);
+  dialogs_->setInner(scripted);
+  const auto run = [this](const std::string& cb) {
+    if (QtControl* c = lastWithCallback(cb)) {
+      fire(*c);
+      return;
+    }
+    try {
+      runner_(cb, nullptr);
+    } catch (const std::exception& e) {
+      status(e.what());
+    }
+  };
+  int result = 1;
+  try {
+    result = runScript(steps, *this, scripted, run, std::cout, std::cerr, [this] { sync(); });
+  } catch (...) {
+    dialogs_->setInner(options_.dialogs ? *options_.dialogs : *realDialogs_);
+    throw;
+  }
+  dialogs_->setInner(options_.dialogs ? *options_.dialogs : *realDialogs_);
+  return result;
+}
+
+bool QtWindow::mayClose(const std::function<QuitAnswer()>& ask) {
+  if (!keeper_) return true;
+  if (!keeper_->unsaved() || quitAsked_) {
+    keeper_->closing();
+    return true;
+  }
+  QuitAnswer answer = QuitAnswer::Cancel;
+  if (ask) {
+    answer = ask();
+  } else {
+    QMessageBox box(QMessageBox::Question, QObject::tr("Quit Varnok"),
+                    QObject::tr("The results of this session have not been saved."),
+                    QMessageBox::NoButton, main_.get());
+    box.setInformativeText(
+        QObject::tr("Save the session as a script, which replays to the same results, before "
+                    "quitting? A session closed without saving is offered again at the next "
+                    "start."));
+    QPushButton* save = box.addButton(QObject::tr("Save Session…"), QMessageBox::AcceptRole);
+    QPushButton* quit =
+        box.addButton(QObject::tr("Quit Without Saving"), QMessageBox::DestructiveRole);
+    box.addButton(QMessageBox::Cancel);
+    box.setDefaultButton(save);
+    box.exec();
+    if (box.clickedButton() == save) answer = QuitAnswer::SaveFirst;
+    if (box.clickedButton() == quit) answer = QuitAnswer::Quit;
+  }
+  switch (answer) {
+    case QuitAnswer::Cancel:
+      return false;
+    case QuitAnswer::SaveFirst: {
+      const unsigned long saves = dialogs_->saves();
+      saveSessionScript(*recorder_, dialogs(), [this](const std::string& text) { status(text); });
+      if (dialogs_->saves() == saves) return false;  // the save dialog was cancelled
+      keeper_->afterCallback(*recorder_, facts().hasResults, true);
+      break;
+    }
+    case QuitAnswer::Quit:
+      break;
+  }
+  quitAsked_ = true;
+  keeper_->closing();
+  return true;
 }
 
 QMenu* QtWindow::viewMenu() {
@@ -435,6 +575,7 @@ QMenu* QtWindow::viewMenu() {
 void QtWindow::addLiveShape() {
   liveShape_ =
       new LiveShapeInset(plot_, options_.liveShape, [this] { return !busy_ || plot_->waiting(); });
+  liveShape_->setApplies(options_.liveShapeApplies);
   liveShapeItem_ = viewMenu()->addAction(QObject::tr("Live &Shape"));
   liveShapeItem_->setObjectName(QStringLiteral("LiveShapeItem"));
   liveShapeItem_->setCheckable(true);

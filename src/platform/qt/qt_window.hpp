@@ -20,6 +20,7 @@
 #include "platform/qt/export_dialog.hpp"
 #include "platform/qt/session_facts.hpp"
 #include "platform/window/catalog.hpp"
+#include "platform/window/script_parser.hpp"
 #include "platform/window/window.hpp"
 
 class QAbstractButton;
@@ -44,6 +45,7 @@ class WindowMemory;
 class QtControl;
 class QtDialogs;
 class SessionRecorder;
+class SessionKeeper;
 
 struct WindowOptions {
   // The dialogs actions see; null gives the real ones.
@@ -69,6 +71,12 @@ struct WindowOptions {
   // empty text when drawn, else why not. Empty: the Live shape box only
   // says that there is none.
   std::function<std::string(graphics::Figure& inset, double x, double y)> liveShape;
+  // Whether the running session is kept beside the settings and closing
+  // with results not saved asks first (platform/qt/session_keeper.hpp);
+  // needs settings. The program's window only.
+  bool keepSession = false;
+  // Whether the plot shows a picture the live shape applies to; empty: any.
+  std::function<bool()> liveShapeApplies;
 };
 
 class QtWindow final : public window::Window {
@@ -130,6 +138,19 @@ class QtWindow final : public window::Window {
   // plot area's size. Throws RuntimeError when it cannot.
   void savePicture(const std::string& path);
 
+  // The running session kept beside the settings (null without settings).
+  SessionKeeper* keeper() const { return keeper_.get(); }
+  // Offers to restore the session the last run kept, by replaying it.
+  void offerLastSession();
+  // Replays steps of a script in this window as the user would have done
+  // them (recorded again, dialogs answered from the steps); 0 when every
+  // step ran, as runScript.
+  int restoreSession(const std::vector<window::ScriptStep>& steps);
+  // Whether the window may close now: with results not saved, asks once.
+  // ask: the question's answer (empty: a message box asks the user).
+  enum class QuitAnswer { SaveFirst, Quit, Cancel };
+  bool mayClose(const std::function<QuitAnswer()>& ask = {});
+
  private:
   void wire(QtControl& control);
   void fire(QtControl& control);
@@ -183,6 +204,9 @@ class QtWindow final : public window::Window {
   std::vector<std::unique_ptr<QtControl>> controls_;
   std::unique_ptr<QObject> closeWatcher_;
   std::unique_ptr<SessionRecorder> recorder_;
+  std::unique_ptr<SessionKeeper> keeper_;
+  std::unique_ptr<QObject> quitGuard_;
+  bool quitAsked_ = false;
   std::string layoutSource_;
   bool busy_ = false;
   QString startHint_;

@@ -20,6 +20,9 @@ struct SessionFacts {
   // Semilandmarks, Slide by Procrustes Distance, Slide Curve Ends; empty
   // when the program has none.
   std::string slidingChoices;
+  // Whether an analysis has run on the data loaded (there are results to
+  // save).
+  bool hasResults = false;
 };
 
 }  // namespace varnok::qt

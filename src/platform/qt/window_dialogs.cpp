@@ -38,7 +38,10 @@ std::optional<window::FileChoice> WindowDialogs::uiputfile(std::string_view filt
                                                            std::string_view title,
                                                            std::string_view folder) {
   auto choice = inner_->uiputfile(filter, title, startFolder(folder));
-  if (choice) chosen(*choice);
+  if (choice) {
+    chosen(*choice);
+    ++saves_;
+  }
   return choice;
 }
 

@@ -28,6 +28,11 @@ class WindowDialogs final : public window::Dialogs {
   // The next file-open dialog returns path (absolute) without being shown.
   void answerNextOpen(std::string path) { answer_ = std::move(path); }
   void dropAnswer() { answer_.reset(); }
+  // Other dialogs take the place of the ones given at construction (a
+  // session replayed answers from its script); the same again puts them back.
+  void setInner(window::Dialogs& inner) { inner_ = &inner; }
+  // How many files were chosen in save dialogs so far.
+  unsigned long saves() const { return saves_; }
 
   std::optional<window::FileChoice> uigetfile(std::string_view filter, std::string_view title,
                                               std::string_view folder) override;
@@ -58,6 +63,7 @@ class WindowDialogs final : public window::Dialogs {
   SettingsStore* settings_ = nullptr;
   std::optional<FileKind> kind_;
   std::optional<std::string> answer_;
+  unsigned long saves_ = 0;
 };
 
 }  // namespace varnok::qt

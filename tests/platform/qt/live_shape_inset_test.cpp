@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QThread>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <vector>
@@ -136,6 +137,86 @@ TEST_F(LiveShapeWindow, ManyMovesGiveOnePictureForTheLastPosition) {
   move(QPointF(200, 200));
   waitForPicture();
   EXPECT_TRUE(asked.empty());
+}
+
+// The inset, and even its empty box, shows only over a picture it applies
+// to (the score plot), and comes back with it.
+TEST_F(LiveShapeWindow, TheInsetNeverCoversAPictureItDoesNotApplyTo) {
+  bool scorePlot = false;
+  inset().setApplies([&scorePlot] { return scorePlot; });
+  box->click();
+  waitForPicture();
+  EXPECT_TRUE(inset().active());
+  EXPECT_FALSE(inset().isVisible());
+  EXPECT_FALSE(inset().grip()->isVisible());
+  EXPECT_TRUE(asked.empty());  // nothing to draw a picture for
+
+  scorePlot = true;
+  inset().refresh();
+  waitForPicture();
+  EXPECT_TRUE(inset().isVisible());
+  EXPECT_TRUE(inset().grip()->isVisible());
+  scorePlot = false;
+  move(QPointF(150, 200));
+  waitForPicture();
+  EXPECT_FALSE(inset().isVisible());
+  EXPECT_FALSE(inset().grip()->isVisible());
+}
+
+// Dragging the grip at the inset's inner corner resizes the inset, the
+// opposite corner staying put, and the size is kept when the plot changes.
+TEST_F(LiveShapeWindow, TheGripResizesTheInsetAndTheSizeIsKept) {
+  box->click();
+  waitForPicture();
+  QWidget* grip = inset().grip();
+  ASSERT_TRUE(grip->isVisible());
+  const QRect before = inset().geometry();
+  EXPECT_EQ(before.width(), std::max(140, plot().width() / 3));
+  // The grip sits on a corner of the inset, away from the plot's edges.
+  const QRect g = grip->geometry();
+  EXPECT_TRUE(before.contains(g));
+  const bool right = g.right() == before.right(), below = g.bottom() == before.bottom();
+  EXPECT_TRUE(right || g.left() == before.left());
+  EXPECT_TRUE(below || g.top() == before.top());
+
+  auto send = [grip](QEvent::Type type, QPoint inPlot, Qt::MouseButton button) {
+    const QPointF local = grip->mapFromParent(inPlot);
+    QMouseEvent e(
+        type, local, grip->mapToGlobal(local), button,
+        type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(Qt::LeftButton),
+        Qt::NoModifier);
+    QCoreApplication::sendEvent(grip, &e);
+  };
+  // Larger by 80 x 50 pixels, dragged outwards from the inset's middle.
+  const QPoint start = g.center();
+  const QPoint end = start + QPoint(right ? 80 : -80, below ? 50 : -50);
+  send(QEvent::MouseButtonPress, start, Qt::LeftButton);
+  send(QEvent::MouseMove, start + (end - start) / 2, Qt::NoButton);
+  send(QEvent::MouseButtonRelease, end, Qt::LeftButton);
+  const QRect after = inset().geometry();
+  EXPECT_NEAR(after.width(), before.width() + 80, 2);
+  EXPECT_NEAR(after.height(), before.height() + 50, 2);
+  EXPECT_EQ(right ? after.left() : after.right(), right ? before.left() : before.right());
+  EXPECT_EQ(below ? after.top() : after.bottom(), below ? before.top() : before.bottom());
+  EXPECT_EQ(inset().chosenSize(), after.size());
+  EXPECT_TRUE(after.contains(grip->geometry()));
+  waitForPicture();
+  EXPECT_EQ(inset().figure().sizePx()[0], after.width());
+
+  // A new picture in the plot: the inset may move, but keeps its size.
+  auto& ax = window->figure().axes();
+  ax.plot(std::vector<double>{0.5}, std::vector<double>{0.5}, "ko");
+  window->sync();
+  inset().refresh();
+  waitForPicture();
+  EXPECT_EQ(inset().size(), after.size());
+
+  // Never smaller than a picture can be read at.
+  const QPoint now = grip->geometry().center();
+  send(QEvent::MouseButtonPress, now, Qt::LeftButton);
+  send(QEvent::MouseButtonRelease, inset().geometry().center(), Qt::LeftButton);
+  EXPECT_GE(inset().width(), 140);
+  EXPECT_GE(inset().height(), 110);
 }
 
 TEST_F(LiveShapeWindow, TheInsetTakesTheCornerThatHidesFewestPoints) {
