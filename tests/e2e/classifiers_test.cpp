@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -17,6 +16,11 @@ namespace {
 namespace fs = std::filesystem;
 using varnok::testkit::readFile;
 using varnok::testkit::writeFile;
+
+// "G01" ... "G59".
+std::string id(std::size_t n) {
+  return (n < 10 ? "G0" : "G") + std::to_string(n);
+}
 
 const char* const kSaves =
     "answer file scores.txt\nVarnoksw('SavePCA')\n"
@@ -72,9 +76,7 @@ class Classifiers : public ::testing::Test {
       for (std::string x; words >> x;) w.push_back(x);
       out += "LM=8\n";
       for (int j = 0; j < 8; ++j) out += w[2 * j] + " " + w[2 * j + 1] + "\n";
-      char id[16];
-      std::snprintf(id, sizeof id, "ID=G%02zu\n", i + 1);
-      out += id;
+      out += "ID=" + id(i + 1) + "\n";
     }
     return out;
   }
@@ -122,10 +124,8 @@ TEST_F(Classifiers, CombinationsOfATableKeyedByIdMatchTheirCodeFile) {
   for (std::size_t i = 0; i < rows_.size(); ++i) {
     const bool male = i >= 30;
     const std::string species = kSpecies[i % 3 == 0 ? 0 : 1];
-    char line[80];
-    std::snprintf(line, sizeof line, "\"G%02zu\";\"%s\";%s\r\n", i + 1, species.c_str(),
-                  male ? "Male" : "Female");
-    lines.push_back(line);
+    lines.push_back("\"" + id(i + 1) + "\";\"" + species + "\";" + (male ? "Male" : "Female") +
+                    "\r\n");
     // beringei * Female, beringei * Male, gorilla, western * Female, ... * Male
     codes += std::to_string((i % 3 == 0 ? 1 : 3) + (male ? 1 : 0)) + "\n";
   }
