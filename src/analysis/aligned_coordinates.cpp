@@ -95,6 +95,9 @@ void ExportAlignedCoordinates(session::Session& session, window::Window& window,
   }
   console.line("Wrote the aligned coordinates of " + std::to_string(session.state.DATA.rows()) +
                " specimens to " + fs::path(path).filename().string());
+  window.confirmSaved(
+      "the aligned coordinates of " + std::to_string(session.state.DATA.rows()) + " specimens",
+      path);
 }
 
 }  // namespace varnok::analysis

@@ -478,18 +478,25 @@ void LoadGroupList(session::ActionContext& ctx) {
   } else {
     codes.assign(glist.data(), glist.data() + mg);
   }
-  if (runGroupList(ctx, req, std::move(glist), file->name)) session.loadedGroups = std::move(codes);
+  if (runGroupList(ctx, req, std::move(glist), file->name)) {
+    session.loadedGroups = std::move(codes);
+    session.groupedBy.clear();
+  }
 }
 
 void NoGroupList(session::ActionContext& ctx) {
-  runOneGroup(ctx, readAnalysisRequest(ctx.window));
+  if (runOneGroup(ctx, readAnalysisRequest(ctx.window))) ctx.session.groupedBy.clear();
 }
 
 bool runAnalysisAgain(session::ActionContext& ctx, const Mat& glist) {
+  if (glist.size() == 0) return runOneGroup(ctx, readAnalysisRequest(ctx.window));
+  return runGroupAnalysis(ctx, glist, ctx.session.groupFile);
+}
+
+bool runGroupAnalysis(session::ActionContext& ctx, Mat glist, const std::string& name) {
   const AnalysisRequest req = readAnalysisRequest(ctx.window);
-  if (glist.size() == 0) return runOneGroup(ctx, req);
   ctx.window.figure().axes().cla();
-  return runGroupList(ctx, req, glist, ctx.session.groupFile);
+  return runGroupList(ctx, req, std::move(glist), name);
 }
 
 }  // namespace varnok::analysis

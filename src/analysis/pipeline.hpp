@@ -21,6 +21,12 @@ void NoGroupList(session::ActionContext& ctx);
 // kept until the new one has succeeded.
 bool runAnalysisAgain(session::ActionContext& ctx, const Mat& glist);
 
+// Runs the analysis with the group codes of glist (one per row of DATA, each
+// a whole number the symbols can draw), the group box naming name, exactly as
+// LoadGroupList runs it with a file of those codes. False when it was refused
+// with a message.
+bool runGroupAnalysis(session::ActionContext& ctx, Mat glist, const std::string& name);
+
 // What makes a landmark data matrix unfit for the analysis (fewer than 2
 // specimens, fewer than 3 landmarks, an even column count, a specimen whose
 // landmarks all coincide or that holds values that are not finite), as a

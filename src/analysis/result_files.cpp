@@ -64,7 +64,9 @@ bool guard(session::ActionContext& ctx, const Mat& value, const char* message) {
 
 // The save dialog, the move of the current folder and the write. Cancelling
 // writes nothing and leaves the current folder where it was.
-void saveText(session::ActionContext& ctx, std::string_view title, std::string_view content) {
+// what names the result in the status bar's note ("76 PC scores").
+void saveText(session::ActionContext& ctx, std::string_view title, std::string_view content,
+              std::string_view what) {
   auto choice = ctx.window.dialogs().uiputfile(kFilter, title, ctx.session.folder);
   if (!choice) return;
   // The path is fixed before the current folder moves, so a folder given
@@ -77,7 +79,13 @@ void saveText(session::ActionContext& ctx, std::string_view title, std::string_v
       ctx.console.line(note);
   } catch (const RuntimeError& e) {
     ctx.window.dialogs().msgbox(e.what(), kSaveErrorTitle);
+    return;
   }
+  ctx.window.confirmSaved(what, path);
+}
+
+std::string counted(Eigen::Index n, std::string_view one, std::string_view many) {
+  return std::to_string(n) + " " + std::string(n == 1 ? one : many);
 }
 
 std::string boxText(const Value& v) {
@@ -108,20 +116,23 @@ std::string resultRows(const Mat& m) {
 void SavePCA(session::ActionContext& ctx) {
   const Mat& scores = ctx.state.PCAScores;
   if (!guard(ctx, scores, kNoPCAScores)) return;
-  saveText(ctx, "File Name for Partial Warp Scores", resultRows(scores));
+  saveText(ctx, "File Name for Partial Warp Scores", resultRows(scores),
+           counted(scores.rows(), "specimen's PC scores", "PC scores"));
 }
 
 void SaveEigen(session::ActionContext& ctx) {
   if (!guard(ctx, ctx.state.PCAScores, kNoPCAScores)) return;
   const Mat& D = session::need(ctx.state.Dmatrix, "Dmatrix");
   const Mat column = D.diagonal();
-  saveText(ctx, "File Name for Eigenvalue list", resultRows(column));
+  saveText(ctx, "File Name for Eigenvalue list", resultRows(column),
+           counted(column.size(), "eigenvalue", "eigenvalues"));
 }
 
 void SavePCMatrix(session::ActionContext& ctx) {
   if (!guard(ctx, ctx.state.PCAScores, kNoPCAScores)) return;
   const Mat& V = session::need(ctx.state.Vmatrix, "Vmatrix");
-  saveText(ctx, "File Name for Principal Component Matrix", kMatrixHeader + resultRows(V));
+  saveText(ctx, "File Name for Principal Component Matrix", kMatrixHeader + resultRows(V),
+           "the principal component matrix");
 }
 
 void SaveOneAxis(session::ActionContext& ctx) {
@@ -153,13 +164,14 @@ void SaveOneAxis(session::ActionContext& ctx) {
   content.resize(content.size() - std::string_view(kRowEnd).size());
   content += sprintf(" 999  %c PCA axis number %i", {std::string("%"), *t});
   content += kRowEnd;
-  saveText(ctx, sprintf("File Name for PC Axis %i", {*t}), content);
+  saveText(ctx, sprintf("File Name for PC Axis %i", {*t}), content, "PC axis " + num2str(*t));
 }
 
 void SaveWarp(session::ActionContext& ctx) {
   const Mat& pw = ctx.state.pwscores;
   if (!guard(ctx, pw, kNoPWScores)) return;
-  saveText(ctx, "File Name for Partial Warp Scores", resultRows(pw));
+  saveText(ctx, "File Name for Partial Warp Scores", resultRows(pw),
+           "the shape variables of " + counted(pw.rows(), "specimen", "specimens"));
 }
 
 void SaveRef(session::ActionContext& ctx) {
@@ -167,7 +179,7 @@ void SaveRef(session::ActionContext& ctx) {
   if (!guard(ctx, ref, kNoReference)) return;
   // All its numbers in one row, whatever its shape.
   const Mat row = ref.reshaped<Eigen::RowMajor>(1, ref.size());
-  saveText(ctx, "File Name for Reference", resultRows(row));
+  saveText(ctx, "File Name for Reference", resultRows(row), "the reference form");
 }
 
 }  // namespace varnok::analysis

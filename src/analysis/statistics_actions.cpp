@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "analysis/group_by.hpp"
 #include "display/deformation_actions.hpp"
 #include "platform/graphics/marker_shapes.hpp"
 #include "platform/matrix/files.hpp"
@@ -235,8 +236,9 @@ std::string ssRow(const char* term, double df, double ss, std::optional<double> 
 
 void printAnova(session::ActionContext& ctx, const ShapeAnova& a) {
   auto& c = ctx.console;
-  c.line("Procrustes ANOVA of shape on group: F = " + format("%.4g", a.F) + ", R² = " +
-         format("%.3g", a.R2) + ", p = " + pText(a.pPerm) + " " + permutationsText(a.permutations));
+  c.line("Procrustes ANOVA of shape on " + groupingLabel(ctx.session) +
+         ": F = " + format("%.4g", a.F) + ", R² = " + format("%.3g", a.R2) +
+         ", p = " + pText(a.pPerm) + " " + permutationsText(a.permutations));
   c.line("  " + leftPad("Source", 10) + pad("df", 5) + pad("SS", 14) + pad("MS", 14) +
          pad("R²", 9) + pad("F", 11) + pad("p (perm.)", 11) + pad("p (param.)", 12));
   c.line(ssRow("group", a.df1, a.ssGroups, a.msGroups) + pad(format("%.4f", a.R2), 9) +
@@ -255,8 +257,10 @@ void printAnova(session::ActionContext& ctx, const ShapeAnova& a) {
 
 void printRegression(session::ActionContext& ctx, const ShapeRegression& r) {
   auto& c = ctx.console;
-  c.line(std::string(r.pooled ? "Regression of shape on log centroid size, pooled within groups"
-                              : "Regression of shape on log centroid size") +
+  const std::string within = ctx.session.groupedBy.empty() ? std::string("groups")
+                                                           : groupingLabel(ctx.session) + " groups";
+  c.line((r.pooled ? "Regression of shape on log centroid size, pooled within " + within
+                   : std::string("Regression of shape on log centroid size")) +
          ": R² = " + format("%.3g", r.R2) + ", F = " + format("%.4g", r.F) +
          ", p = " + pText(r.pPerm) + " " + permutationsText(r.permutations));
   c.line("  " + leftPad("Source", 10) + pad("df", 5) + pad("SS", 14) + pad("MS", 14) +
@@ -273,8 +277,10 @@ void printCanonicalVariates(session::ActionContext& ctx, const Groups& groups,
                             const CanonicalVariates& v) {
   auto& c = ctx.console;
   auto& s = ctx.session;
-  c.line("Canonical variates of " + std::to_string(v.k) + " groups on " + std::to_string(v.q) +
-         " principal components of shape (" + std::to_string(v.N) + " specimens)");
+  const std::string of = s.groupedBy.empty() ? "" : " of " + groupingLabel(s);
+  c.line("Canonical variates of " + std::to_string(v.k) + " groups" + of + " on " +
+         std::to_string(v.q) + " principal components of shape (" + std::to_string(v.N) +
+         " specimens)");
   for (Index j = 0; j < v.eigenvalues.size(); ++j)
     c.line("  CV " + std::to_string(j + 1) + ": eigenvalue " + format("%.5g", v.eigenvalues(j)));
   c.line("Mahalanobis distances between group means:");
@@ -704,6 +710,7 @@ void ExportStatistics(session::ActionContext& ctx) {
     return;
   }
   ctx.console.line("Wrote the statistics " + fs::path(path).filename().string());
+  ctx.window.confirmSaved("the statistics", path);
 }
 
 namespace {

@@ -63,6 +63,17 @@ std::vector<std::string> readGroupNames(const std::string& path, const std::stri
   return parseGroupNames(in.readAll(), file);
 }
 
+void relabelLegend(const session::Session& session, window::Window& window) {
+  auto& ax = window.figure().axes();
+  bool relabelled = false;
+  for (graphics::LegendEntry& e : ax.legendEntries()) {
+    if (e.group <= 0) continue;
+    e.label = session.groupLabel(e.group);
+    relabelled = true;
+  }
+  if (relabelled) ax.touch();
+}
+
 void LoadGroupNames(session::Session& session, window::Window& window, Console& console) {
   auto choice = window.dialogs().uigetfile("*.*", kGroupNamesTitle, session.folder);
   if (!choice) return;
@@ -78,15 +89,7 @@ void LoadGroupNames(session::Session& session, window::Window& window, Console& 
   session.changeFolder(choice->folder);
   session.groupNames = std::move(names);
 
-  // A legend on the plot shows the names at once.
-  auto& ax = window.figure().axes();
-  bool relabelled = false;
-  for (graphics::LegendEntry& e : ax.legendEntries()) {
-    if (e.group <= 0) continue;
-    e.label = session.groupLabel(e.group);
-    relabelled = true;
-  }
-  if (relabelled) ax.touch();
+  relabelLegend(session, window);
 
   std::size_t named = 0;
   for (const std::string& n : session.groupNames) named += n.empty() ? 0 : 1;

@@ -35,6 +35,9 @@ std::vector<std::string> parseGroupNames(std::string_view bytes, const std::stri
 // DataFileError as parseGroupNames, and for a file that cannot be read.
 std::vector<std::string> readGroupNames(const std::string& path, const std::string& file);
 
+// A legend on the plot takes the session's group names at once.
+void relabelLegend(const session::Session& session, window::Window& window);
+
 // The menu item "Load Group Names...": asks for the file, reads it and keeps
 // the names in the session; a legend on the plot takes them at once. A bad
 // file is reported in a message box and the names stay as they were. When

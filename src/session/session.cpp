@@ -50,6 +50,8 @@ void Session::forgetLoadedData() {
   curation = Curation();
   lastAnalysis = LastAnalysis::None;
   specimenNumbers.clear();
+  classifiers = Classifiers();
+  groupedBy.clear();
   // Which points slide belongs to the data.
   curves.clear();
   sliderRows = Mat();

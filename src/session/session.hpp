@@ -125,6 +125,19 @@ struct Session {
   // The number in the loaded file (1-based) of each row of DATA; empty when
   // row i is specimen i + 1.
   std::vector<long> specimenNumbers;
+  // The study's table of classifiers (io/classifiers.hpp), matched to the
+  // loaded specimens: values[c][i] is column c of loaded specimen i. Empty
+  // before a table is loaded; a new data file forgets it.
+  struct Classifiers {
+    std::string file;      // as the user named it
+    std::string idColumn;  // empty: the rows follow the data file's order
+    std::vector<std::string> columns;
+    std::vector<std::vector<std::string>> values;
+    bool empty() const { return columns.empty(); }
+  } classifiers;
+  // The classifier columns the current groups come from (Group By); empty
+  // when they come from a group list file or there is one group.
+  std::vector<std::string> groupedBy;
   // Forgets the data as read and every choice made on it.
   void forgetLoadedData();
 

@@ -50,7 +50,7 @@ void ExportPlotData(session::ActionContext& ctx) {
     dialogs.msgbox(e.what(), kTitle);
     return;
   }
-  ctx.window.status("Plot data saved to " + path);
+  ctx.window.confirmSaved("the plot data", path);
 }
 
 }  // namespace varnok::shell

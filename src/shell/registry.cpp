@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "analysis/curation.hpp"
+#include "analysis/group_by.hpp"
 #include "analysis/pipeline.hpp"
 #include "analysis/result_files.hpp"
 #include "analysis/scree.hpp"
@@ -10,6 +11,7 @@
 #include "display/markers.hpp"
 #include "display/score_plot.hpp"
 #include "display/superimposition.hpp"
+#include "io/classifiers.hpp"
 #include "io/code_load.hpp"
 #include "io/load_data.hpp"
 #include "io/load_reference.hpp"
@@ -196,6 +198,9 @@ std::vector<Entry> makeRegistry() {
       menuAction("ExcludeSpecimens", analysis::ExcludeSpecimens),
       menuAction("IncludeAllSpecimens", analysis::IncludeAllSpecimens),
       menuAction("SelectGroups", analysis::SelectGroups),
+      // Groups from the study's table of classifiers.
+      menuAction("LoadClassifiers", io::LoadClassifiers),
+      menuAction("GroupBy", analysis::GroupBy),
   };
   r.push_back(subroutine(std::string(kButtondown)));
   for (const char* tag : kSubroutineTags)

@@ -135,7 +135,7 @@ void CopyImageEPS(session::Session& session, window::Window& window, Console& co
     return;
   }
   session.changeFolder(choice->folder);
-  window.status("EPS file written: " + filet);
+  window.confirmSaved("the EPS picture", filet);
 }
 
 }  // namespace varnok::style

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "action_fixture.hpp"
+#include "analysis/aligned_coordinates.hpp"
 #include "platform/matrix/text.hpp"
 #include "support/picture_controls.hpp"
 
@@ -40,6 +41,10 @@ class ResultsTableTest : public ActionTest {
     state_.GLIST = Mat(3, 1);
     state_.GLIST << 2, 1, 2;
     state_.NumPCA = 4;
+    // The shape variables end with the centroid sizes.
+    state_.pwscores = Mat(3, 2);
+    state_.pwscores << 0, 10, 0, 20.5, 0, 1e3;
+    state_.DATA = Mat::Zero(3, 7);
   }
   bool exportTable() { return shell_.runCallback("ExportResultsTable"); }
 };
@@ -47,10 +52,10 @@ class ResultsTableTest : public ActionTest {
 TEST_F(ResultsTableTest, PCOneComesFirstWithRoundTripNumbers) {
   const ResultsTables t = resultsTables(state_, {});
   EXPECT_EQ(t.scores,
-            "specimen,group,PC1,PC2,PC3\n"
-            "1,2,30,2,0.1\n"
-            "2,1,0.30000000000000004,-3,0.2\n"
-            "3,2,-0.3333333333333333,4,1e-20\n");
+            "specimen,group,centroid_size,PC1,PC2,PC3\n"
+            "1,2,10,30,2,0.1\n"
+            "2,1,20.5,0.30000000000000004,-3,0.2\n"
+            "3,2,1000,-0.3333333333333333,4,1e-20\n");
   EXPECT_EQ(t.eigenvalues,
             "axis,eigenvalue,share,cumulative_share\n"
             "1,6,0.75,0.75\n"
@@ -60,12 +65,27 @@ TEST_F(ResultsTableTest, PCOneComesFirstWithRoundTripNumbers) {
 
 TEST_F(ResultsTableTest, NamesAreQuotedWhenTheyMustBe) {
   const ResultsTables t = resultsTables(state_, {"a,b", "say \"hi\"", "c 3"});
-  EXPECT_EQ(split(t.scores, '\n')[0], "specimen,id,group,PC1,PC2,PC3");
-  EXPECT_EQ(split(t.scores, '\n')[1], "1,\"a,b\",2,30,2,0.1");
-  EXPECT_EQ(split(t.scores, '\n')[2], "2,\"say \"\"hi\"\"\",1,0.30000000000000004,-3,0.2");
-  EXPECT_EQ(split(t.scores, '\n')[3], "3,c 3,2,-0.3333333333333333,4,1e-20");
+  EXPECT_EQ(split(t.scores, '\n')[0], "specimen,id,group,centroid_size,PC1,PC2,PC3");
+  EXPECT_EQ(split(t.scores, '\n')[1], "1,\"a,b\",2,10,30,2,0.1");
+  EXPECT_EQ(split(t.scores, '\n')[2], "2,\"say \"\"hi\"\"\",1,20.5,0.30000000000000004,-3,0.2");
+  EXPECT_EQ(split(t.scores, '\n')[3], "3,c 3,2,1000,-0.3333333333333333,4,1e-20");
   // Names that do not name every specimen are left out.
-  EXPECT_EQ(split(resultsTables(state_, {"a", "b"}).scores, '\n')[0], "specimen,group,PC1,PC2,PC3");
+  EXPECT_EQ(split(resultsTables(state_, {"a", "b"}).scores, '\n')[0],
+            "specimen,group,centroid_size,PC1,PC2,PC3");
+}
+
+TEST_F(ResultsTableTest, GroupNamesAndClassifiersStandBesideTheCodes) {
+  auto& s = shell_.session();
+  s.groupNames = {"", "large, old"};
+  // Four specimens loaded, the second left out.
+  s.classifiers.columns = {"Site"};
+  s.classifiers.values = {{"a", "b", "=c", "d"}};
+  s.specimenNumbers = {1, 3, 4};
+  const auto lines = split(resultsTables(state_, {}, {}, {}, labelColumns(s)).scores, '\n');
+  EXPECT_EQ(lines[0], "specimen,group,group_name,Site,centroid_size,PC1,PC2,PC3");
+  EXPECT_EQ(lines[1], "1,2,\"large, old\",a,10,30,2,0.1");
+  EXPECT_EQ(lines[2], "2,1,,\"'=c\",20.5,0.30000000000000004,-3,0.2");
+  EXPECT_EQ(lines[3].substr(0, 10), "3,2,\"large");
 }
 
 TEST_F(ResultsTableTest, WritesBothFilesWhereTheUserSaysAndMovesTheFolder) {
@@ -74,6 +94,8 @@ TEST_F(ResultsTableTest, WritesBothFilesWhereTheUserSaysAndMovesTheFolder) {
   const ResultsTables t = resultsTables(state_, {});
   EXPECT_EQ(out("table.csv"), t.scores);
   EXPECT_EQ(out("table_eigenvalues.csv"), t.eigenvalues);
+  EXPECT_EQ(out("table_coordinates.csv"), alignedCoordinates(shell_.session(), AlignedFormat::Csv));
+  EXPECT_EQ(win_.statusText, "Saved the results table of 3 specimens to table.csv");
   EXPECT_EQ(win_.answers.fileDialogTitles, std::vector<std::string>{"File Name for Results Table"});
   EXPECT_EQ(win_.answers.fileDialogFilters, std::vector<std::string>{"CSV files (*.csv)"});
   EXPECT_EQ(win_.answers.fileDialogFolders[0], testkit::folderString(dir_ / "start"));
@@ -117,10 +139,11 @@ TEST_F(ResultsTableTest, AFailedWriteLeavesNeitherFile) {
 
 TEST_F(ResultsTableTest, NamesASpreadsheetWouldRunAreWrittenAsText) {
   const ResultsTables t = resultsTables(state_, {"=1+2", "@SUM(A1)", "-3+cmd|' /C calc'!A0"});
-  EXPECT_EQ(split(t.scores, '\n')[1], "1,\"'=1+2\",2,30,2,0.1");
-  EXPECT_EQ(split(t.scores, '\n')[2], "2,\"'@SUM(A1)\",1,0.30000000000000004,-3,0.2");
+  EXPECT_EQ(split(t.scores, '\n')[1], "1,\"'=1+2\",2,10,30,2,0.1");
+  EXPECT_EQ(split(t.scores, '\n')[2], "2,\"'@SUM(A1)\",1,20.5,0.30000000000000004,-3,0.2");
   // Negative scores are numbers, not names, and stay as they are.
-  EXPECT_EQ(split(t.scores, '\n')[3], "3,\"'-3+cmd|' /C calc'!A0\",2,-0.3333333333333333,4,1e-20");
+  EXPECT_EQ(split(t.scores, '\n')[3],
+            "3,\"'-3+cmd|' /C calc'!A0\",2,1000,-0.3333333333333333,4,1e-20");
 }
 
 TEST_F(ResultsTableTest, AnOlderPairIsNeverHalfReplaced) {
@@ -209,10 +232,11 @@ TEST_F(ResultsTableAnalysisTest, ColumnsFollowTheAxesFromTheLargestEigenvalue) {
   const auto rows = table("gorilla.csv");
   const Eigen::Index V = state_.PCAScores.cols();
   ASSERT_EQ(rows.size(), 60u);
-  ASSERT_EQ(rows[0].size(), static_cast<std::size_t>(V + 2));
+  ASSERT_EQ(rows[0].size(), static_cast<std::size_t>(V + 3));
   EXPECT_EQ(rows[0][0], "specimen");
   EXPECT_EQ(rows[0][1], "group");
-  EXPECT_EQ(rows[0][2], "PC1");
+  EXPECT_EQ(rows[0][2], "centroid_size");
+  EXPECT_EQ(rows[0][3], "PC1");
   EXPECT_EQ(rows[0].back(), "PC" + std::to_string(V));
   Eigen::Index largest = 0;
   state_.Dmatrix.diagonal().maxCoeff(&largest);
@@ -220,8 +244,9 @@ TEST_F(ResultsTableAnalysisTest, ColumnsFollowTheAxesFromTheLargestEigenvalue) {
     const auto& r = rows[static_cast<std::size_t>(i + 1)];
     EXPECT_EQ(r[0], std::to_string(i + 1));
     EXPECT_EQ(std::stod(r[1]), state_.GLIST(i));
+    EXPECT_EQ(std::stod(r[2]), state_.pwscores(i, state_.pwscores.cols() - 1)) << i;
     // Round trip: the text reads back as the very score.
-    EXPECT_EQ(std::stod(r[2]), state_.PCAScores(i, largest)) << i;
+    EXPECT_EQ(std::stod(r[3]), state_.PCAScores(i, largest)) << i;
     EXPECT_EQ(std::stod(r.back()), state_.PCAScores(i, 0)) << i;
   }
   const auto eig = table("gorilla_eigenvalues.csv");

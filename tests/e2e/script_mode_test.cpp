@@ -304,7 +304,7 @@ TEST_F(ScriptMode, TpsFileToResultsTable) {
   // Before the analysis there is nothing to export.
   EXPECT_NE(out.find("] Run the analysis first"), std::string::npos) << out;
   const std::string table = read("table.csv");
-  EXPECT_EQ(table.substr(0, table.find('\n')), "specimen,id,group,PC1,PC2,PC3,PC4");
+  EXPECT_EQ(table.substr(0, table.find('\n')), "specimen,id,group,centroid_size,PC1,PC2,PC3,PC4");
   EXPECT_NE(table.find("\n5,wing 5,1,"), std::string::npos) << table;
   const std::string eigen = read("table_eigenvalues.csv");
   EXPECT_EQ(eigen.substr(0, eigen.find('\n')), "axis,eigenvalue,share,cumulative_share");

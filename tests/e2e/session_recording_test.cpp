@@ -239,6 +239,41 @@ TEST_F(SessionRecording, ChoicesOfSpecimensReplayToTheSameResults) {
   }
 }
 
+TEST_F(SessionRecording, GroupsFromATableReplayToTheSameResults) {
+  ASSERT_NE(window_, nullptr);
+  for (const fs::path& dir : {recorded_, replayed_})
+    fs::copy_file(fs::path(VARNOK_DATA_DIR) / "gorilla_classifiers.csv",
+                  dir / "gorilla_classifiers.csv");
+  answerFile("gorilla.txt");
+  click("LoadDataButton");
+  answerFile("gorilla_classifiers.csv");
+  menu("LoadClassifiersItem");
+  dialogs_.inputs.push_back(std::vector<std::string>{"Sex*Site"});
+  menu("GroupByItem");
+  click("ShowPCAAxisButton");
+  answerFile("table.csv");
+  menu("ExportResultsTableItem");
+  answerFile("plot.json");
+  menu("ExportPlotDataItem");
+  ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front();
+  ASSERT_TRUE(dialogs_.inputs.empty());
+
+  int status = -1;
+  const std::string out = saveAndReplay(&status);
+  const std::string script = readFile(recorded_ / "session.vks");
+  EXPECT_EQ(status, 0) << out << script;
+  EXPECT_EQ(out.find("[msgbox"), std::string::npos) << out << script;
+  EXPECT_NE(script.find("answer file gorilla_classifiers.csv\nLoadClassifiers\n"
+                        "answer input Sex*Site\nGroupBy\n"),
+            std::string::npos)
+      << script;
+  for (const char* f : {"table.csv", "plot.json"}) {
+    const std::string a = readFile(recorded_ / f), b = readFile(replayed_ / f);
+    EXPECT_FALSE(a.empty()) << f;
+    EXPECT_TRUE(a == b) << f << " differs after the replay of\n" << script;
+  }
+}
+
 TEST_F(SessionRecording, QuitFromTheMenuClosesTheWindowAndIsNoStepOfTheSession) {
   ASSERT_NE(window_, nullptr);
   answerFile("gorilla.txt");

@@ -278,7 +278,8 @@ TEST_F(Statistics, SettingsPicturesAndTheResultsTableOnTheMice) {
       << t.substr(0, 300);
   const std::string plain = read("plain.csv"), again = read("plain_again.csv");
   EXPECT_EQ(again.substr(0, again.find('\n')), plain.substr(0, plain.find('\n')));
-  EXPECT_EQ(plain.substr(0, plain.find('\n')), "specimen,group,PC1,PC2,PC3,PC4,PC5,PC6,PC7,PC8");
+  EXPECT_EQ(plain.substr(0, plain.find('\n')),
+            "specimen,group,centroid_size,PC1,PC2,PC3,PC4,PC5,PC6,PC7,PC8");
   EXPECT_NE(out.find("There are no statistics to export yet"), std::string::npos);
 }
 

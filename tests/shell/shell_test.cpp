@@ -555,7 +555,7 @@ TEST_F(ShellTest, ExportPlotDataWritesTheJsonOfThePlotAndReplacesNothingUnasked)
   answerFile("plot");
   ASSERT_TRUE(shell_.runCallback("ExportPlotData"));
   EXPECT_EQ(read(dir_ / "plot.json"), graphics::plotDataJson(win_.figure()));
-  EXPECT_EQ(win_.statusText, "Plot data saved to " + (dir_ / "plot.json").string());
+  EXPECT_EQ(win_.statusText, "Saved the plot data to plot.json");
   // The dialog never asked about plot.json: this one asks, and the answer
   // of a dialog that cannot ask is no.
   write(dir_ / "plot.json", "mine");

@@ -658,12 +658,12 @@ void QtWindow::exportPictureInteractively() {
       options_.settings->setLastFolder(FileKind::Picture,
                                        QFileInfo(exportSettings_.path).absolutePath());
     recorder_->picture(target.path.toStdString(), pictureArguments(exportSettings_));
-    std::string what = "Picture saved to " + target.path.toStdString();
+    std::string detail;
     if (target.format == graphics::PictureFormat::Png)
-      what += " (" + std::to_string(layout.pixelWidth) + " x " +
-              std::to_string(layout.pixelHeight) + " pixels, " +
-              std::to_string(static_cast<int>(std::lround(layout.dpi))) + " dpi)";
-    status(what);
+      detail = " (" + std::to_string(layout.pixelWidth) + " x " +
+               std::to_string(layout.pixelHeight) + " pixels, " +
+               std::to_string(static_cast<int>(std::lround(layout.dpi))) + " dpi)";
+    confirmSaved("the picture", target.path.toStdString(), detail);
   } catch (const std::exception& e) {
     QMessageBox::warning(main_.get(), QObject::tr("Export Picture"), QString::fromUtf8(e.what()));
   }

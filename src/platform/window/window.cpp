@@ -1,5 +1,7 @@
 #include "platform/window/window.hpp"
 
+#include <filesystem>
+
 #include "platform/matrix/runtime_error.hpp"
 
 namespace varnok::window {
@@ -18,6 +20,11 @@ void Window::setAll(std::string_view tag, std::string_view prop, const Value& v)
     throw RuntimeError("Run-time Error: The window has no control tagged \"" + std::string(tag) +
                        "\".");
   for (Control* c : found) c->set(prop, v);
+}
+
+void Window::confirmSaved(std::string_view what, std::string_view path, std::string_view detail) {
+  status("Saved " + std::string(what) + " to " + std::filesystem::path(path).filename().string() +
+         std::string(detail));
 }
 
 void Window::setPlotSize(int width, int height) {

@@ -82,6 +82,11 @@ class Window {
   virtual Dialogs& dialogs() = 0;
   // A short message in the status bar (errors of actions go here too).
   virtual void status(std::string_view text) = 0;
+  // The status bar's word that a file was written, the one way every writer
+  // says it: "Saved 76 PC scores to mice_scores.txt" (the file's name, not
+  // its folder).
+  // detail follows the name: " (1004 x 709 pixels, 300 dpi)".
+  void confirmSaved(std::string_view what, std::string_view path, std::string_view detail = {});
   // An action stopped on an error: message is what the console got, hint
   // (possibly empty) what the user should do first. The status bar shows the
   // hint when there is one, else the message.
