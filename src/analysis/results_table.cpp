@@ -100,7 +100,7 @@ std::string eigenvaluesPathFor(const std::string& scoresPath) {
 
 void ExportResultsTable(session::Session& session, window::Window& window, Console& console) {
   if (session.state.PCAScores.size() == 0) {
-    window.dialogs().msgbox(kRunAnalysisFirst);
+    window.dialogs().warn(kRunAnalysisFirst, "Export Results Table");
     return;
   }
   // Both tables are made before anything is asked, so nothing can fail after
@@ -123,7 +123,7 @@ void ExportResultsTable(session::Session& session, window::Window& window, Conso
         !notes.empty())
       console.line(notes);
   } catch (const RuntimeError& e) {
-    window.dialogs().msgbox(e.what(), kSaveErrorTitle);
+    window.dialogs().warn(e.what(), kSaveErrorTitle);
     return;
   }
   console.line("Wrote the results table " + fs::path(path).filename().string() + " and " +

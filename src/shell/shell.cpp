@@ -6,6 +6,7 @@
 #include "display/live_shape.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "shell/callback.hpp"
+#include "shell/enable_controls.hpp"
 #include "shell/ref_angle.hpp"
 #include "shell/registry.hpp"
 #include "shell/routines.hpp"
@@ -30,6 +31,7 @@ ValueList Shell::Varnok6p(const ValueList& args, int nargout) {
     window_ = &opener_();  // reuses the open window, brought forward
     window_->raise();
     RefAngleSetup(*this);
+    enableStatistics();
     if (nargout >= 1) return {Value(window_->figure().handle())};
     return {};
   }
@@ -38,7 +40,7 @@ ValueList Shell::Varnok6p(const ValueList& args, int nargout) {
   try {
     return callByName(args.front().text(), rest, nargout);
   } catch (const RuntimeError& e) {
-    console_.line(e.what());
+    console_.error(e.what());
   }
   return {};
 }
@@ -50,7 +52,7 @@ void Shell::Varnoksw(const ValueList& args, int nargout) {
     run(*entry, args);
     return;
   }
-  console_.write("Fell through case!");
+  console_.write("Fell through case!", ConsoleTag::Error);
 }
 
 void Shell::run(const Entry& entry, const ValueList& args) {
@@ -58,7 +60,7 @@ void Shell::run(const Entry& entry, const ValueList& args) {
   if (entry.run == nullptr) {
     // A control whose action is not built yet says so where the user looks.
     std::string line = "Not available yet: " + entry.name;
-    console_.line(line);
+    console_.error(line);
     w.status(line);
     return;
   }
@@ -77,7 +79,7 @@ ValueList Shell::call(std::string_view name, const ValueList& args, int nargout,
   if (const Entry* entry = entryOfCall(name, args)) {
     switch (entry->kind) {
       case EntryKind::SubRoutine:
-        console_.line(subroutineLine(name));
+        console_.echo(subroutineLine(name));
         return {};
       case EntryKind::Action:
         // What the routine table's Varnoksw would check first.
@@ -112,7 +114,9 @@ std::string nextStepHint(const session::AnalysisState& state) {
 }
 
 void Shell::enableStatistics() {
-  if (window_ != nullptr) analysis::enableStatisticsItems(session_, *window_);
+  if (window_ == nullptr) return;
+  analysis::enableStatisticsItems(session_, *window_);
+  enableAnalysisControls(session_, *window_);
 }
 
 bool Shell::runCallback(std::string_view callback, window::Control* source) {
@@ -157,7 +161,7 @@ bool Shell::runCallback(std::string_view callback, window::Control* source) {
   }
   // An action stopped part way: say why where the user looks, and never
   // leave the busy pointer behind.
-  console_.line(message);
+  console_.error(message);
   console_.flush();
   window::Window& w = window();  // callbacks come from the window, so it is open
   w.actionFailed(message, hint);
