@@ -89,6 +89,7 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       {"ShowOutlierSpecimen", 0, 0, 1},
       {"CanonicalVariatesAxes", 0, 0, 1},
       {"ExportAlignedCoordinates", 0, 0, 1},
+      {"ToggleLabelWithIds", 0, 0, 1},
   };
   return decls;
 }
