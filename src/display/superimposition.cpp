@@ -125,9 +125,8 @@ std::optional<std::string> symbolProblem(const session::AnalysisState& s, bool u
 std::optional<double> tableAngle(session::ActionContext& ctx, const session::NumberBox& box) {
   if (!box.present) return 0.0;
   if (!box.number) {
-    refuse(ctx,
-           "The reference angle box holds \"" + box.text +
-               "\", which is not a number of degrees; enter the angle in degrees.");
+    refuse(ctx, "The reference angle box holds \"" + box.text +
+                    "\", which is not a number of degrees; enter the angle in degrees.");
     return std::nullopt;
   }
   return M_PI * *box.number / 180.0;
