@@ -73,7 +73,7 @@ std::string alignedCoordinates(const session::Session& session, AlignedFormat fo
 
 void ExportAlignedCoordinates(session::Session& session, window::Window& window, Console& console) {
   if (session.state.PCAScores.size() == 0) {
-    window.dialogs().msgbox(kRunAnalysisFirst);
+    window.dialogs().warn(kRunAnalysisFirst, "Export Aligned Coordinates");
     return;
   }
   auto choice = window.dialogs().uiputfile(kFilter, kTitle, session.folder);
@@ -90,7 +90,7 @@ void ExportAlignedCoordinates(session::Session& session, window::Window& window,
   try {
     if (const std::string note = writeFileAtomically(path, text); !note.empty()) console.line(note);
   } catch (const RuntimeError& e) {
-    window.dialogs().msgbox(e.what(), "Error Saving File");
+    window.dialogs().warn(e.what(), "Error Saving File");
     return;
   }
   console.line("Wrote the aligned coordinates of " + std::to_string(session.state.DATA.rows()) +

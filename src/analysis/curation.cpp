@@ -71,7 +71,7 @@ std::string countText(Eigen::Index n) {
 
 bool hasData(session::ActionContext& ctx, const char* title) {
   if (ctx.session.loadedData.size() != 0) return true;
-  ctx.window.dialogs().msgbox(kLoadFirst, title);
+  ctx.window.dialogs().warn(kLoadFirst, title);
   return false;
 }
 
@@ -130,7 +130,7 @@ std::optional<std::vector<Eigen::Index>> mirroredKept(session::ActionContext& ct
   const auto kept = keptRows(session, session.curation);
   const Mat data = curatedData(session, session.curation, kept);
   if (auto problem = dataProblem(data)) {
-    ctx.window.dialogs().msgbox(*problem, title);
+    ctx.window.dialogs().warn(*problem, title);
     return std::nullopt;
   }
   // The consensus of the last analysis, or the one it would compute now.
@@ -153,9 +153,9 @@ bool applyCuration(session::ActionContext& ctx, session::Curation next, const ch
   const auto kept = keptRows(session, next);
   const auto n = static_cast<Eigen::Index>(kept.size());
   if (n < 3) {
-    ctx.window.dialogs().msgbox("Only " + countText(n) + (n == 1 ? " specimen" : " specimens") +
-                                    " would be left; the analysis needs at least 3.",
-                                title);
+    ctx.window.dialogs().warn("Only " + countText(n) + (n == 1 ? " specimen" : " specimens") +
+                                  " would be left; the analysis needs at least 3.",
+                              title);
     return false;
   }
   Mat glist;
@@ -168,7 +168,7 @@ bool applyCuration(session::ActionContext& ctx, session::Curation next, const ch
       if (std::isnan(glist(i, 0))) unnamed.push_back(kept[at(i)]);
     }
     if (!unnamed.empty()) {
-      ctx.window.dialogs().msgbox(
+      ctx.window.dialogs().warn(
           "The group list names no group for specimen " + specimenNames(session, unnamed) +
               ": it named only the specimens kept when it was loaded. Load a group list of all " +
               countText(session.loadedData.rows()) + " specimens first.",
@@ -182,7 +182,7 @@ bool applyCuration(session::ActionContext& ctx, session::Curation next, const ch
     for (Eigen::Index i = 0; i < n; ++i) ++after[glist(i, 0)];
     for (const auto& [code, count] : after) {
       if (count < 2 && before[code] >= 2) {
-        ctx.window.dialogs().msgbox(
+        ctx.window.dialogs().warn(
             "Group " + num2str(code) + " would keep only 1 specimen; a group needs at least 2.",
             title);
         return false;
@@ -242,7 +242,7 @@ std::optional<std::vector<Eigen::Index>> askSpecimens(session::ActionContext& ct
   SpecimenList list =
       parseSpecimenList(answer->front(), session.loadedData.rows(), session.loadedIds);
   if (!list.problem.empty()) {
-    ctx.window.dialogs().msgbox(list.problem, title);
+    ctx.window.dialogs().warn(list.problem, title);
     return std::nullopt;
   }
   std::set<Eigen::Index> rows(list.rows.begin(), list.rows.end());
@@ -252,7 +252,7 @@ std::optional<std::vector<Eigen::Index>> askSpecimens(session::ActionContext& ct
     rows.insert(mirrored->begin(), mirrored->end());
   }
   if (rows.empty()) {
-    ctx.window.dialogs().msgbox("No specimen is mirrored; nothing was changed.", title);
+    ctx.window.dialogs().warn("No specimen is mirrored; nothing was changed.", title);
     return std::nullopt;
   }
   return std::vector<Eigen::Index>(rows.begin(), rows.end());
@@ -382,8 +382,8 @@ void SelectGroups(session::ActionContext& ctx) {
   if (!hasData(ctx, kGroupsTitle)) return;
   const auto& session = ctx.session;
   if (session.loadedGroups.empty()) {
-    ctx.window.dialogs().msgbox("Load a group list first: the groups are the codes it gives.",
-                                kGroupsTitle);
+    ctx.window.dialogs().warn("Load a group list first: the groups are the codes it gives.",
+                              kGroupsTitle);
     return;
   }
   std::string current;
@@ -393,7 +393,7 @@ void SelectGroups(session::ActionContext& ctx) {
   if (!answer || answer->empty()) return;
   const auto list = words(answer->front());
   if (list.empty()) {
-    ctx.window.dialogs().msgbox("Name at least one group code.", kGroupsTitle);
+    ctx.window.dialogs().warn("Name at least one group code.", kGroupsTitle);
     return;
   }
   // How many specimens left in have each code.
@@ -405,13 +405,13 @@ void SelectGroups(session::ActionContext& ctx) {
   for (std::string_view w : list) {
     const auto v = digits(w);
     if (!v) {
-      ctx.window.dialogs().msgbox("\"" + std::string(w) + "\" is not a group code.", kGroupsTitle);
+      ctx.window.dialogs().warn("\"" + std::string(w) + "\" is not a group code.", kGroupsTitle);
       return;
     }
     const auto code = static_cast<double>(*v);
     const Eigen::Index count = counts.count(code) ? counts[code] : 0;
     if (count < 2) {
-      ctx.window.dialogs().msgbox(
+      ctx.window.dialogs().warn(
           count == 0 ? "No specimen left in has the group code " + std::string(w) + "."
                      : "Group " + std::string(w) +
                            " has only 1 specimen left in; a group needs at least 2.",

@@ -224,12 +224,12 @@ double physicalMemory() {
 bool checkData(session::ActionContext& ctx) {
   const Mat& data = session::need(ctx.state.DATA, "DATA");
   if (auto problem = dataProblem(data)) {
-    ctx.window.dialogs().msgbox(*problem, kDataErrorTitle);
+    ctx.window.dialogs().warn(*problem, kDataErrorTitle);
     return false;
   }
   // Refused before the work starts, rather than ended by the system.
   if (auto problem = sizeProblem(data.rows(), (data.cols() - 1) / 2, physicalMemory())) {
-    ctx.window.dialogs().msgbox(*problem, kDataErrorTitle);
+    ctx.window.dialogs().warn(*problem, kDataErrorTitle);
     return false;
   }
   return true;
@@ -353,7 +353,7 @@ bool runGroupList(session::ActionContext& ctx, const AnalysisRequest& req, Mat g
   const Eigen::Index mg = glist.rows();
   const bool useTable = s.altcode.value_or(0) != 0;
   if (auto problem = groupCodeProblem(glist, useTable, s.codearray.rows())) {
-    ctx.window.dialogs().msgbox(*problem, kGroupErrorTitle);
+    ctx.window.dialogs().warn(*problem, kGroupErrorTitle);
     return false;
   }
   if (!checkData(ctx)) return false;
@@ -369,7 +369,7 @@ bool runGroupList(session::ActionContext& ctx, const AnalysisRequest& req, Mat g
                          display::refAngle(req.refAngle, &ctx.console).value_or(0.0));
   r.reference = roundTo4(reference);
   if (auto problem = referenceProblem(r.reference)) {
-    ctx.window.dialogs().msgbox(*problem, kDataErrorTitle);
+    ctx.window.dialogs().warn(*problem, kDataErrorTitle);
     return false;
   }
   r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
@@ -411,7 +411,7 @@ bool runOneGroup(session::ActionContext& ctx, const AnalysisRequest& req) {
   RowVec reference = formReference(ctx, true);
   r.reference = roundTo4(reference);
   if (auto problem = referenceProblem(r.reference)) {
-    ctx.window.dialogs().msgbox(*problem, kDataErrorTitle);
+    ctx.window.dialogs().warn(*problem, kDataErrorTitle);
     return false;
   }
   ctx.console.display("reference", r.reference);
@@ -446,7 +446,7 @@ void LoadGroupList(session::ActionContext& ctx) {
   // The kept specimens are chosen by their group codes: new codes would
   // choose others.
   if (!session.curation.groups.empty()) {
-    ctx.window.dialogs().msgbox(
+    ctx.window.dialogs().warn(
         "Only some groups are analysed; choose Include All Specimens before loading another "
         "group list.",
         kGroupErrorTitle);
@@ -463,7 +463,7 @@ void LoadGroupList(session::ActionContext& ctx) {
       kept(i, 0) = glist(session.specimenNumbers[static_cast<std::size_t>(i)] - 1, 0);
     glist = std::move(kept);
   } else if (mg != m) {
-    ctx.window.dialogs().msgbox(
+    ctx.window.dialogs().warn(
         sprintf("The size of your group code list indicates %i specimens, but there are %i in "
                 "your data set.",
                 {static_cast<double>(mg), static_cast<double>(m)}) +

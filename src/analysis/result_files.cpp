@@ -21,6 +21,7 @@ constexpr const char* kFilter = "*.*";
 constexpr const char* kRowEnd = " \n ";
 constexpr const char* kSaveErrorTitle = "Error Saving File";
 
+constexpr const char* kSaveAxisTitle = "Save Principal Axis";
 constexpr const char* kNoPCAScores =
     "The PCA scores have not been calculated at this point.  Please load a group list, or hit "
     "the no group list button before proceeding";
@@ -58,7 +59,7 @@ void appendNumber(std::string& out, double v) {
 // The shown result must exist before anything is asked of the user.
 bool guard(session::ActionContext& ctx, const Mat& value, const char* message) {
   if (value.size() != 0) return true;
-  ctx.window.dialogs().msgbox(message);
+  ctx.window.dialogs().warn(message, "");
   return false;
 }
 
@@ -78,7 +79,7 @@ void saveText(session::ActionContext& ctx, std::string_view title, std::string_v
     if (const std::string note = writeFileAtomically(path, content); !note.empty())
       ctx.console.line(note);
   } catch (const RuntimeError& e) {
-    ctx.window.dialogs().msgbox(e.what(), kSaveErrorTitle);
+    ctx.window.dialogs().warn(e.what(), kSaveErrorTitle);
     return;
   }
   ctx.window.confirmSaved(what, path);
@@ -148,13 +149,14 @@ void SaveOneAxis(session::ActionContext& ctx) {
   // file had been chosen; it is reported before anything is asked or written.
   const std::optional<double> t = session::boxNumber(box);
   if (!t) {
-    ctx.window.dialogs().msgbox("\"" + boxText(box) +
-                                "\" is not a principal axis number: " + axesAvailable(V));
+    ctx.window.dialogs().warn(
+        "\"" + boxText(box) + "\" is not a principal axis number: " + axesAvailable(V),
+        kSaveAxisTitle);
     return;
   }
   if (*t != std::floor(*t) || *t < 1 || *t > V) {
-    ctx.window.dialogs().msgbox("There is no principal axis " + num2str(*t) + ": " +
-                                axesAvailable(V));
+    ctx.window.dialogs().warn("There is no principal axis " + num2str(*t) + ": " + axesAvailable(V),
+                              kSaveAxisTitle);
     return;
   }
   const auto column = static_cast<Eigen::Index>(numPCA - *t) - 1;

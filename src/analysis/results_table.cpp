@@ -149,7 +149,7 @@ std::vector<TextColumn> labelColumns(const session::Session& session) {
 
 void ExportResultsTable(session::Session& session, window::Window& window, Console& console) {
   if (session.state.PCAScores.size() == 0) {
-    window.dialogs().msgbox(kRunAnalysisFirst);
+    window.dialogs().warn(kRunAnalysisFirst, "Export Results Table");
     return;
   }
   // Both tables are made before anything is asked, so nothing can fail after
@@ -176,7 +176,7 @@ void ExportResultsTable(session::Session& session, window::Window& window, Conso
         !notes.empty())
       console.line(notes);
   } catch (const RuntimeError& e) {
-    window.dialogs().msgbox(e.what(), kSaveErrorTitle);
+    window.dialogs().warn(e.what(), kSaveErrorTitle);
     return;
   }
   console.line("Wrote the results table " + fs::path(path).filename().string() + ", " +

@@ -50,7 +50,7 @@ SlidingOutcome slideRounds(const Mat& fitted, const RowVec& reference,
     out.data = morpho::getpsup(std::move(slid), out.reference, progress);
     const double after = fitSumOfSquares(out.data, out.reference);
     out.ss.push_back(after);
-    if (console) console->line(where + "SS = " + sprintf("%.10g", {after}));
+    if (console) console->echo(where + "SS = " + sprintf("%.10g", {after}));
     const bool settled = std::abs(before - after) <= kSlidingTolerance * before;
     before = after;
     if (settled) break;

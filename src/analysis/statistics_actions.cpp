@@ -654,7 +654,7 @@ void StatisticsSettings(session::ActionContext& ctx) {
   }
   const auto o = parsePermutationSettings(answer);
   if (!o) {
-    ctx.window.dialogs().msgbox(
+    ctx.window.dialogs().warn(
         "The answer \"" + answer +
             "\" is not two whole numbers: the number of permutations (0 to 1000000) and the seed, "
             "such as \"9999 1\".",
@@ -674,10 +674,10 @@ void CanonicalVariatesAxes(session::ActionContext& ctx) {
   if (!got || got->empty()) return;
   const auto n = wholeNumber(got->front());
   if (!n || *n < 0 || *n > 100000) {
-    ctx.window.dialogs().msgbox("The answer \"" + got->front() +
-                                    "\" is not a whole number of principal axes from 0 up; 0 "
-                                    "uses as many as the data allow.",
-                                kTitle);
+    ctx.window.dialogs().warn("The answer \"" + got->front() +
+                                  "\" is not a whole number of principal axes from 0 up; 0 "
+                                  "uses as many as the data allow.",
+                              kTitle);
     return;
   }
   ctx.session.cvaAxes = static_cast<int>(*n);
@@ -689,7 +689,7 @@ void CanonicalVariatesAxes(session::ActionContext& ctx) {
 void ExportStatistics(session::ActionContext& ctx) {
   const StatisticsResults* r = statisticsOf(ctx.session);
   if (!r) {
-    ctx.window.dialogs().msgbox(
+    ctx.window.dialogs().warn(
         "There are no statistics to export yet: run a test of the Statistics menu first.",
         kStatisticsTitle);
     return;
@@ -706,7 +706,7 @@ void ExportStatistics(session::ActionContext& ctx) {
     if (const std::string note = writeFileAtomically(path, table); !note.empty())
       ctx.console.line(note);
   } catch (const RuntimeError& e) {
-    ctx.window.dialogs().msgbox(e.what(), "Error Saving File");
+    ctx.window.dialogs().warn(e.what(), "Error Saving File");
     return;
   }
   ctx.console.line("Wrote the statistics " + fs::path(path).filename().string());
@@ -720,12 +720,12 @@ namespace {
 // the Score box of the axis pictures is a score, not a factor.
 void showShapeChange(session::ActionContext& ctx, const RowVec& dw, const std::string& title) {
   if (auto why = display::notReadyToPicture(ctx.state)) {
-    ctx.window.dialogs().msgbox(*why, display::kDeformationTitle);
+    ctx.window.dialogs().warn(*why, display::kDeformationTitle);
     return;
   }
   auto ex = session::boxNumber(ctx.window, "MarkerScaleBox");
   if (!ex) {
-    ctx.window.dialogs().msgbox("The scale is not a number.", display::kDeformationTitle);
+    ctx.window.dialogs().warn("The scale is not a number.", display::kDeformationTitle);
     return;
   }
   auto read =
@@ -747,8 +747,8 @@ void showShapeChange(session::ActionContext& ctx, const RowVec& dw, const std::s
 void ShowOutlierSpecimen(session::ActionContext& ctx) {
   const StatisticsResults* r = statisticsOf(ctx.session);
   if (!r || !r->outliers) {
-    ctx.window.dialogs().msgbox(
-        "There is no outlier plot yet: run Statistics > Find Outliers first.", kStatisticsTitle);
+    ctx.window.dialogs().warn("There is no outlier plot yet: run Statistics > Find Outliers first.",
+                              kStatisticsTitle);
     return;
   }
   const Outliers& o = *r->outliers;
@@ -811,7 +811,7 @@ void ShowAllometryShape(session::ActionContext& ctx) {
   const StatisticsResults* r = statisticsOf(ctx.session);
   const ShapeRegression* reg = r ? chosenRegression(*r, ctx.window) : nullptr;
   if (!reg) {
-    ctx.window.dialogs().msgbox(
+    ctx.window.dialogs().warn(
         "There is no allometry to picture yet: run Statistics > Allometry first.",
         display::kDeformationTitle);
     return;
@@ -829,7 +829,7 @@ void ShowAllometryShape(session::ActionContext& ctx) {
 void ShowCVShape(session::ActionContext& ctx) {
   const StatisticsResults* r = statisticsOf(ctx.session);
   if (!r || !r->cva) {
-    ctx.window.dialogs().msgbox(
+    ctx.window.dialogs().warn(
         "There are no canonical variates to picture yet: run Statistics > Canonical Variates "
         "first.",
         display::kDeformationTitle);

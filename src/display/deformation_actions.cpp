@@ -28,7 +28,7 @@ void deform(session::ActionContext& ctx, Registration how) {
 }  // namespace
 
 std::optional<DeformationRequest> shownRefusal(window::Window& w, RequestRead read) {
-  if (!read.request) w.dialogs().msgbox(read.refusal, kDeformationTitle);
+  if (!read.request) w.dialogs().warn(read.refusal, kDeformationTitle);
   return std::move(read.request);
 }
 
@@ -92,7 +92,7 @@ void drawDeformation(session::ActionContext& ctx, const DeformationRequest& requ
   r.wire = studyWireframe(ctx.session, (r.reference.cols() - 1) / 2);
   DeformationResult out =
       renderDeformation(r, {ctx.window.figure().axes(), &ctx.console, &ctx.window});
-  if (!out.refusal.empty()) ctx.window.dialogs().msgbox(out.refusal, kDeformationTitle);
+  if (!out.refusal.empty()) ctx.window.dialogs().warn(out.refusal, kDeformationTitle);
   if (out.theta) ctx.state.defangle = *out.theta;
 }
 

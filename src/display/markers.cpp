@@ -149,7 +149,7 @@ void RestoreMarkers(session::ActionContext& ctx) {
   for (int m : {1, 2})
     if (auto p = stored(ctx.state, m)) markers.push_back(*p);
   if (markers.empty()) {
-    ctx.window.dialogs().msgbox(
+    ctx.window.dialogs().warn(
         "There are no markers to draw yet: place them on the score plot with Place M1 and Place "
         "M2.",
         kMarkerTitle);

@@ -64,7 +64,7 @@ RotationResult rotationhandler(window::Window& window, Console* console, const M
     try {
       temp = window.dialogs().inputdlg(p2, kRotationTitle, d2);
     } catch (const std::exception&) {
-      window.dialogs().msgbox("Sorry, Failure on input dialog Box");
+      window.dialogs().warn("Sorry, Failure on input dialog Box", "");
       failed = true;
     }
     std::string entry = "0";
@@ -73,10 +73,10 @@ RotationResult rotationhandler(window::Window& window, Console* console, const M
       Mat angle = str2num(entry);
       if (angle.size() == 0 || !std::isfinite(angle(0, 0))) {
         // Nothing can be turned by such an answer: say so and ask again.
-        window.dialogs().msgbox("The rotation \"" + entry +
-                                    "\" is not a number. Enter an angle in degrees, or 0 to end "
-                                    "the rotation.",
-                                kRotationTitle);
+        window.dialogs().warn("The rotation \"" + entry +
+                                  "\" is not a number. Enter an angle in degrees, or 0 to end "
+                                  "the rotation.",
+                              kRotationTitle);
         continue;
       }
       d2 = *temp;

@@ -187,6 +187,7 @@ void ShowPCAAxis(session::ActionContext& ctx) {
     style.lineStyle = sym.lineStyle;
     style.markerSize = sym.size;
     style.markerFaceColor = sym.face;
+    style.markerAlpha = N > kOpaquePointsAtMost ? kDensePointAlpha : 1.0F;
     const graphics::Handle first = ax.plotPoints(std::move(run), style);
     auto& mine = firstPoint[static_cast<size_t>(runGroup - 1)];
     if (mine == 0) mine = first;

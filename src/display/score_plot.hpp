@@ -19,6 +19,11 @@ inline constexpr const char* kScorePlotShows = "score plot";
 // nullopt when they show anything else.
 std::optional<std::array<double, 2>> scorePlotAxes(const graphics::Axes& ax);
 
+// A score plot of more specimens than this draws its points semi-transparent
+// (opacity kDensePointAlpha), so that where many lie on one another shows.
+inline constexpr long kOpaquePointsAtMost = 2000;
+inline constexpr float kDensePointAlpha = 0.5F;
+
 void ShowPCAAxis(session::ActionContext& ctx);
 
 void UpXAxis(session::ActionContext& ctx);

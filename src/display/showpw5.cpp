@@ -571,7 +571,7 @@ DeformationResult showpw5(window::Window& window, Console* console, const Mat& r
   r.style = style;
   readPictureChoices(window, r);
   DeformationResult out = renderDeformation(r, {window.figure().axes(), console, &window});
-  if (!out.refusal.empty()) window.dialogs().msgbox(out.refusal, kDeformationTitle);
+  if (!out.refusal.empty()) window.dialogs().warn(out.refusal, kDeformationTitle);
   return out;
 }
 

@@ -28,7 +28,7 @@ bool wholeFrom1(double g) {
 }
 
 void refuse(session::ActionContext& ctx, const std::string& text, const char* title = kTitle) {
-  ctx.window.dialogs().msgbox(text, title);
+  ctx.window.dialogs().warn(text, title);
 }
 
 // DATA and a group code per specimen (and, for the means, a reference of the
@@ -37,13 +37,13 @@ void refuse(session::ActionContext& ctx, const std::string& text, const char* ti
 bool haveAnalysis(session::ActionContext& ctx, bool needReference) {
   const auto& s = ctx.state;
   if (s.DATA.size() == 0) {
-    refuse(ctx, kLoadDataFirst, "");
+    refuse(ctx, kLoadDataFirst);
     return false;
   }
   const bool glistFits = s.GLIST.rows() == s.DATA.rows() && s.GLIST.cols() >= 1;
   const bool referenceFits = s.reference.rows() == 1 && s.reference.cols() == s.DATA.cols();
   if (!glistFits || (needReference && !referenceFits)) {
-    refuse(ctx, kRunAnalysisFirst, "");
+    refuse(ctx, kRunAnalysisFirst);
     return false;
   }
   return true;
@@ -87,9 +87,9 @@ std::optional<std::pair<double, double>> baseline(session::ActionContext& ctx,
     b[k] = *n;
   }
   if (b[0] == b[1]) {
-    refuse(ctx, "BaseBox1 and BaseBox2 both name landmark " + num2str(b[0]) +
-                    "; the baseline needs two different landmarks from 1 to " + std::to_string(L) +
-                    ".");
+    refuse(ctx, "The first and the second baseline landmark boxes both name landmark " +
+                    num2str(b[0]) + "; enter two different landmarks from 1 to " +
+                    std::to_string(L) + ".");
     return std::nullopt;
   }
   return std::make_pair(b[0], b[1]);
@@ -126,8 +126,8 @@ std::optional<std::string> symbolProblem(const session::AnalysisState& s, bool u
 std::optional<double> tableAngle(session::ActionContext& ctx, const session::NumberBox& box) {
   if (!box.present) return 0.0;
   if (!box.number) {
-    refuse(ctx,
-           "The reference angle in RefAngleBox (\"" + box.text + "\") is not a number of degrees.");
+    refuse(ctx, "The reference angle box holds \"" + box.text +
+                    "\", which is not a number of degrees; enter the angle in degrees.");
     return std::nullopt;
   }
   return M_PI * *box.number / 180.0;
@@ -263,12 +263,12 @@ std::vector<GroupMean> groupMeans(const Mat& data, const Mat& glist, const Mat& 
       continue;
     }
     if (console != nullptr) {
-      console->line("Error caught in GLIST loop");
-      console->line("i = " + std::to_string(i + 1));
-      console->line("N = " + std::to_string(N));
-      console->line("GLIST(i) = " + num2str(g));
-      console->line("size(ngmember, 1) = 1");
-      console->line("size(ngmember, 2) = " + num2str(countColumns));
+      console->error("Error caught in GLIST loop");
+      console->echo("i = " + std::to_string(i + 1));
+      console->echo("N = " + std::to_string(N));
+      console->echo("GLIST(i) = " + num2str(g));
+      console->echo("size(ngmember, 1) = 1");
+      console->echo("size(ngmember, 2) = " + num2str(countColumns));
     }
   }
 

@@ -37,14 +37,14 @@ void CodeLoad(session::ActionContext& ctx) {
   auto file = loadForAction(ctx);
   if (!file) return;
   if (file->data.cols() != 6) {
-    ctx.window.dialogs().msgbox(
+    ctx.window.dialogs().warn(
         "The file loaded does not have the correct dimensions to be a Group Code File, Please "
         "try another file",
         "");
     return;
   }
   if (auto problem = symbolTableProblem(file->data, quoteForMessage(file->name, 255))) {
-    ctx.window.dialogs().msgbox(*problem, kLoadErrorTitle);
+    ctx.window.dialogs().warn(*problem, kLoadErrorTitle);
     return;
   }
   // Only a table that can be drawn switches the plots to it.

@@ -103,7 +103,7 @@ void LoadSliders(session::Session& session, window::Window& window, Console& con
   constexpr const char* kTitle = "Load Sliders";
   const Mat& data = session.state.DATA;
   if (data.size() == 0) {
-    window.dialogs().msgbox("Load the landmark data first: the sliders name its points.", kTitle);
+    window.dialogs().warn("Load the landmark data first: the sliders name its points.", kTitle);
     return;
   }
   auto choice = window.dialogs().uigetfile("*.*", kTitle, session.folder);
@@ -118,7 +118,7 @@ void LoadSliders(session::Session& session, window::Window& window, Console& con
     sliders = readSliders(text, name, L);
     if (sliders.empty()) throw DataFileError("The file " + name + " holds no slider.");
   } catch (const DataFileError& e) {
-    window.dialogs().msgbox(e.what(), kTitle);
+    window.dialogs().warn(e.what(), kTitle);
     return;
   }
   session.changeFolder(choice->folder);
@@ -193,9 +193,9 @@ void SlidingRounds(session::Session& session, window::Window& window, Console& c
   const std::string_view text = text::trim(answer->front());
   const auto n = text::readCount(text, kMost);
   if (!n || *n < 1) {
-    window.dialogs().msgbox("\"" + quoteForMessage(text) +
-                                "\" is not a number of rounds; give a whole number from 1 to 50.",
-                            kTitle);
+    window.dialogs().warn("\"" + quoteForMessage(text) +
+                              "\" is not a number of rounds; give a whole number from 1 to 50.",
+                          kTitle);
     return;
   }
   session.sliding.rounds = static_cast<int>(*n);

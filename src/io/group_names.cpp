@@ -83,7 +83,7 @@ void LoadGroupNames(session::Session& session, window::Window& window, Console& 
     // A name with control bytes or of great length must not garble the messages.
     names = readGroupNames(path, quoteForMessage(choice->name, 255));
   } catch (const DataFileError& e) {
-    window.dialogs().msgbox(e.what(), kGroupNamesErrorTitle);
+    window.dialogs().warn(e.what(), kGroupNamesErrorTitle);
     return;
   }
   session.changeFolder(choice->folder);
@@ -98,11 +98,11 @@ void LoadGroupNames(session::Session& session, window::Window& window, Console& 
   if (glist.size() > 0) {
     const double top = glist.maxCoeff();
     if (top > static_cast<double>(session.groupNames.size())) {
-      window.dialogs().msgbox(choice->name + " names " + std::to_string(session.groupNames.size()) +
-                                  (session.groupNames.size() == 1 ? " group" : " groups") +
-                                  ", but the group codes go up to " + num2str(top) +
-                                  ": the groups without a name are shown by their number.",
-                              kGroupNamesNoteTitle);
+      window.dialogs().warn(choice->name + " names " + std::to_string(session.groupNames.size()) +
+                                (session.groupNames.size() == 1 ? " group" : " groups") +
+                                ", but the group codes go up to " + num2str(top) +
+                                ": the groups without a name are shown by their number.",
+                            kGroupNamesNoteTitle);
     }
   }
 }

@@ -29,8 +29,8 @@ void LoadData(session::ActionContext& ctx) {
                             });
   if (!file) return;
   if (file->data.size() == 0) {
-    ctx.window.dialogs().msgbox("The file " + file->name + " holds no landmark data.",
-                                kLoadErrorTitle);
+    ctx.window.dialogs().warn("The file " + file->name + " holds no landmark data.",
+                              kLoadErrorTitle);
     return;
   }
   auto& s = ctx.state;

@@ -84,7 +84,7 @@ void LoadReference(session::ActionContext& ctx) {
   // A refused form is not kept: SaveRef would write it as if it were the
   // reference of an analysis. The next analysis goes back to the consensus.
   if (ng != dataCols) {
-    ctx.window.dialogs().msgbox(
+    ctx.window.dialogs().warn(
         "The number of landmarks in the reference does not match the number of landmarks in the "
         "data, Reverting to consensus reference",
         kReferenceErrorTitle);
@@ -92,14 +92,14 @@ void LoadReference(session::ActionContext& ctx) {
     return;
   }
   if (mg > 1) {
-    ctx.window.dialogs().msgbox(
+    ctx.window.dialogs().warn(
         "The reference file had more than 1 specimen,  Reverting to consensus specimen",
         kReferenceErrorTitle);
     s.referencetype = 0;
     return;
   }
   if (auto problem = referenceProblem(reference, quoteForMessage(file->name, 255))) {
-    ctx.window.dialogs().msgbox(*problem, kReferenceErrorTitle);
+    ctx.window.dialogs().warn(*problem, kReferenceErrorTitle);
     return;
   }
   const std::string stemp = sprintf("Successfully loaded reference file %s with %f landmarks",

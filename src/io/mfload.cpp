@@ -25,7 +25,7 @@ std::optional<LoadedFile> loadForAction(session::ActionContext& ctx, std::string
   try {
     file = mfload(ctx.window, ctx.session, filter, read);
   } catch (const DataFileError& e) {
-    ctx.window.dialogs().msgbox(e.what(), kLoadErrorTitle);
+    ctx.window.dialogs().warn(e.what(), kLoadErrorTitle);
     return std::nullopt;
   }
   if (file && file->unreadLines > 0) {
@@ -34,7 +34,7 @@ std::optional<LoadedFile> loadForAction(session::ActionContext& ctx, std::string
     counts.unreadLines = file->unreadLines;
     const std::string note = unreadLinesNote(quoteForMessage(file->name, 255), counts);
     ctx.console.line(note);
-    ctx.window.dialogs().msgbox(note, kUnreadLinesTitle);
+    ctx.window.dialogs().warn(note, kUnreadLinesTitle);
   }
   return file;
 }

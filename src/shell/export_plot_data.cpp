@@ -47,7 +47,7 @@ void ExportPlotData(session::ActionContext& ctx) {
   try {
     writePlotData(ctx.window, path);
   } catch (const std::exception& e) {
-    dialogs.msgbox(e.what(), kTitle);
+    dialogs.warn(e.what(), kTitle);
     return;
   }
   ctx.window.confirmSaved("the plot data", path);

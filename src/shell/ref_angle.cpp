@@ -24,11 +24,12 @@ std::optional<Value> RefAngleSetup(Shell& shell) {
     // block start-up, a device, a huge file) counts as missing.
     double angle = 0;
     try {
-      const auto text = io::readNumericText(shell.session().resolve(fname), fname, kRefAngleFileMaxBytes);
+      const auto text =
+          io::readNumericText(shell.session().resolve(fname), fname, kRefAngleFileMaxBytes);
       if (text.data.rows() >= 1 && text.data.cols() >= 1) angle = text.data(0, 0);
     } catch (const io::FileAccessError&) {
     } catch (const RuntimeError& e) {
-      console.line(e.what());
+      console.error(e.what());
     }
     y = angle;
     console.display("y", angle);

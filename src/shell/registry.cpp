@@ -158,6 +158,8 @@ std::vector<Entry> makeRegistry() {
       routine("ToggleDataEllipses"),
       routine("ToggleConvexHulls"),
       routine("ToggleIdLabels"),
+      // The same switch under the name of its menu item, for scripts.
+      routine("ToggleLabelWithIds"),
       routine("LoadSliders", FileKind::Data),
       routine("SlideByProcrustesDistance"),
       routine("SlideByBendingEnergy"),

@@ -90,6 +90,7 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       {"CanonicalVariatesAxes", 0, 0, 1},
       {"ExportAlignedCoordinates", 0, 0, 1},
       {"LoadLinks", 0, 0, 1},
+      {"ToggleLabelWithIds", 0, 0, 1},
   };
   return decls;
 }

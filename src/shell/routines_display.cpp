@@ -58,6 +58,7 @@ void bindDisplayRoutines(RoutineBindings& b) {
   b["ToggleDataEllipses"] = asAction<display::ToggleDataEllipses>;
   b["ToggleConvexHulls"] = asAction<display::ToggleConvexHulls>;
   b["ToggleIdLabels"] = asAction<display::ToggleIdLabels>;
+  b["ToggleLabelWithIds"] = asAction<display::ToggleIdLabels>;
   b["showshape"] = [](CallEnv& env, const ValueList& args, int) -> ValueList {
     display::showshape(env.window().figure().axes(), matrixArg(args), codeArg(args, 1));
     return {Value(1.0)};

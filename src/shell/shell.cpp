@@ -7,6 +7,7 @@
 #include "display/score_plot.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "shell/callback.hpp"
+#include "shell/enable_controls.hpp"
 #include "shell/ref_angle.hpp"
 #include "shell/registry.hpp"
 #include "shell/routines.hpp"
@@ -37,6 +38,7 @@ ValueList Shell::Varnok6p(const ValueList& args, int nargout) {
     window_ = &opener_();  // reuses the open window, brought forward
     window_->raise();
     RefAngleSetup(*this);
+    enableStatistics();
     if (nargout >= 1) return {Value(window_->figure().handle())};
     return {};
   }
@@ -45,7 +47,7 @@ ValueList Shell::Varnok6p(const ValueList& args, int nargout) {
   try {
     return callByName(args.front().text(), rest, nargout);
   } catch (const RuntimeError& e) {
-    console_.line(e.what());
+    console_.error(e.what());
   }
   return {};
 }
@@ -57,7 +59,7 @@ void Shell::Varnoksw(const ValueList& args, int nargout) {
     run(*entry, args);
     return;
   }
-  console_.write("Fell through case!");
+  console_.write("Fell through case!", ConsoleTag::Error);
 }
 
 void Shell::run(const Entry& entry, const ValueList& args) {
@@ -65,7 +67,7 @@ void Shell::run(const Entry& entry, const ValueList& args) {
   if (entry.run == nullptr) {
     // A control whose action is not built yet says so where the user looks.
     std::string line = "Not available yet: " + entry.name;
-    console_.line(line);
+    console_.error(line);
     w.status(line);
     return;
   }
@@ -84,7 +86,7 @@ ValueList Shell::call(std::string_view name, const ValueList& args, int nargout,
   if (const Entry* entry = entryOfCall(name, args)) {
     switch (entry->kind) {
       case EntryKind::SubRoutine:
-        console_.line(subroutineLine(name));
+        console_.echo(subroutineLine(name));
         return {};
       case EntryKind::Action:
         // What the routine table's Varnoksw would check first.
@@ -119,7 +121,9 @@ std::string nextStepHint(const session::AnalysisState& state) {
 }
 
 void Shell::enableStatistics() {
-  if (window_ != nullptr) analysis::enableStatisticsItems(session_, *window_);
+  if (window_ == nullptr) return;
+  analysis::enableStatisticsItems(session_, *window_);
+  enableAnalysisControls(session_, *window_);
 }
 
 bool Shell::runCallback(std::string_view callback, window::Control* source) {
@@ -164,7 +168,7 @@ bool Shell::runCallback(std::string_view callback, window::Control* source) {
   }
   // An action stopped part way: say why where the user looks, and never
   // leave the busy pointer behind.
-  console_.line(message);
+  console_.error(message);
   console_.flush();
   window::Window& w = window();  // callbacks come from the window, so it is open
   w.actionFailed(message, hint);

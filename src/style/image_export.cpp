@@ -64,7 +64,7 @@ std::optional<Position> enlargedPosition(window::Window& window, double shrinkW,
   Position p{12, 3, w - shrinkW, h - shrinkH};
   p[2] = std::min(p[2], w - p[0] - 1);
   if (!(p[2] > 1 && p[3] > 1)) {
-    window.dialogs().msgbox(
+    window.dialogs().warn(
         "The plot area is too small to export the picture; make the window "
         "larger and try again.",
         title);
@@ -103,7 +103,7 @@ void CopyBigImage(window::Window& window, Console& console) {
   if (copied)
     window.status("Picture copied to the clipboard (SVG, PDF and PNG).");
   else
-    window.dialogs().msgbox("The picture could not be copied to the clipboard.", "Copy Picture");
+    window.dialogs().warn("The picture could not be copied to the clipboard.", "Copy Picture");
 }
 
 void CopyImageEPS(session::Session& session, window::Window& window, Console& console) {
@@ -131,7 +131,7 @@ void CopyImageEPS(session::Session& session, window::Window& window, Console& co
   try {
     graphics::savePicture(fig, filet, graphics::PictureFormat::Eps);
   } catch (const RuntimeError& e) {
-    window.dialogs().msgbox(e.what(), "Save EPS File");
+    window.dialogs().warn(e.what(), "Save EPS File");
     return;
   }
   session.changeFolder(choice->folder);

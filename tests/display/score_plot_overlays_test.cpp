@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "analysis/f_distribution.hpp"
+#include "display/score_plot.hpp"
 #include "platform/graphics/plot_data.hpp"
 #include "support/picture_controls.hpp"
 #include "support/session_fixture.hpp"
@@ -55,7 +56,8 @@ class ScorePlotOverlays : public testkit::SessionTest {
     win_.control("AxisTwoPos").set("Value", 0.0);  // a mirrored axis: ellipses follow it
     win_.control("XBox").set("String", "1");
     win_.control("YBox").set("String", "2");
-    for (const char* tag : {kConfidenceEllipsesItem, kDataEllipsesItem, kConvexHullsItem})
+    for (const char* tag :
+         {kConfidenceEllipsesItem, kDataEllipsesItem, kConvexHullsItem, kIdLabelsItem})
       win_.add(tag).set("Checked", "off");
     answer("gorilla.txt", dir_);
     run("Varnoksw('LoadData')");
@@ -159,6 +161,29 @@ TEST_F(ScorePlotOverlays, HullsEncloseTheirGroupAndSmallGroupsGetANote) {
             std::string::npos);
 }
 
+TEST_F(ScorePlotOverlays, MoreThan2000PointsAreDrawnSemiTransparent) {
+  // The specimens repeated to n rows, and the score plot drawn of them.
+  const Mat scores = state_.PCAScores, glist = state_.GLIST;
+  auto plotOf = [&](Eigen::Index n) {
+    state_.PCAScores.resize(n, scores.cols());
+    state_.GLIST.resize(n, glist.cols());
+    for (Eigen::Index i = 0; i < n; ++i) {
+      state_.PCAScores.row(i) = scores.row(i % scores.rows());
+      state_.GLIST.row(i) = glist.row(i % glist.rows());
+    }
+    run("Varnoksw('ShowPCAAxis')");
+    const std::string json = graphics::plotDataJson(win_.figure());
+    std::size_t seeThrough = 0;
+    for (auto at = json.find("\"markerAlpha\": 0.5"); at != std::string::npos;
+         at = json.find("\"markerAlpha\": 0.5", at + 1))
+      ++seeThrough;
+    return seeThrough;
+  };
+  EXPECT_EQ(plotOf(scores.rows()), 0u);
+  EXPECT_EQ(plotOf(kOpaquePointsAtMost), 0u);
+  EXPECT_EQ(plotOf(kOpaquePointsAtMost + 1), static_cast<std::size_t>(kOpaquePointsAtMost + 1));
+}
+
 TEST_F(ScorePlotOverlays, PointsAreLabelledWithTheFilesNamesWhenChosen) {
   const auto N = static_cast<std::size_t>(state_.PCAScores.rows());
   shell_.session().specimenIds.clear();
@@ -171,6 +196,12 @@ TEST_F(ScorePlotOverlays, PointsAreLabelledWithTheFilesNamesWhenChosen) {
   ASSERT_EQ(labels.size(), N);
   EXPECT_EQ(labels.front(), "skull-1");
   EXPECT_EQ(labels.back(), "skull-" + std::to_string(N));
+  EXPECT_NE(graphics::plotDataJson(win_.figure()).find("\"skull-2\""), std::string::npos);
+  EXPECT_EQ(win_.control(kIdLabelsItem).get("Checked").text(), "on");
+  // The same switch by the name of its menu item: off again, no labels.
+  run("ToggleLabelWithIds");
+  EXPECT_EQ(win_.control(kIdLabelsItem).get("Checked").text(), "off");
+  EXPECT_EQ(graphics::plotDataJson(win_.figure()).find("\"skull-2\""), std::string::npos);
 }
 
 }  // namespace

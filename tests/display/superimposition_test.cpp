@@ -205,7 +205,7 @@ TEST_F(SuperimpositionTest, RefusalsLeaveThePictureAndTheAnalysisAsTheyWere) {
   refused("ShowProcrustes", "marker 14");
   s_.codearray(1, 3) = 6;
   box("RefAngleBox", "north");
-  refused("ShowSBR", "RefAngleBox");
+  refused("ShowSBR", "The reference angle box holds \"north\"");
   // Procrustes means without a table use no angle and no baseline.
   s_.altcode = 0;
   box("BaseBox1", "x");

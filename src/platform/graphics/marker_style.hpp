@@ -29,6 +29,7 @@ struct MarkerStyle {
   double lineWidthPx = 0;
   std::optional<Rgb> face;  // filled with this colour, or not filled
   std::optional<Rgb> edge;  // outlined in this colour, or not outlined
+  double alpha = 1;         // opacity of face and edge
   bool paints() const { return marker != 0 && (face || edge); }
   bool operator==(const MarkerStyle&) const = default;
 };

@@ -43,6 +43,7 @@ MarkerStyle markerStyleOf(const Line& line, Rgb axesColor) {
   s.lineWidthPx = width.value_or(0);
   s.edge = resolve(line.markerEdgeColor, line.color);
   s.face = resolve(line.markerFaceColor, axesColor);
+  s.alpha = std::isfinite(line.markerAlpha) ? std::clamp<double>(line.markerAlpha, 0, 1) : 1;
   if (s.marker == '.') {
     s.face = s.edge ? s.edge : s.face;
     s.edge.reset();
@@ -89,12 +90,12 @@ void emitMarker(cairo_t* cr, const MarkerShape& s, double x, double y) {
 void paintMarkers(cairo_t* cr, const MarkerShape& shape, const MarkerStyle& style) {
   const bool stroke = style.edge && shape.kind != MarkerShape::Kind::Dot;
   if (style.face && shape.fillable()) {
-    cairo_set_source_rgb(cr, style.face->r, style.face->g, style.face->b);
+    cairo_set_source_rgba(cr, style.face->r, style.face->g, style.face->b, style.alpha);
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
     stroke ? cairo_fill_preserve(cr) : cairo_fill(cr);
   }
   if (stroke) {
-    cairo_set_source_rgb(cr, style.edge->r, style.edge->g, style.edge->b);
+    cairo_set_source_rgba(cr, style.edge->r, style.edge->g, style.edge->b, style.alpha);
     cairo_set_line_width(cr, style.lineWidthPx);
     cairo_set_dash(cr, nullptr, 0, 0);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);

@@ -216,7 +216,8 @@ bool Line::sameLook(const Line& o) const {
                 "a new Line property must be compared in sameLook");
   return tag == o.tag && visible == o.visible && color == o.color && lineWidth == o.lineWidth &&
          markerSize == o.markerSize && lineStyle == o.lineStyle && marker == o.marker &&
-         markerFaceColor == o.markerFaceColor && markerEdgeColor == o.markerEdgeColor;
+         markerFaceColor == o.markerFaceColor && markerEdgeColor == o.markerEdgeColor &&
+         markerAlpha == o.markerAlpha;
 }
 
 }  // namespace varnok::graphics

@@ -120,6 +120,9 @@ class Line : public Object {
   double markerSize = 6;    // points
   LineStyleName lineStyle;  // "-", "--", ":", "-.", "none"
   char marker = 0;          // 0 = none, else one of kMarkers
+  // The markers' opacity, 0 to 1 (1: opaque): points drawn semi-transparent
+  // show where many lie on one another. Set by the drawing action only.
+  float markerAlpha = 1;
   ColorSpec markerFaceColor = ColorSpec::none();
   ColorSpec markerEdgeColor = ColorSpec::autoColor();
 

@@ -78,6 +78,7 @@ class ObjectMembers : public ObjectVisitor {
     j_["markerSize"] = l.markerSize;
     j_["markerFaceColor"] = color(l.markerFaceColor);
     j_["markerEdgeColor"] = color(l.markerEdgeColor);
+    if (l.markerAlpha != 1) j_["markerAlpha"] = l.markerAlpha;
   }
 
   void visit(const Text& t) override {

@@ -8,37 +8,37 @@
 
 namespace varnok {
 
-void Console::write(std::string_view text) {
+void Console::write(std::string_view text, ConsoleTag tag) {
   if (out_ != nullptr) {
     out_->write(text.data(), static_cast<std::streamsize>(text.size()));
   }
   if (keep_) kept_.append(text);
-  if (listener_) listener_(text);
+  if (listener_) listener_(text, tag);
 }
 
 void Console::flush() {
   if (out_ != nullptr) out_->flush();
 }
 
-void Console::line(std::string_view text) {
-  write(text);
-  write("\n");
+void Console::line(std::string_view text, ConsoleTag tag) {
+  write(std::string(text) + "\n", tag);
 }
 
 void Console::display(std::string_view name, const Mat& value) {
   std::string s(name);
   if (value.size() == 0) {
-    write(s + " =\n\n     []\n\n");
+    write(s + " =\n\n     []\n\n", ConsoleTag::Echo);
     return;
   }
   // A large matrix (a whole data set) is summarised: printing millions of
   // numbers would only bury the console and stall the action.
   if (value.size() > kMaxDisplayedElements) {
     write(s + " =\n\n  [" + std::to_string(value.rows()) + "x" + std::to_string(value.cols()) +
-          " double]\n\n");
+              " double]\n\n",
+          ConsoleTag::Echo);
     return;
   }
-  write(s + " =\n\n" + formatMatrix(value) + "\n");
+  write(s + " =\n\n" + formatMatrix(value) + "\n", ConsoleTag::Echo);
 }
 
 void Console::display(std::string_view name, double value) {
@@ -46,14 +46,14 @@ void Console::display(std::string_view name, double value) {
 }
 
 void Console::display(std::string_view name, std::string_view text) {
-  write(std::string(name) + " =\n\n" + std::string(text) + "\n\n");
+  write(std::string(name) + " =\n\n" + std::string(text) + "\n\n", ConsoleTag::Echo);
 }
 
 void Console::display(std::string_view name, const std::vector<std::string>& texts) {
   std::string out(name);
   out += " =\n\n";
   for (const auto& t : texts) out += "    '" + t + "'\n";
-  write(out + "\n");
+  write(out + "\n", ConsoleTag::Echo);
 }
 
 std::string formatMatrix(const Mat& m) {

@@ -21,6 +21,11 @@ namespace varnok::qt {
 
 namespace {
 
+// Dynamic properties of a control: the tooltip the layout gave it, and why it
+// is off (shown after that tooltip).
+constexpr const char* kOwnTip = "varnokOwnToolTip";
+constexpr const char* kDisabledTip = "varnokDisabledTip";
+
 QString qs(const std::string& s) {
   return QString::fromStdString(s);
 }
@@ -117,6 +122,7 @@ Value QtControl::get(std::string_view prop) const {
                            : (action ? action->isEnabled() : true);
     return Value(on ? "on" : "off");
   }
+  if (p == "disabledtip") return Value(ss(o.property(kDisabledTip).toString()));
   if (p == "visible") {
     const bool on = widget ? !widget->isHidden() : (action ? action->isVisible() : true);
     return Value(on ? "on" : "off");
@@ -173,6 +179,20 @@ void QtControl::set(std::string_view prop, const Value& v) {
     if (widget) widget->setEnabled(on);
     if (action) action->setEnabled(on);
     if (widget || action) return;
+  }
+  if (p == "disabledtip" && (widget || action)) {
+    // Said after the control's own tooltip, which is kept to come back to.
+    if (!o.property(kOwnTip).isValid())
+      o.setProperty(kOwnTip, widget ? widget->toolTip() : action->toolTip());
+    const QString own = o.property(kOwnTip).toString();
+    const QString why = qs(valueToText(v));
+    o.setProperty(kDisabledTip, why);
+    const QString tip = why.isEmpty()   ? own
+                        : own.isEmpty() ? why
+                                        : own + QStringLiteral("\n") + why;
+    if (widget) widget->setToolTip(tip);
+    if (action) action->setToolTip(tip);
+    return;
   }
   if (p == "visible") {
     const bool on = onOff(v, prop, tag_);

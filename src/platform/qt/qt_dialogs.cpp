@@ -73,6 +73,12 @@ void QtDialogs::msgbox(std::string_view text, std::string_view title) {
   box.exec();
 }
 
+void QtDialogs::warn(std::string_view text, std::string_view title) {
+  QMessageBox box(QMessageBox::Warning, title.empty() ? QStringLiteral("Varnok") : qs(title),
+                  qs(text), QMessageBox::Ok, parent_);
+  box.exec();
+}
+
 bool QtDialogs::confirm(std::string_view question, std::string_view title) {
   return QMessageBox::question(parent_, qs(title), qs(question)) == QMessageBox::Yes;
 }

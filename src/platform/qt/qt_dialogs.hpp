@@ -20,6 +20,7 @@ class QtDialogs : public window::Dialogs {
   std::optional<window::FileChoice> uiputfile(std::string_view filter, std::string_view title,
                                               std::string_view folder) override;
   void msgbox(std::string_view text, std::string_view title) override;
+  void warn(std::string_view text, std::string_view title) override;
   std::optional<std::vector<std::string>> inputdlg(
       const std::vector<std::string>& prompts, std::string_view title,
       const std::vector<std::string>& defaults) override;

@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUiLoader>
@@ -374,6 +375,39 @@ void QtWindow::compactSidePanel() {
   }
 }
 
+void QtWindow::placeConsoleBelowPlot() {
+  // Below the plot only, in a splitter with it: a panel across the whole
+  // window would take its height from the side panel too and push its lowest
+  // controls out of sight on a small screen.
+  consolePanel_->setFeatures(QDockWidget::DockWidgetClosable);
+  // Not the name it had as a dock of the window: a window place saved then
+  // would dock it across the window again.
+  consolePanel_->setObjectName(QStringLiteral("ConsoleBelowPlot"));
+  consolePanel_->setMinimumHeight(0);
+  QWidget* holder = plot_->parentWidget();
+  QLayout* layout = holder ? holder->layout() : nullptr;
+  auto* splitter = new QSplitter(Qt::Vertical, holder);
+  splitter->setObjectName(QStringLiteral("PlotAndConsole"));
+  splitter->setChildrenCollapsible(false);
+  if (layout) delete layout->replaceWidget(plot_, splitter);
+  splitter->setSizePolicy(plot_->sizePolicy());
+  splitter->addWidget(plot_);
+  splitter->addWidget(consolePanel_);
+  splitter->setStretchFactor(0, 1);
+  splitter->setStretchFactor(1, 0);
+  consolePanel_->hide();
+  // The first time it opens it takes a few lines' height, not half the plot.
+  QObject::connect(consolePanel_, &QDockWidget::visibilityChanged, main_.get(),
+                   [this, splitter](bool visible) {
+                     if (!visible || consoleSized_ || !consolePanel_->isVisible()) return;
+                     consoleSized_ = true;
+                     const int total = splitter->height();
+                     const int lines = 9 * consolePanel_->fontMetrics().lineSpacing() + 60;
+                     const int panel = std::min(lines, total / 2);
+                     splitter->setSizes({total - panel, panel});
+                   });
+}
+
 void QtWindow::addWindowFeatures() {
   // Boxes the program writes keep the height of their lines whatever they
   // hold, so no control below them moves when a text changes. A box of
@@ -418,19 +452,10 @@ void QtWindow::addWindowFeatures() {
 
   if (options_.console) {
     consolePanel_ = new ConsolePanel(main_.get());
-    main_->addDockWidget(Qt::BottomDockWidgetArea, consolePanel_);
-    consolePanel_->hide();
-    // The first time it opens it takes a few lines' height, not half the window.
-    QObject::connect(consolePanel_, &QDockWidget::visibilityChanged, main_.get(),
-                     [this](bool visible) {
-                       if (!visible || consoleSized_ || !consolePanel_->isVisible()) return;
-                       consoleSized_ = true;
-                       const int lines = 9 * consolePanel_->fontMetrics().lineSpacing();
-                       main_->resizeDocks({consolePanel_}, {lines + 60}, Qt::Vertical);
-                     });
+    placeConsoleBelowPlot();
     options_.console->setListener(
-        [panel = QPointer<ConsolePanel>(consolePanel_)](std::string_view text) {
-          if (panel) panel->append(text);
+        [panel = QPointer<ConsolePanel>(consolePanel_)](std::string_view text, ConsoleTag tag) {
+          if (panel) panel->append(text, tag);
         });
     QAction* toggle = consolePanel_->toggleViewAction();
     toggle->setText(QObject::tr("&Console"));
@@ -695,9 +720,9 @@ void QtWindow::status(std::string_view text) {
 void QtWindow::actionFailed(std::string_view message, std::string_view hint) {
   status(hint.empty() ? message : hint);
   if (consolePanel_) {
-    consolePanel_->flush();
     consolePanel_->show();
     consolePanel_->raise();
+    consolePanel_->revealLastError();
   }
 }
 

@@ -160,6 +160,7 @@ class QtWindow final : public window::Window {
   void exportPictureInteractively();
   void addWindowFeatures();
   void compactSidePanel();
+  void placeConsoleBelowPlot();
   // The View menu, made before Help the first time it is asked for.
   QMenu* viewMenu();
   void addLiveShape();

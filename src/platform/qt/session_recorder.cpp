@@ -123,6 +123,7 @@ class SessionRecorder::Recording : public window::Dialogs {
   void msgbox(std::string_view text, std::string_view title) override {
     inner_.msgbox(text, title);
   }
+  void warn(std::string_view text, std::string_view title) override { inner_.warn(text, title); }
   std::optional<std::vector<std::string>> inputdlg(
       const std::vector<std::string>& prompts, std::string_view title,
       const std::vector<std::string>& defaults) override {
@@ -375,8 +376,8 @@ std::string SessionRecorder::script(const fs::path& folder,
 void saveSessionScript(const SessionRecorder& recorder, window::Dialogs& dialogs,
                        const std::function<void(const std::string&)>& status) {
   if (recorder.empty()) {
-    dialogs.msgbox("Nothing has been done in this window yet, so there is no session to save.",
-                   kTitle);
+    dialogs.warn("Nothing has been done in this window yet, so there is no session to save.",
+                 kTitle);
     return;
   }
   // The data's folder, where the script can name the files it reads
@@ -391,18 +392,18 @@ void saveSessionScript(const SessionRecorder& recorder, window::Dialogs& dialogs
     // The dialog asked about replacing the name as typed, not this one.
     std::error_code ec;
     if (fs::exists(path, ec)) {
-      dialogs.msgbox(path.string() +
-                         " already exists. To replace it, type the name with its extension; "
-                         "otherwise choose another name.",
-                     kTitle);
+      dialogs.warn(path.string() +
+                       " already exists. To replace it, type the name with its extension; "
+                       "otherwise choose another name.",
+                   kTitle);
       return;
     }
   }
   for (const fs::path& used : recorder.filesUsed()) {
     if (sameFile(used, path)) {
-      dialogs.msgbox("The session reads or writes " + path.string() +
-                         ", so the script cannot be saved there. Choose another name.",
-                     kTitle);
+      dialogs.warn("The session reads or writes " + path.string() +
+                       ", so the script cannot be saved there. Choose another name.",
+                   kTitle);
       return;
     }
   }
@@ -417,7 +418,7 @@ void saveSessionScript(const SessionRecorder& recorder, window::Dialogs& dialogs
   try {
     writeFileAtomically(path.string(), recorder.script(path.parent_path(), header));
   } catch (const std::exception& e) {
-    dialogs.msgbox(e.what(), kTitle);
+    dialogs.warn(e.what(), kTitle);
     return;
   }
   status("Session saved as a script to " + path.string());

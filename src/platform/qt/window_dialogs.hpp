@@ -41,6 +41,7 @@ class WindowDialogs final : public window::Dialogs {
   void msgbox(std::string_view text, std::string_view title) override {
     inner_->msgbox(text, title);
   }
+  void warn(std::string_view text, std::string_view title) override { inner_->warn(text, title); }
   std::optional<std::vector<std::string>> inputdlg(
       const std::vector<std::string>& prompts, std::string_view title,
       const std::vector<std::string>& defaults) override {

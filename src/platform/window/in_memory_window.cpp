@@ -12,7 +12,7 @@ namespace {
 // Property names as the real window takes them: in any case.
 bool knownProperty(const std::string& p) {
   return p == "string" || p == "value" || p == "enable" || p == "checked" || p == "label" ||
-         p == "visible" || p == "tag";
+         p == "visible" || p == "tag" || p == "disabledtip";
 }
 bool isSwitch(const std::string& p) {
   return p == "enable" || p == "checked" || p == "visible";

@@ -28,6 +28,7 @@ class InMemoryControl : public Control {
 
 struct MessageBox {
   std::string text, title;
+  bool warning = false;  // shown as a warning (Dialogs::warn)
 };
 
 class ScriptedAnswers : public Dialogs {
@@ -37,6 +38,9 @@ class ScriptedAnswers : public Dialogs {
   std::optional<FileChoice> uiputfile(std::string_view filter, std::string_view title,
                                       std::string_view folder) override;
   void msgbox(std::string_view text, std::string_view title) override;
+  void warn(std::string_view text, std::string_view title) override {
+    messages.push_back({std::string(text), std::string(title), true});
+  }
   std::optional<std::vector<std::string>> inputdlg(
       const std::vector<std::string>& prompts, std::string_view title,
       const std::vector<std::string>& defaults) override;

@@ -55,6 +55,9 @@ class Dialogs {
                                               std::string_view folder) = 0;
   // A modal message box; returns when the user has dismissed it.
   virtual void msgbox(std::string_view text, std::string_view title = {}) = 0;
+  // A message box that says what went wrong (a refusal, an error), with the
+  // warning sign where the dialogs have icons; else the same as msgbox.
+  virtual void warn(std::string_view text, std::string_view title) { msgbox(text, title); }
   // A dialog of one-line answers; nullopt when cancelled.
   virtual std::optional<std::vector<std::string>> inputdlg(
       const std::vector<std::string>& prompts, std::string_view title,

@@ -177,6 +177,33 @@ TEST(Render, ImageAndPathMarkersAgree) {
   EXPECT_LT(differing, 60);
 }
 
+TEST(Render, SemiTransparentMarkersLetWhatIsBelowShowThrough) {
+  Figure fig;
+  Axes& ax = fig.axes();
+  ax.hold(true);
+  Line style;
+  style.color = {1, 0, 0};
+  style.marker = 's';
+  style.markerSize = 30;
+  style.markerFaceColor = ColorSpec::of({1, 0, 0});
+  style.markerEdgeColor = ColorSpec::none();
+  style.markerAlpha = 0.5F;
+  // One point alone, two on one another.
+  ax.plotPoints({0.5, 1, 1.5, 1, 1.5, 1}, style);
+  ax.setLimits({0, 2, 0, 2});
+  const auto one = pixelOf(fig, 400, 300, 0.5, 1), two = pixelOf(fig, 400, 300, 1.5, 1);
+  for (bool throughGroup : {false, true}) {
+    Picture pic(fig, 400, 300, throughGroup);
+    const auto c = pic.at(one[0], one[1]);
+    EXPECT_EQ(c[0], 255) << throughGroup;
+    EXPECT_NEAR(c[1], 128, 2) << throughGroup;
+    EXPECT_NEAR(c[2], 128, 2) << throughGroup;
+  }
+  // Stamped one over the other on the screen's images, they are darker.
+  Picture pic(fig, 400, 300);
+  EXPECT_NEAR(pic.at(two[0], two[1])[1], 64, 3);
+}
+
 TEST(Render, LinesAreClippedToTheBoxButMarkersOnTheLimitsAreWhole) {
   Figure fig;
   Axes& ax = fig.axes();

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDockWidget>
 #include <QDragEnterEvent>
@@ -19,10 +20,13 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTextCursor>
 #include <QUrl>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 #include "platform/matrix/console.hpp"
 #include "platform/qt/console_panel.hpp"
@@ -104,21 +108,36 @@ class WindowFeatures : public ::testing::Test {
   std::unique_ptr<QtWindow> window;
 };
 
-TEST_F(WindowFeatures, TheConsolePanelShowsTheConsoleInOrderUntilCleared) {
+TEST_F(WindowFeatures, TheConsolePanelShowsErrorsAndResultsAndTheDiagnosticsOnRequest) {
   ConsolePanel* panel = window->consolePanel();
   ASSERT_NE(panel, nullptr);
   EXPECT_FALSE(panel->isVisibleTo(window->mainWindow()));
-  console.write("Fell through case!");
+  console.write("Fell through case!", ConsoleTag::Error);
   console.display("x", 2.0);
   console.line("Run-time Error: one");
+  console.echo("i = 1");
   settle();
+  // Errors and results only, in order; everything is kept for Copy All.
+  EXPECT_EQ(panel->text(), QStringLiteral("Fell through case!Run-time Error: one\n"));
+  EXPECT_EQ(panel->allText().toStdString(), console.kept());
+
+  auto* diagnostics = panel->findChild<QCheckBox*>(QStringLiteral("ConsoleDiagnostics"));
+  ASSERT_NE(diagnostics, nullptr);
+  EXPECT_EQ(diagnostics->text(), QStringLiteral("Show diagnostics"));
+  EXPECT_FALSE(diagnostics->isChecked());
+  diagnostics->click();
   EXPECT_EQ(panel->text().toStdString(), console.kept());
   EXPECT_EQ(panel->view()->toPlainText().toStdString(), console.kept());
+  console.display("y", 3.0);
+  EXPECT_EQ(panel->text().toStdString(), console.kept());
+  diagnostics->click();
+  EXPECT_EQ(panel->text(), QStringLiteral("Fell through case!Run-time Error: one\n"));
 
   auto* clear = panel->findChild<QPushButton*>(QStringLiteral("ConsoleClear"));
   ASSERT_NE(clear, nullptr);
   clear->click();
   EXPECT_TRUE(panel->text().isEmpty());
+  EXPECT_TRUE(panel->allText().isEmpty());
   console.line("after");
   EXPECT_EQ(panel->text(), QStringLiteral("after\n"));
 
@@ -127,6 +146,64 @@ TEST_F(WindowFeatures, TheConsolePanelShowsTheConsoleInOrderUntilCleared) {
   EXPECT_EQ(toggle->text(), QStringLiteral("&Console"));
   toggle->trigger();
   EXPECT_TRUE(panel->isVisibleTo(window->mainWindow()));
+}
+
+TEST_F(WindowFeatures, TheErrorThatOpensTheConsoleIsMarkedInSightBelowThePlotAlone) {
+  QMainWindow* main = window->mainWindow();
+  main->resize(1024, 700);
+  main->show();
+  settle();
+  // Where every control of the side panel is before the console opens.
+  auto* side = main->findChild<QScrollArea*>(QStringLiteral("sidePanel"));
+  ASSERT_NE(side, nullptr);
+  std::vector<std::pair<QWidget*, QRect>> before;
+  for (QWidget* w : side->widget()->findChildren<QWidget*>())
+    before.emplace_back(w, QRect(w->mapTo(main, QPoint(0, 0)), w->size()));
+  const QRect sideBefore(side->mapTo(main, QPoint(0, 0)), side->size());
+
+  for (int i = 0; i < 200; ++i) console.line("result " + std::to_string(i));
+  const std::string error = "Run-time Error: Reference to unassigned variable \"GLIST\".";
+  console.error(error);
+  console.display("x", 1.0);
+  window->actionFailed(error, "Load a data file first");
+  settle();
+  ConsolePanel* panel = window->consolePanel();
+  ASSERT_TRUE(panel->isVisible());
+  QPlainTextEdit* view = panel->view();
+  const auto marks = view->extraSelections();
+  ASSERT_EQ(marks.size(), 1);
+  EXPECT_EQ(marks[0].cursor.selectedText().toStdString(), error);
+  QTextCursor start(marks[0].cursor);
+  start.setPosition(marks[0].cursor.selectionStart());
+  EXPECT_TRUE(view->viewport()->rect().contains(view->cursorRect(start).center()));
+
+  // Below the plot, beside the side panel, which has not moved or changed.
+  const QRect plot(window->plotWidget()->mapTo(main, QPoint(0, 0)), window->plotWidget()->size());
+  const QRect below(panel->mapTo(main, QPoint(0, 0)), panel->size());
+  EXPECT_GE(below.top(), plot.bottom());
+  EXPECT_LE(below.right(), sideBefore.left());
+  EXPECT_GT(plot.height(), below.height());
+  EXPECT_EQ(QRect(side->mapTo(main, QPoint(0, 0)), side->size()), sideBefore);
+  for (const auto& [w, at] : before)
+    EXPECT_EQ(QRect(w->mapTo(main, QPoint(0, 0)), w->size()), at) << w->objectName().toStdString();
+  main->close();
+}
+
+TEST_F(WindowFeatures, AControlThatIsOffSaysWhyAfterItsOwnTooltip) {
+  auto* button = window->mainWindow()->findChild<QPushButton*>(QStringLiteral("ShowPCAAxisButton"));
+  ASSERT_NE(button, nullptr);
+  const QString own = button->toolTip();
+  ASSERT_FALSE(own.isEmpty());
+  window::Control& c = window->control("ShowPCAAxisButton");
+  c.set("Enable", "Off");
+  c.set("DisabledTip", "Run the analysis first.");
+  EXPECT_FALSE(button->isEnabled());
+  EXPECT_EQ(button->toolTip(), own + QStringLiteral("\nRun the analysis first."));
+  EXPECT_EQ(c.get("DisabledTip").text(), "Run the analysis first.");
+  c.set("Enable", "On");
+  c.set("DisabledTip", "");
+  EXPECT_EQ(button->toolTip(), own);
+  EXPECT_EQ(c.get("DisabledTip").text(), "");
 }
 
 TEST_F(WindowFeatures, AFailedActionOpensTheConsoleAndShowsTheNextStep) {
