@@ -14,6 +14,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/graphics/graphics.hpp"
 #include "platform/window/window.hpp"
@@ -34,7 +35,8 @@ inline constexpr const char* kLiveShapeNeedsScorePlot = "Move the pointer over t
 // or (x, y) lies outside it, the boxes name other axes than the plot shows,
 // there is no analysis, a box holds no usable number, the picture cannot be
 // made.
+// Principal axes in flipped are shown with their sign flipped.
 std::string liveShape(const session::AnalysisState& s, window::Window& w, graphics::Figure& inset,
-                      double x, double y);
+                      double x, double y, const std::vector<double>& flipped = {});
 
 }  // namespace varnok::display

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "display/deformation_actions.hpp"
 #include "display/picture_kinds.hpp"
 #include "display/showshape.hpp"
 #include "morpho/basereg.hpp"
@@ -138,6 +139,15 @@ Mat registered(const Mat& x, Registration how, double b1, double b2) {
 }
 
 // ShowProcrustes, ShowBC and ShowSBR.
+// The superimposition as a title names it: "Procrustes", "baseline 1-2".
+std::string superimpositionName(Registration how, std::pair<double, double> b) {
+  DeformationRequest r;
+  r.registration = how;
+  r.b1 = b.first;
+  r.b2 = b.second;
+  return registrationName(r);
+}
+
 void showSpecimens(session::ActionContext& ctx, Registration how) {
   if (!haveAnalysis(ctx, false)) return;
   const SuperimpositionRequest r = readRequest(ctx.window, how);
@@ -199,6 +209,7 @@ void showSpecimens(session::ActionContext& ctx, Registration how) {
     start = i;
   }
   if (!useTable) style::setsymbolfill(style::childrenOf(ax), 1);
+  setPictureTitle(ctx, "Specimens, " + superimpositionName(how, b));
 }
 
 Registration meanRegistration(const std::optional<Value>& fpass) {
@@ -313,6 +324,7 @@ void ShowMeans(session::ActionContext& ctx) {
     else
       showshape(ax, Mat(m.form), s.ColorList[static_cast<size_t>(g - 1)]);
   }
+  setPictureTitle(ctx, "Group means, " + superimpositionName(how, b));
 }
 
 }  // namespace varnok::display

@@ -174,6 +174,12 @@ std::vector<Entry> makeRegistry() {
       routine("ShowOutlierSpecimen"),
       routine("CanonicalVariatesAxes"),
       routine("ExportAlignedCoordinates", FileKind::Results),
+      // Figures for papers.
+      routine("ShowExpansionMap"),
+      routine("ToggleTitles"),
+      routine("FlipXAxisSign"),
+      routine("FlipYAxisSign"),
+      routine("ExportShapes", FileKind::Results),
       routine("CopyImageEPS", FileKind::Picture),
       routine("CopyBigImage"),
       routine("incrementsymbolsize"),

@@ -89,6 +89,11 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       {"ShowOutlierSpecimen", 0, 0, 1},
       {"CanonicalVariatesAxes", 0, 0, 1},
       {"ExportAlignedCoordinates", 0, 0, 1},
+      {"ShowExpansionMap", 0, 0, 1},
+      {"ToggleTitles", 0, 0, 1},
+      {"FlipXAxisSign", 0, 0, 1},
+      {"FlipYAxisSign", 0, 0, 1},
+      {"ExportShapes", 0, 0, 1},
   };
   return decls;
 }

@@ -22,7 +22,7 @@ window::Window& Shell::window() {
 
 std::string Shell::liveShape(graphics::Figure& inset, double x, double y) {
   if (window_ == nullptr) return display::kLiveShapeNeedsScorePlot;
-  return display::liveShape(session_.state, *window_, inset, x, y);
+  return display::liveShape(session_.state, *window_, inset, x, y, session_.figures.flippedAxes);
 }
 
 ValueList Shell::Varnok6p(const ValueList& args, int nargout) {

@@ -280,7 +280,12 @@ TEST_F(LayoutTest, MenusOfTheStyleRoutinesPassTheCurrentAxes) {
                                                "StatisticsSettings()",
                                                "CanonicalVariatesAxes()",
                                                "ExportAlignedCoordinates()",
-                                               "ExportStatistics()"}));
+                                               "ExportStatistics()",
+                                               "ShowExpansionMap()",
+                                               "ToggleTitles()",
+                                               "FlipXAxisSign()",
+                                               "FlipYAxisSign()",
+                                               "ExportShapes()"}));
 }
 
 TEST_F(LayoutTest, StartsWithTheTextsAndMarksTheProgramExpects) {
