@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -251,7 +252,11 @@ void drawAxesFrame(DrawingBackend& out, const Frame& f, const Axes& ax) {
     selectFont(out, kAxesFont, kTitleFontPt);
     fe = out.measure().extents();
     const double above = yt.exponent != 0 ? 2.2 * fe.height : 0.6 * fe.height;
-    drawText(out, ax.title(), f.bx + f.bw / 2, t - above, HAlign::Center, VAlign::Bottom);
+    // Centred over the box, but never cut off at the picture's left edge
+    // when it is wider than a narrow box.
+    const double half = out.measure().advance(cleanText(ax.title())) / 2;
+    drawText(out, ax.title(), std::max(f.bx + f.bw / 2, half + 2), t - above, HAlign::Center,
+             VAlign::Bottom);
   }
 }
 
