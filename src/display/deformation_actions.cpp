@@ -1,5 +1,7 @@
 #include "display/deformation_actions.hpp"
 
+#include <algorithm>
+#include <any>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -22,7 +24,15 @@ RequestRead refused(std::string why) {
 
 void deform(session::ActionContext& ctx, Registration how) {
   auto r = shownRefusal(ctx.window, readDeformationRequest(ctx.state, ctx.window, how));
-  if (r) drawDeformation(ctx, *r);
+  if (!r) return;
+  // Read again only to name the picture: the request read both already.
+  const double axis = *session::boxNumber(ctx.window, "ShowBox");
+  const double score = *session::boxNumber(ctx.window, "ExagerationBox");
+  const double sign = axisSign(ctx.session, axis);
+  const Eigen::Index V = r->pwscore.size() - 1;
+  r->pwscore.head(V) *= sign;
+  drawDeformation(ctx, *r,
+                  {"PC " + num2str(axis) + " = " + sprintf("%+.2f", {sign * score}), axis, true});
 }
 
 }  // namespace
@@ -86,7 +96,38 @@ RequestRead readPictureSettings(const session::AnalysisState& s, window::Window&
   return {std::move(r), {}};
 }
 
-void drawDeformation(session::ActionContext& ctx, const DeformationRequest& request) {
+const LastDeformation* lastDeformation(const session::Session& s) {
+  return std::any_cast<LastDeformation>(&s.figures.lastDeformation);
+}
+
+std::string registrationName(const DeformationRequest& r) {
+  const std::string baseline = num2str(r.b1) + "-" + num2str(r.b2);
+  switch (r.registration) {
+    case Registration::Baseline:
+      return "baseline " + baseline;
+    case Registration::SlidingBaseline:
+      return "sliding baseline " + baseline;
+    case Registration::Procrustes:
+      return "Procrustes";
+    case Registration::ResistantFit:
+      return "resistant fit";
+    case Registration::None:
+      break;
+  }
+  return "as given";
+}
+
+double axisSign(const session::Session& s, double t) {
+  const auto& f = s.figures.flippedAxes;
+  return std::find(f.begin(), f.end(), t) != f.end() ? -1 : 1;
+}
+
+void setPictureTitle(session::ActionContext& ctx, const std::string& title) {
+  if (ctx.session.figures.titles) ctx.window.figure().axes().setTitle(title);
+}
+
+bool drawDeformation(session::ActionContext& ctx, const DeformationRequest& request,
+                     const PictureSubject& subject) {
   echoRegistration(&ctx.console, static_cast<double>(request.registration));
   DeformationRequest r = request;
   r.wire = studyWireframe(ctx.session, (r.reference.cols() - 1) / 2);
@@ -94,6 +135,13 @@ void drawDeformation(session::ActionContext& ctx, const DeformationRequest& requ
       renderDeformation(r, {ctx.window.figure().axes(), &ctx.console, &ctx.window});
   if (!out.refusal.empty()) ctx.window.dialogs().warn(out.refusal, kDeformationTitle);
   if (out.theta) ctx.state.defangle = *out.theta;
+  if (!out.refusal.empty()) return false;
+  if (subject.what.empty()) return true;
+  setPictureTitle(
+      ctx, subject.namesRegistration ? subject.what + ", " + registrationName(r) : subject.what);
+  ctx.session.figures.lastDeformation =
+      LastDeformation{r, subject, out.referenceTurn, out.targetTurn};
+  return true;
 }
 
 RowVec deformationAxisVector(const Mat& Vmatrix, double numPCA, double pcatarget,

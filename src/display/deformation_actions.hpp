@@ -42,10 +42,41 @@ std::optional<std::string> notReadyToPicture(const session::AnalysisState& s);
 RequestRead readPictureSettings(const session::AnalysisState& s, window::Window& w,
                                 Registration how);
 
+// What a deformation picture shows: its title's first part ("PC 1 = +0.10",
+// "Marker 1 (0.012, -0.004)") and, for a picture along a principal axis,
+// that axis and whether the registration is named after it.
+struct PictureSubject {
+  std::string what;
+  std::optional<double> axis;
+  bool namesRegistration = false;
+};
+
+// The last deformation picture drawn: its request, what it shows and the
+// turns it got, kept in Session::figures.lastDeformation so that the
+// expansion map and the exported shapes follow it.
+struct LastDeformation {
+  DeformationRequest request;
+  PictureSubject subject;
+  double referenceTurn = 0, targetTurn = 0;
+};
+const LastDeformation* lastDeformation(const session::Session& s);
+
+// The registration as a title names it: "Procrustes", "baseline 1-2",
+// "sliding baseline 1-2", "resistant fit".
+std::string registrationName(const DeformationRequest& r);
+
+// -1 when principal axis t is shown with its sign flipped, else 1.
+double axisSign(const session::Session& s, double t);
+
+// Sets the picture's title when titles are on (Session::figures.titles).
+void setPictureTitle(session::ActionContext& ctx, const std::string& title);
+
 // Draws the request; the angle the picture was turned by becomes defangle
 // (baseline pictures turn nothing and leave it). A refusal of the renderer
-// is shown in a message box.
-void drawDeformation(session::ActionContext& ctx, const DeformationRequest& r);
+// is shown in a message box. A picture drawn gets its title from subject and
+// becomes the last deformation picture. False when nothing was drawn.
+bool drawDeformation(session::ActionContext& ctx, const DeformationRequest& r,
+                     const PictureSubject& subject = {});
 
 // The shape variables of the point exaggeration units along principal axis
 // pcatarget (1 = largest eigenvalue), followed by exaggeration itself, each

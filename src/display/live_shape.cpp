@@ -83,7 +83,8 @@ double liveShapeGridSteps(const graphics::Figure& inset, double rangeexpansion) 
 }
 
 std::string liveShape(const session::AnalysisState& s, window::Window& w, graphics::Figure& inset,
-                      double x, double y, const Wireframe& wire) {
+                      double x, double y, const Wireframe& wire,
+                      const std::vector<double>& flipped) {
   resetInset(inset);
   auto refuse = [&inset](std::string why) {
     resetInset(inset);
@@ -102,7 +103,7 @@ std::string liveShape(const session::AnalysisState& s, window::Window& w, graphi
       return "The plot shows axes " + shortNumber((*shown)[0]) + " and " +
              shortNumber((*shown)[1]) + ": press Show Score Plot for axes " + shortNumber(*t1) +
              " and " + shortNumber(*t2);
-    RequestRead read = readMarkerRequestAt(s, w, x, y);
+    RequestRead read = readMarkerRequestAt(s, w, x, y, flipped);
     if (!read.request) return oneLine(read.refusal);  // nothing drawn yet
     DeformationRequest& r = *read.request;
     // A preview asks nothing: no grid trimming, and instead of the rotation

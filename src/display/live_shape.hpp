@@ -14,6 +14,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "display/wireframe.hpp"
 #include "platform/graphics/graphics.hpp"
@@ -44,8 +45,9 @@ double liveShapeGridSteps(const graphics::Figure& inset, double rangeexpansion);
 // there is no analysis, a box holds no usable number, the picture cannot be
 // made. The grid is drawn with at most liveShapeGridSteps(inset, ...) steps,
 // the landmarks over it, and the wireframe, if any, as in the deformation
-// pictures.
+// pictures. Principal axes in flipped are shown with their sign flipped.
 std::string liveShape(const session::AnalysisState& s, window::Window& w, graphics::Figure& inset,
-                      double x, double y, const Wireframe& wire = {});
+                      double x, double y, const Wireframe& wire = {},
+                      const std::vector<double>& flipped = {});
 
 }  // namespace varnok::display

@@ -1,5 +1,6 @@
 #include "display/markers.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -71,7 +72,8 @@ void place(session::ActionContext& ctx, int marker) {
 // The request for the point (mx, my) of the score plot, once the analysis
 // is known to be there: the controls of the marker pictures and of every
 // deformation picture, read and checked.
-RequestRead requestAt(const session::AnalysisState& s, window::Window& w, double mx, double my) {
+RequestRead requestAt(const session::AnalysisState& s, window::Window& w, double mx, double my,
+                      const std::vector<double>& flipped) {
   auto refuse = [](std::string why) { return RequestRead{std::nullopt, std::move(why)}; };
   const Registration how = registration(session::controlValue(w, "MarkerSuperList") - 1);
   const auto ex = session::boxNumber(w, "MarkerScaleBox");
@@ -86,14 +88,26 @@ RequestRead requestAt(const session::AnalysisState& s, window::Window& w, double
                     ", but the analysis has axes 1 to " + num2str(V) + ".");
   }
   auto read = readPictureSettings(s, w, how);
+  const auto sign = [&](double t) {
+    return std::find(flipped.begin(), flipped.end(), t) != flipped.end() ? -1.0 : 1.0;
+  };
   if (read.request)
-    read.request->pwscore = markerVector(s.Vmatrix, *s.NumPCA, *t1, *t2, mx, my, *ex);
+    read.request->pwscore =
+        markerVector(s.Vmatrix, *s.NumPCA, *t1, *t2, sign(*t1) * mx, sign(*t2) * my, *ex);
   return read;
 }
 
+std::string markerTitle(const session::AnalysisState& s, MarkerPicture which) {
+  if (which == MarkerPicture::Difference) return "Marker 2 - Marker 1";
+  const auto m = stored(s, which == MarkerPicture::Marker1 ? 1 : 2);
+  return "Marker " + std::to_string(m->marker) + " (" + sprintf("%.3f", {m->x}) + ", " +
+         sprintf("%.3f", {m->y}) + ")";
+}
+
 void show(session::ActionContext& ctx, MarkerPicture which) {
-  auto r = shownRefusal(ctx.window, readMarkerRequest(ctx.state, ctx.window, which));
-  if (r) drawDeformation(ctx, *r);
+  auto r = shownRefusal(
+      ctx.window, readMarkerRequest(ctx.state, ctx.window, which, ctx.session.figures.flippedAxes));
+  if (r) drawDeformation(ctx, *r, {markerTitle(ctx.state, which), std::nullopt, false});
 }
 
 }  // namespace
@@ -110,7 +124,7 @@ RowVec markerVector(const Mat& Vmatrix, double numPCA, double pcatarget1, double
 }
 
 RequestRead readMarkerRequest(const session::AnalysisState& s, window::Window& w,
-                              MarkerPicture which) {
+                              MarkerPicture which, const std::vector<double>& flipped) {
   if (auto why = notReadyToPicture(s)) return {std::nullopt, *why};
   const auto m1 = stored(s, 1);
   const auto m2 = stored(s, 2);
@@ -118,19 +132,19 @@ RequestRead readMarkerRequest(const session::AnalysisState& s, window::Window& w
   if (which != MarkerPicture::Marker1 && !m2) return {std::nullopt, notPlaced(2)};
   switch (which) {
     case MarkerPicture::Marker1:
-      return requestAt(s, w, m1->x, m1->y);
+      return requestAt(s, w, m1->x, m1->y, flipped);
     case MarkerPicture::Marker2:
-      return requestAt(s, w, m2->x, m2->y);
+      return requestAt(s, w, m2->x, m2->y, flipped);
     case MarkerPicture::Difference:
       break;
   }
-  return requestAt(s, w, m2->x - m1->x, m2->y - m1->y);
+  return requestAt(s, w, m2->x - m1->x, m2->y - m1->y, flipped);
 }
 
 RequestRead readMarkerRequestAt(const session::AnalysisState& s, window::Window& w, double mx,
-                                double my) {
+                                double my, const std::vector<double>& flipped) {
   if (auto why = notReadyToPicture(s)) return {std::nullopt, *why};
-  return requestAt(s, w, mx, my);
+  return requestAt(s, w, mx, my, flipped);
 }
 
 void drawMarker(graphics::Axes& ax, int marker, double x, double y) {

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <optional>
+#include <vector>
 
 #include "display/deformation_actions.hpp"
 #include "session/action_context.hpp"
@@ -37,14 +38,17 @@ RowVec markerVector(const Mat& Vmatrix, double numPCA, double pcatarget1, double
 // what every deformation picture reads. A problem the user can mend (no
 // analysis, a marker never placed, a box that holds no usable number) gives
 // a refusal.
+// Principal axes in flipped (Session::figures.flippedAxes) are shown with
+// their sign flipped: a marker's position stands for the shape at the
+// flipped score.
 RequestRead readMarkerRequest(const session::AnalysisState& s, window::Window& w,
-                              MarkerPicture which);
+                              MarkerPicture which, const std::vector<double>& flipped = {});
 
 // The request ShowMarker1PCA makes with marker 1 at (mx, my), whether or not
 // a marker was placed: the same controls read and checked, the same
 // refusals.
 RequestRead readMarkerRequestAt(const session::AnalysisState& s, window::Window& w, double mx,
-                                double my);
+                                double my, const std::vector<double>& flipped = {});
 
 // Draws a marker (1 or 2) at (x, y) into the current axes with their hold
 // state; the marker's second symbol is always added to its first, and the

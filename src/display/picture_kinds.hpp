@@ -16,6 +16,9 @@ enum class PictureType {
   VerticalArrows = 7,
   HorizontalContours = 8,
   VerticalContours = 9,
+  // Filled contours of log2 of the spline's local change of area, drawn by
+  // its own View item (no DeFormat value gives it).
+  ExpansionMap = 10,
   LimitsOnly = 98,  // 98 and 99: the plot limits set, nothing drawn
 };
 PictureType pictureType(double plottype);

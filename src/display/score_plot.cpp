@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "display/deformation_actions.hpp"
 #include "display/score_plot_overlays.hpp"
 #include "platform/graphics/marker_shapes.hpp"
 #include "platform/matrix/runtime_error.hpp"
@@ -147,7 +148,9 @@ void ShowPCAAxis(session::ActionContext& ctx) {
   const bool activelabel = r.labels, activecentroid = r.means;
   const Eigen::Index N = scores.rows();
   const auto ngroups = static_cast<Eigen::Index>(glist.maxCoeff());
-  const double axisonesign = r.xSign, axistwosign = r.ySign;
+  // Flip Sign mirrors an axis for display, beside the axis boxes' own ticks.
+  const double axisonesign = r.xSign * axisSign(ctx.session, xpcan);
+  const double axistwosign = r.ySign * axisSign(ctx.session, ypcan);
   const Eigen::Index cx = scoreColumn(numPCA, xpcan, scores.cols());
   const Eigen::Index cy = scoreColumn(numPCA, ypcan, scores.cols());
   const bool useTable = s.altcode.value_or(0) != 0;
@@ -242,6 +245,7 @@ void ShowPCAAxis(session::ActionContext& ctx) {
   ax.setYLabel(ytitle);
   ax.setLegend(groupLegend(ctx.session, firstPoint));
   ax.setShowing({kScorePlotShows, {xpcan, ypcan}});
+  setPictureTitle(ctx, "PC " + num2str(xpcan) + " vs PC " + num2str(ypcan));
 }
 
 std::optional<std::array<double, 2>> scorePlotAxes(const graphics::Axes& ax) {

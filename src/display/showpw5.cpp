@@ -17,6 +17,7 @@
 #include "morpho/rftra.hpp"
 #include "morpho/tps.hpp"
 #include "morpho/vertxy.hpp"
+#include "platform/graphics/contour.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
 #include "session/controls.hpp"
@@ -253,6 +254,7 @@ struct Echo {
 // shape variables first.
 struct Forms {
   Mat reference, target;
+  double referenceTurn = 0, targetTurn = 0;  // radians
 };
 
 Forms registerForms(const DeformationRequest& r, Console* console) {
@@ -293,6 +295,7 @@ std::optional<double> orient(Forms& f, const DeformationRequest& r, const Deform
       echo("theta", *o.refAngle);
       theta = M_PI * *o.refAngle / 180.0;
       f.reference = turnRow(f.reference, theta);
+      f.referenceTurn = theta;
     } else {
       theta = M_PI / 2;
     }
@@ -303,9 +306,11 @@ std::optional<double> orient(Forms& f, const DeformationRequest& r, const Deform
       RotationResult turned = rotationhandler(*c.user, c.console, f.reference, r.style.defangle);
       theta = turned.theta;
       f.reference = turned.reference;
+      f.referenceTurn = theta;
     } else if (o.rotateRequest != 0) {
       theta = r.style.defangle * M_PI / 180.0;
       f.reference = turnRow(f.reference, theta);
+      f.referenceTurn = theta;
     } else {
       if (!o.refAngle)
         throw RuntimeError("Run-time Error: The reference angle in RefAngleBox is not a number.");
@@ -313,9 +318,11 @@ std::optional<double> orient(Forms& f, const DeformationRequest& r, const Deform
       theta = M_PI * *o.refAngle / 180.0;
       echo("theta", theta);
       f.reference = turnRow(f.reference, theta);
+      f.referenceTurn = theta;
     }
   }
   f.target = turnRow(f.target, theta);
+  f.targetTurn = theta;
   return 180.0 * theta / M_PI;
 }
 
@@ -333,6 +340,7 @@ bool needsGrid(PictureType t) {
     case PictureType::VerticalArrows:
     case PictureType::HorizontalContours:
     case PictureType::VerticalContours:
+    case PictureType::ExpansionMap:
       return true;
     default:
       return false;
@@ -374,9 +382,29 @@ void paintArrows(Painter& paint, const DeformationGrid& g, const Spline& sp, Pic
 
 // Filled contours of the size of the horizontal or vertical displacement.
 void paintContours(Painter& paint, const DeformationGrid& g, const Spline& sp, PictureType t) {
-  const Mat size = t == PictureType::HorizontalContours ? Mat((g.xp - g.xw).cwiseAbs())
-                                                        : Mat((g.yp - g.yw).cwiseAbs());
-  paint.ax.contourf(g.xw, g.yw, size);
+  const bool across = t == PictureType::HorizontalContours;
+  const Mat size = across ? Mat((g.xp - g.xw).cwiseAbs()) : Mat((g.yp - g.yw).cwiseAbs());
+  const auto& c = paint.ax.contourf(g.xw, g.yw, size);
+  paint.ax.setColorBar(
+      graphics::colorBarOf(c, across ? "|horizontal displacement|" : "|vertical displacement|"));
+  paint.ax.hold(true);
+  paint.landmarks(sp.refxy);
+}
+
+// The expansion map: where the spline grows the form and where it shrinks
+// it, as filled contours of log2 of the area ratio. The levels lie evenly
+// about 0 so that the diverging colours put "no change" in the middle.
+void paintExpansion(Painter& paint, const DeformationGrid& g, const Spline& sp) {
+  const Mat z = log2AreaRatio(sp.refxy, sp.weight, g.xw, g.yw);
+  double reach = 0;
+  for (Index k = 0; k < z.size(); ++k)
+    if (std::isfinite(z.data()[k])) reach = std::max(reach, std::abs(z.data()[k]));
+  std::vector<double> lv = reach > 1e-9 ? graphics::niceLevels(-reach, reach) : Pts{-0.5, 0.5};
+  if (lv.size() < 2) lv = {-reach, reach};
+  const Mat levels = Eigen::Map<const Mat>(lv.data(), 1, static_cast<Index>(lv.size()));
+  auto& c = paint.ax.contourf(g.xw, g.yw, z, levels);
+  c.colorMap = graphics::ColorMap::Diverging;
+  paint.ax.setColorBar(graphics::colorBarOf(c, "log2 area ratio"));
   paint.ax.hold(true);
   paint.landmarks(sp.refxy);
 }
@@ -409,6 +437,9 @@ void paint(Painter& p, const DeformationGrid& g, const Spline& sp, const Mat& re
     case PictureType::HorizontalContours:
     case PictureType::VerticalContours:
       paintContours(p, g, sp, t);
+      break;
+    case PictureType::ExpansionMap:
+      paintExpansion(p, g, sp);
       break;
     case PictureType::LandmarkVectors:
     case PictureType::VectorsToTarget:
@@ -493,6 +524,22 @@ void referenceNumbers(graphics::Axes& ax, const Mat& refxy) {
 
 }  // namespace
 
+Mat log2AreaRatio(const Mat& refxy, const Mat& weight, const Mat& x, const Mat& y) {
+  Mat out(x.rows(), x.cols());
+  for (Index k = 0; k < x.size(); ++k) {
+    const double det = morpho::tpsJacobian(refxy, weight, x.data()[k], y.data()[k]).determinant();
+    out.data()[k] = det > 0 ? std::log2(det) : std::numeric_limits<double>::quiet_NaN();
+  }
+  return out;
+}
+
+PictureForms pictureForms(const DeformationRequest& r, double referenceTurn, double targetTurn) {
+  Forms f = registerForms(r, nullptr);
+  if (referenceTurn != 0) f.reference = turnRow(f.reference, referenceTurn);
+  if (targetTurn != 0) f.target = turnRow(f.target, targetTurn);
+  return {morpho::vertxy(f.reference), morpho::vertxy(f.target)};
+}
+
 DeformationResult renderDeformation(const DeformationRequest& r, const DeformationCanvas& c) {
   const Echo echo{c.console};
   auto& ax = c.ax;
@@ -510,6 +557,8 @@ DeformationResult renderDeformation(const DeformationRequest& r, const Deformati
   // Baseline pictures set no angle: out.theta stays unset and the caller's
   // defangle is kept.
   out.theta = orient(f, r, c);
+  out.referenceTurn = f.referenceTurn;
+  out.targetTurn = f.targetTurn;
   out.bigrefdef2 = f.target;
 
   Spline sp{morpho::vertxy(f.reference), morpho::vertxy(f.target), Mat()};

@@ -9,7 +9,10 @@
 //   3 landmark vectors         4 deformed grid and landmark vectors
 //   5 vectors to the target, added to the picture shown
 //   6, 7 horizontal or vertical displacements only (arrow fields)
-//   8, 9 filled contours of |horizontal| or |vertical| displacement
+//   8, 9 filled contours of |horizontal| or |vertical| displacement, with a
+//        colour bar of their range
+//   10   the expansion map: filled contours of log2 of the local change of
+//        area, diverging about 0, with a colour bar
 // 98 and 99 return without drawing; other values draw nothing.
 #pragma once
 
@@ -80,6 +83,9 @@ struct DeformationResult {
   // turn the forms, so baseline pictures leave it unset and the caller's
   // angle stands.
   std::optional<double> theta;
+  // The turns (radians) the reference and the target got; they differ only
+  // when an unreadable reference angle turns the target alone.
+  double referenceTurn = 0, targetTurn = 0;
   // Why nothing was drawn, for a message box titled kDeformationTitle (the
   // reference landmarks coincide); empty when the picture was drawn.
   std::string refusal;
@@ -114,6 +120,20 @@ Mat deformationWeights(const Mat& refxy, const Mat& targetxy);
 // weights, plus the affine part.
 DeformationGrid deformationGrid(const Mat& refxy, const Mat& weight, const graphics::Limits& lim,
                                 double npts, double rangeexpansion);
+
+// log2 of the local change of area of the spline (refxy, weight) at each
+// node (x, y): log2 of the determinant of its Jacobian (morpho::tpsJacobian),
+// 0 where the area stays, 1 where it doubles; NaN where the map folds over
+// (determinant 0 or below).
+Mat log2AreaRatio(const Mat& refxy, const Mat& weight, const Mat& x, const Mat& y);
+
+// The reference and the target of r (2 x L each), registered as r says and
+// turned by the turns a picture of r got (DeformationResult): the forms the
+// picture draws, without drawing or asking anything.
+struct PictureForms {
+  Mat reference, target;
+};
+PictureForms pictureForms(const DeformationRequest& r, double referenceTurn, double targetTurn);
 
 // Draws the picture of r: registers both forms, turns them, fits the
 // spline, builds the grid, paints the picture and offers grid trimming.

@@ -4,6 +4,7 @@
 #include <map>
 #include <string>
 
+#include "display/deformation_actions.hpp"
 #include "display/picture_kinds.hpp"
 #include "display/showshape.hpp"
 #include "display/wireframe.hpp"
@@ -158,6 +159,15 @@ double meanMarkerSize(std::string_view spec) {
 }
 
 // ShowProcrustes, ShowBC and ShowSBR.
+// The superimposition as a title names it: "Procrustes", "baseline 1-2".
+std::string superimpositionName(Registration how, std::pair<double, double> b) {
+  DeformationRequest r;
+  r.registration = how;
+  r.b1 = b.first;
+  r.b2 = b.second;
+  return registrationName(r);
+}
+
 void showSpecimens(session::ActionContext& ctx, Registration how) {
   if (!haveAnalysis(ctx, false)) return;
   const SuperimpositionRequest r = readRequest(ctx.window, how);
@@ -234,6 +244,7 @@ void showSpecimens(session::ActionContext& ctx, Registration how) {
                          : registered(s.reference, how, b.first, b.second);
     drawWireframe(ax, pointsOfRow(turnRows(mean, theta).row(0)), wire, graphics::Rgb{0, 0, 0}, 1);
   }
+  setPictureTitle(ctx, "Specimens, " + superimpositionName(how, b));
 }
 
 Registration meanRegistration(const std::optional<Value>& fpass) {
@@ -372,6 +383,7 @@ void ShowMeans(session::ActionContext& ctx) {
   // A legend when it tells something: two groups or more, or a named one.
   if (legend.size() < 2 && !named) legend.clear();
   ax.setLegend(std::move(legend));
+  setPictureTitle(ctx, "Group means, " + superimpositionName(how, b));
 }
 
 }  // namespace varnok::display

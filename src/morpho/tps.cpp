@@ -101,4 +101,24 @@ Mat gettpse(const Mat& L) {
   return table;
 }
 
+Eigen::Matrix2d tpsJacobian(const Mat& x, const Mat& weight, double px, double py) {
+  const Index n = x.cols();
+  Eigen::Matrix2d J = Eigen::Matrix2d::Identity();
+  for (Index c = 0; c < 2; ++c) {
+    J(c, 0) += weight(n + 1, c);
+    J(c, 1) += weight(n + 2, c);
+  }
+  for (Index k = 0; k < n; ++k) {
+    const double dx = px - x(0, k), dy = py - x(1, k);
+    const double r2 = dx * dx + dy * dy;
+    if (r2 == 0) continue;  // r2 ln r2 is flat at its landmark
+    const double g = 2 * (std::log(r2) + 1);
+    for (Index c = 0; c < 2; ++c) {
+      J(c, 0) += weight(k, c) * g * dx;
+      J(c, 1) += weight(k, c) * g * dy;
+    }
+  }
+  return J;
+}
+
 }  // namespace varnok::morpho

@@ -90,6 +90,22 @@ struct BendingEigen {
 // Throws RuntimeError when Be holds a NaN or an infinite value.
 BendingEigen bendingEigen(const Mat& Be);
 
+// TPSJACOBIAN  The Jacobian of a spline's map at one point, from its
+// coefficients (no differences).
+//
+// The map sends a point p to p + a0 + A p + sum_k w_k U(|p - x_k|^2), the
+// spline of a displacement: for the kernel U(r2) = r2 ln r2 the gradient of
+// U(|p - x_k|^2) is 2 (ln r2 + 1) (p - x_k), and 0 at x_k itself.
+//
+// Inputs:
+//   x       2 by n landmarks of the spline
+//   weight  (n+3) by 2: w_k in row k, then the rows a0, the x and the y
+//           coefficients of the affine part, a column per coordinate
+//   px, py  the point
+// Outputs:
+//   the 2 by 2 matrix [dfx/dx dfx/dy; dfy/dx dfy/dy]
+Eigen::Matrix2d tpsJacobian(const Mat& x, const Mat& weight, double px, double py);
+
 inline double tpsKernel(double r2) {
   return r2 != 0.0 ? r2 * std::log(r2) : r2;
 }

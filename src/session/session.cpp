@@ -55,6 +55,8 @@ void Session::forgetLoadedData() {
   // Which points slide belongs to the data.
   curves.clear();
   sliderRows = Mat();
+  figures.flippedAxes.clear();
+  figures.lastDeformation.reset();
 }
 
 }  // namespace varnok::session

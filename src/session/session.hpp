@@ -141,6 +141,17 @@ struct Session {
   // Forgets the data as read and every choice made on it.
   void forgetLoadedData();
 
+  // Choices for figures: titles over the pictures (View > Titles), the
+  // principal axes whose sign the score plot, the markers and the
+  // deformation pictures show flipped, and the last deformation picture
+  // (display::LastDeformation), which the expansion map and the exported
+  // shapes follow. The flips and that picture belong to the loaded data.
+  struct FigureChoices {
+    bool titles = true;
+    std::vector<double> flippedAxes;
+    std::any lastDeformation;
+  } figures;
+
   // path as it names a file from the current folder (absolute paths unchanged).
   std::string resolve(std::string_view path) const;
   // Makes folder (absolute or relative to the current one) the current folder;

@@ -180,6 +180,12 @@ std::vector<Entry> makeRegistry() {
       routine("ExportAlignedCoordinates", FileKind::Results),
       // Wireframes over the pictures of a shape.
       routine("LoadLinks"),
+      // Figures for papers.
+      routine("ShowExpansionMap"),
+      routine("ToggleTitles"),
+      routine("FlipXAxisSign"),
+      routine("FlipYAxisSign"),
+      routine("ExportShapes", FileKind::Results),
       routine("CopyImageEPS", FileKind::Picture),
       routine("CopyBigImage"),
       routine("incrementsymbolsize"),

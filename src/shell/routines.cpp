@@ -91,6 +91,11 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       {"ExportAlignedCoordinates", 0, 0, 1},
       {"LoadLinks", 0, 0, 1},
       {"ToggleLabelWithIds", 0, 0, 1},
+      {"ShowExpansionMap", 0, 0, 1},
+      {"ToggleTitles", 0, 0, 1},
+      {"FlipXAxisSign", 0, 0, 1},
+      {"FlipYAxisSign", 0, 0, 1},
+      {"ExportShapes", 0, 0, 1},
   };
   return decls;
 }

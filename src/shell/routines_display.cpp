@@ -1,6 +1,7 @@
 // Routine-table adapters of the landmark drawing and deformation routines and
 // of the arrow-field and contour operations of the graphics runtime.
 #include "display/aheadw.hpp"
+#include "display/figure_actions.hpp"
 #include "display/rotationhandler.hpp"
 #include "display/score_plot_overlays.hpp"
 #include "display/showpw5.hpp"
@@ -59,6 +60,11 @@ void bindDisplayRoutines(RoutineBindings& b) {
   b["ToggleConvexHulls"] = asAction<display::ToggleConvexHulls>;
   b["ToggleIdLabels"] = asAction<display::ToggleIdLabels>;
   b["ToggleLabelWithIds"] = asAction<display::ToggleIdLabels>;
+  b["ShowExpansionMap"] = asAction<display::ShowExpansionMap>;
+  b["ToggleTitles"] = asAction<display::ToggleTitles>;
+  b["FlipXAxisSign"] = asAction<display::FlipXAxisSign>;
+  b["FlipYAxisSign"] = asAction<display::FlipYAxisSign>;
+  b["ExportShapes"] = asAction<display::ExportShapes>;
   b["showshape"] = [](CallEnv& env, const ValueList& args, int) -> ValueList {
     display::showshape(env.window().figure().axes(), matrixArg(args), codeArg(args, 1));
     return {Value(1.0)};

@@ -26,7 +26,8 @@ std::string Shell::liveShape(graphics::Figure& inset, double x, double y) {
   if (window_ == nullptr) return display::kLiveShapeNeedsScorePlot;
   return display::liveShape(
       session_.state, *window_, inset, x, y,
-      display::studyWireframe(session_, (session_.state.reference.cols() - 1) / 2));
+      display::studyWireframe(session_, (session_.state.reference.cols() - 1) / 2),
+      session_.figures.flippedAxes);
 }
 
 bool Shell::showsScorePlot() const {

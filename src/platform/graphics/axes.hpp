@@ -108,6 +108,10 @@ class Axes {
   void setLegend(std::vector<LegendEntry> entries) { notes_.legend = std::move(entries), touch(); }
   const std::vector<LegendEntry>& legend() const { return notes_.legend; }
   std::vector<LegendEntry>& legendEntries() { return notes_.legend; }
+  // The colour bar the renderer draws right of the box, keeping room for
+  // it; nullopt for none. cla and a new plot clear it.
+  void setColorBar(std::optional<ColorBar> c) { notes_.colorBar = std::move(c), touch(); }
+  const std::optional<ColorBar>& colorBar() const { return notes_.colorBar; }
   // Automatic limits that run a fraction of the data range beyond the data
   // on every side instead of being rounded out to tick values, so points at
   // the ends of the data sit inside the frame (0: rounded limits). A plot
@@ -227,6 +231,7 @@ class Axes {
   struct Annotations {
     std::string xlabel, ylabel;
     std::vector<LegendEntry> legend;
+    std::optional<ColorBar> colorBar;
     double autoMargin = 0;
     Showing showing;
   };

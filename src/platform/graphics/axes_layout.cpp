@@ -3,6 +3,7 @@
 
 #include "platform/graphics/axes.hpp"
 #include "platform/graphics/figure.hpp"
+#include "platform/graphics/plot_layout.hpp"
 #include "platform/graphics/properties.hpp"
 #include "platform/graphics/text_metrics.hpp"
 #include "platform/graphics/ticks.hpp"
@@ -73,8 +74,10 @@ std::array<double, 4> Axes::textRoomPx(double boxHeightPx, const std::optional<L
       notes_.ylabel.empty()
           ? tickLabels
           : std::max(tickLabels, yTickLabelsWidthPx(boxHeightPx, ext) + gaps) + titleLine;
-  return {left, tickLine + (notes_.xlabel.empty() ? 0 : titleLine), 12,
-          title_.empty() ? 14.0 : 32.0};
+  // A colour bar: a gap, the bar, its tick labels and its label turned.
+  constexpr double colorBar = kColorBarGapPx + kColorBarWidthPx + tickLabels + titleLine;
+  return {left, tickLine + (notes_.xlabel.empty() ? 0 : titleLine),
+          12 + (notes_.colorBar ? colorBar : 0), title_.empty() ? 14.0 : 32.0};
 }
 
 double Axes::yTickLabelsWidthPx(double boxHeightPx, const std::optional<Limits>* ext) const {

@@ -487,4 +487,16 @@ Rgb viridis(double t) {
   return table[static_cast<std::size_t>(std::lround(u * 255.0))];
 }
 
+Rgb diverging(double t) {
+  // Blue to a light grey to red, straight in RGB between the three (after
+  // Moreland's cool-warm ends); the grey keeps "no change" visible on white.
+  constexpr Rgb lo{0.230, 0.299, 0.754}, mid{0.92, 0.92, 0.92}, hi{0.706, 0.016, 0.150};
+  if (std::isnan(t)) t = 0.5;
+  const double u = std::clamp(t, 0.0, 1.0);
+  const auto mix = [](Rgb a, Rgb b, double s) {
+    return Rgb{a.r + (b.r - a.r) * s, a.g + (b.g - a.g) * s, a.b + (b.b - a.b) * s};
+  };
+  return u < 0.5 ? mix(lo, mid, 2 * u) : mix(mid, hi, 2 * u - 1);
+}
+
 }  // namespace varnok::graphics

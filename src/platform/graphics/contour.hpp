@@ -93,6 +93,14 @@ std::optional<std::vector<double>> levelsFromArgument(const Mat& levels, const M
 
 // The colour map, t from 0 to 1 (clamped).
 Rgb viridis(double t);
+// A diverging colour map, t from 0 to 1 (clamped): blue through a light
+// grey at 0.5 to red, for values either side of a neutral one.
+Rgb diverging(double t);
+
+// How a contour colours its bands: viridis by the band's rank, lowest
+// darkest; or diverging by the band's middle value, centred on 0, with the
+// largest level in size at either end.
+enum class ColorMap { Viridis, Diverging };
 
 // One filled band: values from lo to hi (hi infinite for the band above the
 // top level), its colour and its rings.
@@ -117,6 +125,7 @@ class Contour : public Object {
   double lineWidth = 0.5;       // points
   std::string lineStyle = "-";  // of the contour lines
   bool fill = true;
+  ColorMap colorMap = ColorMap::Viridis;
 
   // The grid, or nullopt when the sizes disagree.
   std::optional<ContourGrid> grid() const;
@@ -138,5 +147,9 @@ class Contour : public Object {
   bool setOwn(std::string_view prop, const Value& v) override;
   void ownPropertyNames(std::vector<std::string>& out) const override;
 };
+
+// The colour bar of c, labelled label: the range of its finite data (lo =
+// hi when they hold one value; both 0 when none is finite).
+ColorBar colorBarOf(const Contour& c, std::string label);
 
 }  // namespace varnok::graphics

@@ -82,11 +82,21 @@ std::vector<double> Contour::levels() const {
 
 namespace {
 
+// The colour of a band of a diverging map: its middle value (its lower
+// level for the band above the top level) against the largest level in
+// size, so that 0 is the map's centre.
+Rgb divergingColor(const ContourBand& b, const std::vector<double>& lv) {
+  const double reach = std::max(std::abs(lv.front()), std::abs(lv.back()));
+  const double mid = std::isfinite(b.hi) ? 0.5 * (b.lo + b.hi) : b.lo;
+  return diverging(reach > 0 ? 0.5 + 0.5 * mid / reach : 0.5);
+}
+
 // The bands of the levels: one between each two levels, and one above the
 // top level when values lie there. Their rings cover the values from the
 // band's lower level to its upper one when closed, else from its lower
 // level upwards.
-std::vector<ContourBand> bandsOf(const ContourGrid& g, const std::vector<double>& lv, bool closed) {
+std::vector<ContourBand> bandsOf(const ContourGrid& g, const std::vector<double>& lv, bool closed,
+                                 ColorMap map) {
   std::vector<ContourBand> out;
   if (lv.empty()) return out;
   double zmax = -kInf;
@@ -97,7 +107,7 @@ std::vector<ContourBand> bandsOf(const ContourGrid& g, const std::vector<double>
   for (std::size_t k = 0; k < out.size(); ++k) {
     const double t =
         out.size() > 1 ? static_cast<double>(k) / static_cast<double>(out.size() - 1) : 0.5;
-    out[k].color = viridis(t);
+    out[k].color = map == ColorMap::Viridis ? viridis(t) : divergingColor(out[k], lv);
     out[k].rings = bandRings(g, out[k].lo, closed ? out[k].hi : kInf);
   }
   return out;
@@ -108,13 +118,13 @@ std::vector<ContourBand> bandsOf(const ContourGrid& g, const std::vector<double>
 std::vector<ContourBand> Contour::bands() const {
   const auto g = grid();
   if (!g || !fill) return {};
-  return bandsOf(*g, levels(), true);
+  return bandsOf(*g, levels(), true, colorMap);
 }
 
 std::vector<ContourBand> Contour::layers() const {
   const auto g = grid();
   if (!g || !fill) return {};
-  return bandsOf(*g, levels(), false);
+  return bandsOf(*g, levels(), false, colorMap);
 }
 
 std::vector<ContourLine> Contour::lines() const {
@@ -157,6 +167,18 @@ Contour& Axes::contourf(const Mat& x, const Mat& y, const Mat& z, const Mat& lev
   applyProps(*c, props);
   newPlot();
   return add(std::move(c));
+}
+
+ColorBar colorBarOf(const Contour& c, std::string label) {
+  ColorBar bar{std::move(label), kInf, -kInf, c.handle()};
+  for (Eigen::Index k = 0; k < c.zdata.size(); ++k) {
+    const double z = c.zdata.data()[k];
+    if (!std::isfinite(z)) continue;
+    bar.lo = std::min(bar.lo, z);
+    bar.hi = std::max(bar.hi, z);
+  }
+  if (bar.lo > bar.hi) bar.lo = bar.hi = 0;
+  return bar;
 }
 
 }  // namespace varnok::graphics

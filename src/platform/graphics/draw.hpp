@@ -69,6 +69,9 @@ void drawChildren(DrawingBackend& b, const Frame& f, const Axes& ax, double widt
 // The legend, in the corner of the box where it hides the fewest points.
 void drawLegend(DrawingBackend& b, const Frame& f, const Axes& ax);
 
+// The colour bar right of the box, when the axes have one.
+void drawColorBar(DrawingBackend& b, const Frame& f, const Axes& ax);
+
 // The box, ticks, tick labels, axis titles and title.
 void drawAxesFrame(DrawingBackend& b, const Frame& f, const Axes& ax);
 

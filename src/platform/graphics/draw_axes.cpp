@@ -1,9 +1,13 @@
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "platform/graphics/contour.hpp"
 #include "platform/graphics/draw.hpp"
 #include "platform/graphics/marker_shapes.hpp"
+#include "platform/graphics/visit.hpp"
+#include "platform/matrix/text.hpp"
 
 namespace varnok::graphics {
 
@@ -136,6 +140,68 @@ void drawLegend(DrawingBackend& b, const Frame& f, const Axes& ax) {
   }
 }
 
+void drawColorBar(DrawingBackend& b, const Frame& f, const Axes& ax) {
+  const auto& bar = ax.colorBar();
+  if (!bar) return;
+  std::vector<ContourBand> bands;
+  if (const Object* o = ax.find(bar->contour))
+    visitAs(*o, [&](const Contour& c) { bands = c.bands(); });
+  const double x = f.bx + f.bw + kColorBarGapPx, w = kColorBarWidthPx;
+  const double top = f.by, h = f.bh;
+  const double lo = bar->lo, hi = bar->hi;
+  const bool spread = hi > lo && std::isfinite(hi - lo);
+  // Value v at height y of the bar, lowest at the bottom.
+  const auto yOf = [&](double v) { return top + h - (v - lo) / (hi - lo) * h; };
+  for (const ContourBand& band : bands) {
+    double y0 = top + h, y1 = top;
+    if (spread) {
+      const double a = std::max(band.lo, lo), c = std::min(band.hi, hi);
+      if (!(c > a)) continue;
+      y0 = yOf(a);
+      y1 = yOf(c);
+    } else if (!(band.lo <= lo && lo <= band.hi)) {
+      continue;
+    }
+    b.newPath();
+    b.rectangle(x, y1, w, y0 - y1);
+    b.setColor(band.color);
+    b.fill();
+  }
+  b.setColor({0, 0, 0});
+  b.setLineWidth(1.0);
+  b.setDash({});
+  b.newPath();
+  b.rectangle(x, top, w, h);
+  b.stroke();
+
+  selectFont(b, kAxesFont, kAxesFontPt);
+  const FontExtents fe = b.measure().extents();
+  const double gap = 0.4 * fe.height;
+  double widest = 0;
+  if (spread) {
+    const AxisTicks t = chooseTicks(b.measure(), lo, hi, h, false);
+    for (std::size_t i = 0; i < t.values.size(); ++i) {
+      const double y = yOf(t.values[i]);
+      b.moveTo(x + w, y);
+      b.lineTo(x + w - 3, y);
+      drawText(b, t.labels[i], x + w + gap, y, HAlign::Left, VAlign::Middle);
+      widest = std::max(widest, b.measure().advance(t.labels[i]));
+    }
+    b.stroke();
+  } else {
+    const std::string only = shortestText(lo);
+    drawText(b, only, x + w + gap, top + h / 2, HAlign::Left, VAlign::Middle);
+    widest = b.measure().advance(only);
+  }
+  if (bar->label.empty()) return;
+  selectFont(b, kAxesFont, kAxisTitleFontPt);
+  b.save();
+  b.translate(x + w + gap + widest + gap, top + h / 2);
+  b.rotate(-M_PI / 2);  // reads upwards, as the vertical axis's title
+  drawText(b, bar->label, 0, 0, HAlign::Center, VAlign::Top);
+  b.restore();
+}
+
 void drawAxesFrame(DrawingBackend& out, const Frame& f, const Axes& ax) {
   // The box and ticks sit on pixel centres so one-pixel lines stay sharp.
   const auto snap = [](double v) { return std::floor(v) + 0.5; };
@@ -186,7 +252,11 @@ void drawAxesFrame(DrawingBackend& out, const Frame& f, const Axes& ax) {
     selectFont(out, kAxesFont, kTitleFontPt);
     fe = out.measure().extents();
     const double above = yt.exponent != 0 ? 2.2 * fe.height : 0.6 * fe.height;
-    drawText(out, ax.title(), f.bx + f.bw / 2, t - above, HAlign::Center, VAlign::Bottom);
+    // Centred over the box, but never cut off at the picture's left edge
+    // when it is wider than a narrow box.
+    const double half = out.measure().advance(cleanText(ax.title())) / 2;
+    drawText(out, ax.title(), std::max(f.bx + f.bw / 2, half + 2), t - above, HAlign::Center,
+             VAlign::Bottom);
   }
 }
 

@@ -221,4 +221,14 @@ struct LegendEntry {
   bool operator==(const LegendEntry&) const = default;
 };
 
+// A colour bar beside the plot box: the colours of a filled contour of the
+// same axes against its values from lo to hi (the smallest and largest value
+// it contours), labelled with the quantity they show.
+struct ColorBar {
+  std::string label;
+  double lo = 0, hi = 0;
+  Handle contour = 0;
+  bool operator==(const ColorBar&) const = default;
+};
+
 }  // namespace varnok::graphics

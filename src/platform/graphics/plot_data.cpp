@@ -7,6 +7,7 @@
 
 #include "platform/graphics/contour.hpp"
 #include "platform/graphics/quiver.hpp"
+#include "platform/graphics/visit.hpp"
 #include "platform/matrix/text.hpp"
 
 namespace varnok::graphics {
@@ -320,6 +321,22 @@ std::string plotDataJson(const Figure& fig) {
                objects.push_back(objectJson(member, g.first + static_cast<double>(k)));
              }
            });
+  // The colour bar, an object of its own after the drawn ones: the contour
+  // it explains, its range and label, and the colours of that contour's
+  // bands.
+  if (const auto& bar = ax.colorBar()) {
+    Json colors = Json::array();
+    if (const Object* o = ax.find(bar->contour))
+      visitAs(*o, [&](const Contour& c) {
+        for (const ContourBand& b : c.bands())
+          colors.push_back({{"lo", b.lo}, {"hi", b.hi}, {"color", rgb(b.color)}});
+      });
+    objects.push_back({{"type", "colorbar"},
+                       {"contour", bar->contour},
+                       {"label", bar->label},
+                       {"range", numbers({bar->lo, bar->hi})},
+                       {"bands", std::move(colors)}});
+  }
   Json axes = {{"xlim", numbers({l[0], l[1]})}, {"ylim", numbers({l[2], l[3]})},
                {"title", ax.title()},           {"xlabel", ax.xlabel()},
                {"ylabel", ax.ylabel()},         {"legend", legendJson(ax)},

@@ -26,6 +26,10 @@ inline double farClamp(double v) {
   return std::isnan(v) ? v : std::clamp(v, -kFarPx, kFarPx);
 }
 
+// The colour bar right of the plot box: the gap before it and its width.
+inline constexpr double kColorBarGapPx = 12;
+inline constexpr double kColorBarWidthPx = 14;
+
 // Maps data coordinates to user units (pixels, y downwards). Data that are
 // not finite map to NaN (a gap); the arithmetic works on halves so limits
 // and data anywhere in the range of doubles cannot overflow it.

@@ -52,6 +52,7 @@ void render(const Figure& fig, DrawingBackend& b, double width, double height,
     WorkCounter work(progress, drawingWork(fig));
     drawChildren(b, f, fig.axes(), width, height, work);
     drawLegend(b, f, fig.axes());
+    drawColorBar(b, f, fig.axes());
     drawAxesFrame(b, f, fig.axes());
     work.finish();
   }

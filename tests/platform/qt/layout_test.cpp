@@ -281,7 +281,13 @@ TEST_F(LayoutTest, MenusOfTheStyleRoutinesPassTheCurrentAxes) {
                                                "CanonicalVariatesAxes()",
                                                "ExportAlignedCoordinates()",
                                                "ExportStatistics()",
-                                               "LoadLinks()"}));
+                                               "LoadLinks()",
+
+                                               "ShowExpansionMap()",
+                                               "ToggleTitles()",
+                                               "FlipXAxisSign()",
+                                               "FlipYAxisSign()",
+                                               "ExportShapes()"}));
 }
 
 TEST_F(LayoutTest, StartsWithTheTextsAndMarksTheProgramExpects) {

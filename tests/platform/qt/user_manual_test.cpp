@@ -43,8 +43,9 @@ TEST(UserManual, TheGuideIsPrintedWithEveryPicture) {
   EXPECT_GE(occurrences(pdf, "/Type /Page\n") + occurrences(pdf, "/Type /Page\r"), 5);
   // One image for each picture the guide names (pictures that fail to load
   // are left out silently, so this is what catches a wrong folder).
-  EXPECT_EQ(occurrences(pdf, "/Subtype /Image"), 5)
-      << "pictures in the guide: " << guide.count(QStringLiteral("]("));
+  const auto pictures = guide.count(QStringLiteral(".png)"));
+  EXPECT_GE(pictures, 5);
+  EXPECT_EQ(occurrences(pdf, "/Subtype /Image"), pictures);
 
   // A folder that is not there: refused with a reason, nothing left behind.
   const QString nowhere = QString::fromStdString((scratch / "no" / "manual.pdf").string());
