@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "io/input_file.hpp"
+#include "io/landmark_list_file.hpp"
 #include "io/landmark_text.hpp"
 
 namespace varnok::io {
@@ -100,28 +101,12 @@ std::string curvesBoxLine(const session::Session& session) {
 }
 
 void LoadSliders(session::Session& session, window::Window& window, Console& console) {
-  constexpr const char* kTitle = "Load Sliders";
-  const Mat& data = session.state.DATA;
-  if (data.size() == 0) {
-    window.dialogs().warn("Load the landmark data first: the sliders name its points.", kTitle);
-    return;
-  }
-  auto choice = window.dialogs().uigetfile("*.*", kTitle, session.folder);
-  if (!choice) return;
-  const std::string path = session.resolve(choice->folder + choice->name);
-  const std::string name = quoteForMessage(choice->name, 255);
-  const long long L = static_cast<long long>(data.cols() - 1) / 2;
-  std::vector<morpho::Slider> sliders;
-  try {
-    InputFile in(path, name);
-    std::istringstream text(in.readAll());
-    sliders = readSliders(text, name, L);
-    if (sliders.empty()) throw DataFileError("The file " + name + " holds no slider.");
-  } catch (const DataFileError& e) {
-    window.dialogs().warn(e.what(), kTitle);
-    return;
-  }
-  session.changeFolder(choice->folder);
+  auto read = askForLandmarkList(session, window, "Load Sliders",
+                                 "Load the landmark data first: the sliders name its points.",
+                                 "slider", readSliders);
+  if (!read) return;
+  const std::vector<morpho::Slider>& sliders = read->items;
+  const long long L = static_cast<long long>(session.state.DATA.cols() - 1) / 2;
   Mat rows(static_cast<Index>(sliders.size()), 3);
   for (Index i = 0; i < rows.rows(); ++i) {
     const morpho::Slider& k = sliders[static_cast<std::size_t>(i)];
@@ -137,7 +122,7 @@ void LoadSliders(session::Session& session, window::Window& window, Console& con
     text.erase(end + std::string_view(" Landmarks").size());
     box->set("String", text + curvesBoxLine(session));
   }
-  console.line("Read " + std::to_string(sliders.size()) + " sliders from " + choice->name + ": " +
+  console.line("Read " + std::to_string(sliders.size()) + " sliders from " + read->fileName + ": " +
                slidingSummary(L, static_cast<long long>(sliders.size()), 0) + ".");
 }
 

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "io/input_file.hpp"
+#include "io/landmark_list_file.hpp"
 #include "io/landmark_text.hpp"
 
 namespace varnok::io {
@@ -44,32 +45,14 @@ std::vector<Link> readLinks(std::istream& in, const std::string& displayName, lo
 }
 
 void LoadLinks(session::Session& session, window::Window& window, Console& console) {
-  constexpr const char* kTitle = "Load Links";
-  const Mat& data = session.state.DATA;
-  if (data.size() == 0) {
-    window.dialogs().msgbox("Load the landmark data first: the links name its landmarks.", kTitle);
-    return;
-  }
-  auto choice = window.dialogs().uigetfile("*.*", kTitle, session.folder);
-  if (!choice) return;
-  const std::string path = session.resolve(choice->folder + choice->name);
-  const std::string name = quoteForMessage(choice->name, 255);
-  const long long L = static_cast<long long>(data.cols() - 1) / 2;
-  std::vector<Link> links;
-  try {
-    InputFile in(path, name);
-    std::istringstream text(in.readAll());
-    links = readLinks(text, name, L);
-    if (links.empty()) throw DataFileError("The file " + name + " holds no link.");
-  } catch (const DataFileError& e) {
-    window.dialogs().msgbox(e.what(), kTitle);
-    return;
-  }
-  session.changeFolder(choice->folder);
-  session.links = std::move(links);
-  session.linksLandmarks = L;
+  auto read = askForLandmarkList(session, window, "Load Links",
+                                 "Load the landmark data first: the links name its landmarks.",
+                                 "link", readLinks);
+  if (!read) return;
+  session.links = std::move(read->items);
+  session.linksLandmarks = static_cast<long long>(session.state.DATA.cols() - 1) / 2;
   console.line("Read " + std::to_string(session.links.size()) +
-               (session.links.size() == 1 ? " link" : " links") + " from " + choice->name +
+               (session.links.size() == 1 ? " link" : " links") + " from " + read->fileName +
                "; they are drawn in every picture of a shape.");
 }
 
