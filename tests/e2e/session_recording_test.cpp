@@ -121,6 +121,24 @@ class SessionRecording : public ::testing::Test {
     return readFile(replayed_ / "stdout.txt");
   }
 
+  // Saves and replays the session (saveAndReplay), expects the replay to run
+  // without an error and each of files to come out byte for byte as the
+  // window wrote it; returns the recorded script for further checks.
+  std::string expectSameFilesAfterReplay(std::initializer_list<const char*> files) {
+    int status = -1;
+    const std::string out = saveAndReplay(&status);
+    const std::string script = readFile(recorded_ / "session.vks");
+    EXPECT_EQ(status, 0) << out << script;
+    EXPECT_EQ(out.find("varnok:"), std::string::npos) << out << script;
+    EXPECT_EQ(out.find("[msgbox"), std::string::npos) << out << script;
+    for (const char* f : files) {
+      const std::string a = readFile(recorded_ / f), b = readFile(replayed_ / f);
+      EXPECT_FALSE(a.empty()) << f;
+      EXPECT_TRUE(a == b) << f << " differs after the replay of\n" << script;
+    }
+    return script;
+  }
+
   varnok::testkit::ScratchFolder scratch_;
   const fs::path recorded_ = scratch_ / "recorded";
   const fs::path replayed_ = scratch_ / "replayed";
@@ -181,12 +199,8 @@ TEST_F(SessionRecording, AReplayedSessionWritesTheSameFiles) {
   window_->savePicture((recorded_ / "plot.svg").string());
   ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front();
 
-  int status = -1;
-  const std::string out = saveAndReplay(&status);
-  const std::string script = readFile(recorded_ / "session.vks");
-  EXPECT_EQ(status, 0) << out << script;
-  EXPECT_EQ(out.find("varnok:"), std::string::npos) << out << script;
-  EXPECT_EQ(out.find("[msgbox"), std::string::npos) << out << script;
+  const std::string script = expectSameFilesAfterReplay(
+      {"scores.txt", "eigen.txt", "pcmatrix.txt", "plot.json", "plot.svg"});
   EXPECT_NE(script.find("set ExagerationBox String 0.25\n"), std::string::npos) << script;
   EXPECT_NE(script.find("answer file gorilla.txt\n"), std::string::npos) << script;
   // The size at the start, and the larger one.
@@ -195,11 +209,6 @@ TEST_F(SessionRecording, AReplayedSessionWritesTheSameFiles) {
        at = script.find("\nplot-size ", at + 1))
     ++sizes;
   EXPECT_EQ(sizes, 2u) << script;
-  for (const char* f : {"scores.txt", "eigen.txt", "pcmatrix.txt", "plot.json", "plot.svg"}) {
-    const std::string a = readFile(recorded_ / f), b = readFile(replayed_ / f);
-    EXPECT_FALSE(a.empty()) << f;
-    EXPECT_TRUE(a == b) << f << " differs after the replay of\n" << script;
-  }
 }
 
 TEST_F(SessionRecording, ChoicesOfSpecimensReplayToTheSameResults) {
@@ -223,20 +232,11 @@ TEST_F(SessionRecording, ChoicesOfSpecimensReplayToTheSameResults) {
   ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front();
   ASSERT_TRUE(dialogs_.inputs.empty());
 
-  int status = -1;
-  const std::string out = saveAndReplay(&status);
-  const std::string script = readFile(recorded_ / "session.vks");
-  EXPECT_EQ(status, 0) << out << script;
-  EXPECT_EQ(out.find("[msgbox"), std::string::npos) << out << script;
+  const std::string script = expectSameFilesAfterReplay({"scores.txt", "plot.json"});
   EXPECT_NE(script.find("answer input 3 10-12\nExcludeSpecimens\nanswer input 7 mirrored\n"
                         "ReflectSpecimens\nanswer input 2\nSelectGroups\nFindMirrored\n"),
             std::string::npos)
       << script;
-  for (const char* f : {"scores.txt", "plot.json"}) {
-    const std::string a = readFile(recorded_ / f), b = readFile(replayed_ / f);
-    EXPECT_FALSE(a.empty()) << f;
-    EXPECT_TRUE(a == b) << f << " differs after the replay of\n" << script;
-  }
 }
 
 TEST_F(SessionRecording, GroupsFromATableReplayToTheSameResults) {
@@ -258,20 +258,11 @@ TEST_F(SessionRecording, GroupsFromATableReplayToTheSameResults) {
   ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front();
   ASSERT_TRUE(dialogs_.inputs.empty());
 
-  int status = -1;
-  const std::string out = saveAndReplay(&status);
-  const std::string script = readFile(recorded_ / "session.vks");
-  EXPECT_EQ(status, 0) << out << script;
-  EXPECT_EQ(out.find("[msgbox"), std::string::npos) << out << script;
+  const std::string script = expectSameFilesAfterReplay({"table.csv", "plot.json"});
   EXPECT_NE(script.find("answer file gorilla_classifiers.csv\nLoadClassifiers\n"
                         "answer input Sex*Site\nGroupBy\n"),
             std::string::npos)
       << script;
-  for (const char* f : {"table.csv", "plot.json"}) {
-    const std::string a = readFile(recorded_ / f), b = readFile(replayed_ / f);
-    EXPECT_FALSE(a.empty()) << f;
-    EXPECT_TRUE(a == b) << f << " differs after the replay of\n" << script;
-  }
 }
 
 TEST_F(SessionRecording, QuitFromTheMenuClosesTheWindowAndIsNoStepOfTheSession) {
