@@ -60,12 +60,18 @@ QAction* item(QtWindow& w, const std::string& tag) {
 // session: LoadData "loads" the file its dialog answers.
 class WindowFeatures : public ::testing::Test {
  protected:
-  WindowFeatures() {
+  WindowFeatures() { openWindow(true); }
+
+  // The window of a (next) run of the program, with or without the console
+  // panel; the callbacks it sends are collected from here on.
+  void openWindow(bool withConsole) {
+    window.reset();
+    sent.clear();
     QtWindow::Options options;
     options.layoutFile = kLayout;
     options.fitToScreen = false;
     options.dialogs = &answers;
-    options.console = &console;
+    if (withConsole) options.console = &console;
     options.settings = &settings;
     options.sessionFacts = [this] { return facts; };
     options.catalog = &shell::catalog();
@@ -344,17 +350,7 @@ TEST_F(WindowFeatures, DisplayChoicesAreRememberedAndRestoredAfterTheFirstLoadOn
                             QStringLiteral("Varnoksw('SetLineWidth',25)"));
   // Not what a menu item of that setting sends: never run.
   settings.setDisplayChoice(QStringLiteral("arrowHeads"), QStringLiteral("Varnoksw('ClearData')"));
-  window.reset();
-  sent.clear();
-  QtWindow::Options options;
-  options.layoutFile = kLayout;
-  options.fitToScreen = false;
-  options.dialogs = &answers;
-  options.settings = &settings;
-  options.sessionFacts = [this] { return facts; };
-  options.catalog = &shell::catalog();
-  window = std::make_unique<QtWindow>([this](const std::string& cb, window::Control*) { run(cb); },
-                                      options);
+  openWindow(false);
   window->openDataFile(data("d.txt").string());
   EXPECT_EQ(sent,
             (std::vector<std::string>{kLoadData, "Varnoksw('SetPlotDensity',10)",
@@ -371,17 +367,7 @@ TEST_F(WindowFeatures, PermutationSettingsAreRememberedAndOnlyTwoNumbersComeBack
 
   const auto nextRun = [&](const QString& stored) {
     settings.setPermutations(stored);
-    window.reset();
-    sent.clear();
-    QtWindow::Options options;
-    options.layoutFile = kLayout;
-    options.fitToScreen = false;
-    options.dialogs = &answers;
-    options.settings = &settings;
-    options.sessionFacts = [this] { return facts; };
-    options.catalog = &shell::catalog();
-    window = std::make_unique<QtWindow>(
-        [this](const std::string& cb, window::Control*) { run(cb); }, options);
+    openWindow(false);
     window->openDataFile(data("d.txt").string());
     return sent;
   };
@@ -398,18 +384,8 @@ TEST_F(WindowFeatures, SemilandmarkChoicesComeBackBeforeTheFirstCallbackOfARun) 
 
   const auto nextRun = [&](const QString& stored) {
     settings.setSlidingChoices(stored);
-    window.reset();
-    sent.clear();
     facts.slidingChoices = "100";  // a new run starts from the defaults
-    QtWindow::Options options;
-    options.layoutFile = kLayout;
-    options.fitToScreen = false;
-    options.dialogs = &answers;
-    options.settings = &settings;
-    options.sessionFacts = [this] { return facts; };
-    options.catalog = &shell::catalog();
-    window = std::make_unique<QtWindow>(
-        [this](const std::string& cb, window::Control*) { run(cb); }, options);
+    openWindow(false);
     window->openDataFile(data("d.txt").string());
     window->openDataFile(data("e.txt").string());
     return sent;
