@@ -153,8 +153,8 @@ graphics::Rgb groupColor(const session::AnalysisState& s, bool useTable, Eigen::
 // printed figure shows them; a point marker is drawn at a third of its size.
 constexpr double kMeanMarkerPt = 7.5;
 
-double meanMarkerSize(std::string_view spec) {
-  const auto marker = graphics::parseLineSpec(spec).marker;
+double meanMarkerSize(std::string_view lineStyle) {
+  const auto marker = graphics::parseLineSpec(lineStyle).marker;
   return marker && *marker == '.' ? 3 * kMeanMarkerPt : kMeanMarkerPt;
 }
 
@@ -366,8 +366,8 @@ void ShowMeans(session::ActionContext& ctx) {
                                       1, graphics::kMarkers[static_cast<int>(code(3)) - 1])));
       first = showshapec(ctx.window, form, code, theta);
     } else {
-      const std::string& spec = s.ColorList[static_cast<size_t>(g - 1)];
-      first = showshapeSized(ax, form, spec, meanMarkerSize(spec));
+      const std::string& lineStyle = s.ColorList[static_cast<size_t>(g - 1)];
+      first = showshapeSized(ax, form, lineStyle, meanMarkerSize(lineStyle));
     }
     if (wire.hasSliding())
       showDots(ax, pointColumns(Mat(m.form), wire.sliding, true), groupColor(s, useTable, g),
