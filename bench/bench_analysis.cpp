@@ -102,8 +102,8 @@ struct ScorePlotSession {
   }
 
   void showScorePlot() {
-    varnok::session::ActionContext ctx{shell.session(), shell.state(),        w,
-                                       console,         varnok::noProgress(), std::nullopt};
+    varnok::session::ActionContext ctx{shell.session(),      shell.state(), w, console,
+                                       varnok::noProgress(), std::nullopt,  {}};
     varnok::display::ShowPCAAxis(ctx);
   }
 };

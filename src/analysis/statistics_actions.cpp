@@ -720,12 +720,13 @@ namespace {
 // the Score box of the axis pictures is a score, not a factor.
 void showShapeChange(session::ActionContext& ctx, const RowVec& dw, const std::string& title) {
   if (auto why = display::notReadyToPicture(ctx.state)) {
-    ctx.window.dialogs().warn(*why, display::kDeformationTitle);
+    ctx.window.dialogs().warn(*why, session::refusalTitle(ctx, display::kDeformationTitle));
     return;
   }
   auto ex = session::boxNumber(ctx.window, "MarkerScaleBox");
   if (!ex) {
-    ctx.window.dialogs().warn("The scale is not a number.", display::kDeformationTitle);
+    ctx.window.dialogs().warn("The scale is not a number.",
+                              session::refusalTitle(ctx, display::kDeformationTitle));
     return;
   }
   auto read =
@@ -736,7 +737,7 @@ void showShapeChange(session::ActionContext& ctx, const RowVec& dw, const std::s
     v(dw.size()) = 1;
     read.request->pwscore = std::move(v);
   }
-  if (auto req = display::shownRefusal(ctx.window, std::move(read))) {
+  if (auto req = display::shownRefusal(ctx, std::move(read))) {
     display::drawDeformation(ctx, *req);
     ctx.window.figure().axes().setTitle(
         title + (*ex != 1 ? ", exaggerated " + num2str(*ex) + " times" : ""));
@@ -813,7 +814,7 @@ void ShowAllometryShape(session::ActionContext& ctx) {
   if (!reg) {
     ctx.window.dialogs().warn(
         "There is no allometry to picture yet: run Statistics > Allometry first.",
-        display::kDeformationTitle);
+        session::refusalTitle(ctx, display::kDeformationTitle));
     return;
   }
   const Inputs in = readInputs(ctx.state);
@@ -832,7 +833,7 @@ void ShowCVShape(session::ActionContext& ctx) {
     ctx.window.dialogs().warn(
         "There are no canonical variates to picture yet: run Statistics > Canonical Variates "
         "first.",
-        display::kDeformationTitle);
+        session::refusalTitle(ctx, display::kDeformationTitle));
     return;
   }
   const Inputs in = readInputs(ctx.state);

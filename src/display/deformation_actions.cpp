@@ -23,7 +23,7 @@ RequestRead refused(std::string why) {
 }
 
 void deform(session::ActionContext& ctx, Registration how) {
-  auto r = shownRefusal(ctx.window, readDeformationRequest(ctx.state, ctx.window, how));
+  auto r = shownRefusal(ctx, readDeformationRequest(ctx.state, ctx.window, how));
   if (!r) return;
   // Read again only to name the picture: the request read both already.
   const double axis = *session::boxNumber(ctx.window, "ShowBox");
@@ -37,8 +37,9 @@ void deform(session::ActionContext& ctx, Registration how) {
 
 }  // namespace
 
-std::optional<DeformationRequest> shownRefusal(window::Window& w, RequestRead read) {
-  if (!read.request) w.dialogs().warn(read.refusal, kDeformationTitle);
+std::optional<DeformationRequest> shownRefusal(session::ActionContext& ctx, RequestRead read) {
+  if (!read.request)
+    ctx.window.dialogs().warn(read.refusal, session::refusalTitle(ctx, kDeformationTitle));
   return std::move(read.request);
 }
 
@@ -133,7 +134,8 @@ bool drawDeformation(session::ActionContext& ctx, const DeformationRequest& requ
   r.wire = studyWireframe(ctx.session, (r.reference.cols() - 1) / 2);
   DeformationResult out =
       renderDeformation(r, {ctx.window.figure().axes(), &ctx.console, &ctx.window});
-  if (!out.refusal.empty()) ctx.window.dialogs().warn(out.refusal, kDeformationTitle);
+  if (!out.refusal.empty())
+    ctx.window.dialogs().warn(out.refusal, session::refusalTitle(ctx, kDeformationTitle));
   if (out.theta) ctx.state.defangle = *out.theta;
   if (!out.refusal.empty()) return false;
   if (subject.what.empty()) return true;

@@ -21,7 +21,7 @@ struct RequestRead {
 
 // Shows a refusal in a message box titled kDeformationTitle and gives the
 // request, if there is one: what an action draws.
-std::optional<DeformationRequest> shownRefusal(window::Window& w, RequestRead read);
+std::optional<DeformationRequest> shownRefusal(session::ActionContext& ctx, RequestRead read);
 
 // Whether t is a whole number from 1 to V, a principal axis of V.
 bool isAxis(double t, double V);

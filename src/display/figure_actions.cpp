@@ -53,17 +53,17 @@ void flip(session::ActionContext& ctx, const char* box, bool horizontal) {
   const auto t = session::boxNumber(ctx.window, box);
   const auto& s = ctx.state;
   if (s.Vmatrix.size() == 0 || !s.NumPCA) {
-    ctx.window.dialogs().msgbox(
+    ctx.window.dialogs().warn(
         "There is no analysis yet, so no axis to flip: load data and run the analysis first.",
-        kFigureTitle);
+        session::refusalTitle(ctx, kFigureTitle));
     return;
   }
   const double V = static_cast<double>(s.Vmatrix.cols());
   if (!t || !isAxis(*t, V)) {
-    ctx.window.dialogs().msgbox(std::string("The ") + (horizontal ? "X" : "Y") +
-                                    " axis box does not hold an axis number from 1 to " +
-                                    num2str(V) + ".",
-                                kFigureTitle);
+    ctx.window.dialogs().warn(std::string("The ") + (horizontal ? "X" : "Y") +
+                                  " axis box does not hold an axis number from 1 to " + num2str(V) +
+                                  ".",
+                              session::refusalTitle(ctx, kFigureTitle));
     return;
   }
   auto& flipped = ctx.session.figures.flippedAxes;
@@ -136,7 +136,7 @@ std::string shapesCsv(const std::vector<NamedShape>& shapes) {
 void ShowExpansionMap(session::ActionContext& ctx) {
   const LastDeformation* last = lastDeformation(ctx.session);
   if (!last) {
-    ctx.window.dialogs().msgbox(kNoDeformation, kDeformationTitle);
+    ctx.window.dialogs().warn(kNoDeformation, session::refusalTitle(ctx, kDeformationTitle));
     return;
   }
   const LastDeformation follow = *last;
@@ -177,7 +177,7 @@ void FlipYAxisSign(session::ActionContext& ctx) {
 void ExportShapes(session::ActionContext& ctx) {
   const LastDeformation* last = lastDeformation(ctx.session);
   if (!last) {
-    ctx.window.dialogs().msgbox(kNoDeformation, "Export Shapes");
+    ctx.window.dialogs().warn(kNoDeformation, "Export Shapes");
     return;
   }
   // Made before anything is asked, so nothing fails between the choice of
@@ -197,7 +197,7 @@ void ExportShapes(session::ActionContext& ctx) {
     if (const std::string note = writeFileAtomically(path, text); !note.empty())
       ctx.console.line(note);
   } catch (const RuntimeError& e) {
-    ctx.window.dialogs().msgbox(e.what(), "Error Saving File");
+    ctx.window.dialogs().warn(e.what(), "Error Saving File");
     return;
   }
   ctx.console.line("Wrote " + std::to_string(shapes.size()) + " shapes to " +

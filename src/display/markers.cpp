@@ -106,7 +106,7 @@ std::string markerTitle(const session::AnalysisState& s, MarkerPicture which) {
 
 void show(session::ActionContext& ctx, MarkerPicture which) {
   auto r = shownRefusal(
-      ctx.window, readMarkerRequest(ctx.state, ctx.window, which, ctx.session.figures.flippedAxes));
+      ctx, readMarkerRequest(ctx.state, ctx.window, which, ctx.session.figures.flippedAxes));
   if (r) drawDeformation(ctx, *r, {markerTitle(ctx.state, which), std::nullopt, false});
 }
 
@@ -166,7 +166,7 @@ void RestoreMarkers(session::ActionContext& ctx) {
     ctx.window.dialogs().warn(
         "There are no markers to draw yet: place them on the score plot with Place M1 and Place "
         "M2.",
-        kMarkerTitle);
+        session::refusalTitle(ctx, kMarkerTitle));
     return;
   }
   drawMarkers(ctx.window.figure().axes(), markers);

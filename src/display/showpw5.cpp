@@ -313,7 +313,8 @@ std::optional<double> orient(Forms& f, const DeformationRequest& r, const Deform
       f.referenceTurn = theta;
     } else {
       if (!o.refAngle)
-        throw RuntimeError("Run-time Error: The reference angle in RefAngleBox is not a number.");
+        throw RuntimeError(
+            "Run-time Error: The reference angle in the Angle (°) box is not a number.");
       echo("theta", *o.refAngle);
       theta = M_PI * *o.refAngle / 180.0;
       echo("theta", theta);

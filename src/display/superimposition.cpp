@@ -28,8 +28,8 @@ bool wholeFrom1(double g) {
   return std::isfinite(g) && g >= 1 && g == std::floor(g);
 }
 
-void refuse(session::ActionContext& ctx, const std::string& text, const char* title = kTitle) {
-  ctx.window.dialogs().warn(text, title);
+void refuse(session::ActionContext& ctx, const std::string& text) {
+  ctx.window.dialogs().warn(text, session::refusalTitle(ctx, kTitle));
 }
 
 // DATA and a group code per specimen (and, for the means, a reference of the
@@ -59,6 +59,8 @@ struct SuperimpositionRequest {
 };
 
 constexpr const char* kBaseBoxes[2] = {"BaseBox1", "BaseBox2"};
+// The boxes as the window labels them.
+constexpr const char* kBaseLabels[2] = {"first", "second"};
 
 SuperimpositionRequest readRequest(window::Window& w, Registration how) {
   SuperimpositionRequest r;
@@ -81,7 +83,7 @@ std::optional<std::pair<double, double>> baseline(session::ActionContext& ctx,
   for (int k = 0; k < 2; ++k) {
     const auto& n = r.base[k].number;
     if (!n || !wholeFrom1(*n) || *n > static_cast<double>(L)) {
-      refuse(ctx, std::string("The baseline landmark in ") + kBaseBoxes[k] + " is \"" +
+      refuse(ctx, std::string("The ") + kBaseLabels[k] + " baseline landmark is \"" +
                       r.base[k].text + "\"; it must be " + range + ".");
       return std::nullopt;
     }

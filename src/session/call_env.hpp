@@ -2,6 +2,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "platform/matrix/console.hpp"
 #include "platform/matrix/progress.hpp"
@@ -21,6 +22,9 @@ struct CallEnv {
   // Where long work reports its progress (the window's progress dialog), or
   // null for none.
   Progress* progress = nullptr;
+  // The name the user knows the called routine by, for the title of its
+  // refusals (see ActionContext::title).
+  std::string title;
 
   window::Window& window() const { return openWindow(); }
 };

@@ -21,7 +21,8 @@ ValueList statistics(CallEnv& env, const ValueList& args, int) {
                              .window = env.window(),
                              .console = env.console,
                              .progress = env.progress != nullptr ? *env.progress : noProgress(),
-                             .fpass = std::nullopt};
+                             .fpass = std::nullopt,
+                             .title = env.title};
   if (!args.empty()) ctx.fpass = args.front();
   run(ctx);
   return {};

@@ -46,8 +46,8 @@ std::string textOr(const ValueList& args, size_t i, const char* dflt) {
 // A menu item's routine that works as a dispatcher action does.
 template <session::Action action>
 ValueList asAction(CallEnv& env, const ValueList&, int) {
-  session::ActionContext ctx{env.session, env.session.state, env.window(),
-                             env.console, noProgress(),      std::nullopt};
+  session::ActionContext ctx{env.session,  env.session.state, env.window(), env.console,
+                             noProgress(), std::nullopt,      env.title};
   action(ctx);
   return {};
 }

@@ -6,6 +6,7 @@
 #include "display/live_shape.hpp"
 #include "display/score_plot.hpp"
 #include "platform/matrix/runtime_error.hpp"
+#include "shell/action_titles.hpp"
 #include "shell/callback.hpp"
 #include "shell/enable_controls.hpp"
 #include "shell/ref_angle.hpp"
@@ -77,9 +78,11 @@ void Shell::run(const Entry& entry, const ValueList& args) {
                              .window = w,
                              .console = console_,
                              .progress = progress_ != nullptr ? *progress_ : noProgress(),
-                             .fpass = std::nullopt};
+                             .fpass = std::nullopt,
+                             .title = {}};
   // A dispatcher action's second argument.
   if (entry.kind == EntryKind::Action && args.size() > 1) ctx.fpass = args[1];
+  ctx.title = actionTitle(entry.name, ctx.fpass ? ValueList{*ctx.fpass} : ValueList{});
   entry.run(ctx);
 }
 
@@ -106,8 +109,8 @@ ValueList Shell::call(std::string_view name, const ValueList& args, int nargout,
         break;
     }
   }
-  session::CallEnv env{console_, session_, [this]() -> window::Window& { return window(); },
-                       nullptr, progress_};
+  session::CallEnv env{console_, session_,  [this]() -> window::Window& { return window(); },
+                       nullptr,  progress_, actionTitle(name, args)};
   return routines_.call(env, name, args, nargout);
 }
 

@@ -260,7 +260,7 @@ TEST_F(LiveShape, AControlThatCannotBeUsedIsNamedInOneLine) {
   EXPECT_EQ(inset_.axes().childCount(), 0u);
   win_.control("MarkerScaleBox").set("String", "1");
   win_.control("RefAngleBox").set("String", "north");
-  EXPECT_EQ(preview(x, y), "The reference angle in RefAngleBox is not a number.");
+  EXPECT_EQ(preview(x, y), "The reference angle in the Angle (°) box is not a number.");
   EXPECT_EQ(inset_.axes().childCount(), 0u);
   win_.control("RefAngleBox").set("String", "0");
   win_.control("MarkerSuperList").set("Value", 1.0);

@@ -171,7 +171,7 @@ TEST_F(MarkerActions, AMarkerOnAPlotThatIsNotHeldKeepsBothItsSymbols) {
 TEST_F(MarkerActions, RestoringMarkersThatWereNeverPlacedSaysSo) {
   act("RestoreMarkers");
   ASSERT_EQ(messages().size(), 1u);
-  EXPECT_EQ(messages()[0].title, "Marker Error");
+  EXPECT_EQ(messages()[0].title, "Redraw Markers");
   EXPECT_TRUE(lines().empty());
   state_.marker1x = 0.1, state_.marker1y = 0.2;
   act("RestoreMarkers");
@@ -254,10 +254,14 @@ TEST_F(MarkerActions, ThePicturesUseTheirMarkersAndKeepTheAngleTheyWereTurnedBy)
 
 TEST_F(MarkerActions, RefusalsSayWhyAndChangeNothing) {
   // Before any analysis.
-  for (const char* a : {"ShowMarker1PCA", "ShowMarker2PCA", "ShowMarkerDif"}) {
+  // Each refusal is titled with the action the user asked for.
+  const std::pair<const char*, const char*> actions[] = {{"ShowMarker1PCA", "Shape at M1"},
+                                                         {"ShowMarker2PCA", "Shape at M2"},
+                                                         {"ShowMarkerDif", "Shape Change M1 → M2"}};
+  for (const auto& [a, title] : actions) {
     act(a);
     ASSERT_FALSE(messages().empty()) << a;
-    EXPECT_EQ(messages().back().title, kDeformationTitle);
+    EXPECT_EQ(messages().back().title, title);
     EXPECT_NE(messages().back().text.find("run the analysis"), std::string::npos);
   }
   EXPECT_TRUE(lines().empty());
@@ -301,7 +305,7 @@ TEST_F(MarkerActions, RefusalsSayWhyAndChangeNothing) {
   win_.control("BaseBox2").set("String", "5");
   state_.marker2x.reset();
   refusedWith("ShowMarker2PCA", "Marker 2 has not been placed");
-  for (const auto& m : messages()) EXPECT_EQ(m.title, kDeformationTitle);
+  for (const auto& m : messages()) EXPECT_EQ(m.title.rfind("Shape", 0), 0u) << m.title;
 }
 
 }  // namespace

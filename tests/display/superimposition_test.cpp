@@ -182,11 +182,11 @@ TEST_F(SuperimpositionTest, RefusalsLeaveThePictureAndTheAnalysisAsTheyWere) {
   };
   auto box = [&](const char* tag, const char* text) { win_.control(tag).set("String", text); };
   box("BaseBox1", "0");
-  refused("ShowBC", "BaseBox1");
+  refused("ShowBC", "The first baseline landmark is \"0\"");
   box("BaseBox1", "1"), box("BaseBox2", "9");
   refused("ShowSBR", "from 1 to 8");
   box("BaseBox2", "two");
-  refused("#1", "BaseBox2");
+  refused("#1", "The second baseline landmark is \"two\"");
   box("BaseBox2", "1");
   refused("ShowSBR", "two different landmarks");
   box("BaseBox2", "5");

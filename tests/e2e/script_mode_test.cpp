@@ -436,8 +436,10 @@ TEST_F(ScriptMode, SuperimposedSpecimensAndGroupMeansOfTheGorillas) {
     EXPECT_NEAR(mx[8 * g][0], 0, 1e-12);
     EXPECT_NEAR(mx[8 * g + 1][0], 1, 1e-12);
   }
-  // A baseline landmark the data do not have: a message, the picture kept.
-  EXPECT_NE(out.find("[msgbox Display Error] The baseline landmark in BaseBox2 is \"9\""),
+  // A baseline landmark the data do not have: a message titled with the
+  // action, naming the box as the window labels it; the picture kept.
+  EXPECT_NE(out.find("[msgbox Superimposed Specimens, Baseline] The second baseline landmark is "
+                     "\"9\""),
             std::string::npos)
       << out;
   EXPECT_EQ(read("refused.json"), read("means_baseline.json"));
@@ -527,19 +529,17 @@ TEST_F(ScriptMode, MarkerDeformationsOfTheGorillas) {
     for (double x : dx[k]) EXPECT_NEAR(x, dx[k][0], 1e-12) << k;
   }
   // An axis the analysis does not have: a message, the picture unchanged.
-  EXPECT_NE(out.find("[msgbox Deformation Error] The X axis box holds axis 40"), std::string::npos)
+  EXPECT_NE(out.find("[msgbox Shape at M2] The X axis box holds axis 40"), std::string::npos)
       << out;
   EXPECT_EQ(read("refused.json"), dif);
 }
 
 TEST_F(ScriptMode, MarkerPicturesBeforeAnAnalysisSaySo) {
   std::string out = run("Varnoksw('ShowMarker1PCA')\nVarnoksw('ShowMarkerDif')\n");
-  size_t count = 0;
-  for (size_t at = out.find("[msgbox Deformation Error] There is no analysis");
-       at != std::string::npos;
-       at = out.find("[msgbox Deformation Error] There is no analysis", at + 1))
-    ++count;
-  EXPECT_EQ(count, 2u) << out;
+  // Each refusal is titled with the action the user asked for.
+  EXPECT_NE(out.find("[msgbox Shape at M1] There is no analysis"), std::string::npos) << out;
+  EXPECT_NE(out.find("[msgbox Shape Change M1 → M2] There is no analysis"), std::string::npos)
+      << out;
 }
 
 TEST_F(ScriptMode, EpsFileUnderTheNameAsTypedAndClipboardCopy) {

@@ -27,7 +27,7 @@ TEST(RoutineTable, ChecksCountsBeforeCallingAndNamesMissingInputs) {
   Console console(nullptr, true);
   Session session;
   window::InMemoryWindow win;
-  CallEnv env{console, session, [&]() -> window::Window& { return win; }};
+  CallEnv env{console, session, [&]() -> window::Window& { return win; }, nullptr, nullptr, {}};
   EXPECT_EQ(t.call(env, "centsize", {Value(2.0)}, 1)[0].scalar(), 2.0);
   try {
     t.call(env, "centsize", {Value(1.0), Value(2.0)}, 1);

@@ -139,11 +139,19 @@ TEST_F(Refusals, AnActionOffInTheWindowStillRefusesAsBeforeWhenCalledByName) {
   ASSERT_EQ(win_.answers.messages.size(), 1u);
   EXPECT_EQ(win_.answers.messages[0].text, "Load a data file first");
   EXPECT_TRUE(win_.answers.messages[0].warning);
+  // Titled with the action, in the words of the box its button sits in.
+  EXPECT_EQ(win_.answers.messages[0].title, "Superimposed Specimens, Procrustes");
   load();
   ASSERT_TRUE(run("Varnoksw('ShowPCADeformationPS')"));
   ASSERT_EQ(win_.answers.messages.size(), 2u);
   EXPECT_EQ(win_.answers.messages[1].text.rfind("There is no analysis to picture yet.", 0), 0u);
   EXPECT_TRUE(win_.answers.messages[1].warning);
+  EXPECT_EQ(win_.answers.messages[1].title, "Deformation, Procrustes");
+  // A menu item's routine is titled the same way.
+  ASSERT_TRUE(run("ShowAllometryShape"));
+  ASSERT_EQ(win_.answers.messages.size(), 3u);
+  EXPECT_EQ(win_.answers.messages[2].title, "Allometric Shape Change");
+  win_.answers.messages.pop_back();
   // A result, not a refusal, keeps the plain message box.
   ASSERT_TRUE(run("Varnoksw('NoGroupList')"));
   ASSERT_TRUE(run("Varnoksw('CheckSig')"));
@@ -163,6 +171,14 @@ TEST_F(Refusals, TheBaselineRefusalNamesTheBoxesByTheirLabels) {
   EXPECT_EQ(m.text.find("BaseBox"), std::string::npos) << m.text;
   EXPECT_NE(m.text.find("baseline landmark boxes both name landmark 1"), std::string::npos)
       << m.text;
+  EXPECT_EQ(m.title, "Superimposed Specimens, Baseline");
+  // Text where a number belongs: the box by its label, and what it must hold.
+  win_.control("BaseBox2").set("String", "x");
+  ASSERT_TRUE(run("Varnoksw('ShowMeans', 2)"));
+  const auto& n = win_.answers.messages.back();
+  EXPECT_EQ(n.text,
+            "The second baseline landmark is \"x\"; it must be a landmark number from 1 to 8.");
+  EXPECT_EQ(n.title, "Group Means, Sliding Baseline");
 }
 
 }  // namespace

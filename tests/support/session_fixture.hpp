@@ -101,8 +101,8 @@ class SessionTest : public ::testing::Test {
   Console console_{nullptr, true};
   shell::Shell shell_{console_, [this]() -> window::Window& { return win_; }};
   session::AnalysisState& state_ = shell_.state();
-  session::ActionContext ctx_{shell_.session(), shell_.state(), win_,
-                              console_,         noProgress(),   std::nullopt};
+  session::ActionContext ctx_{shell_.session(), shell_.state(), win_, console_,
+                              noProgress(),     std::nullopt,   {}};
 };
 
 }  // namespace varnok::testkit
