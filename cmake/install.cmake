@@ -51,3 +51,34 @@ install(FILES ${CMAKE_BINARY_DIR}/packaging/varnok.1.gz DESTINATION ${CMAKE_INST
 # from another folder (tests/install/staged_install.sh).
 add_test(NAME install.AStagedInstallRunsFromAnyFolderAndPassesTheValidators
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/install/staged_install.sh ${CMAKE_BINARY_DIR})
+
+# The Debian package (scripts/package builds it into build/package/). Its
+# dependencies are those of the shared libraries the program links, found by
+# dpkg-shlibdeps, and the font every picture is measured and drawn in.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME varnok)
+set(CPACK_PACKAGE_VENDOR "The Varnok developers")
+set(CPACK_PACKAGE_CONTACT "Varnok maintainers <maintainers@users.noreply.c-seed-81f462f7.example>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "geometric morphometrics of two-dimensional landmarks")
+# The synopsis is the summary; CPack indents the lines and marks the empty one.
+set(CPACK_PACKAGE_DESCRIPTION
+    "Varnok compares the shapes of specimens from the x,y coordinates of their
+landmarks. It superimposes them (Procrustes, baseline, sliding baseline or
+resistant fit), turns each shape into partial-warp and uniform scores of a
+thin-plate spline and runs a principal component analysis.
+
+Score plots, superimposed landmarks, deformation grids, vector fields and
+contour maps show the results; permutation tests of group differences and
+allometry, canonical variates and outliers test them. It reads plain
+landmark files, TPS and NTS files, and session scripts that replay an
+analysis in the window or without one.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_OUTPUT_FILE_PREFIX ${CMAKE_BINARY_DIR}/package)
+include(CPack)
