@@ -9,6 +9,7 @@
 #include <string>
 
 #include "support/run_command.hpp"
+#include "support/session_fixture.hpp"
 
 namespace {
 
@@ -42,7 +43,8 @@ std::string projectVersion() {
 TEST(CommandLine, HelpAndVersionNeedNoDisplayAndExitZero) {
   const Result help = varnok("--help");
   EXPECT_EQ(help.status, 0) << help.out;
-  EXPECT_EQ(help.out.rfind("Usage: varnok [--script FILE] [--help] [--version]", 0), 0u)
+  EXPECT_EQ(help.out.rfind("Usage: varnok [--script FILE] [--help] [--version] [FILE | ROUTINE", 0),
+            0u)
       << help.out;
   for (const char* option : {"--script <FILE>", "--help", "--version"})
     EXPECT_NE(help.out.find(option), std::string::npos) << option;
@@ -70,6 +72,39 @@ TEST(CommandLine, ScriptsAndRoutineNamesWorkAsBefore) {
   EXPECT_NE(quit.out.find("Run-time Error: Undefined function or variable \"Quit\"."),
             std::string::npos)
       << quit.out;
+}
+
+TEST(CommandLine, AFileGivenToTheWindowIsLoadedAsLoadDataWould) {
+  // What a desktop does with a double-clicked TPS file: `varnok FILE` from
+  // some other folder. The window has loaded it when its settings (kept in
+  // the scratch folder, not the user's) name it as the last data file
+  // loaded, which only a load that succeeded does; the window then stays
+  // open, so the test ends it.
+  varnok::testkit::ScratchFolder scratch;
+  const auto data = scratch / "data" / "three.tps";
+  std::filesystem::create_directories(data.parent_path());
+  varnok::testkit::writeFile(data,
+                             "LM=3\n0 0\n1 0\n0 1\nID=a\n"
+                             "LM=3\n0 0\n1.1 0\n0 1\nID=b\n"
+                             "LM=3\n0 0.1\n1 0\n0 0.9\nID=c\n");
+  const std::string conf = (scratch / "config" / "Varnok" / "Varnok.conf").string();
+  const std::string cmd = "cd '" + scratch.path().string() +
+                          "' && { env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen "
+                          "XDG_CONFIG_HOME=config HOME=. '" VARNOK_BINARY_DIR
+                          "/varnok' data/three.tps >out.txt 2>&1 & pid=$!; "
+                          "for i in $(seq 300); do grep -qs three.tps '" +
+                          conf + "' && break; sleep 0.05; done; kill $pid; wait $pid; cat '" +
+                          conf + "'; }";
+  const std::string settings = varnok::testkit::commandOutput(cmd);
+  EXPECT_NE(settings.find("recentFiles=" + data.string()), std::string::npos)
+      << settings << varnok::testkit::readFile(scratch / "out.txt");
+
+  // Words after a file are refused before anything opens.
+  const Result extra = varnok("a.tps b.tps", "QT_QPA_PLATFORM=offscreen");
+  EXPECT_EQ(extra.status, 2) << extra.out;
+  EXPECT_NE(extra.out.find("varnok: open one file at a time, with nothing after it: a.tps b.tps\n"),
+            std::string::npos)
+      << extra.out;
 }
 
 }  // namespace

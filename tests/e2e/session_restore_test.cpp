@@ -19,8 +19,10 @@
 #include "platform/qt/qt_window.hpp"
 #include "platform/qt/session_keeper.hpp"
 #include "platform/qt/settings_store.hpp"
+#include "shell/callback.hpp"
 #include "shell/registry.hpp"
 #include "shell/shell.hpp"
+#include "support/run_command.hpp"
 #include "support/session_fixture.hpp"
 
 namespace {
@@ -54,6 +56,13 @@ struct FileAnswers : varnok::window::Dialogs {
     return std::nullopt;
   }
   std::optional<varnok::window::Click> ginput() override { return std::nullopt; }
+  // Questions are answered with yes, and kept.
+  bool yes = false;
+  std::vector<std::string> questions;
+  bool confirm(std::string_view question, std::string_view) override {
+    questions.emplace_back(question);
+    return yes;
+  }
 };
 
 // One run of the program's window: its settings in the scratch folder.
@@ -189,6 +198,44 @@ TEST_F(SessionRestore, ASessionClosedWithEverythingSavedLeavesNothingToRestore) 
   EXPECT_FALSE(fs::exists(kept_));
   WindowRun next(settings_, dialogs_);
   EXPECT_FALSE(next.window->keeper()->lastSession().has_value());
+}
+
+TEST_F(SessionRestore, AScriptOpenedInTheWindowRunsOnlyWhenTheUserSaysSo) {
+  // What `varnok study.vks` (a double-clicked script) does once the window is up.
+  const auto parses = [](std::string_view text, std::string* why) {
+    return varnok::shell::parseCallback(text, why).has_value();
+  };
+  varnok::testkit::writeFile(data_ / "session.vks",
+                             "answer file gorilla.txt\nVarnoksw('LoadData')\n"
+                             "answer file gorilla_groups.txt\nVarnoksw('LoadGroupList')\n"
+                             "answer file scores.txt\nVarnoksw('SavePCA')\n");
+  const std::string script = (data_ / "session.vks").string();
+  WindowRun run(settings_, dialogs_);
+
+  // No: nothing is read or written.
+  EXPECT_FALSE(run.window->offerScript(script, parses));
+  ASSERT_EQ(dialogs_.questions.size(), 1u);
+  EXPECT_NE(dialogs_.questions[0].find("session.vks"), std::string::npos) << dialogs_.questions[0];
+  EXPECT_FALSE(fs::exists(data_ / "scores.txt"));
+  EXPECT_EQ(run.shell->session().dataLoads, 0ul);
+
+  // Yes: the steps run in the window, to what script mode writes.
+  dialogs_.yes = true;
+  EXPECT_TRUE(run.window->offerScript(script, parses));
+  const std::string scores = readFile(data_ / "scores.txt");
+  ASSERT_FALSE(scores.empty());
+  fs::rename(data_ / "scores.txt", data_ / "window_scores.txt");
+  varnok::testkit::commandOutput(varnok::testkit::scriptCommand(data_, "2>/dev/null >/dev/null"));
+  EXPECT_EQ(readFile(data_ / "scores.txt"), scores);
+
+  // A script with a bad line is named with the line in a warning and not offered.
+  dialogs_.questions.clear();
+  varnok::testkit::writeFile(data_ / "bad.vks", "answer file gorilla.txt\nVarnoksw('LoadData'\n");
+  EXPECT_FALSE(run.window->offerScript((data_ / "bad.vks").string(), parses));
+  EXPECT_TRUE(dialogs_.questions.empty());
+  ASSERT_FALSE(dialogs_.messages.empty());
+  EXPECT_EQ(dialogs_.messages.back().rfind((data_ / "bad.vks").string() + ":2: ", 0), 0u)
+      << dialogs_.messages.back();
 }
 
 }  // namespace

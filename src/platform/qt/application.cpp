@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QMetaObject>
 #include <QStringList>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt/command_line.hpp"
 #include "platform/qt/plot_widget.hpp"
 #include "platform/qt/progress_dialog.hpp"
 #include "platform/qt/qt_window.hpp"
@@ -130,9 +132,22 @@ int runWindow(int argc, char** argv, Clock::time_point started, const ProgramFac
     program->setProgress(nullptr);
   });
 
-  // Qt has taken its own options out of argv; the rest are the user's words.
+  // Qt has taken its own options out of argv; the rest are the user's words:
+  // a file to open in the window, or a routine and its words.
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  const StartRequest request = startRequest(args, [](const std::string& path) {
+    return QFileInfo(QString::fromLocal8Bit(path.c_str())).isFile();
+  });
+  if (request.kind == StartRequest::Kind::TooManyWords) {
+    std::cerr << "varnok: open one file at a time, with nothing after it:";
+    for (const auto& arg : args) std::cerr << ' ' << arg;
+    std::cerr << '\n';
+    return 2;
+  }
   ValueList words;
-  for (int i = 1; i < argc; ++i) words.emplace_back(std::string(argv[i]));
+  if (request.kind == StartRequest::Kind::Routine)
+    for (const auto& arg : args) words.emplace_back(arg);
 
   const char* timing = std::getenv("VARNOK_TIMING");
   QMetaObject::Connection firstPaint;
@@ -156,10 +171,28 @@ int runWindow(int argc, char** argv, Clock::time_point started, const ProgramFac
   if (!host.window() || !host.window()->isVisible()) return 0;
   watchFirstPaint();
   // A session that ended with results not saved is offered back once the
-  // window is up (not when the command line asked for a routine).
-  if (words.empty())
-    QTimer::singleShot(0, host.window()->mainWindow(),
-                       [window = host.window()] { window->offerLastSession(); });
+  // window is up (not when the command line asked for a routine or a file).
+  // A file given is opened once the window is up, so its messages have a
+  // window to show in.
+  QtWindow* window = host.window();
+  switch (request.kind) {
+    case StartRequest::Kind::Window:
+      QTimer::singleShot(0, window->mainWindow(), [window] { window->offerLastSession(); });
+      break;
+    case StartRequest::Kind::DataFile:
+      QTimer::singleShot(0, window->mainWindow(),
+                         [window, file = request.file] { window->openDataFile(file); });
+      break;
+    case StartRequest::Kind::SessionScript:
+      QTimer::singleShot(0, window->mainWindow(),
+                         [window, file = request.file, parses = factory.callbackParses] {
+                           window->offerScript(file, parses);
+                         });
+      break;
+    case StartRequest::Kind::Routine:
+    case StartRequest::Kind::TooManyWords:
+      break;
+  }
   return QApplication::exec();
 }
 
@@ -174,10 +207,13 @@ int runApplication(int argc, char** argv, const ProgramFactory& factory) {
   QStringList args;
   for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
   QCommandLineParser parser;
-  parser.setApplicationDescription(
-      QStringLiteral("Varnok: geometric morphometrics of two-dimensional landmarks.\n\n"
-                     "Without options the main window opens. With ROUTINE, the routine of that\n"
-                     "name is called with the WORDs as text arguments."));
+  parser.setApplicationDescription(QStringLiteral(
+      "Varnok: geometric morphometrics of two-dimensional landmarks.\n\n"
+      "Without options the main window opens. With FILE, the window opens it:\n"
+      "landmark data (.tps, .nts, .txt, or any existing file) is loaded as Load Data\n"
+      "would, and a session script (.vks) runs in the window once you say yes.\n"
+      "With ROUTINE, the routine of that name is called with the WORDs as text\n"
+      "arguments."));
   parser.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
   const QCommandLineOption script(
       QStringList{QStringLiteral("script")},
@@ -190,15 +226,19 @@ int runApplication(int argc, char** argv, const ProgramFactory& factory) {
   parser.addOption(script);
   parser.addOption(help);
   parser.addOption(version);
+  parser.addPositionalArgument(
+      QStringLiteral("FILE"),
+      QStringLiteral("A data file or session script to open in the window."),
+      QStringLiteral("[FILE | ROUTINE [WORD ...]]"));
   parser.addPositionalArgument(QStringLiteral("ROUTINE"),
-                               QStringLiteral("A routine to call instead of opening the window."),
-                               QStringLiteral("[ROUTINE [WORD ...]]"));
+                               QStringLiteral("A routine to call instead of opening the window."));
   if (parser.parse(args)) {
     if (parser.isSet(help)) {
       // Qt's first line names the executable by its path; the usage names the program.
       const std::string text = parser.helpText().toStdString();
-      std::cout << "Usage: varnok [--script FILE] [--help] [--version] [ROUTINE [WORD ...]]\n"
-                << text.substr(text.find('\n') + 1);
+      std::cout
+          << "Usage: varnok [--script FILE] [--help] [--version] [FILE | ROUTINE [WORD ...]]\n"
+          << text.substr(text.find('\n') + 1);
       return 0;
     }
     if (parser.isSet(version)) {

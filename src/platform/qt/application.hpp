@@ -7,6 +7,9 @@
 //   varnok [WORD ...]      opens the main window, or with words calls the
 //                          routine the first word names with the others as
 //                          text arguments; runs until the window is closed
+//   varnok FILE            opens the window and loads the data file FILE, or
+//                          asks whether to run the session script FILE in it
+//                          (platform/qt/command_line.hpp tells files apart)
 //   varnok --script FILE   runs a session script on an off-screen window
 //                          (the format is described in platform/window/script_parser.hpp)
 //   varnok --help          prints the usage

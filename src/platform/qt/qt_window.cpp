@@ -157,10 +157,18 @@ void addUserManualItem(QMainWindow& main) {
 }
 }  // namespace
 
-std::string defaultLayoutFile() {
-  const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/Varnok6p.ui");
-  if (QFileInfo::exists(beside)) return beside.toStdString();
+std::string layoutFileFor(const QString& programFolder) {
+  const QDir dir(programFolder);
+  const QString name = QStringLiteral("Varnok6p.ui");
+  for (const QString& candidate :
+       {dir.filePath(name),
+        QDir::cleanPath(dir.filePath(QStringLiteral("../share/varnok/") + name))})
+    if (QFileInfo(candidate).isFile()) return candidate.toStdString();
   return kResourceLayout;
+}
+
+std::string defaultLayoutFile() {
+  return layoutFileFor(QCoreApplication::applicationDirPath());
 }
 
 QtWindow::QtWindow(CallbackRunner runner, Options options)
@@ -538,6 +546,33 @@ int QtWindow::restoreSession(const std::vector<window::ScriptStep>& steps) {
   }
   dialogs_->setInner(options_.dialogs ? *options_.dialogs : *realDialogs_);
   return result;
+}
+
+bool QtWindow::offerScript(const std::string& path, const window::CallbackCheck& parses) {
+  const std::string title = "Run Session Script";
+  const std::string name = QFileInfo(QString::fromStdString(path)).fileName().toStdString();
+  auto parsed = readScript(path, parses);
+  if (const auto* error = std::get_if<ScriptError>(&parsed)) {
+    const std::string where =
+        error->line > 0 ? path + ":" + std::to_string(error->line) + ": " : "";
+    dialogs_->warn(where + error->message, title);
+    status("The session script " + name + " was not run.");
+    return false;
+  }
+  const auto& steps = std::get<std::vector<window::ScriptStep>>(parsed);
+  // A script reads and writes the files it names, so it runs only when asked.
+  if (!dialogs_->confirm("Run the session script " + name + "? Its " +
+                             std::to_string(steps.size()) +
+                             " steps load and save the files it names.",
+                         title)) {
+    status("The session script " + name + " was not run.");
+    return false;
+  }
+  const int failed = restoreSession(steps);
+  status(failed == 0
+             ? "The session script " + name + " has run."
+             : "The session script " + name + " stopped at a step that failed (see the console).");
+  return failed == 0;
 }
 
 bool QtWindow::mayClose(const std::function<QuitAnswer()>& ask) {

@@ -1,7 +1,8 @@
 // QtWindow: the main window on screen, built from the layout file.
 //
 // QUiLoader reads layout/Varnok6p.ui (the copy beside the executable, so it
-// can be edited without a rebuild, else the copy compiled in). Every named
+// can be edited without a rebuild, else the installed copy, else the copy
+// compiled in). Every named
 // widget and menu item becomes a control found by its tag; those with a
 // "callback" property send it to the callback runner when the user clicks,
 // edits or chooses, the window's own commands (Quit, About, ...) included:
@@ -50,7 +51,7 @@ class SessionKeeper;
 struct WindowOptions {
   // The dialogs actions see; null gives the real ones.
   window::Dialogs* dialogs = nullptr;
-  // The layout file; empty: beside the executable, else the compiled-in copy.
+  // The layout file; empty: defaultLayoutFile().
   std::string layoutFile;
   // Shrink the window to the screen when shown (off for script mode, whose
   // pictures must not depend on a screen).
@@ -146,6 +147,11 @@ class QtWindow final : public window::Window {
   // them (recorded again, dialogs answered from the steps); 0 when every
   // step ran, as runScript.
   int restoreSession(const std::vector<window::ScriptStep>& steps);
+  // A session script opened from the command line (or the desktop): read
+  // first, then, when the user says yes (the dialogs' confirm), run in this
+  // window as restoreSession does. A script that cannot be read is shown in
+  // a warning and nothing runs. True when every step ran.
+  bool offerScript(const std::string& path, const window::CallbackCheck& parses);
   // Whether the window may close now: with results not saved, asks once.
   // ask: the question's answer (empty: a message box asks the user).
   enum class QuitAnswer { SaveFirst, Quit, Cancel };
@@ -217,8 +223,12 @@ class QtWindow final : public window::Window {
   Mat pointerShapeShown_;
 };
 
-// The layout file used when none is named: Varnok6p.ui beside the executable
-// if it is there, else the compiled-in copy.
+// The layout file of a program in programFolder: Varnok6p.ui beside it (the
+// build tree, or a copy put there to try an edit), else where an installed
+// program has it (PREFIX/share/varnok for PREFIX/bin), else the compiled-in
+// copy (its resource path).
+std::string layoutFileFor(const QString& programFolder);
+// The layout file used when none is named: layoutFileFor the executable's folder.
 std::string defaultLayoutFile();
 
 // Opens the main window on first use and hands back the same window after
