@@ -4,8 +4,9 @@
 // from the routines the program itself runs, called in the order its
 // analysis calls them.
 //
-// Landmark data cross this boundary as the program holds it: N rows
-// x1 y1 ... xL yL CS (float64, C order). Long work runs with the GIL
+// Landmark data cross this boundary as (N, L, 2) coordinates and N centroid
+// sizes (float64, C order), turned into the program's rows x1 y1 ... xL yL CS
+// and back in one pass each. Long work runs with the GIL
 // released; a Ctrl-C reaches the core as a cancel through its Progress, and
 // comes back as KeyboardInterrupt. The core's errors become ValueError with
 // its message, files that cannot be opened OSError.
@@ -21,6 +22,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "analysis/canonical_variates.hpp"
@@ -140,6 +142,47 @@ RowVec toRow(const Array& a, const char* what) {
   return r;
 }
 
+// The program's rows from (N, L, 2) coordinates and N centroid sizes, in one
+// pass; the sizes are computed as the readers compute them when not given.
+Mat rowsOf(const Array& coords, const std::optional<Array>& sizes) {
+  if (coords.ndim() != 3 || coords.shape(2) != 2)
+    throw py::value_error("The landmark data must be an (N, L, 2) array.");
+  const Eigen::Index N = coords.shape(0), L = coords.shape(1);
+  Mat m(N, 2 * L + 1);
+  const double* in = coords.data();
+  for (Eigen::Index i = 0; i < N; ++i) {
+    std::copy(in + i * 2 * L, in + (i + 1) * 2 * L, m.row(i).data());
+    m(i, 2 * L) = 0;
+  }
+  if (sizes) {
+    if (sizes->ndim() != 1 || sizes->shape(0) != N)
+      throw py::value_error("There must be one centroid size per specimen.");
+    for (Eigen::Index i = 0; i < N; ++i) m(i, 2 * L) = sizes->data()[i];
+  } else if (N > 0 && L > 0) {
+    m.col(2 * L) = morpho::centsize(m);
+  }
+  return m;
+}
+
+// (N, L, 2) coordinates and (N,) sizes of the program's rows.
+std::pair<py::array_t<double>, py::array_t<double>> coordsOf(const Mat& rows) {
+  const Eigen::Index N = rows.rows(), L = (rows.cols() - 1) / 2;
+  py::array_t<double> coords({N, L, Eigen::Index{2}});
+  py::array_t<double> sizes(N);
+  double* out = coords.mutable_data();
+  for (Eigen::Index i = 0; i < N; ++i) {
+    std::copy(rows.row(i).data(), rows.row(i).data() + 2 * L, out + i * 2 * L);
+    sizes.mutable_data()[i] = rows(i, 2 * L);
+  }
+  return {coords, sizes};
+}
+
+void putCoords(py::dict& out, const Mat& rows) {
+  auto [coords, sizes] = coordsOf(rows);
+  out["coords"] = coords;
+  out["centroid_size"] = sizes;
+}
+
 std::vector<morpho::Slider> toSliders(const std::vector<std::array<long long, 3>>& rows) {
   std::vector<morpho::Slider> out;
   out.reserve(rows.size());
@@ -188,7 +231,7 @@ py::dict readLandmarks(const std::string& path, bool curves, bool slideEnds) {
       fromSliders(f.curves.empty() ? std::vector<morpho::Slider>{}
                                    : io::curveSliders(f.curves, f.landmarks, slideEnds));
   out["landmarks"] = f.curves.empty() ? (f.data.cols() - 1) / 2 : f.landmarks;
-  out["rows"] = toNumpy(std::move(f.data));
+  putCoords(out, f.data);
   return out;
 }
 
@@ -208,10 +251,11 @@ std::vector<std::array<long long, 3>> readSliders(const std::string& path, long 
 // The Procrustes superimposition the analysis makes: onto the consensus (or
 // onto the given reference, centred and scaled to unit size), the reference
 // rounded to four decimals, then the rounds of sliding when points slide.
-py::dict procrustes(const Array& rowsIn, std::optional<Array> referenceIn,
+py::dict procrustes(const Array& coords, std::optional<Array> sizes,
+                    std::optional<Array> referenceIn,
                     const std::vector<std::array<long long, 3>>& slidersIn, bool byProcrustes,
                     int rounds) {
-  Mat data = toMat(rowsIn, "the landmark rows");
+  Mat data = rowsOf(coords, sizes);
   checkData(data);
   const Eigen::Index L = (data.cols() - 1) / 2;
   std::optional<RowVec> given;
@@ -263,7 +307,7 @@ py::dict procrustes(const Array& rowsIn, std::optional<Array> referenceIn,
     return o;
   });
   py::dict out;
-  out["rows"] = toNumpy(std::move(r.data));
+  putCoords(out, r.data);
   out["reference"] = toNumpy(r.reference);
   out["sliding_ss"] = r.ss;
   return out;
@@ -272,8 +316,9 @@ py::dict procrustes(const Array& rowsIn, std::optional<Array> referenceIn,
 // Baseline registration (the first landmark at (0, 0), the second at
 // (1, 0)), optionally followed by the sliding baseline's centring and
 // scaling: the registrations of the superimposition pictures.
-py::dict baseline(const Array& rowsIn, double b1, double b2, bool sliding) {
-  Mat data = toMat(rowsIn, "the landmark rows");
+py::dict baseline(const Array& coords, std::optional<Array> sizes, double b1, double b2,
+                  bool sliding) {
+  Mat data = rowsOf(coords, sizes);
   checkData(data);
   const Eigen::Index L = (data.cols() - 1) / 2;
   for (double b : {b1, b2})
@@ -291,15 +336,16 @@ py::dict baseline(const Array& rowsIn, double b1, double b2, bool sliding) {
         "baseline.");
   RowVec mean = fitted.colwise().mean();
   py::dict out;
-  out["rows"] = toNumpy(std::move(fitted));
+  putCoords(out, fitted);
   out["reference"] = toNumpy(mean);
   return out;
 }
 
 // Every specimen fitted onto the Procrustes consensus (rounded as the
 // analysis rounds it) by the resistant fit of repeated medians.
-py::dict resistant(const Array& rowsIn, std::optional<Array> referenceIn) {
-  Mat data = toMat(rowsIn, "the landmark rows");
+py::dict resistant(const Array& coords, std::optional<Array> sizes,
+                   std::optional<Array> referenceIn) {
+  Mat data = rowsOf(coords, sizes);
   checkData(data);
   std::optional<RowVec> given;
   if (referenceIn) {
@@ -330,19 +376,26 @@ py::dict resistant(const Array& rowsIn, std::optional<Array> referenceIn) {
     return o;
   });
   py::dict out;
-  out["rows"] = toNumpy(std::move(r.data));
+  putCoords(out, r.data);
   out["reference"] = toNumpy(r.reference);
   return out;
 }
 
-// The partial-warp and uniform scores and the centroid size (N by 2L-3).
-py::array_t<double> shapeVariables(const Array& referenceIn, const Array& rowsIn) {
-  const Mat data = toMat(rowsIn, "the fitted rows");
+// The partial-warp and uniform scores (N by 2L-4), without the centroid
+// size the core puts after them.
+py::array_t<double> shapeVariables(const Array& referenceIn, const Array& coords,
+                                   const Array& sizes) {
+  const Mat data = rowsOf(coords, sizes);
   const RowVec reference = toRow(referenceIn, "the reference");
+  if (reference.size() != data.cols())
+    throw py::value_error("The reference has " + std::to_string((reference.size() - 1) / 2) +
+                          " landmarks and the data " + std::to_string((data.cols() - 1) / 2) + ".");
   if (auto problem = analysis::referenceProblem(reference)) throw py::value_error(*problem);
-  Mat pw = withoutGil(
-      [&](Progress& progress) { return morpho::getpw_arbit(reference, data, progress); });
-  return toNumpy(std::move(pw));
+  Mat sv = withoutGil([&](Progress& progress) {
+    Mat pw = morpho::getpw_arbit(reference, data, progress);
+    return Mat(pw.leftCols(pw.cols() - 1));
+  });
+  return toNumpy(std::move(sv));
 }
 
 // The PCA of the analysis, its columns turned round so that the largest
@@ -566,15 +619,15 @@ PYBIND11_MODULE(_core, m) {
         "Reads a landmark file into the program's rows.");
   m.def("read_sliders", &readSliders, py::arg("path"), py::arg("points"),
         "Reads a sliders file for the given number of points.");
-  m.def("procrustes", &procrustes, py::arg("rows"), py::arg("reference"), py::arg("sliders"),
-        py::arg("by_procrustes"), py::arg("rounds"),
+  m.def("procrustes", &procrustes, py::arg("coords"), py::arg("centroid_size"),
+        py::arg("reference"), py::arg("sliders"), py::arg("by_procrustes"), py::arg("rounds"),
         "Partial Procrustes fit onto the consensus or a reference, then sliding.");
-  m.def("baseline", &baseline, py::arg("rows"), py::arg("b1"), py::arg("b2"), py::arg("sliding"),
-        "Baseline or sliding baseline registration.");
-  m.def("resistant", &resistant, py::arg("rows"), py::arg("reference"),
+  m.def("baseline", &baseline, py::arg("coords"), py::arg("centroid_size"), py::arg("b1"),
+        py::arg("b2"), py::arg("sliding"), "Baseline or sliding baseline registration.");
+  m.def("resistant", &resistant, py::arg("coords"), py::arg("centroid_size"), py::arg("reference"),
         "Resistant fit of every specimen onto the consensus or a reference.");
-  m.def("shape_variables", &shapeVariables, py::arg("reference"), py::arg("rows"),
-        "Partial-warp and uniform scores, then the centroid size.");
+  m.def("shape_variables", &shapeVariables, py::arg("reference"), py::arg("coords"),
+        py::arg("centroid_size"), "Partial-warp and uniform scores.");
   m.def("pca", &pca, py::arg("shape_variables"), py::arg("rows"),
         "PCA of the shape variables, largest eigenvalue first.");
   m.def("procrustes_anova", &anova, py::arg("shape_variables"), py::arg("groups"),

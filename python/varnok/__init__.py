@@ -50,12 +50,6 @@ __all__ = [
 ]
 
 
-def _coords(rows: np.ndarray) -> np.ndarray:
-    """The (N, L, 2) coordinates of the program's rows x1 y1 ... xL yL CS."""
-    n, m = rows.shape
-    return np.ascontiguousarray(rows[:, : m - 1]).reshape(n, (m - 1) // 2, 2)
-
-
 def _rows(coords: np.ndarray, centroid_size: np.ndarray) -> np.ndarray:
     """The program's rows from (N, L, 2) coordinates and N sizes."""
     n = coords.shape[0]
@@ -264,13 +258,12 @@ def read_landmarks(
     file and the line) when it is malformed.
     """
     d = _core.read_landmarks(os.fspath(path), curves, slide_ends)
-    rows = d["rows"]
-    if rows.shape[0] == 0:
+    if d["coords"].shape[0] == 0:
         raise ValueError(f"{os.fspath(path)} holds no landmark data.")
     sliders = np.asarray(d["sliders"], dtype=np.int64).reshape(-1, 3)
     return Landmarks(
-        coords=_coords(rows),
-        centroid_size=np.ascontiguousarray(rows[:, -1]),
+        coords=d["coords"],
+        centroid_size=d["centroid_size"],
         ids=list(d["ids"]),
         sliders=sliders,
         format=d["format"],
@@ -292,20 +285,23 @@ def read_sliders(path: Union[str, os.PathLike], points: int) -> np.ndarray:
     )
 
 
-def _as_rows(data) -> tuple:
-    """The program's rows and the sliders of data (Landmarks, a
-    Superimposition or an (N, L, 2) array)."""
+def _as_coords(data) -> tuple:
+    """The coordinates, the centroid sizes (None: computed from them) and
+    the sliders of data (Landmarks, a Superimposition or an (N, L, 2)
+    array)."""
     if isinstance(data, (Landmarks, Superimposition)):
         own = data.sliders if isinstance(data, Landmarks) else None
-        return data.rows, own
-    a = np.asarray(data, dtype=np.float64)
+        return _float64(data.coords), _float64(data.centroid_size), own
+    a = _float64(data)
     if a.ndim != 3 or a.shape[2] != 2:
         raise ValueError(
             f"The landmark data must be an (N, L, 2) array, not one of shape {a.shape}."
         )
-    centred = a - a.mean(axis=1, keepdims=True)
-    size = np.sqrt((centred**2).sum(axis=(1, 2)))
-    return _rows(a, size), None
+    return a, None, None
+
+
+def _float64(a) -> np.ndarray:
+    return np.ascontiguousarray(a, dtype=np.float64)
 
 
 def _reference_row(reference, landmarks: int) -> Optional[np.ndarray]:
@@ -363,28 +359,32 @@ def superimpose(
         raise ValueError(f"method must be one of {', '.join(_METHODS)}, not {method!r}.")
     if slide not in _SLIDES:
         raise ValueError(f"slide must be one of {', '.join(_SLIDES)}, not {slide!r}.")
-    rows, own = _as_rows(data)
-    landmarks = (rows.shape[1] - 1) // 2
+    coords, sizes, own = _as_coords(data)
+    landmarks = coords.shape[1]
     chosen = _sliders(own if sliders is None else sliders)
     if method in ("baseline", "sliding_baseline"):
         if reference is not None:
             raise ValueError("A baseline registration takes no reference.")
         if chosen:
             raise ValueError("Points slide only after a Procrustes superimposition.")
-        out = _core.baseline(rows, float(b1), float(b2), method == "sliding_baseline")
+        out = _core.baseline(coords, sizes, float(b1), float(b2), method == "sliding_baseline")
     elif method == "resistant":
         if chosen:
             raise ValueError("Points slide only after a Procrustes superimposition.")
-        out = _core.resistant(rows, _reference_row(reference, landmarks))
+        out = _core.resistant(coords, sizes, _reference_row(reference, landmarks))
     else:
         out = _core.procrustes(
-            rows, _reference_row(reference, landmarks), chosen, slide == "procrustes", int(rounds)
+            coords,
+            sizes,
+            _reference_row(reference, landmarks),
+            chosen,
+            slide == "procrustes",
+            int(rounds),
         )
-    fitted = out["rows"]
     ref = out["reference"]
     return Superimposition(
-        coords=_coords(fitted),
-        centroid_size=np.ascontiguousarray(fitted[:, -1]),
+        coords=out["coords"],
+        centroid_size=out["centroid_size"],
         reference=np.ascontiguousarray(ref[:-1]).reshape(-1, 2),
         method=method,
         sliding_ss=list(out.get("sliding_ss", [])),
@@ -409,8 +409,7 @@ def shape_variables(fit: Superimposition) -> np.ndarray:
     ref = fit._reference_row
     if ref is None:
         ref = np.append(fit.reference.reshape(-1), 1.0)
-    pw = _core.shape_variables(ref, fit.rows)
-    return np.ascontiguousarray(pw[:, :-1])
+    return _core.shape_variables(ref, _float64(fit.coords), _float64(fit.centroid_size))
 
 
 def pca(shape_variables: np.ndarray, *, axes_from: Optional[int] = None) -> PCA:
