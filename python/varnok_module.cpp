@@ -15,6 +15,7 @@
 #include <pybind11/stl.h>
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstring>
@@ -85,7 +86,8 @@ class InterruptProgress : public Progress {
  private:
   std::thread::id owner_ = std::this_thread::get_id();
   mutable std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
-  mutable bool interrupted_ = false;
+  // Read by every worker, set by the owner only.
+  mutable std::atomic<bool> interrupted_{false};
 };
 
 // Runs work(progress) without the GIL; the core's errors become Python's.
