@@ -1,0 +1,151 @@
+"""Bad input gives the documented exceptions and leaves the caller's arrays
+as they were; long work lets other Python threads run."""
+
+import os
+import signal
+import subprocess
+import sys
+import threading
+import time
+
+import numpy as np
+import pytest
+
+import varnok
+
+
+def test_files_that_cannot_be_read(tmp_path):
+    with pytest.raises(OSError):
+        varnok.read_landmarks(tmp_path / "missing.txt")
+    with pytest.raises(OSError):
+        varnok.read_landmarks(tmp_path)
+    bad = tmp_path / "bad.tps"
+    bad.write_text("LM=3\n1 2\n3 4\nfive 6\n")
+    with pytest.raises(ValueError, match="bad.tps.*line 4|line 4.*bad.tps"):
+        varnok.read_landmarks(bad)
+    even = tmp_path / "even.txt"
+    even.write_text("1 2 3 4 5 6\n7 8 9 10 11 12\n")
+    with pytest.raises(ValueError, match="6 columns"):
+        varnok.read_landmarks(even)
+    sliders = tmp_path / "sliders.txt"
+    sliders.write_text("1 2 9\n")
+    with pytest.raises(ValueError):
+        varnok.read_sliders(sliders, 5)
+
+
+def test_data_the_analysis_refuses_keeps_the_callers_array(examples):
+    d = varnok.read_landmarks(examples / "mice.txt")
+    before = d.coords.copy()
+    with pytest.raises(ValueError, match="at least 3"):
+        varnok.superimpose(d.coords[:, :2])
+    with pytest.raises(ValueError, match="at least 2 specimens"):
+        varnok.superimpose(d.coords[:1])
+    collapsed = d.coords.copy()
+    collapsed[3] = 7.0
+    with pytest.raises(ValueError, match="Specimen 4 has all its landmarks at one point"):
+        varnok.superimpose(collapsed)
+    nan = d.coords.copy()
+    nan[5, 2, 1] = np.nan
+    with pytest.raises(ValueError, match="Specimen 6 holds a value that is not a finite"):
+        varnok.superimpose(nan)
+    with pytest.raises(ValueError, match="method"):
+        varnok.superimpose(d, method="affine")
+    with pytest.raises(ValueError, match="baseline landmarks"):
+        varnok.superimpose(d, method="baseline", b1=1, b2=7)
+    with pytest.raises(ValueError, match="reference has 5 landmarks"):
+        varnok.superimpose(d, reference=np.zeros((5, 2)))
+    with pytest.raises(ValueError):
+        varnok.superimpose(d, sliders=[[0, 1, 99]])
+    with pytest.raises(ValueError, match="baseline registration"):
+        varnok.shape_variables(varnok.superimpose(d, method="baseline"))
+    np.testing.assert_array_equal(d.coords, before)
+
+    sv = varnok.shape_variables(varnok.superimpose(d))
+    with pytest.raises(ValueError, match="1 group"):
+        varnok.procrustes_anova(sv, np.ones(len(sv), dtype=int))
+    with pytest.raises(ValueError, match="group codes for"):
+        varnok.procrustes_anova(sv, [1, 2])
+    with pytest.raises(ValueError, match="permutations"):
+        varnok.procrustes_anova(sv, np.arange(len(sv)) % 2, permutations=-1)
+    with pytest.raises(ValueError, match="centroid size"):
+        varnok.shape_regression(sv, -np.ones(len(sv)))
+    with pytest.raises(RuntimeError, match="varnok --script"):
+        varnok.run_script("study.vks")
+
+
+def test_group_labels_are_numbered_in_sorted_order(examples):
+    d = varnok.read_landmarks(examples / "gorilla.txt")
+    sv = varnok.shape_variables(varnok.superimpose(d))
+    codes = np.loadtxt(examples / "gorilla_groups.txt").astype(int)
+    labels = np.where(codes == 1, "female", "male")
+    a = varnok.procrustes_anova(sv, codes, permutations=99)
+    b = varnok.procrustes_anova(sv, labels, permutations=99)
+    assert (a.F, a.p_perm, a.pairs) == (b.F, b.p_perm, b.pairs)
+
+
+def synthetic(n, landmarks, seed):
+    rng = np.random.default_rng(seed)
+    angles = np.linspace(0, 2 * np.pi, landmarks, endpoint=False)
+    mean = np.stack([np.cos(angles), np.sin(angles)], axis=1)
+    return mean + 0.05 * rng.standard_normal((n, landmarks, 2))
+
+
+def one_analysis(data):
+    varnok.pca(varnok.shape_variables(varnok.superimpose(data)))
+
+
+@pytest.mark.skipif(len(os.sched_getaffinity(0)) < 2, reason="needs two cores")
+def test_two_threads_run_two_analyses_side_by_side():
+    # Small enough that each analysis keeps to one core of its own.
+    data = [synthetic(15000, 30, seed) for seed in (1, 2)]
+    load = os.getloadavg()[0]
+    if load > 1.5:
+        pytest.skip(f"the machine is busy (load {load:.1f}): a timing would say nothing")
+
+    def best(run):
+        times = []
+        for _ in range(3):
+            start = time.perf_counter()
+            run()
+            times.append(time.perf_counter() - start)
+        return min(times)
+
+    def both():
+        threads = [threading.Thread(target=one_analysis, args=(d,)) for d in data]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+
+    one = best(lambda: one_analysis(data[0]))
+    two = best(both)
+    assert two < 1.6 * one, f"two analyses took {two:.3f} s, one {one:.3f} s"
+
+
+CHILD = """
+import sys, numpy as np, varnok
+rng = np.random.default_rng(1)
+sv = rng.standard_normal((2000, 56))
+groups = np.arange(2000) % 3
+print("ready", flush=True)
+varnok.procrustes_anova(sv, groups, permutations=1000000)
+print("finished", flush=True)
+"""
+
+
+def test_ctrl_c_stops_a_long_permutation_test():
+    child = subprocess.Popen([sys.executable, "-c", CHILD], stdout=subprocess.PIPE,
+                             stderr=subprocess.PIPE, text=True, env=os.environ)
+    try:
+        assert child.stdout.readline() == "ready\n"
+        time.sleep(0.5)
+        start = time.perf_counter()
+        child.send_signal(signal.SIGINT)
+        out, err = child.communicate(timeout=60)
+        stopped = time.perf_counter() - start
+    finally:
+        child.kill()
+    assert "KeyboardInterrupt" in err and "finished" not in out, err
+    # The whole test would take minutes; the cancel answers within a block
+    # of rearrangements.
+    assert stopped < 10, f"stopped {stopped:.1f} s after Ctrl-C"
