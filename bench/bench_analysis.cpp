@@ -143,6 +143,22 @@ void BM_Superimposed(benchmark::State& state) {
 }
 BENCHMARK(BM_Superimposed)->Arg(10000)->Unit(benchmark::kMillisecond);
 
+// Redrawing the superimposed landmarks of N x L specimens already drawn: the
+// render alone, as the window repaints. Most markers fall on cells already
+// stamped.
+void BM_SuperimposedRedraw(benchmark::State& state) {
+  const long n = state.range(0), l = state.range(1);
+  Mat data = varnok::io::dload(syntheticFile(n, l));
+  Mat ref = varnok::morpho::getconsensus(data).y;
+  data = varnok::morpho::getpsup(data, ref);
+  varnok::window::InMemoryWindow w;
+  varnok::display::showshape_rot(w, nullptr, data, "ko", 0.0);
+  data = Mat();
+  for (auto _ : state) render(w.figure());
+  state.counters["markers"] = static_cast<double>(n * l);
+}
+BENCHMARK(BM_SuperimposedRedraw)->Args({1000000, 12})->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "io/dload.hpp"
+#include "platform/matrix/text.hpp"
 
 namespace {
 
@@ -105,6 +106,43 @@ void BM_fromCharsBaseline(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<int64_t>(text.size()) * state.iterations());
 }
 BENCHMARK(BM_fromCharsBaseline)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+std::string bigFileText() {
+  std::ifstream in(bigFile(), std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The reader's parsing alone, on one core: the file already in memory, read
+// line by line with every check into the matrix, as one thread of dload does.
+void BM_ParseNumbers(benchmark::State& state) {
+  const std::string text = bigFileText();
+  for (auto _ : state) {
+    varnok::Mat m = std::move(varnok::io::parseNumericText(std::string_view(text), "bench").data);
+    benchmark::DoNotOptimize(m.data());
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(text.size()) * state.iterations());
+}
+BENCHMARK(BM_ParseNumbers)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// The number parser alone, in the same loop as the yardstick above.
+void BM_ParseDoubleLoop(benchmark::State& state) {
+  const std::string text = bigFileText();
+  for (auto _ : state) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    double sum = 0;
+    while (p < end) {
+      while (p < end && (*p == ' ' || *p == '\n')) ++p;
+      if (p >= end) break;
+      double v = 0;
+      p = varnok::parseDouble(p, end, v);
+      sum += v;
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(text.size()) * state.iterations());
+}
+BENCHMARK(BM_ParseDoubleLoop)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 
 #include "display/wireframe.hpp"
 #include "platform/graphics/marker_shapes.hpp"
+#include "platform/matrix/memory.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
 
@@ -19,6 +20,7 @@ graphics::Handle plotPoints(graphics::Axes& ax, const Mat& x, const graphics::Li
   const Eigen::Index L = (x.cols() - 1) / 2;
   std::vector<double> xy;
   xy.reserve(static_cast<std::size_t>(2 * L * x.rows()));
+  adviseLargeBlock(xy.data(), xy.capacity() * sizeof(double));
   if (!theta) {
     for (Eigen::Index i = 0; i < x.rows(); ++i)
       for (Eigen::Index j = 0; j < 2 * L; ++j) xy.push_back(x(i, j));
@@ -68,7 +70,9 @@ double symbolTableAngle(const session::NumberBox& box) {
 }
 
 Mat turnRows(const Mat& x, double theta) {
-  Mat y = x;
+  Mat y(x.rows(), x.cols());
+  adviseLargeBlock(y.data(), static_cast<std::size_t>(y.size()) * sizeof(double));
+  y = x;
   const double c = std::cos(theta), s = std::sin(theta);
   const Eigen::Index L = (x.cols() - 1) / 2;
   for (Eigen::Index i = 0; i < x.rows(); ++i)

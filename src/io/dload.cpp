@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/matrix/memory.hpp"
 #include "platform/matrix/text.hpp"
 
 namespace varnok::io {
@@ -231,6 +232,7 @@ NumericText parse(Read read, const std::string& name, long long total, bool* sto
       } catch (const std::bad_alloc&) {
         m.resize(std::min<long>(estimate, 1024), cols);
       }
+      adviseLargeBlock(m.data(), static_cast<size_t>(m.size()) * sizeof(double));
       std::copy(first.begin(), first.begin() + cols, m.data());
       rows = 1;
       continue;
@@ -365,6 +367,7 @@ std::optional<NumericText> parseInHalves(const InputFile& file, const std::strin
   };
   const long room1 = rowsFor(cut), room2 = rowsFor(total - cut);
   Mat m(room1 + room2, cols);
+  adviseLargeBlock(m.data(), static_cast<size_t>(m.size()) * sizeof(double));
   RowSlot one{m.data(), cols, 0, room1, 0, {}};
   RowSlot two{m.data(), cols, room1, room2, 0, {}};
 

@@ -168,10 +168,54 @@ MarkerStamper::Entry& MarkerStamper::entryFor(const MarkerStyle& style) {
   for (auto& e : cache_) {
     if (e->style == style) return *(last_ = e.get());
   }
-  if (cache_.size() >= 64) cache_.clear();  // many distinct looks: start again
+  if (cache_.size() >= 64) {  // many distinct looks: start again
+    endRun();
+    cache_.clear();
+  }
   cache_.push_back(std::make_unique<Entry>());
-  cache_.back()->style = style;
-  return *(last_ = cache_.back().get());
+  Entry& e = *cache_.back();
+  e.style = style;
+  e.repeatsInvisible =
+      style.alpha >= 1 && !(style.face && style.edge && *style.face != *style.edge);
+  return *(last_ = &e);
+}
+
+std::uint16_t* MarkerStamper::cellOf(const Entry& e, int px, int py) {
+  if (&e != run_) {
+    endRun();
+    run_ = &e;
+  }
+  if (!repeatsOnce_ || !e.repeatsInvisible || seenFailed_) return nullptr;
+  const int w = clip_[2] - clip_[0], h = clip_[3] - clip_[1];
+  const int col = px - clip_[0], row = py - clip_[1];
+  if (col < 0 || row < 0 || col >= w || row >= h) return nullptr;
+  if (seen_.empty()) {
+    try {
+      seen_.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0);
+    } catch (const std::bad_alloc&) {
+      seenFailed_ = true;  // every marker is stamped, as without this
+      return nullptr;
+    }
+    runBox_[0] = w, runBox_[1] = h, runBox_[2] = 0, runBox_[3] = 0;
+  }
+  runBox_[0] = std::min(runBox_[0], col);
+  runBox_[1] = std::min(runBox_[1], row);
+  runBox_[2] = std::max(runBox_[2], col + 1);
+  runBox_[3] = std::max(runBox_[3], row + 1);
+  return &seen_[static_cast<std::size_t>(row) * static_cast<std::size_t>(w) +
+                static_cast<std::size_t>(col)];
+}
+
+void MarkerStamper::endRun() {
+  run_ = nullptr;
+  if (seen_.empty() || runBox_[2] <= runBox_[0]) return;
+  const auto w = static_cast<std::size_t>(clip_[2] - clip_[0]);
+  for (int r = runBox_[1]; r < runBox_[3]; ++r)
+    std::fill_n(seen_.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(r) * w +
+                                                            static_cast<std::size_t>(runBox_[0])),
+                runBox_[2] - runBox_[0], std::uint16_t{0});
+  runBox_[0] = static_cast<int>(w), runBox_[1] = clip_[3] - clip_[1], runBox_[2] = 0,
+  runBox_[3] = 0;
 }
 
 const MarkerStamper::Sprite* MarkerStamper::sprite(Entry& e, int phase) {
@@ -237,8 +281,15 @@ bool MarkerStamper::stamp(const MarkerStyle& style, double x, double y) {
   const double fx = std::floor(dx), fy = std::floor(dy);
   const int phase = std::min(3, static_cast<int>((dy - fy) * 4)) * 4 +
                     std::min(3, static_cast<int>((dx - fx) * 4));
-  const Sprite* sp = sprite(entryFor(style), phase);
+  Entry& entry = last_ != nullptr && last_->style == style ? *last_ : entryFor(style);
+  // A repeat is known before its sprite is looked up: a cell is marked only
+  // once its sprite was stamped.
+  std::uint16_t* cell = cellOf(entry, static_cast<int>(fx), static_cast<int>(fy));
+  const auto bit = static_cast<std::uint16_t>(1u << phase);
+  if (cell != nullptr && (*cell & bit) != 0) return true;
+  const Sprite* sp = sprite(entry, phase);
   if (sp == nullptr) return false;
+  if (cell != nullptr) *cell = static_cast<std::uint16_t>(*cell | bit);
   if (!holding_) {
     cairo_surface_flush(surface_);
     data_ = cairo_image_surface_get_data(surface_);
@@ -281,6 +332,7 @@ bool MarkerStamper::stamp(const MarkerStyle& style, double x, double y) {
 }
 
 void MarkerStamper::release() {
+  endRun();  // what is drawn next may cover the run's markers
   if (!holding_) return;
   holding_ = false;
   if (dirty_[2] > dirty_[0] && dirty_[3] > dirty_[1]) {

@@ -31,6 +31,14 @@ void paintMarkers(cairo_t* cr, const MarkerShape& shape, const MarkerStyle& styl
 // pre-rendered sprites (one per quarter-pixel offset), for the screen and
 // PNG files where tens of thousands of markers would otherwise each be
 // filled and stroked as paths. Each marker is composited whole, in order.
+//
+// Markers of one look that fall on the same quarter-pixel cell get the same
+// sprite at the same pixels. Within a run of markers of one opaque,
+// one-coloured look (nothing else drawn in between) such a repeat is stamped
+// once: painting it again would only darken the antialiased rim of a marker
+// already there, so the picture keeps every marker where it was and loses
+// only that darkening. Translucent looks, where repeats deepen the colour,
+// and two-coloured ones, where the order shows, stamp every marker.
 class MarkerStamper final : public PixelStamp {
  public:
   // A stamper for cr, or null when cr does not draw straight into an image
@@ -48,6 +56,8 @@ class MarkerStamper final : public PixelStamp {
   // Hands the pixels back to Cairo; call before drawing anything else with
   // Cairo. Stamping may resume afterwards.
   void release() override;
+  // Whether repeats are stamped once (the default) or every time.
+  void stampRepeatsOnce(bool once) { repeatsOnce_ = once; }
 
  private:
   MarkerStamper() = default;
@@ -62,10 +72,17 @@ class MarkerStamper final : public PixelStamp {
   struct Entry {
     MarkerStyle style;
     std::array<Sprite, 16> phases;  // 4 x 4 quarter-pixel offsets
+    bool repeatsInvisible = false;  // opaque and of one colour
   };
   Entry& entryFor(const MarkerStyle& style);
   // Null when the sprite would be too large or cannot be allocated.
   const Sprite* sprite(Entry& e, int phase);
+  // The cell of device pixel (px, py) in the current run of e's markers (a
+  // new look starts a new run), or null when e's repeats must be stamped or
+  // the pixel is outside the clip.
+  std::uint16_t* cellOf(const Entry& e, int px, int py);
+  // Forgets the cells of the run.
+  void endRun();
 
   cairo_surface_t* surface_ = nullptr;
   unsigned char* data_ = nullptr;
@@ -77,6 +94,13 @@ class MarkerStamper final : public PixelStamp {
   int dirty_[4] = {0, 0, 0, 0};
   std::vector<std::unique_ptr<Entry>> cache_;
   Entry* last_ = nullptr;
+  // The cells stamped in the current run: one bit per quarter-pixel phase of
+  // each pixel of the clip, and the box of the pixels marked.
+  bool repeatsOnce_ = true;
+  const Entry* run_ = nullptr;
+  std::vector<std::uint16_t> seen_;
+  bool seenFailed_ = false;
+  int runBox_[4] = {0, 0, 0, 0};
 };
 
 }  // namespace varnok::graphics

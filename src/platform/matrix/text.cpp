@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 
 namespace varnok {
 
@@ -298,6 +299,46 @@ Mat str2num(std::string_view text) {
   return m;
 }
 
+namespace {
+
+// A number too large or too small for a double, already checked to be one
+// by the library's parser: +-infinity or +-0, as strtod gives in every
+// locale (strtod itself reads the decimal point of the user's locale).
+double outOfRange(const char* p, const char* end) {
+  const bool negative = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  // The decimal exponent of the first significant digit decides.
+  long long lead = 0;
+  bool seen = false, point = false;
+  for (; p < end; ++p) {
+    if (*p == '.') {
+      point = true;
+    } else if (static_cast<unsigned>(*p - '0') < 10) {
+      if (*p != '0') seen = true;
+      if (!seen && point) --lead;
+      if (!point && seen) ++lead;
+      if (seen && point) break;
+    } else {
+      break;
+    }
+  }
+  while (p < end && *p != 'e' && *p != 'E') ++p;
+  long long exp10 = 0;
+  if (p < end) {
+    ++p;
+    const bool eneg = p < end && *p == '-';
+    if (p < end && (*p == '-' || *p == '+')) ++p;
+    // Capped far beyond the digits any file can hold before the exponent.
+    for (; p < end && static_cast<unsigned>(*p - '0') < 10; ++p)
+      if (exp10 < 1'000'000'000'000'000) exp10 = exp10 * 10 + (*p - '0');
+    if (eneg) exp10 = -exp10;
+  }
+  const double magnitude = lead + exp10 > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+  return negative ? -magnitude : magnitude;
+}
+
+}  // namespace
+
 const char* parseDouble(const char* p, const char* end, double& v) {
   // Fast path for the plain decimals landmark files are made of: at most 19
   // significant digits and a small power of ten. When the digits fit in 53
@@ -357,7 +398,7 @@ const char* parseDouble(const char* p, const char* end, double& v) {
   if (q < end && q != p && *q == '-') return nullptr;  // "+-1"
   auto r = std::from_chars(q, end, v);
   if (r.ec == std::errc::result_out_of_range && r.ptr != q) {
-    v = std::strtod(std::string(q, r.ptr).c_str(), nullptr);
+    v = outOfRange(q, r.ptr);
     return r.ptr;
   }
   if (r.ec != std::errc()) return nullptr;
