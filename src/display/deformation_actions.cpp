@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 
+#include "display/outline.hpp"
 #include "platform/matrix/runtime_error.hpp"
 #include "platform/matrix/text.hpp"
 #include "session/controls.hpp"
@@ -132,6 +133,7 @@ bool drawDeformation(session::ActionContext& ctx, const DeformationRequest& requ
   echoRegistration(&ctx.console, static_cast<double>(request.registration));
   DeformationRequest r = request;
   r.wire = studyWireframe(ctx.session, (r.reference.cols() - 1) / 2);
+  r.outline = carryOutline(outlineSource(ctx.session), r.reference);
   DeformationResult out =
       renderDeformation(r, {ctx.window.figure().axes(), &ctx.console, &ctx.window});
   if (!out.refusal.empty())

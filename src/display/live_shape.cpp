@@ -83,8 +83,8 @@ double liveShapeGridSteps(const graphics::Figure& inset, double rangeexpansion) 
 }
 
 std::string liveShape(const session::AnalysisState& s, window::Window& w, graphics::Figure& inset,
-                      double x, double y, const Wireframe& wire,
-                      const std::vector<double>& flipped) {
+                      double x, double y, const Wireframe& wire, const std::vector<double>& flipped,
+                      const OutlineSource& outline) {
   resetInset(inset);
   auto refuse = [&inset](std::string why) {
     resetInset(inset);
@@ -112,6 +112,7 @@ std::string liveShape(const session::AnalysisState& s, window::Window& w, graphi
     // they would.
     r.style.trimreq = 0;
     r.wire = wire;
+    r.outline = carryOutline(outline, r.reference);
     // The density of the main picture would fill a small inset with lines.
     r.npts = std::min(r.npts, liveShapeGridSteps(inset, r.style.rangeexpansion));
     if (r.picture != PictureType::VectorsToTarget) r.orientation.rotateRequest = 0;

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "display/outline.hpp"
 #include "display/wireframe.hpp"
 #include "platform/graphics/graphics.hpp"
 #include "platform/window/window.hpp"
@@ -44,10 +45,11 @@ double liveShapeGridSteps(const graphics::Figure& inset, double rangeexpansion);
 // or (x, y) lies outside it, the boxes name other axes than the plot shows,
 // there is no analysis, a box holds no usable number, the picture cannot be
 // made. The grid is drawn with at most liveShapeGridSteps(inset, ...) steps,
-// the landmarks over it, and the wireframe, if any, as in the deformation
-// pictures. Principal axes in flipped are shown with their sign flipped.
+// the landmarks over it, and the wireframe and the outline, if any, as in the
+// deformation pictures. Principal axes in flipped are shown with their sign
+// flipped.
 std::string liveShape(const session::AnalysisState& s, window::Window& w, graphics::Figure& inset,
                       double x, double y, const Wireframe& wire = {},
-                      const std::vector<double>& flipped = {});
+                      const std::vector<double>& flipped = {}, const OutlineSource& outline = {});
 
 }  // namespace varnok::display

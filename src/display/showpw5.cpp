@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "display/aheadw.hpp"
+#include "display/outline.hpp"
 #include "display/rotationhandler.hpp"
 #include "display/showshape.hpp"
 #include "morpho/basereg.hpp"
@@ -511,6 +512,23 @@ void trimGrid(window::Window& user, Painter& paint, const DeformationGrid& g, co
   paint.landmarks(sp.refxy);
 }
 
+// The outline, taken from the reference as given to the reference as the
+// picture registered and turned it (the spline between the two is that
+// similarity), in grey, and bent by the picture's spline, in black.
+void paintOutline(graphics::Axes& ax, const DeformationRequest& r, const Spline& sp) {
+  const Mat given = morpho::vertxy(r.reference);
+  const bool moved = given != sp.refxy;
+  const Mat frame = moved ? deformationWeights(given, sp.refxy) : Mat();
+  std::vector<Mat> reference, deformed;
+  for (const Mat& stroke : r.outline) {
+    if (stroke.rows() != 2) continue;
+    reference.push_back(moved ? morpho::tpsMap(given, frame, stroke) : stroke);
+    deformed.push_back(morpho::tpsMap(sp.refxy, sp.weight, reference.back()));
+  }
+  drawOutline(ax, reference, kReferenceWireColor, r.style.lineweight);
+  drawOutline(ax, deformed, graphics::Rgb{0, 0, 0}, r.style.lineweight);
+}
+
 // Landmark numbers beside the reference, scaled to the axes.
 void referenceNumbers(graphics::Axes& ax, const Mat& refxy) {
   try {
@@ -598,6 +616,7 @@ DeformationResult renderDeformation(const DeformationRequest& r, const Deformati
     if (c.user == nullptr) throw RuntimeError("This picture cannot ask for grid trimming.");
     trimGrid(*c.user, painter, g, sp, mapped, r.picture, echo);
   }
+  if (!r.outline.empty()) paintOutline(ax, r, sp);
   if (!r.wire.empty()) {
     drawWireframe(ax, sp.refxy, r.wire, kReferenceWireColor, r.style.lineweight);
     drawWireframe(ax, sp.tarxy, r.wire, graphics::Rgb{0, 0, 0}, r.style.lineweight);

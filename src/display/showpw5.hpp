@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "display/picture_kinds.hpp"
 #include "display/wireframe.hpp"
@@ -70,6 +71,10 @@ struct DeformationRequest {
   // Drawn over the picture: the reference's in light grey, the deformed
   // shape's in black; semilandmarks of the reference as small dots.
   Wireframe wire;
+  // An outline in the coordinates of reference (strokes, 2 x n each),
+  // registered and turned with it and drawn in light grey, and bent by the
+  // picture's spline and drawn in black. Empty: none.
+  std::vector<Mat> outline;
 };
 
 // Reads into r what showpw5 takes from the window: RotateRequest,

@@ -121,4 +121,21 @@ Eigen::Matrix2d tpsJacobian(const Mat& x, const Mat& weight, double px, double p
   return J;
 }
 
+Mat tpsMap(const Mat& x, const Mat& weight, const Mat& points) {
+  const Index n = x.cols();
+  Mat out(2, points.cols());
+  for (Index j = 0; j < points.cols(); ++j) {
+    const double px = points(0, j), py = points(1, j);
+    for (Index c = 0; c < 2; ++c) {
+      double v = (c == 0 ? px : py) + weight(n, c) + weight(n + 1, c) * px + weight(n + 2, c) * py;
+      for (Index k = 0; k < n; ++k) {
+        const double dx = px - x(0, k), dy = py - x(1, k);
+        v += weight(k, c) * tpsKernel(dx * dx + dy * dy);
+      }
+      out(c, j) = v;
+    }
+  }
+  return out;
+}
+
 }  // namespace varnok::morpho

@@ -106,6 +106,17 @@ BendingEigen bendingEigen(const Mat& Be);
 //   the 2 by 2 matrix [dfx/dx dfx/dy; dfy/dx dfy/dy]
 Eigen::Matrix2d tpsJacobian(const Mat& x, const Mat& weight, double px, double py);
 
+// TPSMAP  Points carried by a spline, from its coefficients.
+//
+// Inputs:
+//   x       2 by n landmarks of the spline
+//   weight  (n+3) by 2, as for tpsJacobian
+//   points  2 by m points (x in row 0, y in row 1)
+// Outputs:
+//   2 by m: each point p sent to p + a0 + A p + sum_k w_k U(|p - x_k|^2), so
+//   a point on landmark k goes where the spline takes that landmark
+Mat tpsMap(const Mat& x, const Mat& weight, const Mat& points);
+
 inline double tpsKernel(double r2) {
   return r2 != 0.0 ? r2 * std::log(r2) : r2;
 }

@@ -57,6 +57,8 @@ void Session::forgetLoadedData() {
   sliderRows = Mat();
   figures.flippedAxes.clear();
   figures.lastDeformation.reset();
+  outline.clear();
+  outlineSpecimen = 0;
 }
 
 }  // namespace varnok::session

@@ -91,6 +91,12 @@ struct Session {
   };
   std::vector<Link> links;
   long long linksLandmarks = 0;
+  // A warped outline: strokes of points (2 x n each, x in row 0) in the
+  // coordinates of loaded specimen outlineSpecimen (1-based) as the data file
+  // gives them. The deformation pictures carry it to their reference by the
+  // spline from that specimen's landmarks. It belongs to the loaded data.
+  std::vector<Mat> outline;
+  long long outlineSpecimen = 0;
 
   // The label of group code g in legends: its name when it has one, else
   // "Group g".
@@ -148,6 +154,7 @@ struct Session {
   // shapes follow. The flips and that picture belong to the loaded data.
   struct FigureChoices {
     bool titles = true;
+    bool outline = false;  // the warped outline in the deformation pictures
     std::vector<double> flippedAxes;
     std::any lastDeformation;
   } figures;

@@ -180,6 +180,9 @@ std::vector<Entry> makeRegistry() {
       routine("ExportAlignedCoordinates", FileKind::Results),
       // Wireframes over the pictures of a shape.
       routine("LoadLinks"),
+      // Warped outlines in the deformation pictures.
+      routine("LoadOutline"),
+      routine("ToggleOutline"),
       // Figures for papers.
       routine("ShowExpansionMap"),
       routine("ToggleTitles"),

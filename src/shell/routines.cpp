@@ -90,6 +90,8 @@ const std::vector<RoutineDecl>& routineDeclarations() {
       {"CanonicalVariatesAxes", 0, 0, 1},
       {"ExportAlignedCoordinates", 0, 0, 1},
       {"LoadLinks", 0, 0, 1},
+      {"LoadOutline", 0, 0, 1},
+      {"ToggleOutline", 0, 0, 1},
       {"ToggleLabelWithIds", 0, 0, 1},
       {"ShowExpansionMap", 0, 0, 1},
       {"ToggleTitles", 0, 0, 1},

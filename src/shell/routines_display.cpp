@@ -2,6 +2,7 @@
 // of the arrow-field and contour operations of the graphics runtime.
 #include "display/aheadw.hpp"
 #include "display/figure_actions.hpp"
+#include "display/outline.hpp"
 #include "display/rotationhandler.hpp"
 #include "display/score_plot_overlays.hpp"
 #include "display/showpw5.hpp"
@@ -62,6 +63,7 @@ void bindDisplayRoutines(RoutineBindings& b) {
   b["ToggleLabelWithIds"] = asAction<display::ToggleIdLabels>;
   b["ShowExpansionMap"] = asAction<display::ShowExpansionMap>;
   b["ToggleTitles"] = asAction<display::ToggleTitles>;
+  b["ToggleOutline"] = asAction<display::ToggleOutline>;
   b["FlipXAxisSign"] = asAction<display::FlipXAxisSign>;
   b["FlipYAxisSign"] = asAction<display::FlipYAxisSign>;
   b["ExportShapes"] = asAction<display::ExportShapes>;

@@ -4,6 +4,7 @@
 #include "io/group_names.hpp"
 #include "io/links.hpp"
 #include "io/mfload.hpp"
+#include "io/outline.hpp"
 #include "session/call_env.hpp"
 #include "shell/routines.hpp"
 
@@ -50,6 +51,10 @@ void bindIoRoutines(RoutineBindings& b) {
   };
   b["LoadLinks"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
     io::LoadLinks(env.session, env.window(), env.console);
+    return {};
+  };
+  b["LoadOutline"] = [](CallEnv& env, const ValueList&, int) -> ValueList {
+    io::LoadOutline(env.session, env.window(), env.console);
     return {};
   };
 }

@@ -28,7 +28,7 @@ std::string Shell::liveShape(graphics::Figure& inset, double x, double y) {
   return display::liveShape(
       session_.state, *window_, inset, x, y,
       display::studyWireframe(session_, (session_.state.reference.cols() - 1) / 2),
-      session_.figures.flippedAxes);
+      session_.figures.flippedAxes, display::outlineSource(session_));
 }
 
 bool Shell::showsScorePlot() const {

@@ -282,6 +282,8 @@ TEST_F(LayoutTest, MenusOfTheStyleRoutinesPassTheCurrentAxes) {
                                                "ExportAlignedCoordinates()",
                                                "ExportStatistics()",
                                                "LoadLinks()",
+                                               "LoadOutline()",
+                                               "ToggleOutline()",
 
                                                "ShowExpansionMap()",
                                                "ToggleTitles()",
