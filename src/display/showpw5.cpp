@@ -514,7 +514,8 @@ void trimGrid(window::Window& user, Painter& paint, const DeformationGrid& g, co
 
 // The outline, taken from the reference as given to the reference as the
 // picture registered and turned it (the spline between the two is that
-// similarity), in grey, and bent by the picture's spline, in black.
+// similarity), in grey, and bent by the picture's spline, in black; half as
+// thick again as the grid, so that the form stands out of the net.
 void paintOutline(graphics::Axes& ax, const DeformationRequest& r, const Spline& sp) {
   const Mat given = morpho::vertxy(r.reference);
   const bool moved = given != sp.refxy;
@@ -525,8 +526,8 @@ void paintOutline(graphics::Axes& ax, const DeformationRequest& r, const Spline&
     reference.push_back(moved ? morpho::tpsMap(given, frame, stroke) : stroke);
     deformed.push_back(morpho::tpsMap(sp.refxy, sp.weight, reference.back()));
   }
-  drawOutline(ax, reference, kReferenceWireColor, r.style.lineweight);
-  drawOutline(ax, deformed, graphics::Rgb{0, 0, 0}, r.style.lineweight);
+  drawOutline(ax, reference, kReferenceWireColor, 1.5 * r.style.lineweight);
+  drawOutline(ax, deformed, graphics::Rgb{0, 0, 0}, 1.5 * r.style.lineweight);
 }
 
 // Landmark numbers beside the reference, scaled to the axes.

@@ -252,10 +252,19 @@ void drawAxesFrame(DrawingBackend& out, const Frame& f, const Axes& ax) {
     selectFont(out, kAxesFont, kTitleFontPt);
     fe = out.measure().extents();
     const double above = yt.exponent != 0 ? 2.2 * fe.height : 0.6 * fe.height;
-    // Centred over the box, but never cut off at the picture's left edge
-    // when it is wider than a narrow box.
-    const double half = out.measure().advance(cleanText(ax.title())) / 2;
-    drawText(out, ax.title(), std::max(f.bx + f.bw / 2, half + 2), t - above, HAlign::Center,
+    // Centred over the box, but never cut off at the picture's edges when it
+    // is wider than a narrow box (a small figure, or a box that gave room to
+    // a colour bar); the left edge wins when it is wider than the picture.
+    double half = out.measure().advance(cleanText(ax.title())) / 2;
+    if (f.width > 0 && 2 * half + 4 > f.width) {
+      // Too long for the picture: a smaller letter, down to two thirds.
+      const double shrink = std::max((f.width - 4) / (2 * half), 2.0 / 3.0);
+      selectFont(out, kAxesFont, kTitleFontPt * shrink);
+      half = out.measure().advance(cleanText(ax.title())) / 2;
+    }
+    double centre = f.bx + f.bw / 2;
+    if (f.width > 0) centre = std::min(centre, f.width - half - 2);
+    drawText(out, ax.title(), std::max(centre, half + 2), t - above, HAlign::Center,
              VAlign::Bottom);
   }
 }

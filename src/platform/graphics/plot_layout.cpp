@@ -11,6 +11,7 @@ Frame makeFrame(const Figure& fig, double width, double height) {
   f.by = height - b[1] - b[3];
   f.bw = b[2];
   f.bh = b[3];
+  f.width = width;
   f.lim = lim;
   f.hx = f.bw / (0.5 * f.lim[1] - 0.5 * f.lim[0]);
   f.hy = f.bh / (0.5 * f.lim[3] - 0.5 * f.lim[2]);

@@ -287,6 +287,30 @@ TEST(Render, BackgroundsTitleAndText) {
   EXPECT_GT(inkAboveBox(titled), 20);
 }
 
+// A title longer than a small picture is wide is set smaller and kept whole
+// inside it, rather than running off its right edge.
+TEST(Render, ATitleLongerThanThePictureStaysInsideIt) {
+  Figure fig;
+  Axes& ax = fig.axes();
+  ax.plot(V{0, 1}, V{0, 1}, "k-");
+  // Letters without gaps between them, so that a cut shows in any column.
+  ax.setTitle(std::string(20, 'M'));
+  const auto box = plotBox(fig, 260, 240);
+  Picture pic(fig, 260, 240);
+  const auto inkInColumn = [&](int x) {
+    int ink = 0;
+    for (int y = 1; y < static_cast<int>(box[1]) - 2; ++y) ink += pic.at(x, y)[0] < 160;
+    return ink;
+  };
+  int inkNearLeft = 0, inkNearRight = 0;
+  for (int x = 2; x < 20; ++x) inkNearLeft += inkInColumn(x);
+  for (int x = 240; x < 258; ++x) inkNearRight += inkInColumn(x);
+  EXPECT_GT(inkNearLeft, 0);   // it uses the width...
+  EXPECT_GT(inkNearRight, 0);  // ...on both sides of the box
+  EXPECT_EQ(inkInColumn(0), 0);
+  EXPECT_EQ(inkInColumn(259), 0);  // and is not cut at either edge
+}
+
 TEST(Render, TextThatIsNotUtf8DoesNotStopTheDrawing) {
   Figure fig;
   Axes& ax = fig.axes();
