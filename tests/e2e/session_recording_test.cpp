@@ -275,6 +275,39 @@ TEST_F(SessionRecording, QuitFromTheMenuClosesTheWindowAndIsNoStepOfTheSession) 
   EXPECT_TRUE(script.ends_with("\nanswer file gorilla.txt\nVarnoksw('LoadData')\n")) << script;
 }
 
+TEST_F(SessionRecording, AWarpedOutlineReplaysToTheSamePicture) {
+  ASSERT_NE(window_, nullptr);
+  for (const fs::path& dir : {recorded_, replayed_})
+    fs::copy_file(fs::path(VARNOK_DATA_DIR) / "gorilla_outline.txt", dir / "gorilla_outline.txt");
+  answerFile("gorilla.txt");
+  click("LoadDataButton");
+  answerFile("gorilla_groups.txt");
+  click("LoadGroup");
+  answerFile("gorilla_outline.txt");
+  dialogs_.inputs.push_back(std::vector<std::string>{"1"});
+  menu("LoadOutlineItem");
+  click("ShowPCAAxisButton");
+  click("DeformPSButton");
+  answerFile("with_outline.json");
+  menu("ExportPlotDataItem");
+  menu("OutlineItem");  // off again
+  click("DeformPSButton");
+  answerFile("without_outline.json");
+  menu("ExportPlotDataItem");
+  ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front();
+  ASSERT_TRUE(dialogs_.inputs.empty());
+
+  const std::string script =
+      expectSameFilesAfterReplay({"with_outline.json", "without_outline.json"});
+  EXPECT_NE(script.find("answer file gorilla_outline.txt\nanswer input 1\nLoadOutline\n"),
+            std::string::npos)
+      << script;
+  EXPECT_NE(script.find("ToggleOutline\n"), std::string::npos) << script;
+  EXPECT_NE(readFile(recorded_ / "with_outline.json").find("\"outline\""), std::string::npos);
+  EXPECT_EQ(readFile(recorded_ / "without_outline.json").find("\"outline\""),
+            std::string::npos);
+}
+
 TEST_F(SessionRecording, ACancelledDialogReplaysAsCancelled) {
   ASSERT_NE(window_, nullptr);
   cancelNext();
