@@ -304,8 +304,7 @@ TEST_F(SessionRecording, AWarpedOutlineReplaysToTheSamePicture) {
       << script;
   EXPECT_NE(script.find("ToggleOutline\n"), std::string::npos) << script;
   EXPECT_NE(readFile(recorded_ / "with_outline.json").find("\"outline\""), std::string::npos);
-  EXPECT_EQ(readFile(recorded_ / "without_outline.json").find("\"outline\""),
-            std::string::npos);
+  EXPECT_EQ(readFile(recorded_ / "without_outline.json").find("\"outline\""), std::string::npos);
 }
 
 TEST_F(SessionRecording, ACancelledDialogReplaysAsCancelled) {

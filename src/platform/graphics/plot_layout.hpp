@@ -35,7 +35,7 @@ inline constexpr double kColorBarWidthPx = 14;
 // and data anywhere in the range of doubles cannot overflow it.
 struct Frame {
   double bx = 0, by = 0, bw = 0, bh = 0;  // plot box, top left origin
-  double width = 0;                        // of the whole picture
+  double width = 0;                       // of the whole picture
   Limits lim{0, 1, 0, 1};
   double hx = 1, hy = 1;  // pixels per half data unit
   double px(double x) const {
