@@ -58,28 +58,46 @@ void resetInset(graphics::Figure& inset) {
   inset.touch();
 }
 
-// Grid steps across a plot box of w x h pixels. The picture shows the
-// whole grid: steps + 6 lines across (two beyond the range on one side,
-// three on the other) and, as the squares are a step wide, ceil(height of
-// the range / step) + 3 lines down; the range is the plot box's shape under
-// equal units, widened by expansion (the across side by 2 e, the other by
-// 1.5 e). A line about every 20 pixels, and at most 12 lines a side.
-double gridStepsFor(double w, double h, double expansion) {
+// Grid steps across a plot box of w x h pixels: the whole grid is steps + 6
+// lines across, of which the box shows those over the form, about steps
+// and a quarter; a line about every 25 pixels of the shorter side.
+double gridStepsFor(double w, double h) {
   constexpr double kMostSteps = kLiveShapeMaxGridLines - 6;
   if (!(w > 0 && h > 0)) return kMostSteps;
-  const double e = std::isfinite(expansion) ? expansion - 1 : 0;
-  const double across = w * (1 + 2 * e), down = h * (1 + 1.5 * e);
-  double steps = std::min(kMostSteps, w / 20 - 6);
-  if (across > 0 && down > 0) steps = std::min(steps, (kLiveShapeMaxGridLines - 3) * across / down);
-  return std::max(1.0, std::floor(steps));
+  return std::clamp(std::floor(std::min(w, h) / 25), 1.0, kMostSteps);
+}
+
+// The grid of a deformation picture runs several of its steps beyond the
+// form, and an inset can afford only a few wide steps, so the whole grid
+// would leave the form small in its middle. The inset looks at the form
+// instead: its landmarks, links, curves and outline with a margin of a
+// quarter of their extent, and the grid runs on out of the box.
+void zoomToForm(graphics::Axes& ax) {
+  double x0 = INFINITY, x1 = -INFINITY, y0 = INFINITY, y1 = -INFINITY;
+  for (const auto& c : ax.children()) {
+    const auto* l = dynamic_cast<const graphics::Line*>(c.get());
+    if (l == nullptr) continue;
+    const bool form =
+        l->marker != 0 || l->tag == kLinkTag || l->tag == kCurveTag || l->tag == kOutlineTag;
+    if (!form) continue;
+    const auto xs = l->xdata().vector(), ys = l->ydata().vector();
+    for (std::size_t i = 0; i < xs.size() && i < ys.size(); ++i) {
+      if (!std::isfinite(xs[i]) || !std::isfinite(ys[i])) continue;
+      x0 = std::min(x0, xs[i]), x1 = std::max(x1, xs[i]);
+      y0 = std::min(y0, ys[i]), y1 = std::max(y1, ys[i]);
+    }
+  }
+  const double margin = 0.25 * std::max(x1 - x0, y1 - y0);
+  if (!(std::isfinite(margin) && margin > 0)) return;
+  ax.setLimits({x0 - margin, x1 + margin, y0 - margin, y1 + margin});
 }
 
 }  // namespace
 
-double liveShapeGridSteps(const graphics::Figure& inset, double rangeexpansion) {
+double liveShapeGridSteps(const graphics::Figure& inset) {
   const auto size = inset.sizePx();
   const auto& box = inset.axes().position;
-  return gridStepsFor(size[0] * box[2], size[1] * box[3], rangeexpansion);
+  return gridStepsFor(size[0] * box[2], size[1] * box[3]);
 }
 
 std::string liveShape(const session::AnalysisState& s, window::Window& w, graphics::Figure& inset,
@@ -114,10 +132,11 @@ std::string liveShape(const session::AnalysisState& s, window::Window& w, graphi
     r.wire = wire;
     r.outline = carryOutline(outline, r.reference);
     // The density of the main picture would fill a small inset with lines.
-    r.npts = std::min(r.npts, liveShapeGridSteps(inset, r.style.rangeexpansion));
+    r.npts = std::min(r.npts, liveShapeGridSteps(inset));
     if (r.picture != PictureType::VectorsToTarget) r.orientation.rotateRequest = 0;
     const DeformationResult out = renderDeformation(r, {inset.axes(), nullptr, nullptr});
     if (!out.refusal.empty()) return refuse(out.refusal);
+    zoomToForm(inset.axes());
   } catch (const std::exception& e) {
     return refuse(e.what());
   }

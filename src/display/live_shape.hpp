@@ -31,10 +31,11 @@ inline constexpr const char* kLiveShapeNeedsScorePlot = "Move the pointer over t
 // The inset's grid has at most this many lines a side.
 inline constexpr double kLiveShapeMaxGridLines = 12;
 
-// The most grid steps across a picture in inset, as sized, whose grid
-// range is widened by rangeexpansion: at most 12 lines a side and about 20
-// pixels apart. The display setting's density is used when it is lower.
-double liveShapeGridSteps(const graphics::Figure& inset, double rangeexpansion);
+// The most grid steps across a picture in inset, as sized: at most 12 lines
+// a side, and the inset, which shows the form rather than the whole grid,
+// crossed by a line about every 25 pixels of its shorter side. The display
+// setting's density is used when it is lower.
+double liveShapeGridSteps(const graphics::Figure& inset);
 
 // Draws into inset, titled "Shape at (x, y)", the picture ShowMarker1PCA
 // would draw with marker 1 at (x, y), in the data units of the score plot
@@ -44,7 +45,7 @@ double liveShapeGridSteps(const graphics::Figure& inset, double rangeexpansion);
 // line saying why not, with inset cleared: the main plot is not a score plot
 // or (x, y) lies outside it, the boxes name other axes than the plot shows,
 // there is no analysis, a box holds no usable number, the picture cannot be
-// made. The grid is drawn with at most liveShapeGridSteps(inset, ...) steps,
+// made. The grid is drawn with at most liveShapeGridSteps(inset) steps,
 // the landmarks over it, and the wireframe and the outline, if any, as in the
 // deformation pictures. Principal axes in flipped are shown with their sign
 // flipped.
