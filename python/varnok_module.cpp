@@ -43,6 +43,7 @@
 #include "morpho/meth3sup.hpp"
 #include "morpho/rftra.hpp"
 #include "morpho/sliding.hpp"
+#include "platform/matrix/memory.hpp"
 #include "platform/matrix/progress.hpp"
 #include "platform/matrix/runtime_error.hpp"
 
@@ -113,6 +114,23 @@ py::array_t<double> toNumpy(Mat&& m) {
   return py::array_t<double>({owned->rows(), owned->cols()}, owned->data(), free);
 }
 
+// The first keep columns of every row of m as a C-ordered NumPy array of the
+// given shape (whose elements number rows x keep), without a new buffer: the
+// rows are moved down over the columns left out, in m's own storage, which
+// the array then owns. A fresh buffer of this size would cost a copy and the
+// first touch of every page.
+py::array_t<double> leadingColumnsToNumpy(Mat&& m, Eigen::Index keep,
+                                          std::vector<py::ssize_t> shape) {
+  const Eigen::Index n = m.rows(), cols = m.cols();
+  double* d = m.data();
+  if (keep < cols)
+    for (Eigen::Index i = 1; i < n; ++i)
+      std::memmove(d + i * keep, d + i * cols, sizeof(double) * static_cast<std::size_t>(keep));
+  auto* owned = new Mat(std::move(m));
+  py::capsule free(owned, [](void* p) { delete static_cast<Mat*>(p); });
+  return py::array_t<double>(std::move(shape), owned->data(), free);
+}
+
 py::array_t<double> toNumpy(const RowVec& v) {
   py::array_t<double> out(v.size());
   std::copy(v.data(), v.data() + v.size(), out.mutable_data());
@@ -151,6 +169,7 @@ Mat rowsOf(const Array& coords, const std::optional<Array>& sizes) {
     throw py::value_error("The landmark data must be an (N, L, 2) array.");
   const Eigen::Index N = coords.shape(0), L = coords.shape(1);
   Mat m(N, 2 * L + 1);
+  adviseLargeBlock(m.data(), static_cast<std::size_t>(m.size()) * sizeof(double));
   const double* in = coords.data();
   for (Eigen::Index i = 0; i < N; ++i) {
     std::copy(in + i * 2 * L, in + (i + 1) * 2 * L, m.row(i).data());
@@ -166,22 +185,13 @@ Mat rowsOf(const Array& coords, const std::optional<Array>& sizes) {
   return m;
 }
 
-// (N, L, 2) coordinates and (N,) sizes of the program's rows.
-std::pair<py::array_t<double>, py::array_t<double>> coordsOf(const Mat& rows) {
+// The program's rows as (N, L, 2) coordinates and (N,) sizes in out, the
+// coordinates in the rows' own storage.
+void putCoords(py::dict& out, Mat&& rows) {
   const Eigen::Index N = rows.rows(), L = (rows.cols() - 1) / 2;
-  py::array_t<double> coords({N, L, Eigen::Index{2}});
   py::array_t<double> sizes(N);
-  double* out = coords.mutable_data();
-  for (Eigen::Index i = 0; i < N; ++i) {
-    std::copy(rows.row(i).data(), rows.row(i).data() + 2 * L, out + i * 2 * L);
-    sizes.mutable_data()[i] = rows(i, 2 * L);
-  }
-  return {coords, sizes};
-}
-
-void putCoords(py::dict& out, const Mat& rows) {
-  auto [coords, sizes] = coordsOf(rows);
-  out["coords"] = coords;
+  for (Eigen::Index i = 0; i < N; ++i) sizes.mutable_data()[i] = rows(i, 2 * L);
+  out["coords"] = leadingColumnsToNumpy(std::move(rows), 2 * L, {N, L, 2});
   out["centroid_size"] = sizes;
 }
 
@@ -233,7 +243,7 @@ py::dict readLandmarks(const std::string& path, bool curves, bool slideEnds) {
       fromSliders(f.curves.empty() ? std::vector<morpho::Slider>{}
                                    : io::curveSliders(f.curves, f.landmarks, slideEnds));
   out["landmarks"] = f.curves.empty() ? (f.data.cols() - 1) / 2 : f.landmarks;
-  putCoords(out, f.data);
+  putCoords(out, std::move(f.data));
   return out;
 }
 
@@ -309,7 +319,7 @@ py::dict procrustes(const Array& coords, std::optional<Array> sizes,
     return o;
   });
   py::dict out;
-  putCoords(out, r.data);
+  putCoords(out, std::move(r.data));
   out["reference"] = toNumpy(r.reference);
   out["sliding_ss"] = r.ss;
   return out;
@@ -338,7 +348,7 @@ py::dict baseline(const Array& coords, std::optional<Array> sizes, double b1, do
         "baseline.");
   RowVec mean = fitted.colwise().mean();
   py::dict out;
-  putCoords(out, fitted);
+  putCoords(out, std::move(fitted));
   out["reference"] = toNumpy(mean);
   return out;
 }
@@ -378,7 +388,7 @@ py::dict resistant(const Array& coords, std::optional<Array> sizes,
     return o;
   });
   py::dict out;
-  putCoords(out, r.data);
+  putCoords(out, std::move(r.data));
   out["reference"] = toNumpy(r.reference);
   return out;
 }
@@ -393,17 +403,21 @@ py::array_t<double> shapeVariables(const Array& referenceIn, const Array& coords
     throw py::value_error("The reference has " + std::to_string((reference.size() - 1) / 2) +
                           " landmarks and the data " + std::to_string((data.cols() - 1) / 2) + ".");
   if (auto problem = analysis::referenceProblem(reference)) throw py::value_error(*problem);
-  Mat sv = withoutGil([&](Progress& progress) {
-    Mat pw = morpho::getpw_arbit(reference, data, progress);
-    return Mat(pw.leftCols(pw.cols() - 1));
-  });
-  return toNumpy(std::move(sv));
+  Mat pw = withoutGil(
+      [&](Progress& progress) { return morpho::getpw_arbit(reference, data, progress); });
+  const Eigen::Index n = pw.rows(), k = pw.cols() - 1;
+  return leadingColumnsToNumpy(std::move(pw), k, {n, k});
 }
 
 // The PCA of the analysis, its columns turned round so that the largest
 // eigenvalue comes first.
 py::dict pca(const Array& svIn, Eigen::Index rows) {
-  const Mat sv = toMat(svIn, "the shape variables");
+  if (svIn.ndim() != 2)
+    throw py::value_error("the shape variables must be a 2-D array, not " +
+                          std::to_string(svIn.ndim()) + "-D.");
+  // Read where NumPy keeps it (a C-ordered array of doubles): a copy of a
+  // large array would cost more than the PCA's products.
+  const Eigen::Map<const Mat> sv(svIn.data(), svIn.shape(0), svIn.shape(1));
   if (sv.rows() < 2)
     throw py::value_error("A PCA needs at least 2 specimens, not " + std::to_string(sv.rows()) +
                           ".");
@@ -417,8 +431,8 @@ py::dict pca(const Array& svIn, Eigen::Index rows) {
                           " specimens, not " + std::to_string(rows) + ".");
   analysis::Pca p = withoutGil([&](Progress& progress) {
     analysis::Pca r = analysis::pca(sv, sv.cols(), rows, progress);
-    r.PCAScores = r.PCAScores.rowwise().reverse().eval();
-    r.Vmatrix = r.Vmatrix.rowwise().reverse().eval();
+    r.PCAScores.rowwise().reverseInPlace();
+    r.Vmatrix.rowwise().reverseInPlace();
     return r;
   });
   py::dict out;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/matrix/memory.hpp"
 #include "platform/matrix/parallel.hpp"
 #include "platform/matrix/runtime_error.hpp"
 
@@ -59,7 +60,7 @@ EigenPairs symmetricEigen(const Mat& c) {
   return e;
 }
 
-Pca pca(const Mat& pwscores, ::Eigen::Index V, ::Eigen::Index rows, Progress& progress) {
+Pca pca(const Eigen::Ref<const Mat>& pwscores, ::Eigen::Index V, ::Eigen::Index rows, Progress& progress) {
   if (rows <= 0 || rows > pwscores.rows()) rows = pwscores.rows();
   // Shared with the eigen step, which may outlive this call after a Cancel.
   const auto c = std::make_shared<const Mat>(covariance(pwscores.topLeftCorner(rows, V)));
@@ -69,6 +70,8 @@ Pca pca(const Mat& pwscores, ::Eigen::Index V, ::Eigen::Index rows, Progress& pr
   p.Dmatrix = Mat::Zero(V, V);
   p.Dmatrix.diagonal() = e.values.transpose();
   p.PCAScores.resize(pwscores.rows(), V);
+  adviseLargeBlock(p.PCAScores.data(),
+                   static_cast<std::size_t>(p.PCAScores.size()) * sizeof(double));
   forRowBlocks(
       pwscores.rows(), static_cast<std::size_t>(pwscores.size()) * sizeof(double), kBlockRows,
       noProgress(), [&](::Eigen::Index b, ::Eigen::Index e, ::Eigen::Index, int) {

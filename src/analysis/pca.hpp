@@ -30,7 +30,7 @@ struct Pca {
 
 // PCA of the first V columns of pwscores; the axes come from the first
 // `rows` specimens (all when rows is 0), every specimen is scored.
-Pca pca(const Mat& pwscores, ::Eigen::Index V, ::Eigen::Index rows = 0,
+Pca pca(const Eigen::Ref<const Mat>& pwscores, ::Eigen::Index V, ::Eigen::Index rows = 0,
         Progress& progress = noProgress());
 
 }  // namespace varnok::analysis

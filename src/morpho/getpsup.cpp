@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "morpho/detail.hpp"
+#include "platform/matrix/memory.hpp"
 
 namespace varnok::morpho {
 
@@ -49,6 +50,7 @@ void fitRows(const Mat& x, Mat& out, const Mat& xref, Progress& progress) {
 
 Mat getpsup(const Mat& x, const Mat& xref, Progress& progress) {
   Mat out(x.rows(), x.cols());
+  adviseLargeBlock(out.data(), static_cast<std::size_t>(out.size()) * sizeof(double));
   fitRows(x, out, xref, progress);
   return out;
 }

@@ -4,6 +4,7 @@
 #include "morpho/tps.hpp"
 #include "morpho/uniform.hpp"
 #include "morpho/vertxy.hpp"
+#include "platform/matrix/memory.hpp"
 #include "platform/matrix/parallel.hpp"
 
 namespace varnok::morpho {
@@ -47,6 +48,7 @@ Mat getpw_arbit(const Mat& xref, const Mat& x, Progress& progress) {
 
   Mat out(N, 2 * L - 3);
   if (N == 0) return out;
+  adviseLargeBlock(out.data(), static_cast<std::size_t>(out.size()) * sizeof(double));
 
   // Rows per block: the split coordinates of a block and their scores stay
   // within a few hundred kilobytes, so the product runs from cache.
