@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "analysis/pca.hpp"
 #include "morpho/getconsensus.hpp"
 #include "morpho/getpsup.hpp"
 #include "morpho/getpw_arbit.hpp"
@@ -137,6 +138,24 @@ void BM_ConsensusFitShapeVariables(benchmark::State& state) {
   setCounters(state, N, L);
 }
 
+// The same and the PCA of the shape variables: the work the Python
+// module's superimpose, shape_variables and pca do, inside the program.
+void BM_ConsensusFitShapeVariablesPca(benchmark::State& state) {
+  const Index N = state.range(0), L = state.range(1);
+  const Sample& s = sample(N, L);
+  for (auto _ : state) {
+    state.PauseTiming();
+    Mat data = s.data;
+    state.ResumeTiming();
+    const Mat ref = rounded(varnok::morpho::getconsensus(data).y);
+    const Mat fit = varnok::morpho::getpsup(std::move(data), ref);
+    const Mat pw = varnok::morpho::getpw_arbit(ref, fit);
+    const auto p = varnok::analysis::pca(pw, pw.cols() - 1);
+    benchmark::DoNotOptimize(p.PCAScores.data());
+  }
+  setCounters(state, N, L);
+}
+
 void sizes(benchmark::internal::Benchmark* b) {
   b->Args({1000, 30})->Args({100000, 30})->Args({10000, 100})->Args({1000000, 12});
   b->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -151,6 +170,7 @@ BENCHMARK(BM_Fit)->Apply(sizes);
 BENCHMARK(BM_FitInPlace)->Apply(sizes);
 BENCHMARK(BM_ShapeVariables)->Apply(sizes);
 BENCHMARK(BM_ConsensusFitShapeVariables)->Apply(sizes);
+BENCHMARK(BM_ConsensusFitShapeVariablesPca)->Apply(sizes);
 
 }  // namespace
 
