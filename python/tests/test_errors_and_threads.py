@@ -69,8 +69,8 @@ def test_data_the_analysis_refuses_keeps_the_callers_array(examples):
         varnok.procrustes_anova(sv, np.arange(len(sv)) % 2, permutations=-1)
     with pytest.raises(ValueError, match="centroid size"):
         varnok.shape_regression(sv, -np.ones(len(sv)))
-    with pytest.raises(RuntimeError, match="varnok --script"):
-        varnok.run_script("study.vks")
+    with pytest.raises(OSError, match="Cannot open the script"):
+        varnok.run_script("no such study.vks")
 
 
 def test_group_labels_are_numbered_in_sorted_order(examples):
@@ -149,3 +149,27 @@ def test_ctrl_c_stops_a_long_permutation_test():
     # The whole test would take minutes; the cancel answers within a block
     # of rearrangements.
     assert stopped < 10, f"stopped {stopped:.1f} s after Ctrl-C"
+
+
+def test_run_script_runs_the_program_headless(examples, tmp_path, monkeypatch):
+    if not os.environ.get("VARNOK_PROGRAM"):
+        pytest.skip("the program is not built (VARNOK_PROGRAM)")
+    (tmp_path / "gorilla.txt").write_bytes((examples / "gorilla.txt").read_bytes())
+    study = tmp_path / "study.vks"
+    study.write_text(
+        "answer file gorilla.txt\nVarnoksw('LoadData')\nVarnoksw('NoGroupList')\n"
+        "answer file eigen.txt\nVarnoksw('SaveEigen')\n"
+        "answer file missing.txt\nVarnoksw('LoadData')\n"
+    )
+    out = varnok.run_script(study, cwd=tmp_path)
+    # The script's files are the module's numbers, and a refused step is
+    # reported in what the program printed.
+    eigen = np.loadtxt(tmp_path / "eigen.txt").ravel()[::-1]
+    d = varnok.read_landmarks(examples / "gorilla.txt")
+    want = varnok.pca(varnok.shape_variables(varnok.superimpose(d))).eigenvalues
+    np.testing.assert_allclose(eigen, want, rtol=5e-6, atol=1e-12)
+    assert "missing.txt could not be loaded" in out
+
+    monkeypatch.setenv("VARNOK_PROGRAM", str(tmp_path / "no program"))
+    with pytest.raises(RuntimeError, match="not a program"):
+        varnok.run_script(study, cwd=tmp_path)

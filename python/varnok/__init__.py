@@ -20,7 +20,10 @@ KeyboardInterrupt.
 from __future__ import annotations
 
 import os
+import shutil
+import subprocess
 from dataclasses import dataclass, field
+from pathlib import Path
 from typing import Optional, Sequence, Union
 
 import numpy as np
@@ -553,10 +556,52 @@ def deformation_grid(
     return DeformationGrid(**out)
 
 
-def run_script(path: Union[str, os.PathLike]) -> None:
-    """Script mode runs the program's window, which this module does not
-    link: run `varnok --script FILE` instead. Always raises RuntimeError."""
-    raise RuntimeError(
-        f"Script mode needs the program: run `varnok --script {os.fspath(path)}` "
-        "(the Python module has no window)."
+def _program() -> Optional[str]:
+    """The program varnok: VARNOK_PROGRAM, else the one built beside this
+    module (build/varnok for build/python/varnok), else the one on PATH."""
+    given = os.environ.get("VARNOK_PROGRAM")
+    if given:
+        if not (os.path.isfile(given) and os.access(given, os.X_OK)):
+            raise RuntimeError(f"VARNOK_PROGRAM names {given}, which is not a program.")
+        return given
+    beside = Path(__file__).resolve().parents[2] / "varnok"
+    if beside.is_file() and os.access(beside, os.X_OK):
+        return str(beside)
+    return shutil.which("varnok")
+
+
+def run_script(path: Union[str, os.PathLike], cwd: Union[str, os.PathLike, None] = None) -> str:
+    """Runs a session script as `varnok --script FILE` does (the module has no
+    window of its own, so the program runs it, headless) and returns what it
+    printed. Files the script names are found from cwd (default: the current
+    folder). A step the program refuses is reported in that output, as script
+    mode reports it, and the script goes on. Raises OSError when the script
+    cannot be read and RuntimeError when the program is not found (set
+    VARNOK_PROGRAM) or stops, with what it printed.
+    """
+    script = Path(os.fspath(path))
+    if not script.is_file():
+        raise FileNotFoundError(f"Cannot open the script {os.fspath(path)}.")
+    program = _program()
+    if program is None:
+        raise RuntimeError(
+            "Script mode needs the program varnok, which was not found: install it, build it "
+            "(scripts/build), or set VARNOK_PROGRAM to it."
+        )
+    env = dict(os.environ)
+    env.setdefault("QT_QPA_PLATFORM", "offscreen")
+    done = subprocess.run(
+        [program, "--script", str(script.resolve())],
+        cwd=cwd,
+        env=env,
+        stdout=subprocess.PIPE,
+        stderr=subprocess.STDOUT,
+        text=True,
+        errors="replace",
     )
+    if done.returncode != 0:
+        raise RuntimeError(
+            f"varnok --script {os.fspath(path)} stopped (exit status {done.returncode}):\n"
+            + done.stdout
+        )
+    return done.stdout
