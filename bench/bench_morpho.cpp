@@ -122,8 +122,10 @@ void BM_FitInPlace(benchmark::State& state) {
 }
 
 // As the analysis runs it: consensus, rounded to 4 decimals, fit in the
-// storage of the data, shape variables. The copy of the data is not timed.
-void BM_ConsensusFitShapeVariables(benchmark::State& state) {
+// storage of the data, shape variables and, withPca, their PCA (the work of
+// the Python module's superimpose, shape_variables and pca, inside the
+// program). The copy of the data is not timed.
+void consensusFitShapeVariables(benchmark::State& state, bool withPca) {
   const Index N = state.range(0), L = state.range(1);
   const Sample& s = sample(N, L);
   for (auto _ : state) {
@@ -134,26 +136,20 @@ void BM_ConsensusFitShapeVariables(benchmark::State& state) {
     const Mat fit = varnok::morpho::getpsup(std::move(data), ref);
     const Mat pw = varnok::morpho::getpw_arbit(ref, fit);
     benchmark::DoNotOptimize(pw.data());
+    if (withPca) {
+      const auto p = varnok::analysis::pca(pw, pw.cols() - 1);
+      benchmark::DoNotOptimize(p.PCAScores.data());
+    }
   }
   setCounters(state, N, L);
 }
 
-// The same and the PCA of the shape variables: the work the Python
-// module's superimpose, shape_variables and pca do, inside the program.
+void BM_ConsensusFitShapeVariables(benchmark::State& state) {
+  consensusFitShapeVariables(state, false);
+}
+
 void BM_ConsensusFitShapeVariablesPca(benchmark::State& state) {
-  const Index N = state.range(0), L = state.range(1);
-  const Sample& s = sample(N, L);
-  for (auto _ : state) {
-    state.PauseTiming();
-    Mat data = s.data;
-    state.ResumeTiming();
-    const Mat ref = rounded(varnok::morpho::getconsensus(data).y);
-    const Mat fit = varnok::morpho::getpsup(std::move(data), ref);
-    const Mat pw = varnok::morpho::getpw_arbit(ref, fit);
-    const auto p = varnok::analysis::pca(pw, pw.cols() - 1);
-    benchmark::DoNotOptimize(p.PCAScores.data());
-  }
-  setCounters(state, N, L);
+  consensusFitShapeVariables(state, true);
 }
 
 void sizes(benchmark::internal::Benchmark* b) {
