@@ -44,6 +44,7 @@
 #include "morpho/rftra.hpp"
 #include "morpho/sliding.hpp"
 #include "platform/matrix/memory.hpp"
+#include "platform/matrix/parallel.hpp"
 #include "platform/matrix/progress.hpp"
 #include "platform/matrix/runtime_error.hpp"
 
@@ -114,18 +115,21 @@ py::array_t<double> toNumpy(Mat&& m) {
   return py::array_t<double>({owned->rows(), owned->cols()}, owned->data(), free);
 }
 
-// The first keep columns of every row of m as a C-ordered NumPy array of the
-// given shape (whose elements number rows x keep), without a new buffer: the
-// rows are moved down over the columns left out, in m's own storage, which
-// the array then owns. A fresh buffer of this size would cost a copy and the
-// first touch of every page.
-py::array_t<double> leadingColumnsToNumpy(Mat&& m, Eigen::Index keep,
-                                          std::vector<py::ssize_t> shape) {
+// Moves the first keep columns of every row of m down over the columns left
+// out, in m's own storage: the rows' leading columns then lie one after
+// another as a C-ordered array. A fresh buffer of this size would cost a
+// copy and the first touch of every page.
+void keepLeadingColumns(Mat& m, Eigen::Index keep) {
   const Eigen::Index n = m.rows(), cols = m.cols();
   double* d = m.data();
   if (keep < cols)
     for (Eigen::Index i = 1; i < n; ++i)
       std::memmove(d + i * keep, d + i * cols, sizeof(double) * static_cast<std::size_t>(keep));
+}
+
+// A NumPy array of the given shape over the start of m's storage, which the
+// array then owns.
+py::array_t<double> ownedArray(Mat&& m, std::vector<py::ssize_t> shape) {
   auto* owned = new Mat(std::move(m));
   py::capsule free(owned, [](void* p) { delete static_cast<Mat*>(p); });
   return py::array_t<double>(std::move(shape), owned->data(), free);
@@ -162,37 +166,81 @@ RowVec toRow(const Array& a, const char* what) {
   return r;
 }
 
-// The program's rows from (N, L, 2) coordinates and N centroid sizes, in one
-// pass; the sizes are computed as the readers compute them when not given.
-Mat rowsOf(const Array& coords, const std::optional<Array>& sizes) {
+// Where the caller's (N, L, 2) coordinates and N centroid sizes lie, checked
+// while the GIL is held, so that rowsOf can read them without it.
+struct CoordsIn {
+  const double* coords = nullptr;
+  const double* sizes = nullptr;  // null: computed as the readers compute them
+  Eigen::Index N = 0, L = 0;
+};
+
+CoordsIn coordsIn(const Array& coords, const std::optional<Array>& sizes) {
   if (coords.ndim() != 3 || coords.shape(2) != 2)
     throw py::value_error("The landmark data must be an (N, L, 2) array.");
-  const Eigen::Index N = coords.shape(0), L = coords.shape(1);
+  CoordsIn in{coords.data(), nullptr, coords.shape(0), coords.shape(1)};
+  if (sizes) {
+    if (sizes->ndim() != 1 || sizes->shape(0) != in.N)
+      throw py::value_error("There must be one centroid size per specimen.");
+    in.sizes = sizes->data();
+  }
+  return in;
+}
+
+// The program's rows, checked as the analysis checks its data (a
+// RuntimeError with its message). Runs without the GIL. The rows and the
+// centroid sizes of their coordinates are made together, a block at a time
+// on two threads for large data, each row's size while it is in cache.
+Mat rowsOf(const CoordsIn& in) {
+  const Eigen::Index N = in.N, L = in.L;
   Mat m(N, 2 * L + 1);
   adviseLargeBlock(m.data(), static_cast<std::size_t>(m.size()) * sizeof(double));
-  const double* in = coords.data();
-  for (Eigen::Index i = 0; i < N; ++i) {
-    std::copy(in + i * 2 * L, in + (i + 1) * 2 * L, m.row(i).data());
-    m(i, 2 * L) = 0;
-  }
-  if (sizes) {
-    if (sizes->ndim() != 1 || sizes->shape(0) != N)
-      throw py::value_error("There must be one centroid size per specimen.");
-    for (Eigen::Index i = 0; i < N; ++i) m(i, 2 * L) = sizes->data()[i];
-  } else if (N > 0 && L > 0) {
-    m.col(2 * L) = morpho::centsize(m);
-  }
+  ColVec cs(N);
+  forRowBlocks(N, static_cast<std::size_t>(m.size()) * sizeof(double), 4096, noProgress(),
+               [&](Eigen::Index b, Eigen::Index e, Eigen::Index, int) {
+                 for (Eigen::Index i = b; i < e; ++i)
+                   std::copy(in.coords + i * 2 * L, in.coords + (i + 1) * 2 * L, m.row(i).data());
+                 cs.segment(b, e - b) = morpho::centsize(m.middleRows(b, e - b));
+                 for (Eigen::Index i = b; i < e; ++i) m(i, 2 * L) = in.sizes ? in.sizes[i] : cs(i);
+               });
+  if (auto problem = analysis::dataProblem(m, cs)) throw RuntimeError(*problem);
   return m;
 }
 
-// The program's rows as (N, L, 2) coordinates and (N,) sizes in out, the
-// coordinates in the rows' own storage.
-void putCoords(py::dict& out, Mat&& rows) {
-  const Eigen::Index N = rows.rows(), L = (rows.cols() - 1) / 2;
-  py::array_t<double> sizes(N);
-  for (Eigen::Index i = 0; i < N; ++i) sizes.mutable_data()[i] = rows(i, 2 * L);
-  out["coords"] = leadingColumnsToNumpy(std::move(rows), 2 * L, {N, L, 2});
-  out["centroid_size"] = sizes;
+// Whether all n values from p are finite numbers, read on two threads when
+// they are many: x * 0 is 0 for every finite x and NaN otherwise, so a sum of
+// them tells without a branch per value.
+bool allFinite(const double* p, Eigen::Index n) {
+  constexpr Eigen::Index kChunk = 1 << 16;
+  std::atomic<bool> finite{true};
+  forRowBlocks(n, static_cast<std::size_t>(n) * sizeof(double), kChunk, noProgress(),
+               [&](Eigen::Index b, Eigen::Index e, Eigen::Index, int) {
+                 const double zero = (Eigen::Map<const Eigen::ArrayXd>(p + b, e - b) * 0.0).sum();
+                 if (zero != 0.0) finite.store(false, std::memory_order_relaxed);
+               });
+  return finite.load();
+}
+
+// Fitted rows made ready for NumPy without the GIL: the sizes taken out and
+// the coordinates moved together in the rows' own storage.
+struct CoordsOut {
+  Mat rows;
+  RowVec sizes;
+};
+
+CoordsOut coordsOut(Mat&& rows) {
+  const Eigen::Index L = (rows.cols() - 1) / 2;
+  CoordsOut out;
+  out.sizes = rows.col(2 * L).transpose();
+  keepLeadingColumns(rows, 2 * L);
+  out.rows = std::move(rows);
+  return out;
+}
+
+// The coordinates as (N, L, 2) and the sizes as (N,) in out.
+void putCoords(py::dict& out, CoordsOut&& c) {
+  const Eigen::Index N = c.rows.rows(), L = (c.rows.cols() - 1) / 2;
+  out["centroid_size"] = toNumpy(c.sizes);
+  out["coords"] = ownedArray(std::move(c.rows), {N, L, 2});
 }
 
 std::vector<morpho::Slider> toSliders(const std::vector<std::array<long long, 3>>& rows) {
@@ -212,10 +260,6 @@ std::vector<std::array<long long, 3>> fromSliders(const std::vector<morpho::Slid
 // The analysis rounds its reference to four decimals before fitting onto it.
 RowVec roundTo4(const RowVec& r) {
   return r.unaryExpr([](double v) { return std::round(10000 * v) / 10000; });
-}
-
-void checkData(const Mat& data) {
-  if (auto problem = analysis::dataProblem(data)) throw py::value_error(*problem);
 }
 
 py::dict readLandmarks(const std::string& path, bool curves, bool slideEnds) {
@@ -243,7 +287,7 @@ py::dict readLandmarks(const std::string& path, bool curves, bool slideEnds) {
       fromSliders(f.curves.empty() ? std::vector<morpho::Slider>{}
                                    : io::curveSliders(f.curves, f.landmarks, slideEnds));
   out["landmarks"] = f.curves.empty() ? (f.data.cols() - 1) / 2 : f.landmarks;
-  putCoords(out, std::move(f.data));
+  putCoords(out, coordsOut(std::move(f.data)));
   return out;
 }
 
@@ -267,13 +311,12 @@ py::dict procrustes(const Array& coords, std::optional<Array> sizes,
                     std::optional<Array> referenceIn,
                     const std::vector<std::array<long long, 3>>& slidersIn, bool byProcrustes,
                     int rounds) {
-  Mat data = rowsOf(coords, sizes);
-  checkData(data);
-  const Eigen::Index L = (data.cols() - 1) / 2;
+  const CoordsIn in = coordsIn(coords, sizes);
+  const Eigen::Index L = in.L;
   std::optional<RowVec> given;
   if (referenceIn) {
     RowVec ref = toRow(*referenceIn, "the reference");
-    if (ref.cols() != data.cols())
+    if (ref.cols() != 2 * L + 1)
       throw py::value_error("The reference has " + std::to_string((ref.cols() - 1) / 2) +
                             " landmarks and the data " + std::to_string(L) +
                             "; give a reference of the same landmarks.");
@@ -289,16 +332,17 @@ py::dict procrustes(const Array& coords, std::optional<Array> sizes,
     throw py::value_error("The rounds of sliding must be a whole number from 1 to " +
                           std::to_string(analysis::kMostSlidingRounds) + ".");
   struct Out {
-    Mat data;
+    CoordsOut fitted;
     RowVec reference;
     std::vector<double> ss;
   };
   Out r = withoutGil([&](Progress& progress) {
     Out o;
+    Mat data = rowsOf(in);
     const RowVec ref = given ? *given : morpho::getconsensus(data, {}, progress).y;
     o.reference = roundTo4(ref);
     if (auto problem = analysis::referenceProblem(o.reference)) throw RuntimeError(*problem);
-    o.data = morpho::getpsup(std::move(data), o.reference, progress);
+    Mat fitted = morpho::getpsup(std::move(data), o.reference, progress);
     if (!sliders.empty()) {
       analysis::SlidingRequest request;
       request.sliders = sliders;
@@ -311,15 +355,16 @@ py::dict procrustes(const Array& coords, std::optional<Array> sizes,
           return roundTo4(morpho::getconsensus(slid, {}, progress).y);
         };
       analysis::SlidingOutcome s =
-          analysis::slideRounds(o.data, o.reference, request, renew, nullptr, progress);
-      o.data = std::move(s.data);
+          analysis::slideRounds(fitted, o.reference, request, renew, nullptr, progress);
+      fitted = std::move(s.data);
       o.reference = std::move(s.reference);
       o.ss = std::move(s.ss);
     }
+    o.fitted = coordsOut(std::move(fitted));
     return o;
   });
   py::dict out;
-  putCoords(out, std::move(r.data));
+  putCoords(out, std::move(r.fitted));
   out["reference"] = toNumpy(r.reference);
   out["sliding_ss"] = r.ss;
   return out;
@@ -330,26 +375,31 @@ py::dict procrustes(const Array& coords, std::optional<Array> sizes,
 // scaling: the registrations of the superimposition pictures.
 py::dict baseline(const Array& coords, std::optional<Array> sizes, double b1, double b2,
                   bool sliding) {
-  Mat data = rowsOf(coords, sizes);
-  checkData(data);
-  const Eigen::Index L = (data.cols() - 1) / 2;
+  const CoordsIn in = coordsIn(coords, sizes);
+  const Eigen::Index L = in.L;
   for (double b : {b1, b2})
     if (!(b >= 1 && b <= static_cast<double>(L) && b == std::floor(b)))
       throw py::value_error("The baseline landmarks must be whole numbers from 1 to " +
                             std::to_string(L) + ".");
   if (b1 == b2) throw py::value_error("The two baseline landmarks must differ.");
-  Mat fitted = withoutGil([&](Progress&) {
-    Mat y = morpho::basereg(data, b1, b2);
-    return sliding ? morpho::meth3sup(y) : y;
+  struct Out {
+    CoordsOut fitted;
+    RowVec mean;
+  };
+  Out r = withoutGil([&](Progress&) {
+    Mat y = morpho::basereg(rowsOf(in), b1, b2);
+    if (sliding) y = morpho::meth3sup(y);
+    if (!y.allFinite())
+      throw RuntimeError(
+          "A specimen has its two baseline landmarks at one place; choose another baseline.");
+    Out o;
+    o.mean = y.colwise().mean();
+    o.fitted = coordsOut(std::move(y));
+    return o;
   });
-  if (!fitted.allFinite())
-    throw py::value_error(
-        "A specimen has its two baseline landmarks at one place; choose another "
-        "baseline.");
-  RowVec mean = fitted.colwise().mean();
   py::dict out;
-  putCoords(out, std::move(fitted));
-  out["reference"] = toNumpy(mean);
+  putCoords(out, std::move(r.fitted));
+  out["reference"] = toNumpy(r.mean);
   return out;
 }
 
@@ -357,56 +407,62 @@ py::dict baseline(const Array& coords, std::optional<Array> sizes, double b1, do
 // analysis rounds it) by the resistant fit of repeated medians.
 py::dict resistant(const Array& coords, std::optional<Array> sizes,
                    std::optional<Array> referenceIn) {
-  Mat data = rowsOf(coords, sizes);
-  checkData(data);
+  const CoordsIn in = coordsIn(coords, sizes);
   std::optional<RowVec> given;
   if (referenceIn) {
     given = toRow(*referenceIn, "the reference");
-    if (given->cols() != data.cols())
+    if (given->cols() != 2 * in.L + 1)
       throw py::value_error("The reference has " + std::to_string((given->cols() - 1) / 2) +
-                            " landmarks and the data " + std::to_string((data.cols() - 1) / 2) +
+                            " landmarks and the data " + std::to_string(in.L) +
                             "; give a reference of the same landmarks.");
     const Mat centred = morpho::centerref(*given);
     given = RowVec(centred.row(0) / morpho::centsize(centred)(0));
   }
   struct Out {
-    Mat data;
+    CoordsOut fitted;
     RowVec reference;
   };
   Out r = withoutGil([&](Progress& progress) {
     Out o;
+    const Mat data = rowsOf(in);
     o.reference = roundTo4(given ? *given : morpho::getconsensus(data, {}, progress).y);
     if (auto problem = analysis::referenceProblem(o.reference)) throw RuntimeError(*problem);
-    o.data.resize(data.rows(), data.cols());
+    Mat fitted(data.rows(), data.cols());
     progress.start("Resistant fit", static_cast<long>(data.rows()));
     for (Eigen::Index i = 0; i < data.rows(); ++i) {
-      o.data.row(i) = morpho::rftra(data.row(i), o.reference);
+      fitted.row(i) = morpho::rftra(data.row(i), o.reference);
       progress.advance(1);
       if (progress.cancelled()) throwCancelled();
     }
     progress.finish();
+    o.fitted = coordsOut(std::move(fitted));
     return o;
   });
   py::dict out;
-  putCoords(out, std::move(r.data));
+  putCoords(out, std::move(r.fitted));
   out["reference"] = toNumpy(r.reference);
   return out;
 }
 
-// The partial-warp and uniform scores (N by 2L-4), without the centroid
-// size the core puts after them.
+// The partial-warp and uniform scores (N by 2L-4), read straight from the
+// (N, L, 2) coordinates; the centroid size the core would put after them
+// stays with the superimposition.
 py::array_t<double> shapeVariables(const Array& referenceIn, const Array& coords,
                                    const Array& sizes) {
-  const Mat data = rowsOf(coords, sizes);
+  if (coords.ndim() != 3 || coords.shape(2) != 2)
+    throw py::value_error("The landmark data must be an (N, L, 2) array.");
+  const Eigen::Index N = coords.shape(0), L = coords.shape(1);
+  if (sizes.ndim() != 1 || sizes.shape(0) != N)
+    throw py::value_error("There must be one centroid size per specimen.");
   const RowVec reference = toRow(referenceIn, "the reference");
-  if (reference.size() != data.cols())
+  if (reference.size() != 2 * L + 1)
     throw py::value_error("The reference has " + std::to_string((reference.size() - 1) / 2) +
-                          " landmarks and the data " + std::to_string((data.cols() - 1) / 2) + ".");
+                          " landmarks and the data " + std::to_string(L) + ".");
   if (auto problem = analysis::referenceProblem(reference)) throw py::value_error(*problem);
+  const double* data = coords.data();
   Mat pw = withoutGil(
-      [&](Progress& progress) { return morpho::getpw_arbit(reference, data, progress); });
-  const Eigen::Index n = pw.rows(), k = pw.cols() - 1;
-  return leadingColumnsToNumpy(std::move(pw), k, {n, k});
+      [&](Progress& progress) { return morpho::getpw_arbit(reference, N, L, data, progress); });
+  return toNumpy(std::move(pw));
 }
 
 // The PCA of the analysis, its columns turned round so that the largest
@@ -422,7 +478,7 @@ py::dict pca(const Array& svIn, Eigen::Index rows) {
     throw py::value_error("A PCA needs at least 2 specimens, not " + std::to_string(sv.rows()) +
                           ".");
   if (sv.cols() < 1) throw py::value_error("A PCA needs at least one shape variable.");
-  if (!sv.allFinite())
+  if (!allFinite(sv.data(), sv.size()))
     throw py::value_error("The shape variables hold values that are not finite numbers.");
   if (rows == 1)
     throw py::value_error("A restricted PCA needs its axes from at least 2 specimens.");
@@ -430,16 +486,13 @@ py::dict pca(const Array& svIn, Eigen::Index rows) {
     throw py::value_error("The axes can come from 2 to " + std::to_string(sv.rows()) +
                           " specimens, not " + std::to_string(rows) + ".");
   analysis::Pca p = withoutGil([&](Progress& progress) {
-    analysis::Pca r = analysis::pca(sv, sv.cols(), rows, progress);
-    r.PCAScores.rowwise().reverseInPlace();
-    r.Vmatrix.rowwise().reverseInPlace();
-    return r;
+    return analysis::pca(sv, sv.cols(), rows, progress, /*largestFirst=*/true);
   });
   py::dict out;
   out["scores"] = toNumpy(std::move(p.PCAScores));
   out["vectors"] = toNumpy(std::move(p.Vmatrix));
-  out["eigenvalues"] = toNumpy(RowVec(p.Dmatrix.diagonal().reverse().transpose()));
-  out["explained"] = toNumpy(RowVec(p.percentexp.row(0).reverse()));
+  out["eigenvalues"] = toNumpy(RowVec(p.Dmatrix.diagonal().transpose()));
+  out["explained"] = toNumpy(RowVec(p.percentexp.row(0)));
   out["total_variance"] = p.tvar;
   return out;
 }

@@ -29,9 +29,14 @@ Mat covariance(const Eigen::Ref<const Mat>& x) {
   // same whether one thread or two did the work.
   const ::Eigen::Index blocks = (R + kBlockRows - 1) / kBlockRows;
   std::vector<Eigen::MatrixXd> parts(static_cast<size_t>(blocks));
+  // One centred block per worker, made once: a fresh one per block would
+  // cost its allocation and the first touch of its pages every time.
+  Mat centred[2];
+  for (Mat& c : centred) c.resize(std::min(R, kBlockRows), V);
   forRowBlocks(R, static_cast<std::size_t>(R * V) * sizeof(double), kBlockRows, noProgress(),
-               [&](::Eigen::Index b, ::Eigen::Index e, ::Eigen::Index k, int) {
-                 Mat xc = x.middleRows(b, e - b).rowwise() - mean;
+               [&](::Eigen::Index b, ::Eigen::Index e, ::Eigen::Index k, int worker) {
+                 auto xc = centred[worker].topRows(e - b);
+                 xc = x.middleRows(b, e - b).rowwise() - mean;
                  auto& part = parts[static_cast<size_t>(k)];
                  part.noalias() = xc.transpose() * xc;
                });
@@ -60,11 +65,17 @@ EigenPairs symmetricEigen(const Mat& c) {
   return e;
 }
 
-Pca pca(const Eigen::Ref<const Mat>& pwscores, ::Eigen::Index V, ::Eigen::Index rows, Progress& progress) {
+Pca pca(const Eigen::Ref<const Mat>& pwscores, ::Eigen::Index V, ::Eigen::Index rows,
+        Progress& progress, bool largestFirst) {
   if (rows <= 0 || rows > pwscores.rows()) rows = pwscores.rows();
   // Shared with the eigen step, which may outlive this call after a Cancel.
   const auto c = std::make_shared<const Mat>(covariance(pwscores.topLeftCorner(rows, V)));
   EigenPairs e = awaitStep(progress, "Principal components", [c] { return symmetricEigen(*c); });
+  if (largestFirst) {
+    // Turned before the scores are made, so they come out in this order.
+    e.vectors.rowwise().reverseInPlace();
+    e.values.reverseInPlace();
+  }
   Pca p;
   p.Vmatrix = std::move(e.vectors);
   p.Dmatrix = Mat::Zero(V, V);

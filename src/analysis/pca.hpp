@@ -29,8 +29,10 @@ struct Pca {
 };
 
 // PCA of the first V columns of pwscores; the axes come from the first
-// `rows` specimens (all when rows is 0), every specimen is scored.
+// `rows` specimens (all when rows is 0), every specimen is scored. With
+// largestFirst every result runs from the largest eigenvalue instead (the
+// order of libraries that hand the results on), at no extra cost.
 Pca pca(const Eigen::Ref<const Mat>& pwscores, ::Eigen::Index V, ::Eigen::Index rows = 0,
-        Progress& progress = noProgress());
+        Progress& progress = noProgress(), bool largestFirst = false);
 
 }  // namespace varnok::analysis

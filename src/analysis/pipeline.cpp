@@ -273,7 +273,10 @@ std::optional<std::string> referenceProblem(const RowVec& reference) {
   return std::nullopt;
 }
 
-std::optional<std::string> dataProblem(const Mat& data) {
+namespace {
+
+// What is wrong with the matrix's shape alone.
+std::optional<std::string> dataShapeProblem(const Mat& data) {
   const Eigen::Index n = data.cols();
   if (n % 2 == 0)
     return "The data have " + std::to_string(n) +
@@ -283,7 +286,18 @@ std::optional<std::string> dataProblem(const Mat& data) {
     return "The data have " + std::to_string((n - 1) / 2) +
            " landmarks; the analysis needs at least 3.";
   if (data.rows() < 2) return std::string("The analysis needs at least 2 specimens.");
-  const ColVec cs = morpho::centsize(data);
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> dataProblem(const Mat& data) {
+  if (auto problem = dataShapeProblem(data)) return problem;
+  return dataProblem(data, morpho::centsize(data));
+}
+
+std::optional<std::string> dataProblem(const Mat& data, const ColVec& cs) {
+  if (auto problem = dataShapeProblem(data)) return problem;
   for (Eigen::Index i = 0; i < data.rows(); ++i) {
     if (!data.row(i).allFinite())
       return "Specimen " + std::to_string(i + 1) + " holds a value that is not a finite number.";

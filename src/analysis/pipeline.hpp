@@ -32,6 +32,9 @@ bool runGroupAnalysis(session::ActionContext& ctx, Mat glist, const std::string&
 // landmarks all coincide or that holds values that are not finite), as a
 // message for the user; nullopt when it is fit.
 std::optional<std::string> dataProblem(const Mat& data);
+// The same with the centroid sizes of data's coordinates (centsize) already
+// computed, as a caller that has just made them need not make them again.
+std::optional<std::string> dataProblem(const Mat& data, const ColVec& sizes);
 
 // The memory the thin-plate spline and the PCA of N specimens of L landmarks
 // need, in bytes (an estimate from their largest matrices, which grow with

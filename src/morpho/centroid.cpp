@@ -40,7 +40,7 @@ double rowSize(const double* p, Index L) {
 }
 }  // namespace
 
-ColVec centsize(const Mat& x) {
+ColVec centsize(const Eigen::Ref<const Mat>& x) {
   const Index L = x.cols() / 2;
   ColVec cs(x.rows());
   for (Index i = 0; i < x.rows(); ++i) cs(i) = rowSize(x.row(i).data(), L);

@@ -31,7 +31,7 @@ RowVec centpos(const Mat& x);
 //   N by 1 column of centroid sizes in data units, correct to rounding at any
 //   scale: rows whose squares would overflow or underflow are summed scaled
 //   (infinite only when the size itself exceeds the largest double)
-ColVec centsize(const Mat& x);
+ColVec centsize(const Eigen::Ref<const Mat>& x);
 
 // CENTERREF  Centred, unit-size copy of specimen rows.
 //

@@ -11,9 +11,13 @@ namespace varnok::morpho {
 
 using detail::Index;
 
-Mat getpw_arbit(const Mat& xref, const Mat& x, Progress& progress) {
-  const Index N = x.rows(), n = x.cols();
-  const Index L = (n - 1) / 2;
+namespace {
+
+// The work of both forms: row i's coordinates at coords + i * stride (x1 y1
+// ... xL yL), its centroid size at sizes[i * sizeStride]; with withSize the
+// size is copied after the scores as their last column.
+Mat shapeVariables(const Mat& xref, Index N, Index L, const double* coords, Index stride,
+                   const double* sizes, Index sizeStride, bool withSize, Progress& progress) {
   if (L < 3) detail::throwIndexExceeds();
   const Mat refxy = vertxy(xref);
   if (refxy.cols() != L) detail::throwInnerDimensions();
@@ -46,7 +50,7 @@ Mat getpw_arbit(const Mat& xref, const Mat& x, Progress& progress) {
   double uRef0, uRef1;
   uniform(ref.data(), uRef0, uRef1);
 
-  Mat out(N, 2 * L - 3);
+  Mat out(N, 2 * L - (withSize ? 3 : 4));
   if (N == 0) return out;
   adviseLargeBlock(out.data(), static_cast<std::size_t>(out.size()) * sizeof(double));
 
@@ -68,7 +72,7 @@ Mat getpw_arbit(const Mat& xref, const Mat& x, Progress& progress) {
     Scratch& s = scratch[part];
     const Index B = e - b;
     for (Index i = 0; i < B; ++i) {
-      const double* p = x.row(b + i).data();
+      const double* p = coords + (b + i) * stride;
       double* qx = s.xy.row(i).data();
       double* qy = s.xy.row(B + i).data();
       for (Index j = 0; j < L; ++j) {
@@ -80,7 +84,7 @@ Mat getpw_arbit(const Mat& xref, const Mat& x, Progress& progress) {
       double* q = out.row(b + i).data();
       q[2 * W] = u0 - uRef0;
       q[2 * W + 1] = u1 - uRef1;
-      q[2 * W + 2] = p[n - 1];
+      if (withSize) q[2 * W + 2] = sizes[(b + i) * sizeStride];
     }
     if (W == 0) return;
     auto scores = s.scores.topRows(2 * B);
@@ -95,10 +99,23 @@ Mat getpw_arbit(const Mat& xref, const Mat& x, Progress& progress) {
       }
     }
   };
-  detail::forRowBlocks(N, static_cast<std::size_t>(x.size()) * sizeof(double), blockRows, progress,
-                       score);
+  detail::forRowBlocks(N, static_cast<std::size_t>(N * stride) * sizeof(double), blockRows,
+                       progress, score);
   progress.finish();
   return out;
+}
+
+}  // namespace
+
+Mat getpw_arbit(const Mat& xref, const Mat& x, Progress& progress) {
+  const Index n = x.cols();
+  const double* sizes = x.size() > 0 ? x.data() + (n - 1) : nullptr;
+  return shapeVariables(xref, x.rows(), (n - 1) / 2, x.data(), n, sizes, n, true, progress);
+}
+
+Mat getpw_arbit(const Mat& xref, Eigen::Index N, Eigen::Index L, const double* coords,
+                Progress& progress) {
+  return shapeVariables(xref, N, L, coords, 2 * L, nullptr, 0, false, progress);
 }
 
 }  // namespace varnok::morpho

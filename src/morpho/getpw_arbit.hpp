@@ -31,4 +31,11 @@ namespace varnok::morpho {
 // or when the reference's spline matrix cannot be inverted.
 Mat getpw_arbit(const Mat& xref, const Mat& x, Progress& progress = noProgress());
 
+// The same scores without the centroid size (N by 2L-4), for N specimens of
+// L landmarks laid out one after another as x1 y1 ... xL yL (an (N, L, 2)
+// array in C order), read where they lie: callers holding the coordinates
+// apart from the sizes need not copy them into rows first.
+Mat getpw_arbit(const Mat& xref, Eigen::Index N, Eigen::Index L, const double* coords,
+                Progress& progress = noProgress());
+
 }  // namespace varnok::morpho
