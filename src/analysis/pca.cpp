@@ -71,6 +71,8 @@ Pca pca(const Eigen::Ref<const Mat>& pwscores, ::Eigen::Index V, ::Eigen::Index 
   // Shared with the eigen step, which may outlive this call after a Cancel.
   const auto c = std::make_shared<const Mat>(covariance(pwscores.topLeftCorner(rows, V)));
   EigenPairs e = awaitStep(progress, "Principal components", [c] { return symmetricEigen(*c); });
+  // Summed in ascending order either way, so the shares are the same.
+  const double trace = e.values.sum();
   if (largestFirst) {
     // Turned before the scores are made, so they come out in this order.
     e.vectors.rowwise().reverseInPlace();
@@ -88,7 +90,6 @@ Pca pca(const Eigen::Ref<const Mat>& pwscores, ::Eigen::Index V, ::Eigen::Index 
       noProgress(), [&](::Eigen::Index b, ::Eigen::Index e, ::Eigen::Index, int) {
         p.PCAScores.middleRows(b, e - b).noalias() = pwscores.block(b, 0, e - b, V) * p.Vmatrix;
       });
-  const double trace = e.values.sum();
   p.percentexp = e.values / trace;
   p.tvar = c->trace();
   return p;

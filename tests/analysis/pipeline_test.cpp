@@ -11,6 +11,7 @@
 #include <future>
 #include <iostream>
 #include <memory>
+#include <random>
 #include <thread>
 
 #include "analysis/pca.hpp"
@@ -455,6 +456,26 @@ TEST(Pca, SignRuleAndOrder) {
     e.vectors.col(j).cwiseAbs().maxCoeff(&big);
     EXPECT_GT(e.vectors(big, j), 0);
   }
+}
+
+TEST(Pca, LargestFirstIsTheSameAnalysisTurnedRound) {
+  // Enough rows for blocks on two threads in the covariance and the scores.
+  std::mt19937 rng(5);
+  std::normal_distribution<double> g;
+  Mat x(30000, 50);
+  for (Eigen::Index i = 0; i < x.rows(); ++i)
+    for (Eigen::Index j = 0; j < x.cols(); ++j) x(i, j) = g(rng) * (1 + 0.1 * j);
+  const Pca up = pca(x, 49), down = pca(x, 49, 0, noProgress(), true);
+  ASSERT_EQ(down.PCAScores.cols(), 49);
+  for (Eigen::Index j = 0; j < 49; ++j) {
+    const Eigen::Index k = 48 - j;
+    EXPECT_EQ(down.Dmatrix(j, j), up.Dmatrix(k, k));
+    EXPECT_EQ(down.percentexp(0, j), up.percentexp(0, k));
+    EXPECT_TRUE(down.Vmatrix.col(j) == up.Vmatrix.col(k)) << j;
+    EXPECT_TRUE(down.PCAScores.col(j).isApprox(up.PCAScores.col(k), 1e-14)) << j;
+  }
+  EXPECT_GE(down.Dmatrix(0, 0), down.Dmatrix(48, 48));
+  EXPECT_EQ(down.tvar, up.tvar);
 }
 
 }  // namespace

@@ -169,6 +169,13 @@ TEST(PartialWarps, BatchAgreesWithTheOneSpecimenRoutine) {
       EXPECT_LT((asRows - s).cwiseAbs().maxCoeff(), 1e-13) << "N " << N << " row " << i;
       EXPECT_EQ(all(i, 2 * L - 4), f.x(i, 2 * L));
     }
+    // The form that reads bare coordinates gives the same scores to the
+    // bit, without the size.
+    Mat coords(N, 2 * L);
+    for (Index i = 0; i < N; ++i) coords.row(i) = f.x.row(i).head(2 * L);
+    const Mat bare = getpw_arbit(f.ref, N, L, coords.data());
+    ASSERT_EQ(bare.cols(), 2 * L - 4);
+    EXPECT_TRUE(bare == all.leftCols(2 * L - 4)) << "N " << N;
   }
 }
 
