@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <system_error>
+#include <thread>
 
 namespace varnok::graphics {
 
@@ -25,6 +27,40 @@ std::optional<Rgb> resolve(const ColorSpec& c, Rgb autoColor) {
 // markers are drawn as paths, and sixteen phases of a huge sprite would take
 // more memory than the picture.
 constexpr int kMaxSpritePx = 129;
+
+// Premultiplied OVER: dst = src + dst * (255 - a) / 255, two channels at a
+// time; the rounded division by 255 is exact at a = 0 and a = 255, so
+// transparent pixels keep the destination and opaque ones replace it.
+inline std::uint32_t blend(std::uint32_t dv, std::uint32_t sv) {
+  const std::uint32_t ia = 255 - (sv >> 24);
+  std::uint32_t rb = (dv & 0x00ff00ffu) * ia + 0x00800080u;
+  rb = ((rb + ((rb >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
+  std::uint32_t ag = ((dv >> 8) & 0x00ff00ffu) * ia + 0x00800080u;
+  ag = ((ag + ((ag >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
+  return sv + (rb | (ag << 8));
+}
+
+// Blocks of 8 and of 4 pixels in the compiler's vector types. (Declared
+// here, not from a template's parameter, which GCC would silently ignore.)
+using Block8 = std::uint32_t __attribute__((vector_size(32)));
+using Block4 = std::uint32_t __attribute__((vector_size(16)));
+
+// blend over a block of pixels at once (one or two instructions an
+// operation), with exactly the same arithmetic.
+template <class Block>
+inline void blendBlock(std::uint32_t* d, const std::uint32_t* s) {
+  static_assert(sizeof(Block) == 16 || sizeof(Block) == 32, "a vector of pixels");
+  Block sv, dv;
+  std::memcpy(&sv, s, sizeof sv);
+  std::memcpy(&dv, d, sizeof dv);
+  const Block ia = 255u - (sv >> 24);
+  Block rb = (dv & 0x00ff00ffu) * ia + 0x00800080u;
+  rb = ((rb + ((rb >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
+  Block ag = ((dv >> 8) & 0x00ff00ffu) * ia + 0x00800080u;
+  ag = ((ag + ((ag >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
+  const Block out = sv + (rb | (ag << 8));
+  std::memcpy(d, &out, sizeof out);
+}
 
 }  // namespace
 
@@ -169,6 +205,7 @@ MarkerStamper::Entry& MarkerStamper::entryFor(const MarkerStyle& style) {
     if (e->style == style) return *(last_ = e.get());
   }
   if (cache_.size() >= 64) {  // many distinct looks: start again
+    paintPending();           // before their sprites go
     endRun();
     cache_.clear();
   }
@@ -249,21 +286,25 @@ const MarkerStamper::Sprite* MarkerStamper::sprite(Entry& e, int phase) {
     cairo_surface_destroy(img);
     return nullptr;
   }
+  // Rows are kWideBlend - 1 transparent pixels longer than the sprite, so
+  // a run of whole blocks of kWideBlend pixels may read past its end.
+  const int pitch = size + kWideBlend;
   try {
-    sp.pixels.resize(static_cast<std::size_t>(size) * static_cast<std::size_t>(size));
+    sp.pixels.assign(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(size), 0);
   } catch (const std::bad_alloc&) {
     cairo_surface_destroy(img);
     return nullptr;
   }
   for (int r = 0; r < size; ++r) {
-    std::memcpy(&sp.pixels[static_cast<std::size_t>(r) * static_cast<std::size_t>(size)],
+    std::memcpy(&sp.pixels[static_cast<std::size_t>(r) * static_cast<std::size_t>(pitch)],
                 data + static_cast<std::ptrdiff_t>(r) * stride, static_cast<std::size_t>(size) * 4);
   }
   cairo_surface_destroy(img);
+  sp.pitch = pitch;
   sp.left = size, sp.top = size, sp.right = 0, sp.bottom = 0;
   for (int r = 0; r < size; ++r)
     for (int c = 0; c < size; ++c)
-      if ((sp.pixels[static_cast<std::size_t>(r * size + c)] >> 24) != 0) {
+      if ((sp.pixels[static_cast<std::size_t>(r * pitch + c)] >> 24) != 0) {
         sp.left = std::min(sp.left, c);
         sp.right = std::max(sp.right, c + 1);
         sp.top = std::min(sp.top, r);
@@ -305,35 +346,64 @@ bool MarkerStamper::stamp(const MarkerStyle& style, double x, double y) {
   const int c0 = std::max(sp->left, clip_[0] - left), c1 = std::min(sp->right, clip_[2] - left);
   const int r0 = std::max(sp->top, clip_[1] - top), r1 = std::min(sp->bottom, clip_[3] - top);
   if (c0 >= c1 || r0 >= r1) return true;
-  for (int r = r0; r < r1; ++r) {
-    auto* d =
-        reinterpret_cast<std::uint32_t*>(data_ + static_cast<std::ptrdiff_t>(top + r) * stride_) +
-        left;
-    const std::uint32_t* s = &sp->pixels[static_cast<std::size_t>(r * sp->size)];
-    // Premultiplied OVER: dst = src + dst * (255 - a) / 255, two channels
-    // at a time, without branches so the loop is vectorised; the rounded
-    // division by 255 is exact at a = 0 and a = 255, so transparent pixels
-    // keep the destination and opaque ones replace it.
-    for (int c = c0; c < c1; ++c) {
-      const std::uint32_t sv = s[c];
-      const std::uint32_t dv = d[c], ia = 255 - (sv >> 24);
-      std::uint32_t rb = (dv & 0x00ff00ffu) * ia + 0x00800080u;
-      rb = ((rb + ((rb >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
-      std::uint32_t ag = ((dv >> 8) & 0x00ff00ffu) * ia + 0x00800080u;
-      ag = ((ag + ((ag >> 8) & 0x00ff00ffu)) >> 8) & 0x00ff00ffu;
-      d[c] = sv + (rb | (ag << 8));
-    }
-  }
+  // Whole blocks of 4 or 8 pixels where the image has them: the pixels past
+  // the marker's edge take transparent ones, which leave them as they were,
+  // and one block is a few vector instructions.
+  const int wide = (c1 - c0 + 3) / 4 * 4;
+  const bool blocks = wideBlends_ && left + c0 + wide <= clip_[2];
+  pending_.push_back({sp, left, top, r0, r1, c0, blocks ? c0 + wide : c1, blocks});
   dirty_[0] = std::min(dirty_[0], left + c0);
   dirty_[1] = std::min(dirty_[1], top + r0);
   dirty_[2] = std::max(dirty_[2], left + c1);
   dirty_[3] = std::max(dirty_[3], top + r1);
+  if (pending_.size() >= kMostPending) paintPending();
   return true;
+}
+
+void MarkerStamper::paintBand(int y0, int y1) const {
+  for (const Pending& p : pending_) {
+    const int r0 = std::max(p.r0, y0 - p.top), r1 = std::min(p.r1, y1 - p.top);
+    for (int r = r0; r < r1; ++r) {
+      auto* d = reinterpret_cast<std::uint32_t*>(data_ +
+                                                 static_cast<std::ptrdiff_t>(p.top + r) * stride_) +
+                p.left;
+      const std::uint32_t* s = &p.sprite->pixels[static_cast<std::size_t>(r * p.sprite->pitch)];
+      if (p.blocks) {
+        // Blocks of 8, and one of 4 for the rest, which is 0 or 4 pixels.
+        int c = p.c0;
+        for (; c + 8 <= p.c1; c += 8) blendBlock<Block8>(d + c, s + c);
+        if (c < p.c1) blendBlock<Block4>(d + c, s + c);
+      } else {
+        for (int c = p.c0; c < p.c1; ++c) d[c] = blend(d[c], s[c]);
+      }
+    }
+  }
+}
+
+void MarkerStamper::paintPending() {
+  if (pending_.empty()) return;
+  // Two threads each take a band of rows and every marker's part in it, in
+  // the order stamped, so each pixel sees the same blends in the same order
+  // as on one thread.
+  const int y0 = dirty_[1], y1 = dirty_[3], mid = y0 + (y1 - y0) / 2;
+  bool split = twoThreads_ && pending_.size() >= kParallelPending && y1 - y0 >= 16;
+  if (split) {
+    try {
+      std::thread lower([this, mid, y1] { paintBand(mid, y1); });
+      paintBand(y0, mid);
+      lower.join();
+    } catch (const std::system_error&) {
+      split = false;  // no thread to be had: all on this one
+    }
+  }
+  if (!split) paintBand(y0, y1);
+  pending_.clear();
 }
 
 void MarkerStamper::release() {
   endRun();  // what is drawn next may cover the run's markers
   if (!holding_) return;
+  paintPending();
   holding_ = false;
   if (dirty_[2] > dirty_[0] && dirty_[3] > dirty_[1]) {
     cairo_surface_mark_dirty_rectangle(surface_, dirty_[0], dirty_[1], dirty_[2] - dirty_[0],

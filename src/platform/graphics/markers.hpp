@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "platform/graphics/backend.hpp"
@@ -58,12 +59,21 @@ class MarkerStamper final : public PixelStamp {
   void release() override;
   // Whether repeats are stamped once (the default) or every time.
   void stampRepeatsOnce(bool once) { repeatsOnce_ = once; }
+  // The most pixels blended in one block of vector instructions.
+  static constexpr int kWideBlend = 8;
+  // Whether whole blocks are blended (the default) or one pixel at a time;
+  // the pixels are the same either way.
+  void blendBlocks(bool on) { wideBlends_ = on; }
+  // Whether many markers are painted by two threads, each in its band of
+  // rows (the default where there are two cores); the pixels are the same.
+  void paintOnTwoThreads(bool on) { twoThreads_ = on; }
 
  private:
   MarkerStamper() = default;
   struct Sprite {
     int size = 0;  // square, size x size pixels
     int centre = 0;
+    int pitch = 0;                      // pixels from one row to the next
     std::vector<std::uint32_t> pixels;  // premultiplied ARGB
     // The painted part [left, right) x [top, bottom): stamping skips the
     // transparent margin, most of a small marker's square.
@@ -74,6 +84,18 @@ class MarkerStamper final : public PixelStamp {
     std::array<Sprite, 16> phases;  // 4 x 4 quarter-pixel offsets
     bool repeatsInvisible = false;  // opaque and of one colour
   };
+  // A marker whose pixels are known and not yet painted: rows [r0, r1) and
+  // columns [c0, c1) of sprite at (left, top), whole blocks or not.
+  struct Pending {
+    const Sprite* sprite;
+    int left, top, r0, r1, c0, c1;
+    bool blocks;
+  };
+  // Markers are painted in batches, on two threads when a batch is large.
+  static constexpr std::size_t kMostPending = 1 << 15;
+  static constexpr std::size_t kParallelPending = 2048;
+  void paintPending();
+  void paintBand(int y0, int y1) const;
   Entry& entryFor(const MarkerStyle& style);
   // Null when the sprite would be too large or cannot be allocated.
   const Sprite* sprite(Entry& e, int phase);
@@ -97,6 +119,9 @@ class MarkerStamper final : public PixelStamp {
   // The cells stamped in the current run: one bit per quarter-pixel phase of
   // each pixel of the clip, and the box of the pixels marked.
   bool repeatsOnce_ = true;
+  bool wideBlends_ = true;
+  bool twoThreads_ = std::thread::hardware_concurrency() >= 2;
+  std::vector<Pending> pending_;
   const Entry* run_ = nullptr;
   std::vector<std::uint16_t> seen_;
   bool seenFailed_ = false;

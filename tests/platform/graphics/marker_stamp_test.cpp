@@ -29,8 +29,13 @@ struct Mark {
   double x, y;
 };
 
+// How the stamper paints: blocks of pixels on two threads (its default) or
+// one pixel at a time on one thread.
+enum class Painting { Fast, Plain };
+
 // The scene stamped on white, with repeats stamped once or every time.
-std::vector<std::uint32_t> stampScene(const std::vector<Mark>& marks, bool repeatsOnce) {
+std::vector<std::uint32_t> stampScene(const std::vector<Mark>& marks, bool repeatsOnce,
+                                      Painting painting = Painting::Fast) {
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
   cairo_t* cr = cairo_create(s);
   cairo_set_source_rgb(cr, 1, 1, 1);
@@ -39,6 +44,12 @@ std::vector<std::uint32_t> stampScene(const std::vector<Mark>& marks, bool repea
     auto stamper = MarkerStamper::forContext(cr, kWidth, kHeight);
     EXPECT_NE(stamper, nullptr);
     stamper->stampRepeatsOnce(repeatsOnce);
+    if (painting == Painting::Plain) {
+      stamper->blendBlocks(false);
+      stamper->paintOnTwoThreads(false);
+    } else {
+      stamper->paintOnTwoThreads(true);  // even where the machine has one core
+    }
     for (const Mark& m : marks) EXPECT_TRUE(stamper->stamp(m.style, m.x, m.y));
   }
   cairo_surface_flush(s);
@@ -165,6 +176,28 @@ TEST(MarkerStamper, AnotherLookInBetweenIsCoveredByTheRepeat) {
     marks.push_back({red, x + 0.02, y + 0.01});
   }
   EXPECT_TRUE(stampScene(marks, true) == stampScene(marks, false));
+}
+
+TEST(MarkerStamper, BlocksOnTwoThreadsPaintTheSamePixelsAsOneAtATime) {
+  // Every shape in opaque, translucent and two-coloured looks, over the
+  // whole picture and past its edges (where blocks would leave the image and
+  // single pixels are blended instead), many on the same pixels and the two
+  // threads' bands.
+  std::mt19937_64 rng(31);
+  std::uniform_real_distribution<double> x(-6, kWidth + 6), y(-6, kHeight + 6);
+  const Rgb face{0.2, 0.7, 0.3}, edge{0.5, 0.1, 0.6};
+  std::vector<Mark> marks;
+  for (const MarkerStyle& base :
+       {look('o', face, edge, 1), look('o', face, edge, 0.5), look('o', face, std::nullopt, 1),
+        look('o', std::nullopt, edge, 0.3)})
+    for (const char shape : kMarkers) {
+      const MarkerStyle st = look(shape, base.face, base.edge, base.alpha);
+      for (int i = 0; i < 1500; ++i) marks.push_back({st, x(rng), y(rng)});
+    }
+  std::shuffle(marks.begin(), marks.end(), rng);
+  for (const bool once : {true, false})
+    EXPECT_TRUE(stampScene(marks, once, Painting::Fast) == stampScene(marks, once, Painting::Plain))
+        << "repeats stamped once: " << once;
 }
 
 }  // namespace
