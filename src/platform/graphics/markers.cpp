@@ -286,9 +286,9 @@ const MarkerStamper::Sprite* MarkerStamper::sprite(Entry& e, int phase) {
     cairo_surface_destroy(img);
     return nullptr;
   }
-  // Rows are kWideBlend - 1 transparent pixels longer than the sprite, so
-  // a run of whole blocks of kWideBlend pixels may read past its end.
-  const int pitch = size + kWideBlend;
+  // Rows carry kBlockPad transparent pixels past the sprite's last column,
+  // so a block that runs past a marker's edge still reads the sprite.
+  const int pitch = size + kBlockPad;
   try {
     sp.pixels.assign(static_cast<std::size_t>(pitch) * static_cast<std::size_t>(size), 0);
   } catch (const std::bad_alloc&) {

@@ -59,8 +59,6 @@ class MarkerStamper final : public PixelStamp {
   void release() override;
   // Whether repeats are stamped once (the default) or every time.
   void stampRepeatsOnce(bool once) { repeatsOnce_ = once; }
-  // The most pixels blended in one block of vector instructions.
-  static constexpr int kWideBlend = 8;
   // Whether whole blocks are blended (the default) or one pixel at a time;
   // the pixels are the same either way.
   void blendBlocks(bool on) { wideBlends_ = on; }
@@ -91,6 +89,9 @@ class MarkerStamper final : public PixelStamp {
     int left, top, r0, r1, c0, c1;
     bool blocks;
   };
+  // Blocks are of 4 or 8 pixels and start within the painted part, so they
+  // run at most 3 pixels past its end.
+  static constexpr int kBlockPad = 4;
   // Markers are painted in batches, on two threads when a batch is large.
   static constexpr std::size_t kMostPending = 1 << 15;
   static constexpr std::size_t kParallelPending = 2048;
