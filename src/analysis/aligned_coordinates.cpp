@@ -24,7 +24,7 @@ constexpr const char* kFilter = "TPS files (*.tps);;CSV files (*.csv)";
 
 std::string alignedCoordinates(const session::Session& session, AlignedFormat format) {
   const auto& s = session.state;
-  const Mat& data = session::need(s.DATA, "DATA");
+  const Mat& data = session::need(*s.DATA, "DATA");
   const Mat& glist = session::need(s.GLIST, "GLIST");
   const Index N = data.rows(), L = (data.cols() - 1) / 2;
   if (glist.rows() != N)
@@ -93,10 +93,10 @@ void ExportAlignedCoordinates(session::Session& session, window::Window& window,
     window.dialogs().warn(e.what(), "Error Saving File");
     return;
   }
-  console.line("Wrote the aligned coordinates of " + std::to_string(session.state.DATA.rows()) +
+  console.line("Wrote the aligned coordinates of " + std::to_string(session.state.DATA->rows()) +
                " specimens to " + fs::path(path).filename().string());
   window.confirmSaved(
-      "the aligned coordinates of " + std::to_string(session.state.DATA.rows()) + " specimens",
+      "the aligned coordinates of " + std::to_string(session.state.DATA->rows()) + " specimens",
       path);
 }
 

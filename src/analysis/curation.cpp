@@ -70,7 +70,7 @@ std::string countText(Eigen::Index n) {
 }
 
 bool hasData(session::ActionContext& ctx, const char* title) {
-  if (ctx.session.loadedData.size() != 0) return true;
+  if (ctx.session.loadedData().size() != 0) return true;
   ctx.window.dialogs().warn(kLoadFirst, title);
   return false;
 }
@@ -78,7 +78,7 @@ bool hasData(session::ActionContext& ctx, const char* title) {
 // The analysed data the choice makes: the kept rows, reflected ones as -x.
 Mat curatedData(const session::Session& session, const session::Curation& curation,
                 const std::vector<Eigen::Index>& kept) {
-  const Mat& loaded = session.loadedData;
+  const Mat& loaded = session.loadedData();
   const Eigen::Index xy = loaded.cols() - 1;
   Mat out(static_cast<Eigen::Index>(kept.size()), loaded.cols());
   for (Eigen::Index i = 0; i < out.rows(); ++i) {
@@ -105,9 +105,9 @@ std::string specimenNames(const session::Session& session, const std::vector<Eig
 std::string fileBoxText(const session::Session& session, const session::Curation& curation,
                         const std::vector<Eigen::Index>& kept) {
   const std::string name = std::filesystem::path(session.dataFile).filename().string();
-  const auto all = session.loadedData.rows();
+  const auto all = session.loadedData().rows();
   const auto n = static_cast<Eigen::Index>(kept.size());
-  const double landmarks = static_cast<double>((session.loadedData.cols() - 1) / 2);
+  const double landmarks = static_cast<double>((session.loadedData().cols() - 1) / 2);
   Eigen::Index reflected = 0;
   for (Eigen::Index row : kept) reflected += curation.isReflected(at(row)) ? 1 : 0;
   std::string count = sprintf("%3.0f", {static_cast<double>(n)});
@@ -171,7 +171,7 @@ bool applyCuration(session::ActionContext& ctx, session::Curation next, const ch
       ctx.window.dialogs().warn(
           "The group list names no group for specimen " + specimenNames(session, unnamed) +
               ": it named only the specimens kept when it was loaded. Load a group list of all " +
-              countText(session.loadedData.rows()) + " specimens first.",
+              countText(session.loadedData().rows()) + " specimens first.",
           title);
       return false;
     }
@@ -193,7 +193,7 @@ bool applyCuration(session::ActionContext& ctx, session::Curation next, const ch
   // Everything the new choice changes, to put back if the analysis fails.
   auto& box = ctx.window.control("FileBox");
   const Value oldBox = box.get("String");
-  Mat oldData = std::move(s.DATA);
+  SharedMat oldData = s.DATA;
   auto oldIds = std::move(session.specimenIds);
   auto oldNumbers = std::move(session.specimenNumbers);
   auto oldCuration = std::move(session.curation);
@@ -213,7 +213,7 @@ bool applyCuration(session::ActionContext& ctx, session::Curation next, const ch
   if (!session.loadedIds.empty())
     for (Eigen::Index row : kept) session.specimenIds.push_back(session.loadedIds[at(row)]);
   session.specimenNumbers.clear();
-  if (n != session.loadedData.rows())
+  if (n != session.loadedData().rows())
     for (Eigen::Index row : kept) session.specimenNumbers.push_back(static_cast<long>(row + 1));
   box.set("String", fileBoxText(session, next, kept));
   session.curation = std::move(next);
@@ -240,7 +240,7 @@ std::optional<std::vector<Eigen::Index>> askSpecimens(session::ActionContext& ct
   if (!answer || answer->empty()) return std::nullopt;
   const auto& session = ctx.session;
   SpecimenList list =
-      parseSpecimenList(answer->front(), session.loadedData.rows(), session.loadedIds);
+      parseSpecimenList(answer->front(), session.loadedData().rows(), session.loadedIds);
   if (!list.problem.empty()) {
     ctx.window.dialogs().warn(list.problem, title);
     return std::nullopt;
@@ -308,7 +308,7 @@ SpecimenList parseSpecimenList(std::string_view text, Eigen::Index count,
 std::vector<Eigen::Index> keptRows(const session::Session& session,
                                    const session::Curation& curation) {
   std::vector<Eigen::Index> rows;
-  const Eigen::Index n = session.loadedData.rows();
+  const Eigen::Index n = session.loadedData().rows();
   for (Eigen::Index i = 0; i < n; ++i) {
     if (curation.isExcluded(at(i))) continue;
     if (!curation.groups.empty()) {
@@ -344,7 +344,7 @@ void ReflectSpecimens(session::ActionContext& ctx) {
   auto rows = askSpecimens(ctx, kReflectTitle);
   if (!rows) return;
   session::Curation next = ctx.session.curation;
-  next.reflected.resize(at(ctx.session.loadedData.rows()), false);
+  next.reflected.resize(at(ctx.session.loadedData().rows()), false);
   for (Eigen::Index row : *rows) next.reflected[at(row)] = !next.reflected[at(row)];
   if (applyCuration(ctx, std::move(next), kReflectTitle))
     ctx.console.line("Reflected: " + specimenNames(ctx.session, *rows));
@@ -355,7 +355,7 @@ void ExcludeSpecimens(session::ActionContext& ctx) {
   auto rows = askSpecimens(ctx, kExcludeTitle);
   if (!rows) return;
   session::Curation next = ctx.session.curation;
-  next.excluded.resize(at(ctx.session.loadedData.rows()), false);
+  next.excluded.resize(at(ctx.session.loadedData().rows()), false);
   for (Eigen::Index row : *rows) next.excluded[at(row)] = true;
   if (applyCuration(ctx, std::move(next), kExcludeTitle))
     ctx.console.line("Excluded: " + specimenNames(ctx.session, *rows));

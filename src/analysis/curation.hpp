@@ -1,7 +1,7 @@
 // Curating a study: finding mirrored specimens, reflecting them back,
 // leaving specimens out and analysing some groups only.
 //
-// The data as read (Session::loadedData, loadedIds) are never changed: the
+// The data as read (Session::loadedData(), loadedIds) are never changed: the
 // choice (Session::curation) makes DATA and specimenIds from them, the kept
 // specimens in file order with the reflected ones' x coordinates as -x (their
 // centroid size unchanged), so everything afterwards is what a data file of

@@ -106,7 +106,7 @@ std::string groupingLabel(const session::Session& session) {
 void GroupBy(session::ActionContext& ctx) {
   auto& session = ctx.session;
   auto& dialogs = ctx.window.dialogs();
-  if (session.loadedData.size() == 0) {
+  if (session.loadedData().size() == 0) {
     dialogs.msgbox("Load a landmark data file first.", kGroupByTitle);
     return;
   }
@@ -143,7 +143,7 @@ void GroupBy(session::ActionContext& ctx) {
 
   // The codes of the rows the analysis sees (the kept ones when specimens
   // are left out).
-  const Eigen::Index m = session::need(ctx.state.DATA, "DATA").rows();
+  const Eigen::Index m = session::need(*ctx.state.DATA, "DATA").rows();
   Mat glist(m, 1);
   for (Eigen::Index i = 0; i < m; ++i) {
     const auto row =

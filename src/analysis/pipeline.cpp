@@ -44,12 +44,12 @@ RowVec formReference(session::ActionContext& ctx, bool standardiseLoaded) {
   if (session::need(s.referencetype, "referencetype") == 0) {
     morpho::ConsensusOptions options;
     options.console = &ctx.console;
-    return morpho::getconsensus(s.DATA, options, ctx.progress).y;
+    return morpho::getconsensus(*s.DATA, options, ctx.progress).y;
   }
   RowVec ref = session::need(s.reference, "reference").row(0);
-  if (ref.cols() != s.DATA.cols())
+  if (ref.cols() != s.DATA->cols())
     throw RuntimeError("Run-time Error: The reference has " + std::to_string((ref.cols() - 1) / 2) +
-                       " landmarks and the data " + std::to_string((s.DATA.cols() - 1) / 2) +
+                       " landmarks and the data " + std::to_string((s.DATA->cols() - 1) / 2) +
                        "; load a reference of the same landmarks.");
   if (standardiseLoaded) {
     Mat centred = morpho::centerref(ref);
@@ -69,7 +69,7 @@ RowVec roundTo4(const RowVec& r) {
 // is assigned from it only once every step has succeeded, so an error or a
 // cancel part way leaves the previous analysis (and the data) as they were.
 struct Results {
-  Mat DATA;  // the specimens fitted onto the reference
+  SharedMat DATA;  // the specimens fitted onto the reference
   Mat reference;
   Mat pwscores;
   Pca pca;
@@ -83,7 +83,7 @@ struct Results {
 void slideSemilandmarks(session::ActionContext& ctx, Results& r) {
   const std::vector<morpho::Slider> sliders = io::studySliders(ctx.session);
   if (sliders.empty()) return;
-  const Eigen::Index L = (r.DATA.cols() - 1) / 2;
+  const Eigen::Index L = (r.DATA->cols() - 1) / 2;
   if (auto problem = morpho::slidersProblem(sliders, L))
     throw RuntimeError("Run-time Error: " + *problem);
   SlidingRequest request;
@@ -99,7 +99,7 @@ void slideSemilandmarks(session::ActionContext& ctx, Results& r) {
       return roundTo4(morpho::getconsensus(slid, options, ctx.progress).y);
     };
   SlidingOutcome out =
-      slideRounds(r.DATA, r.reference.row(0), request, renew, &ctx.console, ctx.progress);
+      slideRounds(*r.DATA, r.reference.row(0), request, renew, &ctx.console, ctx.progress);
   r.DATA = std::move(out.data);
   r.reference = std::move(out.reference);
 }
@@ -161,15 +161,15 @@ void shapeVariablesAndPca(session::ActionContext& ctx, const AnalysisRequest& re
                           bool echo) {
   // The spline and the PCA grow with the cube of the landmarks (about four
   // minutes for 3,000): a long run is announced, and Cancel stops it at once.
-  const double L = static_cast<double>((r.DATA.cols() - 1) / 2);
+  const double L = static_cast<double>((r.DATA->cols() - 1) / 2);
   if (const double minutes = 4 * std::pow(L / 3000, 3); minutes >= 0.5)
     ctx.console.line("The thin-plate spline and the PCA of " + num2str(L) +
                      " landmarks may take about " + num2str(std::ceil(minutes)) +
                      " minutes; Cancel stops it.");
-  r.pwscores = morpho::getpw_arbit(r.reference, r.DATA, ctx.progress);
+  r.pwscores = morpho::getpw_arbit(r.reference, *r.DATA, ctx.progress);
   if (ctx.progress.cancelled()) throwCancelled();
   if (echo) ctx.console.display("pwscores", r.pwscores);
-  const Eigen::Index n = r.DATA.cols();
+  const Eigen::Index n = r.DATA->cols();
   const Eigen::Index V = n - session::kShapeVariablesLess;
   const Eigen::Index rows = restrictedRows(ctx, req, r.pwscores.rows(), V);
   r.pca = pca(r.pwscores, V, rows, ctx.progress);
@@ -184,10 +184,10 @@ void shapeVariablesAndPca(session::ActionContext& ctx, const AnalysisRequest& re
 // Stores the results and fills the boxes.
 void assignResults(session::ActionContext& ctx, Results&& r, Mat&& glist) {
   auto& s = ctx.state;
-  const Eigen::Index V = r.DATA.cols() - session::kShapeVariablesLess;
+  const Eigen::Index V = r.DATA->cols() - session::kShapeVariablesLess;
   const double tvar = r.pca.tvar;
   // Mirrored specimens are worth a note; they change no result.
-  const auto mirrored = morpho::mirroredRows(r.DATA, r.reference);
+  const auto mirrored = morpho::mirroredRows(*r.DATA, r.reference);
   s.DATA = std::move(r.DATA);
   s.reference = std::move(r.reference);
   s.GLIST = std::move(glist);
@@ -222,7 +222,7 @@ double physicalMemory() {
 }
 
 bool checkData(session::ActionContext& ctx) {
-  const Mat& data = session::need(ctx.state.DATA, "DATA");
+  const Mat& data = session::need(*ctx.state.DATA, "DATA");
   if (auto problem = dataProblem(data)) {
     ctx.window.dialogs().warn(*problem, kDataErrorTitle);
     return false;
@@ -386,7 +386,7 @@ bool runGroupList(session::ActionContext& ctx, const AnalysisRequest& req, Mat g
     ctx.window.dialogs().warn(*problem, kDataErrorTitle);
     return false;
   }
-  r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
+  r.DATA = morpho::getpsup(*s.DATA, r.reference, ctx.progress);
   slideSemilandmarks(ctx, r);
 
   // Every specimen in the style of its group, in file order. Consecutive
@@ -396,7 +396,7 @@ bool runGroupList(session::ActionContext& ctx, const AnalysisRequest& req, Mat g
   for (Eigen::Index start = 0, i = 1; i <= mg; ++i) {
     if (i < mg && glist(i, 0) == glist(start, 0)) continue;
     const auto g = static_cast<Eigen::Index>(glist(start, 0));
-    const Mat block = r.DATA.middleRows(start, i - start);
+    const Mat block = r.DATA->middleRows(start, i - start);
     if (useTable)
       display::showshapec(ctx.window, block, s.codearray.row(g - 1),
                           display::symbolTableAngle(req.refAngle));
@@ -414,7 +414,7 @@ bool runGroupList(session::ActionContext& ctx, const AnalysisRequest& req, Mat g
 
 bool runOneGroup(session::ActionContext& ctx, const AnalysisRequest& req) {
   auto& s = ctx.state;
-  const Eigen::Index m = session::need(s.DATA, "DATA").rows();
+  const Eigen::Index m = session::need(*s.DATA, "DATA").rows();
   if (!checkData(ctx)) return false;
   Mat glist = Mat::Ones(m, 1);
   setPointer(ctx, "watch");
@@ -432,10 +432,10 @@ bool runOneGroup(session::ActionContext& ctx, const AnalysisRequest& req) {
   ctx.window.figure().axes().cla();
   display::showshape_rot(ctx.window, &ctx.console, r.reference, "b*",
                          display::refAngle(req.refAngle, &ctx.console).value_or(0.0));
-  r.DATA = morpho::getpsup(s.DATA, r.reference, ctx.progress);
+  r.DATA = morpho::getpsup(*s.DATA, r.reference, ctx.progress);
   slideSemilandmarks(ctx, r);
-  ctx.console.display("DATA", r.DATA);
-  display::plotTurned(ctx.window, nullptr, r.DATA, "ko",
+  ctx.console.display("DATA", *r.DATA);
+  display::plotTurned(ctx.window, nullptr, *r.DATA, "ko",
                       display::refAngle(req.refAngle, &ctx.console).value_or(0.0));
   shapeVariablesAndPca(ctx, req, r, true);
   assignResults(ctx, std::move(r), std::move(glist));
@@ -449,13 +449,13 @@ void LoadGroupList(session::ActionContext& ctx) {
   const AnalysisRequest req = readAnalysisRequest(ctx.window);
   auto& s = ctx.state;
   auto& session = ctx.session;
-  const Mat& data = session::need(s.DATA, "DATA");
+  const Mat& data = session::need(*s.DATA, "DATA");
   auto file = io::loadForAction(ctx);
   if (!file) return;
   // An empty file has no first column: it is a list of no codes.
   Mat glist = file->data.cols() > 0 ? Mat(file->data.col(0)) : Mat(0, 1);
   const Eigen::Index mg = glist.rows(), m = data.rows();
-  const Eigen::Index loaded = session.loadedData.rows();
+  const Eigen::Index loaded = session.loadedData().rows();
   ctx.window.figure().axes().cla();
   // The kept specimens are chosen by their group codes: new codes would
   // choose others.

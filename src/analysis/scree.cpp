@@ -79,7 +79,7 @@ int distinctEigenvalues(const std::vector<double>& escore, double N) {
 }
 
 void CheckSig(session::ActionContext& ctx) {
-  const double N = static_cast<double>(session::need(ctx.state.DATA, "DATA").rows());
+  const double N = static_cast<double>(session::need(*ctx.state.DATA, "DATA").rows());
   const int distinct = distinctEigenvalues(descendingEigenvalues(ctx.state), N);
   ctx.window.dialogs().msgbox(
       sprintf("The number of distinct eigenvalues is %i ", {static_cast<double>(distinct)}),

@@ -753,7 +753,7 @@ void ShowOutlierSpecimen(session::ActionContext& ctx) {
     return;
   }
   const Outliers& o = *r->outliers;
-  const Mat& data = ctx.state.DATA;
+  const Mat& data = *ctx.state.DATA;
   const Mat& reference = ctx.state.reference;
   if (data.rows() != o.D.size() || reference.cols() != data.cols())
     throw RuntimeError(std::string("Run-time Error: ") + kNeedsAnalysis);

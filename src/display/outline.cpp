@@ -10,7 +10,7 @@ namespace varnok::display {
 OutlineSource outlineSource(const session::Session& s) {
   OutlineSource out;
   if (!s.figures.outline || s.outline.empty()) return out;
-  const Mat& rows = s.loadedData.size() > 0 ? s.loadedData : s.state.DATA;
+  const Mat& rows = s.loadedData().size() > 0 ? s.loadedData() : *s.state.DATA;
   const long long n = s.outlineSpecimen;
   if (n < 1 || n > rows.rows() || rows.cols() < 3) return out;
   out.landmarks = morpho::vertxy(rows.row(static_cast<Eigen::Index>(n - 1)));

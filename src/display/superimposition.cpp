@@ -37,12 +37,12 @@ void refuse(session::ActionContext& ctx, const std::string& text) {
 // another size belongs to no specimen of this one.
 bool haveAnalysis(session::ActionContext& ctx, bool needReference) {
   const auto& s = ctx.state;
-  if (s.DATA.size() == 0) {
+  if (s.DATA->size() == 0) {
     refuse(ctx, kLoadDataFirst);
     return false;
   }
-  const bool glistFits = s.GLIST.rows() == s.DATA.rows() && s.GLIST.cols() >= 1;
-  const bool referenceFits = s.reference.rows() == 1 && s.reference.cols() == s.DATA.cols();
+  const bool glistFits = s.GLIST.rows() == s.DATA->rows() && s.GLIST.cols() >= 1;
+  const bool referenceFits = s.reference.rows() == 1 && s.reference.cols() == s.DATA->cols();
   if (!glistFits || (needReference && !referenceFits)) {
     refuse(ctx, kRunAnalysisFirst);
     return false;
@@ -174,7 +174,7 @@ void showSpecimens(session::ActionContext& ctx, Registration how) {
   if (!haveAnalysis(ctx, false)) return;
   const SuperimpositionRequest r = readRequest(ctx.window, how);
   const auto& s = ctx.state;
-  const Mat& data = s.DATA;
+  const Mat& data = *s.DATA;
   const Eigen::Index N = data.rows();
   const Eigen::Index L = (data.cols() - 1) / 2;
   std::pair<double, double> b{1, 2};
@@ -323,7 +323,7 @@ void ShowMeans(session::ActionContext& ctx) {
   const auto& s = ctx.state;
   const Registration how = meanRegistration(ctx.fpass);
   const SuperimpositionRequest r = readRequest(ctx.window, how);
-  const Eigen::Index L = (s.DATA.cols() - 1) / 2;
+  const Eigen::Index L = (s.DATA->cols() - 1) / 2;
   std::pair<double, double> b{1, 2};
   if (how != Registration::Procrustes) {
     auto chosen = baseline(ctx, r, L);
@@ -348,7 +348,7 @@ void ShowMeans(session::ActionContext& ctx) {
     theta = *angle;
   }
   std::vector<GroupMean> means =
-      groupMeans(s.DATA, s.GLIST, s.reference, &ctx.console, ctx.progress);
+      groupMeans(*s.DATA, s.GLIST, s.reference, &ctx.console, ctx.progress);
   if (how != Registration::Procrustes)
     for (auto& m : means) m.form = registered(Mat(m.form), how, b.first, b.second).row(0);
 

@@ -240,7 +240,7 @@ MatchedClassifiers matchClassifiers(const ClassifierTable& table,
 void LoadClassifiers(session::ActionContext& ctx) {
   auto& session = ctx.session;
   auto& dialogs = ctx.window.dialogs();
-  if (session.loadedData.size() == 0) {
+  if (session.loadedData().size() == 0) {
     dialogs.msgbox("Load a landmark data file first: the table is matched to its specimens.",
                    kClassifiersTitle);
     return;
@@ -254,7 +254,7 @@ void LoadClassifiers(session::ActionContext& ctx) {
   try {
     InputFile in(path, name, kMaxClassifierFileBytes);
     matched = matchClassifiers(parseClassifierTable(in.readAll(), name), session.loadedIds,
-                               static_cast<std::size_t>(session.loadedData.rows()), name);
+                               static_cast<std::size_t>(session.loadedData().rows()), name);
   } catch (const DataFileError& e) {
     dialogs.msgbox(e.what(), kClassifiersTitle);
     return;
@@ -267,7 +267,7 @@ void LoadClassifiers(session::ActionContext& ctx) {
   const auto& cl = matched.classifiers;
   ctx.console.line("Read " + std::to_string(cl.columns.size()) +
                    (cl.columns.size() == 1 ? " classifier (" : " classifiers (") + columns +
-                   ") for " + std::to_string(session.loadedData.rows()) + " specimens from " +
+                   ") for " + std::to_string(session.loadedData().rows()) + " specimens from " +
                    choice->name);
   if (matched.ignoredRows > 0)
     ctx.console.line("Left out " + std::to_string(matched.ignoredRows) +

@@ -94,8 +94,8 @@ std::vector<morpho::Slider> studySliders(const session::Session& session) {
 
 std::string curvesBoxLine(const session::Session& session) {
   const bool slidersFile = session.sliderRows.size() > 0;
-  if ((session.curves.empty() && !slidersFile) || session.state.DATA.size() == 0) return {};
-  return "\n " + slidingSummary(static_cast<long long>(session.state.DATA.cols() - 1) / 2,
+  if ((session.curves.empty() && !slidersFile) || session.state.DATA->size() == 0) return {};
+  return "\n " + slidingSummary(static_cast<long long>(session.state.DATA->cols() - 1) / 2,
                                 static_cast<long long>(studySliders(session).size()),
                                 slidersFile ? 0 : session.curves.size());
 }
@@ -106,7 +106,7 @@ void LoadSliders(session::Session& session, window::Window& window, Console& con
                                  "slider", readSliders);
   if (!read) return;
   const std::vector<morpho::Slider>& sliders = read->items;
-  const long long L = static_cast<long long>(session.state.DATA.cols() - 1) / 2;
+  const long long L = static_cast<long long>(session.state.DATA->cols() - 1) / 2;
   Mat rows(static_cast<Index>(sliders.size()), 3);
   for (Index i = 0; i < rows.rows(); ++i) {
     const morpho::Slider& k = sliders[static_cast<std::size_t>(i)];

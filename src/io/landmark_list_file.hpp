@@ -31,7 +31,7 @@ auto askForLandmarkList(session::Session& session, window::Window& window, const
                         const std::string& needData, const std::string& item, Read read)
     -> std::optional<
         LandmarkList<decltype(read(std::declval<std::istream&>(), std::string(), 0LL))>> {
-  const Mat& data = session.state.DATA;
+  const Mat& data = *session.state.DATA;
   if (data.size() == 0) {
     window.dialogs().warn(needData, title);
     return std::nullopt;

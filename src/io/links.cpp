@@ -50,7 +50,7 @@ void LoadLinks(session::Session& session, window::Window& window, Console& conso
                                  "link", readLinks);
   if (!read) return;
   session.links = std::move(read->items);
-  session.linksLandmarks = static_cast<long long>(session.state.DATA.cols() - 1) / 2;
+  session.linksLandmarks = static_cast<long long>(session.state.DATA->cols() - 1) / 2;
   console.line("Read " + std::to_string(session.links.size()) +
                (session.links.size() == 1 ? " link" : " links") + " from " + read->fileName +
                "; they are drawn in every picture of a shape.");

@@ -38,7 +38,7 @@ void LoadData(session::ActionContext& ctx) {
   ctx.session.specimenIds = std::move(read.ids);
   // A new data file starts without the choices made on the last one.
   ctx.session.forgetLoadedData();
-  ctx.session.loadedData = s.DATA;
+  ctx.session.keepLoadedData(s.DATA);
   ctx.session.loadedIds = ctx.session.specimenIds;
   // Names of the groups of another data set would label these groups wrongly.
   ctx.session.groupNames.clear();
@@ -50,7 +50,7 @@ void LoadData(session::ActionContext& ctx) {
     first += c.points;
   }
   ++ctx.session.dataLoads;
-  keepLinksFor(ctx.session, static_cast<long long>(s.DATA.cols() - 1) / 2);
+  keepLinksFor(ctx.session, static_cast<long long>(s.DATA->cols() - 1) / 2);
   // The results of an earlier analysis belong to the earlier data: saving or
   // plotting them now would pass them off as this file's.
   s.GLIST = Mat();
@@ -63,8 +63,8 @@ void LoadData(session::ActionContext& ctx) {
   s.NumPCA.reset();
   clearDerivedViews(ctx.window);
   ctx.session.statistics.reset();
-  const double m = static_cast<double>(s.DATA.rows());
-  const double n = static_cast<double>(s.DATA.cols());
+  const double m = static_cast<double>(s.DATA->rows());
+  const double n = static_cast<double>(s.DATA->cols());
   std::string box =
       sprintf("File: %s \n %3.0f Specimens \n %3.0f Landmarks", {file->name, m, (n - 1) / 2});
   box += curvesBoxLine(ctx.session);

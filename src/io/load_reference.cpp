@@ -74,7 +74,7 @@ void LoadReference(session::ActionContext& ctx) {
   auto& s = ctx.state;
   // Without data there is nothing to compare the reference with: say so
   // before asking for a file.
-  const Eigen::Index dataCols = session::need(s.DATA, "DATA").cols();
+  const Eigen::Index dataCols = session::need(*s.DATA, "DATA").cols();
   const session::NumberBox refAngle = session::readNumberBox(ctx.window, "RefAngleBox");
   auto file = loadForAction(ctx);
   if (!file) return;

@@ -71,8 +71,8 @@ std::vector<Mat> readOutline(std::istream& in, const std::string& displayName) {
 }
 
 void LoadOutline(session::Session& session, window::Window& window, Console& console) {
-  const Mat& rows = session.loadedData.size() > 0 ? session.loadedData : session.state.DATA;
-  if (session.state.DATA.size() == 0 || rows.cols() < 7) {
+  const Mat& rows = session.loadedData().size() > 0 ? session.loadedData() : *session.state.DATA;
+  if (session.state.DATA->size() == 0 || rows.cols() < 7) {
     window.dialogs().warn(
         "Load the landmark data first: an outline is drawn in the coordinates of one of its "
         "specimens.",

@@ -43,7 +43,7 @@ bool Curation::empty() const {
 }
 
 void Session::forgetLoadedData() {
-  loadedData = Mat();
+  loadedData_ = SharedMat();
   loadedIds.clear();
   loadedGroups.clear();
   groupFile.clear();

@@ -117,9 +117,12 @@ struct Session {
   // The principal axes the canonical variates use; 0: as many as allowed.
   int cvaAxes = 0;
 
-  // The landmark rows and specimen names as the data file gave them; DATA
-  // and specimenIds are made from them by the curation.
-  Mat loadedData;
+  // The landmark rows as the data file gave them; DATA is made from them by
+  // the curation. They share their block with DATA until an analysis or a
+  // curation replaces DATA, so they are not kept twice.
+  const Mat& loadedData() const { return *loadedData_; }
+  void keepLoadedData(const SharedMat& rows) { loadedData_ = rows; }
+  // The specimen names as the data file gave them.
   std::vector<std::string> loadedIds;
   // The group code of each loaded specimen from the last group list (NaN for
   // a specimen that list did not name); empty before one is loaded.
@@ -164,6 +167,9 @@ struct Session {
   // Makes folder (absolute or relative to the current one) the current folder;
   // a folder that does not exist leaves the current one.
   void changeFolder(std::string_view folder);
+
+ private:
+  SharedMat loadedData_;
 };
 
 }  // namespace varnok::session

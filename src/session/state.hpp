@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/matrix/runtime_error.hpp"
+#include "platform/matrix/shared_mat.hpp"
 #include "platform/matrix/types.hpp"
 
 namespace varnok::session {
@@ -32,7 +33,9 @@ std::optional<Eigen::Index> axisColumn(double numPCA, double t, Eigen::Index col
 struct AnalysisState {
   // N x (2L+1): the landmark rows of the N specimens loaded, x y per
   // landmark and the centroid size; fitted onto the reference by the analysis.
-  Mat DATA;
+  // Shared with the rows as read until the analysis replaces it, and with the
+  // picture of the superimposed specimens.
+  SharedMat DATA;
   // N x 1: the group code of each specimen, whole numbers from 1.
   Mat GLIST;
   // 24 line-style codes ("ro", "g+", ...): the default symbol of group code k at k-1.

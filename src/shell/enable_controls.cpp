@@ -20,7 +20,7 @@ const std::vector<std::string>& controlsNeedingAnalysis() {
 }
 
 std::string whyNoAnalysis(const session::AnalysisState& state) {
-  if (state.DATA.size() == 0)
+  if (state.DATA->size() == 0)
     return "Load a data file first (Load Data…), then run the analysis (Analyse as One Group or "
            "Analyse by Groups…).";
   if (state.PCAScores.size() == 0 || state.GLIST.rows() != state.PCAScores.rows())

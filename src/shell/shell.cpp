@@ -119,7 +119,7 @@ ValueList Shell::callByName(std::string_view name, const ValueList& args, int na
 }
 
 std::string nextStepHint(const session::AnalysisState& state) {
-  if (state.DATA.size() == 0) return "Load a data file first";
+  if (state.DATA->size() == 0) return "Load a data file first";
   if (state.PCAScores.size() == 0) return "Run the analysis first";
   return {};
 }

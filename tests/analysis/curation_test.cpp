@@ -86,7 +86,7 @@ class CurationTest : public testkit::SessionTest {
 TEST_F(CurationTest, ReflectingTwiceGivesEverythingBackExactly) {
   load("gorilla.txt");
   act("NoGroupList");
-  const Mat data = state_.DATA, scores = state_.PCAScores;
+  const Mat data = *state_.DATA, scores = state_.PCAScores;
   const std::string box = fileBox();
 
   choose("ReflectSpecimens", "3 5-6");
@@ -95,15 +95,47 @@ TEST_F(CurationTest, ReflectingTwiceGivesEverythingBackExactly) {
   EXPECT_NE(console_.kept().find("Reflected: 3, 5, 6"), std::string::npos);
   EXPECT_FALSE(state_.PCAScores == scores);
   // The loaded data stay as read; the centroid size of a reflected one too.
-  EXPECT_EQ(session_.loadedData(2, 0), 36);
-  EXPECT_EQ(session_.loadedData(2, 16), 235.16776);
+  EXPECT_EQ(session_.loadedData()(2, 0), 36);
+  EXPECT_EQ(session_.loadedData()(2, 16), 235.16776);
 
   choose("ReflectSpecimens", "6 3 5");
-  EXPECT_TRUE(state_.DATA == data);
+  EXPECT_TRUE((*state_.DATA) == data);
   EXPECT_TRUE(state_.PCAScores == scores);
   EXPECT_EQ(fileBox(), box);
   EXPECT_TRUE(session_.curation.empty());
   EXPECT_TRUE(session_.specimenNumbers.empty());
+}
+
+// The rows as read are held once while DATA are they, and stay as read
+// through everything that replaces DATA: an analysis, a curation before and
+// after one, and a curation refused.
+TEST_F(CurationTest, TheRowsAsReadAreHeldOnceAndOutliveEveryNewDATA) {
+  load("gorilla.txt");
+  const Mat raw = *state_.DATA;
+  EXPECT_EQ(session_.loadedData().data(), state_.DATA->data());
+
+  choose("ExcludeSpecimens", "4");
+  EXPECT_EQ(state_.DATA->rows(), raw.rows() - 1);
+  EXPECT_TRUE(session_.loadedData() == raw);
+  shell_.runCallback("IncludeAllSpecimens");
+  EXPECT_TRUE((*state_.DATA) == raw);
+  EXPECT_TRUE(session_.loadedData() == raw);
+
+  act("NoGroupList");
+  EXPECT_FALSE((*state_.DATA) == raw);
+  EXPECT_NE(session_.loadedData().data(), state_.DATA->data());
+  EXPECT_TRUE(session_.loadedData() == raw);
+  const Mat fitted = *state_.DATA;
+  choose("ExcludeSpecimens", "1-58");  // would leave one specimen
+  EXPECT_TRUE((*state_.DATA) == fitted);
+  EXPECT_TRUE(session_.loadedData() == raw);
+
+  // A new file is held once again.
+  load("mice.txt");
+  EXPECT_EQ(session_.loadedData().data(), state_.DATA->data());
+  act("NoGroupList");
+  load("gorilla.txt");
+  EXPECT_TRUE(session_.loadedData() == raw);
 }
 
 TEST_F(CurationTest, AMirroredSpecimenIsFoundNamedAndReflectedBack) {
@@ -139,7 +171,7 @@ TEST_F(CurationTest, RefusedChoicesLeaveEverythingAsItWas) {
   load("mice.txt");
   withGroups("mice_groups.txt");
   choose("ExcludeSpecimens", "4");
-  const Mat data = state_.DATA, scores = state_.PCAScores, glist = state_.GLIST;
+  const Mat data = *state_.DATA, scores = state_.PCAScores, glist = state_.GLIST;
   const std::string box = fileBox();
   const auto numbers = session_.specimenNumbers;
   ASSERT_EQ(box.substr(0, box.find("\nSS")),
@@ -156,7 +188,7 @@ TEST_F(CurationTest, RefusedChoicesLeaveEverythingAsItWas) {
     const auto messages = win_.answers.messages.size();
     choose(item, text);
     EXPECT_EQ(win_.answers.messages.size(), messages + 1) << item << " " << text;
-    EXPECT_TRUE(state_.DATA == data) << item << " " << text;
+    EXPECT_TRUE((*state_.DATA) == data) << item << " " << text;
     EXPECT_TRUE(state_.PCAScores == scores) << item << " " << text;
     EXPECT_TRUE(state_.GLIST == glist) << item << " " << text;
     EXPECT_EQ(fileBox(), box) << item << " " << text;
@@ -173,7 +205,7 @@ TEST_F(CurationTest, GroupListsLoadedLaterAndNewDataForgetNothingTheyShouldKeep)
   load("mice.txt");
   choose("ExcludeSpecimens", "2 40");
   // Before an analysis only the data change.
-  EXPECT_EQ(state_.DATA.rows(), 74);
+  EXPECT_EQ(state_.DATA->rows(), 74);
   EXPECT_EQ(state_.PCAScores.size(), 0);
   // A group list of every loaded specimen: the rows of those left out go.
   withGroups("mice_groups.txt");
@@ -192,7 +224,7 @@ TEST_F(CurationTest, GroupListsLoadedLaterAndNewDataForgetNothingTheyShouldKeep)
   choose("ExcludeSpecimens", "1");
   act("ClearData");
   EXPECT_TRUE(session_.curation.empty());
-  EXPECT_EQ(session_.loadedData.size(), 0);
+  EXPECT_EQ(session_.loadedData().size(), 0);
   shell_.runCallback("FindMirrored");
   EXPECT_EQ(lastMessage(), "Load a landmark data file first.");
   load("gorilla.txt");

@@ -84,7 +84,7 @@ TEST_F(PipelineTest, NoGroupListOnDigits) {
   EXPECT_EQ(fb, "File: digit3.txt\n  30 Specimens\n  13 Landmarks\nSS distance/(n-1) =" +
                     sprintf("%1.7f", {s_.Dmatrix.trace()}));
   // DATA now holds the fitted specimens: unit centroid size, stored size kept.
-  EXPECT_NEAR(morpho::centsize(s_.DATA).maxCoeff(), 1.0, 1e-12);
+  EXPECT_NEAR(morpho::centsize(*s_.DATA).maxCoeff(), 1.0, 1e-12);
   // The reference is rounded to 4 decimals.
   EXPECT_EQ(s_.reference, round(Mat(s_.reference * 10000)) / 10000);
   act("NoGroupList");
@@ -158,7 +158,7 @@ TEST_F(PipelineTest, SteppingTheAxisBoxes) {
 
 TEST_F(PipelineTest, GroupListProblemsAreReportedBeforeTheAnalysis) {
   load("mice.txt");
-  const Mat raw = s_.DATA;
+  const Mat raw = *s_.DATA;
   write("short.txt", "1\n2\n3\n");
   answer("short.txt");
   act("LoadGroupList");
@@ -183,7 +183,7 @@ TEST_F(PipelineTest, GroupListProblemsAreReportedBeforeTheAnalysis) {
   act("LoadGroupList");
   ASSERT_EQ(win_.answers.messages.size(), 2u);
   EXPECT_NE(win_.answers.messages[1].text.find("Line 41"), std::string::npos);
-  EXPECT_EQ(s_.DATA, raw);
+  EXPECT_EQ(*s_.DATA, raw);
   EXPECT_EQ(s_.PCAScores.size(), 0);
   EXPECT_EQ(win_.figure().pointer, "arrow");
 
@@ -199,7 +199,7 @@ TEST_F(PipelineTest, GroupListProblemsAreReportedBeforeTheAnalysis) {
   answer("mice_groups.txt");
   act("LoadGroupList");
   EXPECT_NE(win_.answers.messages.back().text.find("symbol code table"), std::string::npos);
-  EXPECT_EQ(s_.DATA, raw);
+  EXPECT_EQ(*s_.DATA, raw);
 }
 
 TEST_F(PipelineTest, DegenerateSpecimenIsNamed) {
@@ -318,7 +318,7 @@ TEST(AnalysisSize, WhatCannotFitIsRefusedBeforeTheWorkStarts) {
 
 TEST_F(PipelineTest, ShapeResultsDoNotDependOnScale) {
   load("digit3.txt");
-  const Mat raw = s_.DATA;
+  const Mat raw = *s_.DATA;
   const Eigen::Index V = raw.cols() - 5;
   auto run = [&](const Mat& data) {
     s_.DATA = data;
@@ -326,7 +326,7 @@ TEST_F(PipelineTest, ShapeResultsDoNotDependOnScale) {
     EXPECT_TRUE(win_.answers.messages.empty()) << win_.answers.messages[0].text;
   };
   run(raw);
-  const Mat reference = s_.reference, fitted = s_.DATA.leftCols(raw.cols() - 1);
+  const Mat reference = s_.reference, fitted = s_.DATA->leftCols(raw.cols() - 1);
   const Mat pw = s_.pwscores.leftCols(V), scores = s_.PCAScores;
   const Mat shares = s_.percentexp;
   auto rel = [](const Mat& a, const Mat& b) { return (a - b).norm() / b.norm(); };
@@ -334,7 +334,7 @@ TEST_F(PipelineTest, ShapeResultsDoNotDependOnScale) {
     EXPECT_EQ(dataProblem(raw * scale), std::nullopt) << scale;
     run(raw * scale);
     EXPECT_EQ(s_.reference.leftCols(raw.cols() - 1), reference.leftCols(raw.cols() - 1)) << scale;
-    EXPECT_LT(rel(s_.DATA.leftCols(raw.cols() - 1), fitted), 1e-12) << scale;
+    EXPECT_LT(rel(s_.DATA->leftCols(raw.cols() - 1), fitted), 1e-12) << scale;
     EXPECT_LT(rel(s_.pwscores.leftCols(V), pw), 1e-12) << scale;
     EXPECT_LT(rel(s_.PCAScores, scores), 1e-12) << scale;
     EXPECT_LT(rel(s_.percentexp, shares), 1e-12) << scale;
@@ -344,13 +344,13 @@ TEST_F(PipelineTest, ShapeResultsDoNotDependOnScale) {
   Mat spike = raw;
   spike(3, 4) = 1e200;
   run(spike);
-  EXPECT_TRUE(s_.DATA.allFinite());
+  EXPECT_TRUE(s_.DATA->allFinite());
   EXPECT_TRUE(s_.PCAScores.allFinite());
   // Beside 1e200 the others are 0: fitted, it is the spike of one landmark.
   Mat pure = Mat::Zero(1, raw.cols());
   pure(0, 4) = 1.0;
   pure(0, raw.cols() - 1) = raw(3, raw.cols() - 1);
-  EXPECT_LT((s_.DATA.row(3) - morpho::getpsup(pure, s_.reference)).norm(), 1e-12);
+  EXPECT_LT((s_.DATA->row(3) - morpho::getpsup(pure, s_.reference)).norm(), 1e-12);
 }
 
 TEST_F(PipelineTest, RestrictedPca) {

@@ -44,7 +44,7 @@ class ResultsTableTest : public ActionTest {
     // The shape variables end with the centroid sizes.
     state_.pwscores = Mat(3, 2);
     state_.pwscores << 0, 10, 0, 20.5, 0, 1e3;
-    state_.DATA = Mat::Zero(3, 7);
+    state_.DATA = Mat(Mat::Zero(3, 7));
   }
   bool exportTable() { return shell_.runCallback("ExportResultsTable"); }
 };

@@ -29,7 +29,7 @@ class ScreeTest : public ActionTest {
   void analysis(std::vector<double> largestFirst, Eigen::Index N = 30) {
     state_.Dmatrix = dmatrix(largestFirst);
     state_.NumPCA = static_cast<double>(largestFirst.size()) + 1;
-    state_.DATA = Mat::Zero(N, 2 * static_cast<Eigen::Index>(largestFirst.size()) + 5);
+    state_.DATA = Mat(Mat::Zero(N, 2 * static_cast<Eigen::Index>(largestFirst.size()) + 5));
   }
   graphics::Axes& axes() { return win_.figure().axes(); }
   const graphics::Line& onlyLine() {

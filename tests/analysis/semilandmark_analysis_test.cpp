@@ -140,7 +140,7 @@ class SemilandmarkAnalysis : public testkit::SessionTest {
 TEST_F(SemilandmarkAnalysis, OutlineStudyAgreesWithTheDefinitions) {
   const std::vector<RowVec> specimens = outlineSpecimens(15);
   load("ellipses.tps", tpsText(specimens));
-  ASSERT_EQ(state_.DATA.cols(), 2 * kPoints + 1);
+  ASSERT_EQ(state_.DATA->cols(), 2 * kPoints + 1);
   EXPECT_NE(win_.control("FileBox").get("String").text().find(
                 "44 points: 4 landmarks, 40 sliding on 1 curve"),
             std::string::npos);
@@ -180,7 +180,7 @@ TEST_F(SemilandmarkAnalysis, OutlineStudyAgreesWithTheDefinitions) {
   EXPECT_LT((state_.reference.row(0).head(2 * kPoints) - y).cwiseAbs().maxCoeff(), 1e-12);
   for (std::size_t i = 0; i < x.size(); ++i)
     EXPECT_LT(
-        (state_.DATA.row(static_cast<Index>(i)).head(2 * kPoints) - x[i]).cwiseAbs().maxCoeff(),
+        (state_.DATA->row(static_cast<Index>(i)).head(2 * kPoints) - x[i]).cwiseAbs().maxCoeff(),
         1e-9)
         << i;
 
@@ -209,7 +209,7 @@ TEST_F(SemilandmarkAnalysis, OutlineStudyAgreesWithTheDefinitions) {
 TEST_F(SemilandmarkAnalysis, CurvesSkippedWhenAskedGiveTheLandmarksAlone) {
   shell_.session().sliding.readCurves = false;
   load("ellipses.tps", tpsText(outlineSpecimens(6)));
-  EXPECT_EQ(state_.DATA.cols(), 2 * kLandmarks + 1);
+  EXPECT_EQ(state_.DATA->cols(), 2 * kLandmarks + 1);
   EXPECT_NE(console_.kept().find("Skipped 240 outline points"), std::string::npos);
 }
 
@@ -280,7 +280,7 @@ TEST_F(SemilandmarkAnalysis, AlignedCoordinatesReadBackAsTheFittedSlidSpecimens)
   std::ifstream tps(dir_ / "aligned.tps");
   const io::TpsData back = io::readTps(tps, "aligned.tps");
   ASSERT_EQ(back.data.rows(), 6);
-  EXPECT_EQ(back.data.leftCols(2 * kPoints), state_.DATA.leftCols(2 * kPoints));
+  EXPECT_EQ(back.data.leftCols(2 * kPoints), state_.DATA->leftCols(2 * kPoints));
   EXPECT_EQ(back.ids.front(), "E1");
 
   SessionTest::answer("aligned.CSV", dir_);

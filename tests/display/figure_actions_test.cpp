@@ -246,9 +246,9 @@ TEST_F(FigureActions, ExportedShapesReadBackExactlyAndLieAboutTheReference) {
   run("ExportShapes");
   answer("shapes.tps", dir_ / "out");
   act("LoadData");
-  ASSERT_EQ(state_.DATA.rows(), 9);
+  ASSERT_EQ(state_.DATA->rows(), 9);
   for (Eigen::Index i = 0; i < 9; ++i) {
-    const Mat xy = morpho::vertxy(state_.DATA.row(i));
+    const Mat xy = morpho::vertxy(state_.DATA->row(i));
     EXPECT_EQ(xy, shapes[static_cast<std::size_t>(i)].xy) << shapes[static_cast<std::size_t>(i)].id;
   }
   EXPECT_EQ(shell_.session().specimenIds[2], "PC1 -3 SD");

@@ -74,7 +74,7 @@ class OutlineTest : public testkit::SessionTest {
   // An outline of two strokes through the landmarks of loaded specimen n as
   // the data file gives them: 1 to 4, then 5 to 8.
   void loadOutlineOnLandmarks(int n) {
-    const Mat raw = morpho::vertxy(shell_.session().loadedData.row(n - 1));
+    const Mat raw = morpho::vertxy(shell_.session().loadedData().row(n - 1));
     std::string text;
     char buf[96];
     for (Index k = 0; k < kL; ++k) {

@@ -85,13 +85,13 @@ TEST_F(SuperimpositionTest, GroupMeansAndTheCodesThatNameNoGroup) {
   glist(0, 0) = 1;
   glist(2, 0) = 0;
   glist(40, 0) = 1.5;
-  auto m = groupMeans(s_.DATA, glist, s_.reference, &console_);
+  auto m = groupMeans(*s_.DATA, glist, s_.reference, &console_);
   ASSERT_EQ(m.size(), 2u);
   EXPECT_EQ(m[0].code, 1);
-  EXPECT_EQ(Mat(m[0].form), Mat(s_.DATA.row(0)));  // bit for bit
+  EXPECT_EQ(Mat(m[0].form), Mat(s_.DATA->row(0)));  // bit for bit
   EXPECT_EQ(m[1].code, 3);
   Mat members(56, 2 * kL + 1);
-  members << s_.DATA.middleRows(1, 1), s_.DATA.middleRows(3, 37), s_.DATA.bottomRows(18);
+  members << s_.DATA->middleRows(1, 1), s_.DATA->middleRows(3, 37), s_.DATA->bottomRows(18);
   Mat expected = morpho::getpsup(Mat(morpho::getconsensus(members).y), s_.reference);
   EXPECT_LT((Mat(m[1].form) - expected).cwiseAbs().maxCoeff(), 1e-14);
   EXPECT_NE(console_.kept().find("Error caught in GLIST loop\ni = 3\nN = 59\nGLIST(i) = 0\n"
@@ -105,7 +105,7 @@ TEST_F(SuperimpositionTest, MeansAreHollowUnturnedAndRegisteredOnRequest) {
   win_.control("RefAngleBox").set("String", "90");
   act("ShowMeans");  // no second argument: Procrustes means
   Drawn d = drawn();
-  auto m = groupMeans(s_.DATA, s_.GLIST, s_.reference, nullptr);
+  auto m = groupMeans(*s_.DATA, s_.GLIST, s_.reference, nullptr);
   ASSERT_EQ(d.x.size(), 2u * kL);
   for (Eigen::Index j = 0; j < kL; ++j) expectPoint(d, kL + j, Mat(m[1].form), 0, j);
   EXPECT_EQ(d.style[kL]->marker, 'x');
@@ -128,8 +128,8 @@ TEST_F(SuperimpositionTest, TurningAndFillFollowTheSymbolSource) {
   analyse();
   win_.control("RefAngleBox").set("String", "90");
   const double t = M_PI / 2;
-  const Mat bc = morpho::basereg(s_.DATA, 1, 5), sbr = morpho::meth3sup(bc);
-  const Mat* shown[] = {&s_.DATA, &bc, &sbr};
+  const Mat bc = morpho::basereg(*s_.DATA, 1, 5), sbr = morpho::meth3sup(bc);
+  const Mat* shown[] = {&*s_.DATA, &bc, &sbr};
   const char* actions[] = {"ShowProcrustes", "ShowBC", "ShowSBR"};
   for (int table = 0; table < 2; ++table) {
     if (table == 1) useTable();
@@ -172,12 +172,12 @@ TEST_F(SuperimpositionTest, RefusalsLeaveThePictureAndTheAnalysisAsTheyWere) {
   act("ShowProcrustes");
   const std::string before = graphics::plotDataJson(win_.figure());
   auto refused = [&](const std::string& run, const std::string& mentions) {
-    const Mat data = s_.DATA, glist = s_.GLIST, reference = s_.reference;
+    const Mat data = *s_.DATA, glist = s_.GLIST, reference = s_.reference;
     run.front() == '#' ? means(run[1] - '0') : act(run);
     ASSERT_EQ(messages().size(), 1u) << run << " " << mentions;
     EXPECT_NE(messages()[0].text.find(mentions), std::string::npos) << messages()[0].text;
     EXPECT_TRUE(graphics::plotDataJson(win_.figure()) == before) << run;
-    EXPECT_TRUE(s_.DATA == data && s_.GLIST == glist && s_.reference == reference);
+    EXPECT_TRUE((*s_.DATA) == data && s_.GLIST == glist && s_.reference == reference);
     win_.answers.messages.clear();
   };
   auto box = [&](const char* tag, const char* text) { win_.control(tag).set("String", text); };
@@ -218,7 +218,7 @@ TEST_F(SuperimpositionTest, ManySpecimensInRunsOfAlternatingGroupsDrawOneGroupOf
   const Eigen::Index N = 100000;  // runs of 1,000 of alternating groups
   Mat data(N, 2 * kL + 1), glist(N, 1);
   for (Eigen::Index i = 0; i < N; ++i) {
-    data.row(i) = s_.DATA.row(i % 59);
+    data.row(i) = s_.DATA->row(i % 59);
     glist(i, 0) = 1 + static_cast<double>((i / 1000) % 2);
   }
   s_.DATA = data;
@@ -241,7 +241,7 @@ TEST_F(SuperimpositionTest, ManySpecimensInRunsOfAlternatingGroupsDrawOneGroupOf
                              [&](const graphics::PointGroup& g) { last = g.last(); });
   auto* line = dynamic_cast<graphics::Line*>(win_.figure().axes().find(last));
   ASSERT_NE(line, nullptr);
-  Mat sbr = morpho::meth3sup(morpho::basereg(s_.DATA.bottomRows(1), 1, 5));
+  Mat sbr = morpho::meth3sup(morpho::basereg(s_.DATA->bottomRows(1), 1, 5));
   EXPECT_NEAR(line->ydata().at(0), sbr(0, 2 * kL - 1), 1e-12);
   EXPECT_EQ(line->markerFaceColor, graphics::ColorSpec::of(line->color));
 }

@@ -114,7 +114,7 @@ TEST_F(WireframeTest, BadLinksFilesAreRefusedNamingTheLineAndTheLinksKept) {
   EXPECT_EQ(shell_.session().links, kept);
   answer("mice.txt", dir_);
   act("LoadData");
-  ASSERT_NE(state_.DATA.cols(), 2 * kL + 1);
+  ASSERT_NE(state_.DATA->cols(), 2 * kL + 1);
   EXPECT_TRUE(shell_.session().links.empty());
 }
 
@@ -138,7 +138,7 @@ TEST_F(WireframeTest, LinksEndAtTheirLandmarksInEverySuperimpositionAndMean) {
   // Means: each mean's links in its group's colour, markers at least
   // 2.5 mm across, and a legend naming both groups.
   shell_.runCallback("Varnoksw('ShowMeans')");
-  const auto means = groupMeans(state_.DATA, state_.GLIST, state_.reference, nullptr);
+  const auto means = groupMeans(*state_.DATA, state_.GLIST, state_.reference, nullptr);
   const auto links = tagged(ax(), kLinkTag);
   ASSERT_EQ(links.size(), 2u * kLinkCount);
   const graphics::Rgb colours[2] = {{0, 0, 0}, {0, 0, 1}};  // "ko", "bx"

@@ -45,7 +45,7 @@ class LoadActions : public testkit::SessionTest {
 TEST_F(LoadActions, LinesAfterAnEmptyLineAreReportedAndTheOnesBeforeLoaded) {
   write("d.txt", "1 2 3\n4 5 6\n\n7 8 9\n10 11 12\n");
   act("LoadData", "d.txt");
-  EXPECT_EQ(s_.DATA, (Mat(2, 3) << 1, 2, 3, 4, 5, 6).finished());
+  EXPECT_EQ(*s_.DATA, (Mat(2, 3) << 1, 2, 3, 4, 5, 6).finished());
   const std::string note =
       "Reading of the file d.txt stopped at the empty line 3; 2 more lines after it were not "
       "read. Remove the empty line to load them.";
@@ -57,13 +57,13 @@ TEST_F(LoadActions, LinesAfterAnEmptyLineAreReportedAndTheOnesBeforeLoaded) {
   write("e.txt", "1 2 3\n\n");
   act("LoadData", "e.txt");
   EXPECT_TRUE(win_.answers.messages.empty());
-  EXPECT_EQ(s_.DATA.rows(), 1);
+  EXPECT_EQ(s_.DATA->rows(), 1);
 }
 
 TEST_F(LoadActions, FilesThatAreNotRegularLeaveTheDataAsItWas) {
   write("good.txt", "1 2 3\n");
   act("LoadData", "good.txt");
-  const Mat before = s_.DATA;
+  const Mat before = *s_.DATA;
   ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0644), 0);
   act("LoadData", "pipe");
   EXPECT_EQ(lastMessage().title, "Error Loading File");
@@ -77,7 +77,7 @@ TEST_F(LoadActions, FilesThatAreNotRegularLeaveTheDataAsItWas) {
   EXPECT_EQ(lastMessage().text,
             "The file nan.txt could not be loaded: line 2 holds \"nan\", which is not a finite "
             "number.");
-  EXPECT_EQ(s_.DATA, before);
+  EXPECT_EQ(*s_.DATA, before);
 }
 
 TEST_F(LoadActions, SymbolTablesThatCannotBeDrawnAreRefusedNamingTheRow) {

@@ -38,9 +38,9 @@ const char* kWings =
 
 TEST_F(LoadDataTest, ATpsFileLoadsWithItsNamesAndANoteOnTheCurves) {
   load("wings.tps", kWings);
-  ASSERT_EQ(state_.DATA.rows(), 2);
-  ASSERT_EQ(state_.DATA.cols(), 7);
-  EXPECT_EQ(state_.DATA(0, 2), 6);  // scaled
+  ASSERT_EQ(state_.DATA->rows(), 2);
+  ASSERT_EQ(state_.DATA->cols(), 7);
+  EXPECT_EQ((*state_.DATA)(0, 2), 6);  // scaled
   EXPECT_EQ(box("FileBox"), "File: wings.tps \n   2 Specimens \n   3 Landmarks");
   EXPECT_EQ(ids(), (std::vector<std::string>{"wing 1", "wing 2"}));
   EXPECT_NE(
@@ -53,7 +53,7 @@ TEST_F(LoadDataTest, ATpsFileLoadsWithItsNamesAndANoteOnTheCurves) {
 
 TEST_F(LoadDataTest, AnNtsFileLoadsWithItsRowLabels) {
   load("rats.nts", "\" two rats\n1 2L 6 0\nr1 r2\n0 0 3 0 0 4\n1 1 2 2 3 5\n");
-  ASSERT_EQ(state_.DATA.rows(), 2);
+  ASSERT_EQ(state_.DATA->rows(), 2);
   EXPECT_EQ(ids(), (std::vector<std::string>{"r1", "r2"}));
   EXPECT_EQ(box("FileBox"), "File: rats.nts \n   2 Specimens \n   3 Landmarks");
 }
@@ -62,7 +62,7 @@ TEST_F(LoadDataTest, APlainFileAfterATpsFileHasNoNames) {
   load("wings.tps", kWings);
   ASSERT_EQ(ids().size(), 2u);
   load("plain.txt", "0 0 3 0 0 4 5\n1 1 2 2 3 5 6\n1 0 2 0 3 3 7\n");
-  EXPECT_EQ(state_.DATA.rows(), 3);
+  EXPECT_EQ(state_.DATA->rows(), 3);
   EXPECT_TRUE(ids().empty());
   load("wings.tps", kWings);
   act("ClearData");
@@ -71,7 +71,7 @@ TEST_F(LoadDataTest, APlainFileAfterATpsFileHasNoNames) {
 
 TEST_F(LoadDataTest, ABadTpsFileIsReportedAndChangesNothing) {
   load("wings.tps", kWings);
-  const Mat before = state_.DATA;
+  const Mat before = *state_.DATA;
   const std::string folder = shell_.session().folder;
   load("bad.tps", "LM=3\n0 0\n3 0\n0 4\nLM=2\n0 0\n1 1\n");
   ASSERT_EQ(win_.answers.messages.size(), 1u);
@@ -79,7 +79,7 @@ TEST_F(LoadDataTest, ABadTpsFileIsReportedAndChangesNothing) {
   EXPECT_EQ(win_.answers.messages[0].text,
             "The file bad.tps could not be loaded: line 5 holds LM=2, but the first specimen "
             "(line 1) has 3 landmarks; every specimen needs the same landmarks.");
-  EXPECT_EQ(state_.DATA, before);
+  EXPECT_EQ(*state_.DATA, before);
   EXPECT_EQ(ids(), (std::vector<std::string>{"wing 1", "wing 2"}));
   EXPECT_EQ(shell_.session().folder, folder);
 }

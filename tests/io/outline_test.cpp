@@ -64,7 +64,7 @@ TEST_F(OutlineLoad, EveryRefusalKeepsTheOutlineItsSpecimenAndTheFolder) {
   EXPECT_EQ(fs::path(folder), fs::path(testkit::folderString(dir_ / "drawn")));
   shell_.session().folder = testkit::folderString(dir_);
 
-  const std::string N = std::to_string(state_.DATA.rows());
+  const std::string N = std::to_string(state_.DATA->rows());
   const std::pair<const char*, std::string> badFiles[] = {
       {"1 2\nx 4\n", "line 2 holds \"x\", which is not a number."},
       {"1 2\n\n3\n",
@@ -88,7 +88,7 @@ TEST_F(OutlineLoad, EveryRefusalKeepsTheOutlineItsSpecimenAndTheFolder) {
                                  "from 1 to " +
                                  N + ".");
   }
-  load("fine.txt", "9 9\n8 8\n", std::to_string(state_.DATA.rows() + 1));
+  load("fine.txt", "9 9\n8 8\n", std::to_string(state_.DATA->rows() + 1));
   EXPECT_NE(lastMessage().find("from 1 to " + N), std::string::npos);
   for (std::size_t k = 0; k < kept.size(); ++k) EXPECT_EQ(session.outline[k], kept[k]);
   EXPECT_EQ(session.outline.size(), kept.size());

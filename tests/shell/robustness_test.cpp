@@ -34,7 +34,7 @@ std::vector<std::string> differences(const AnalysisState& a, const AnalysisState
   auto opt = [&](const char* n, const auto& x, const auto& y) {
     if (x != y) d.emplace_back(n);
   };
-  mat("DATA", a.DATA, b.DATA);
+  mat("DATA", *a.DATA, *b.DATA);
   mat("GLIST", a.GLIST, b.GLIST);
   opt("ColorList", a.ColorList, b.ColorList);
   mat("codearray", a.codearray, b.codearray);

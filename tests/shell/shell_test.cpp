@@ -60,7 +60,7 @@ std::string dataLines(int n, int cols) {
 TEST_F(ShellTest, UnknownActionFallsThrough) {
   act("loaddata");
   EXPECT_EQ(console_.kept(), "Fell through case!");
-  EXPECT_EQ(shell_.state().DATA.size(), 0);
+  EXPECT_EQ(shell_.state().DATA->size(), 0);
   EXPECT_TRUE(win_.answers.fileDialogTitles.empty());
 }
 
@@ -91,8 +91,8 @@ TEST_F(ShellTest, LoadDataSummaryAndDefaults) {
   answerFile("thirty.txt");
   act("LoadData");
   EXPECT_EQ(win_.answers.fileDialogTitles.at(0), "Enter file to Load?");
-  EXPECT_EQ(shell_.state().DATA.rows(), 30);
-  EXPECT_EQ(shell_.state().DATA.cols(), 25);
+  EXPECT_EQ(shell_.state().DATA->rows(), 30);
+  EXPECT_EQ(shell_.state().DATA->cols(), 25);
   EXPECT_EQ(fileBox(), "File: thirty.txt \n  30 Specimens \n  12 Landmarks");
   for (const char* tag : {"LoadGroup", "NoLoadGroup", "LoadReference"})
     EXPECT_EQ(win_.control(tag).get("Enable").text(), "on") << tag;
@@ -119,7 +119,7 @@ TEST_F(ShellTest, DefaultsComeBackAfterClearAndReload) {
   s.marker2y = -1;
   s.GLIST = Mat::Ones(5, 1);
   act("ClearData");
-  EXPECT_EQ(s.DATA.size(), 0);
+  EXPECT_EQ(s.DATA->size(), 0);
   EXPECT_EQ(s.GLIST.size(), 0);
   EXPECT_EQ(*s.vplotdensity, 50);  // settings survive ClearData
   EXPECT_EQ(fileBox(), "No File Loaded");
@@ -190,7 +190,7 @@ TEST_F(ShellTest, BadFilesLeaveDataAndSummaryAsTheyWere) {
   write("good.txt", dataLines(6, 7));
   answerFile("good.txt");
   act("LoadData");
-  const Mat before = shell_.state().DATA;
+  const Mat before = *shell_.state().DATA;
   const std::string summary = fileBox();
 
   write("bad.txt", "1 2 3\n4 5\n");
@@ -217,7 +217,7 @@ TEST_F(ShellTest, BadFilesLeaveDataAndSummaryAsTheyWere) {
   act("LoadData");
   EXPECT_EQ(win_.answers.messages.size(), 3u);
 
-  EXPECT_EQ(shell_.state().DATA, before);
+  EXPECT_EQ(*shell_.state().DATA, before);
   EXPECT_EQ(fileBox(), summary);
 }
 
@@ -284,8 +284,8 @@ TEST_F(ShellTest, TheExampleFilesTheHelpNamesAreThereAndAnalyse) {
   answerFile("Tarvishgrp.txt");
   act("LoadGroupList");
   EXPECT_TRUE(win_.answers.messages.empty()) << win_.answers.messages.front().text;
-  EXPECT_EQ(state_.DATA.rows(), 30);
-  EXPECT_EQ(state_.DATA.cols(), 13);
+  EXPECT_EQ(state_.DATA->rows(), 30);
+  EXPECT_EQ(state_.DATA->cols(), 13);
   EXPECT_EQ(state_.GLIST.rows(), 30);
   EXPECT_EQ(state_.PCAScores.rows(), 30);
 }
@@ -306,7 +306,7 @@ TEST_F(ShellTest, MainWindowRoutineModes) {
   write("d.txt", dataLines(3, 7));
   answerFile("d.txt");
   shell_.Varnok6p({Value("Varnoksw"), Value("LoadData")}, 0);
-  EXPECT_EQ(shell_.state().DATA.rows(), 3);
+  EXPECT_EQ(shell_.state().DATA->rows(), 3);
   console_.clear();
   shell_.Varnok6p({Value("NoSuchRoutine")}, 0);
   EXPECT_EQ(console_.kept(), "Run-time Error: Undefined function or variable \"NoSuchRoutine\".\n");
@@ -470,7 +470,7 @@ TEST_F(ShellTest, FileDialogsOpenInTheCurrentFolderWhichFollowsTheLoadedFile) {
   std::ofstream(dir_ / "sub" / "d.txt") << dataLines(4, 7);
   answer("d.txt", dir_ / "sub");
   act("LoadData");
-  ASSERT_EQ(shell_.state().DATA.rows(), 4);
+  ASSERT_EQ(shell_.state().DATA->rows(), 4);
   EXPECT_EQ(win_.answers.fileDialogFolders.at(0), testkit::folderString(dir_));
   cancel();
   act("LoadData");
@@ -575,7 +575,7 @@ TEST_F(ShellTest, ExportPlotDataWritesTheJsonOfThePlotAndReplacesNothingUnasked)
 TEST(NextStepHint, FollowsTheState) {
   session::AnalysisState s;
   EXPECT_EQ(nextStepHint(s), "Load a data file first");
-  s.DATA = Mat::Ones(3, 7);
+  s.DATA = Mat(Mat::Ones(3, 7));
   EXPECT_EQ(nextStepHint(s), "Run the analysis first");
   s.PCAScores = Mat::Ones(3, 2);
   EXPECT_EQ(nextStepHint(s), "");
