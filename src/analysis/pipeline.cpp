@@ -396,12 +396,11 @@ bool runGroupList(session::ActionContext& ctx, const AnalysisRequest& req, Mat g
   for (Eigen::Index start = 0, i = 1; i <= mg; ++i) {
     if (i < mg && glist(i, 0) == glist(start, 0)) continue;
     const auto g = static_cast<Eigen::Index>(glist(start, 0));
-    const Mat block = r.DATA->middleRows(start, i - start);
     if (useTable)
-      display::showshapec(ctx.window, block, s.codearray.row(g - 1),
+      display::showshapec(ctx.window, r.DATA->middleRows(start, i - start), s.codearray.row(g - 1),
                           display::symbolTableAngle(req.refAngle));
     else
-      display::plotTurned(ctx.window, nullptr, block, s.ColorList.at(g - 1), theta);
+      display::plotTurned(ctx.window, nullptr, r.DATA, start, i, s.ColorList.at(g - 1), theta);
     start = i;
   }
   if (!useTable) style::setsymbolfill(style::childrenOf(ctx.window.figure().axes()), 1);
@@ -435,7 +434,7 @@ bool runOneGroup(session::ActionContext& ctx, const AnalysisRequest& req) {
   r.DATA = morpho::getpsup(*s.DATA, r.reference, ctx.progress);
   slideSemilandmarks(ctx, r);
   ctx.console.display("DATA", *r.DATA);
-  display::plotTurned(ctx.window, nullptr, *r.DATA, "ko",
+  display::plotTurned(ctx.window, nullptr, r.DATA, 0, r.DATA->rows(), "ko",
                       display::refAngle(req.refAngle, &ctx.console).value_or(0.0));
   shapeVariablesAndPca(ctx, req, r, true);
   assignResults(ctx, std::move(r), std::move(glist));

@@ -14,9 +14,22 @@ namespace {
 
 // One point object per landmark, styled from a parsed code: the hot loop of
 // every superimposition picture, so the code is parsed once.
+graphics::Handle plotPositions(graphics::Axes& ax, graphics::PointPositions positions,
+                               const graphics::LineSpec& style, double markerSize) {
+  ax.hold(true);
+  graphics::Line line;
+  line.color = style.color.value_or(graphics::Rgb{0, 0, 0});
+  line.marker = style.marker.value_or(0);
+  line.lineStyle = style.lineStyle ? *style.lineStyle : (style.marker ? "none" : "-");
+  line.markerSize = markerSize;
+  const graphics::Handle first = ax.plotPoints(std::move(positions), line);
+  ax.axisAuto();
+  ax.axisEqual();
+  return first;
+}
+
 graphics::Handle plotPoints(graphics::Axes& ax, const Mat& x, const graphics::LineSpec& style,
                             double markerSize, std::optional<double> theta = std::nullopt) {
-  ax.hold(true);
   const Eigen::Index L = (x.cols() - 1) / 2;
   std::vector<double> xy;
   xy.reserve(static_cast<std::size_t>(2 * L * x.rows()));
@@ -34,15 +47,7 @@ graphics::Handle plotPoints(graphics::Axes& ax, const Mat& x, const graphics::Li
         xy.push_back(s * px + c * py);
       }
   }
-  graphics::Line line;
-  line.color = style.color.value_or(graphics::Rgb{0, 0, 0});
-  line.marker = style.marker.value_or(0);
-  line.lineStyle = style.lineStyle ? *style.lineStyle : (style.marker ? "none" : "-");
-  line.markerSize = markerSize;
-  const graphics::Handle first = ax.plotPoints(std::move(xy), line);
-  ax.axisAuto();
-  ax.axisEqual();
-  return first;
+  return plotPositions(ax, graphics::PointPositions(std::move(xy)), style, markerSize);
 }
 
 }  // namespace
@@ -102,6 +107,14 @@ void plotTurned(window::Window& window, Console* console, const Mat& x, std::str
   const graphics::LineSpec style = graphics::parseLineSpec(xform);
   if (!theta) theta = refAngle(window, console).value_or(0.0);
   plotPoints(window.figure().axes(), x, style, 3, theta);
+}
+
+void plotTurned(window::Window& window, Console* console, const SharedMat& x, Eigen::Index begin,
+                Eigen::Index end, std::string_view xform, std::optional<double> theta) {
+  const graphics::LineSpec style = graphics::parseLineSpec(xform);
+  if (!theta) theta = refAngle(window, console).value_or(0.0);
+  plotPositions(window.figure().axes(), graphics::PointPositions(x.share(), begin, end, theta),
+                style, 3);
 }
 
 graphics::Handle showshapec(window::Window& window, const Mat& x, const RowVec& codelist,

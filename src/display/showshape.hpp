@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "platform/matrix/console.hpp"
+#include "platform/matrix/shared_mat.hpp"
 #include "platform/matrix/types.hpp"
 #include "platform/window/window.hpp"
 #include "session/controls.hpp"
@@ -44,6 +45,10 @@ Mat showshape_rot(window::Window& window, Console* console, const Mat& x,
 // are turned as they are drawn, without a turned copy of the data.
 void plotTurned(window::Window& window, Console* console, const Mat& x,
                 std::string_view xform = "k.", std::optional<double> theta = std::nullopt);
+// plotTurned for rows [begin, end) of x, which the picture shares instead of
+// copying: a large study's specimens are not held twice.
+void plotTurned(window::Window& window, Console* console, const SharedMat& x, Eigen::Index begin,
+                Eigen::Index end, std::string_view xform, std::optional<double> theta);
 
 // Draws with one row of a symbol code table: colour (columns 1-3), marker
 // index into ".ox+*sdv^<>ph" (4), size in points (5), fill flag (6). Without

@@ -209,9 +209,10 @@ void showSpecimens(session::ActionContext& ctx, Registration how) {
   } else if (how == Registration::Procrustes) {
     theta = refAngle(r.refAngle, &ctx.console).value_or(0.0);
   }
-  const Mat shown =
-      how == Registration::Procrustes ? Mat() : registered(data, how, b.first, b.second);
-  const Mat& rows = how == Registration::Procrustes ? data : shown;
+  const SharedMat shown = how == Registration::Procrustes
+                              ? s.DATA
+                              : SharedMat(registered(data, how, b.first, b.second));
+  const Mat& rows = *shown;
   const Wireframe wire = studyWireframe(ctx.session, L);
   const bool dots = wire.hasSliding();
 
@@ -225,6 +226,12 @@ void showSpecimens(session::ActionContext& ctx, Registration how) {
     const auto g = static_cast<Eigen::Index>(s.GLIST(start, 0));
     // Semilandmarks are small dots of the group's colour; the landmarks keep
     // the group's symbol.
+    const auto& color = s.ColorList[static_cast<size_t>(g - 1)];
+    if (!dots && !useTable && how == Registration::Procrustes) {
+      plotTurned(ctx.window, nullptr, shown, start, i, color, theta);
+      start = i;
+      continue;
+    }
     const Mat block = dots ? pointColumns(rows.middleRows(start, i - start), wire.sliding, false)
                            : Mat(rows.middleRows(start, i - start));
     if (dots)
@@ -233,9 +240,9 @@ void showSpecimens(session::ActionContext& ctx, Registration how) {
     if (useTable)
       showshapec(ctx.window, block, s.codearray.row(g - 1), theta);
     else if (how == Registration::Procrustes)
-      plotTurned(ctx.window, nullptr, block, s.ColorList[static_cast<size_t>(g - 1)], theta);
+      plotTurned(ctx.window, nullptr, block, color, theta);
     else
-      showshape(ax, block, s.ColorList[static_cast<size_t>(g - 1)]);
+      showshape(ax, block, color);
     start = i;
   }
   if (!useTable) style::setsymbolfill(style::childrenOf(ax), 1);

@@ -53,8 +53,9 @@ class SuperimpositionTest : public testkit::SessionTest {
                                [&](const graphics::PointGroup& g) {
                                  ++d.groups;
                                  for (size_t k = 0; k < g.size(); ++k) {
-                                   d.x.push_back(g.xy[2 * k]);
-                                   d.y.push_back(g.xy[2 * k + 1]);
+                                   const auto [x, y] = g.positions.at(k);
+                                   d.x.push_back(x);
+                                   d.y.push_back(y);
                                    d.style.push_back(&g.styleOf(k));
                                  }
                                });

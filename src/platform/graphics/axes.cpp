@@ -98,13 +98,15 @@ void Axes::expandGroup(std::size_t g) const {
   PointGroup& group = groups_[g];
   std::vector<std::unique_ptr<Object>> lines;
   lines.reserve(group.size());
-  for (std::size_t i = 0; i < group.size(); ++i) {
+  std::size_t i = 0;
+  group.positions.forEach([&](double x, double y) {
     auto line = std::make_unique<Line>(group.styleOf(i));
-    line->setData({group.xy[2 * i]}, {group.xy[2 * i + 1]});
-    line->handle_ = group.first + static_cast<double>(i);
+    line->setData({x}, {y});
+    line->handle_ = group.first + static_cast<double>(i++);
     line->parent_ = const_cast<Axes*>(this);
     lines.push_back(std::move(line));
-  }
+    return true;
+  });
   auto at = firstAtOrAfter(children_, group.first);
   children_.insert(at, std::make_move_iterator(lines.begin()),
                    std::make_move_iterator(lines.end()));
@@ -133,8 +135,11 @@ std::vector<Object*> Axes::restyleTargets() {
 }
 
 Handle Axes::plotPoints(std::vector<double> xy, const Line& style) {
-  const std::size_t n = xy.size() / 2;
-  xy.resize(2 * n);
+  return plotPoints(PointPositions(std::move(xy)), style);
+}
+
+Handle Axes::plotPoints(PointPositions positions, const Line& style) {
+  const std::size_t n = positions.size();
   auto shared = std::make_unique<Line>(style);
   shared->setData({}, {});
   shared->tag = style.tag;
@@ -166,13 +171,15 @@ Handle Axes::plotPoints(std::vector<double> xy, const Line& style) {
   if (k != 0 && g->styleIndex.empty()) g->styleIndex.assign(g->size(), 0);
   if (!g->styleIndex.empty())
     g->styleIndex.insert(g->styleIndex.end(), n, static_cast<std::uint8_t>(k));
-  for (std::size_t i = 0; i < xy.size(); i += 2) g->extents[k].add(xy[i], xy[i + 1]);
+  Extent& extent = g->extents[k];
+  positions.forEach([&](double x, double y) {
+    extent.add(x, y);
+    return true;
+  });
+  g->positions.append(std::move(positions));
   if (g == &fresh) {
     fresh.first = first;
-    fresh.xy = std::move(xy);
     groups_.push_back(std::move(fresh));
-  } else {
-    g->xy.insert(g->xy.end(), xy.begin(), xy.end());
   }
   touch();
   return first;

@@ -63,6 +63,7 @@ class Axes {
   // line the fields of style (all but its data, handle and parent): n
   // single-point lines at xy = x0 y0 x1 y1 ..., held as one point group.
   // Returns the first handle (0 when xy is empty).
+  Handle plotPoints(PointPositions positions, const Line& style);
   Handle plotPoints(std::vector<double> xy, const Line& style);
   // A text at a data point; does not start a new plot.
   Text& text(double x, double y, std::string s, const ValueList& props = {});

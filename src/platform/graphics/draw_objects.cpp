@@ -370,21 +370,23 @@ void drawChildren(DrawingBackend& b, const Frame& f, const Axes& ax, double widt
       paints.push_back(st->visible && st->marker != 0 && looks.back().paints());
     }
     std::size_t current = looks.size();
-    const double* xy = g.xy.data();
-    for (std::size_t from = 0, n = g.size(); from < n && going; from += kProgressStep) {
-      const std::size_t to = std::min(n, from + kProgressStep);
-      for (std::size_t i = from; i < to; ++i) {
-        const std::size_t k = g.styleAt(i);
-        if (!paints[k]) continue;
+    std::size_t i = 0, counted = 0;
+    g.positions.forEach([&](double px, double py) {
+      const std::size_t k = g.styleAt(i++);
+      if (paints[k]) {
         if (k != current) {
           batch.use(looks[k], clip);
           current = k;
         }
-        const double x = f.px(xy[2 * i]), y = f.py(xy[2 * i + 1]);
+        const double x = f.px(px), y = f.py(py);
         if (f.contains(x, y, 0.5)) batch.add(x, y, clip);
       }
-      going = work.add(to - from);
-    }
+      if (i - counted < kProgressStep) return true;
+      going = work.add(i - counted);
+      counted = i;
+      return going;
+    });
+    if (going && i > counted) going = work.add(i - counted);
   };
   ax.visit(drawObject, drawGroup);
   batch.flush(clip);

@@ -221,3 +221,64 @@ bool Line::sameLook(const Line& o) const {
 }
 
 }  // namespace varnok::graphics
+
+namespace varnok::graphics {
+
+PointPositions::PointPositions(std::vector<double> xy) {
+  xy.resize(xy.size() / 2 * 2);
+  if (xy.empty()) return;
+  Run r;
+  r.size = size_ = xy.size() / 2;
+  r.xy = std::move(xy);
+  runs_.push_back(std::move(r));
+}
+
+PointPositions::PointPositions(std::shared_ptr<const Mat> rows, Eigen::Index begin,
+                               Eigen::Index end, std::optional<double> theta) {
+  const Eigen::Index L = rows ? (rows->cols() - 1) / 2 : 0;
+  if (!rows || L <= 0 || begin < 0 || end > rows->rows() || end <= begin) return;
+  Run r;
+  r.size = size_ = static_cast<std::size_t>((end - begin) * L);
+  r.rows = std::move(rows);
+  r.begin = begin;
+  r.landmarks = L;
+  if (theta) {
+    r.turned = true;
+    r.c = std::cos(*theta);
+    r.s = std::sin(*theta);
+  }
+  runs_.push_back(std::move(r));
+}
+
+std::array<double, 2> PointPositions::at(std::size_t k) const {
+  auto it = std::upper_bound(runs_.begin(), runs_.end(), k,
+                             [](std::size_t m, const Run& r) { return m < r.start; });
+  const Run& r = *std::prev(it);
+  const std::size_t i = k - r.start;
+  if (!r.rows) return {r.xy[2 * i], r.xy[2 * i + 1]};
+  const auto L = static_cast<std::size_t>(r.landmarks);
+  const double* row =
+      r.rows->data() + (r.begin + static_cast<Eigen::Index>(i / L)) * r.rows->cols();
+  const double px = row[2 * (i % L)], py = row[2 * (i % L) + 1];
+  if (!r.turned) return {px, py};
+  return {r.c * px - r.s * py, r.s * px + r.c * py};
+}
+
+void PointPositions::append(PointPositions&& more) {
+  for (Run& r : more.runs_) {
+    // Pairs of their own join the pairs before them, so that many small
+    // plots make one run.
+    if (!r.rows && !runs_.empty() && !runs_.back().rows) {
+      runs_.back().xy.insert(runs_.back().xy.end(), r.xy.begin(), r.xy.end());
+      runs_.back().size += r.size;
+    } else {
+      r.start = size_;
+      runs_.push_back(std::move(r));
+    }
+    size_ += r.size;
+  }
+  more.runs_.clear();
+  more.size_ = 0;
+}
+
+}  // namespace varnok::graphics

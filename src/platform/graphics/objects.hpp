@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -194,16 +195,74 @@ class Patch : public Object {
 // ordinary lines first. Point groups made one right after the other (the
 // specimens of several group codes taking turns) are kept as one group
 // with a style per member, each distinct style held once.
+// Where the members of a point group are, in member order: runs of x y pairs
+// of their own, and runs of landmarks read from rows of a landmark matrix
+// (x y of each landmark, the centroid size last), turned by an angle when one
+// is given. The matrix is shared with whoever made it, so a picture of a
+// million specimens does not keep a second copy of their 24 million numbers;
+// a turned landmark is computed exactly as a turned copy would have held it.
+class PointPositions {
+ public:
+  PointPositions() = default;
+  explicit PointPositions(std::vector<double> xy);  // x0 y0 x1 y1 ...; an odd last value is dropped
+  // Every landmark of rows [begin, end) of rows, specimen by specimen.
+  PointPositions(std::shared_ptr<const Mat> rows, Eigen::Index begin, Eigen::Index end,
+                 std::optional<double> theta);
+
+  std::size_t size() const { return size_; }
+  // Member k's position.
+  std::array<double, 2> at(std::size_t k) const;
+  // Calls f(x, y) for each member in order until f returns false; false
+  // when it stopped early.
+  template <class F>
+  bool forEach(F&& f) const;
+  // more's members follow these.
+  void append(PointPositions&& more);
+
+ private:
+  struct Run {
+    std::size_t start = 0, size = 0;  // members
+    std::vector<double> xy;           // own pairs, when rows is null
+    std::shared_ptr<const Mat> rows;
+    Eigen::Index begin = 0, landmarks = 0;
+    bool turned = false;
+    double c = 1, s = 0;
+  };
+  std::vector<Run> runs_;
+  std::size_t size_ = 0;
+};
+
+template <class F>
+bool PointPositions::forEach(F&& f) const {
+  for (const Run& r : runs_) {
+    if (!r.rows) {
+      const double* xy = r.xy.data();
+      for (std::size_t i = 0; i < r.size; ++i)
+        if (!f(xy[2 * i], xy[2 * i + 1])) return false;
+      continue;
+    }
+    const Eigen::Index cols = r.rows->cols(), L = r.landmarks;
+    const Eigen::Index specimens = static_cast<Eigen::Index>(r.size) / L;
+    const double* row = r.rows->data() + r.begin * cols;
+    for (Eigen::Index i = 0; i < specimens; ++i, row += cols)
+      for (Eigen::Index j = 0; j < L; ++j) {
+        const double px = row[2 * j], py = row[2 * j + 1];
+        if (!(r.turned ? f(r.c * px - r.s * py, r.s * px + r.c * py) : f(px, py))) return false;
+      }
+  }
+  return true;
+}
+
 struct PointGroup {
   Handle first = 0;
-  std::vector<double> xy;  // x0 y0 x1 y1 ...
+  PointPositions positions;
   // The shared properties, no data of their own, in the order they first
   // appear; member i has styles[styleIndex[i]] (styles[0] for every member
   // while styleIndex is empty).
   std::vector<std::unique_ptr<Line>> styles;
   std::vector<std::uint8_t> styleIndex;
   std::vector<Extent> extents;  // of each style's positions, found as they come
-  std::size_t size() const { return xy.size() / 2; }
+  std::size_t size() const { return positions.size(); }
   Handle last() const { return first + static_cast<double>(size()) - 1; }
   std::size_t styleAt(std::size_t member) const {
     return styleIndex.empty() ? 0 : styleIndex[member];

@@ -315,11 +315,13 @@ std::string plotDataJson(const Figure& fig) {
            [&](const PointGroup& g) {
              std::vector<Line> members;
              for (const auto& st : g.styles) members.push_back(*st);
-             for (std::size_t k = 0; k < g.size(); ++k) {
+             std::size_t k = 0;
+             g.positions.forEach([&](double x, double y) {
                Line& member = members[g.styleAt(k)];
-               member.setData({g.xy[2 * k]}, {g.xy[2 * k + 1]});
-               objects.push_back(objectJson(member, g.first + static_cast<double>(k)));
-             }
+               member.setData({x}, {y});
+               objects.push_back(objectJson(member, g.first + static_cast<double>(k++)));
+               return true;
+             });
            });
   // The colour bar, an object of its own after the drawn ones: the contour
   // it explains, its range and label, and the colours of that contour's

@@ -104,10 +104,12 @@ void forEachDrawnPoint(const Frame& f, const Axes& ax, Visit&& visit) {
       [&](const PointGroup& g) {
         radii.clear();
         for (const auto& style : g.styles) radii.push_back(style->visible ? radius(*style) : -1);
-        for (std::size_t i = 0; i < g.size(); ++i) {
-          const double r = radii[g.styleAt(i)];
-          if (r >= 0) at(g.xy[2 * i], g.xy[2 * i + 1], r);
-        }
+        std::size_t i = 0;
+        g.positions.forEach([&](double x, double y) {
+          const double r = radii[g.styleAt(i++)];
+          if (r >= 0) at(x, y, r);
+          return true;
+        });
       });
 }
 

@@ -1,6 +1,10 @@
 // Points drawn in bulk behave as the same points drawn one plot at a time.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <memory>
+#include <optional>
+
 #include "platform/graphics/graphics.hpp"
 #include "platform/graphics/plot_data.hpp"
 #include "platform/graphics/render.hpp"
@@ -201,6 +205,74 @@ TEST(PointGroup, NewPlotClaAndColourOrder) {
   EXPECT_EQ(a.axes().get("Children").matrix().rows(), 0);
   EXPECT_EQ(a.axes().plotPoints(V{}, starStyle()), 0);
   EXPECT_EQ(a.find(12345), nullptr);
+}
+
+// Landmark rows shared with the data instead of copied: the same members, in
+// the same order, at the same positions to the bit (turned or not), as the
+// turned copy the picture used to keep, in runs mixed with pairs of its own.
+TEST(PointGroup, SharedLandmarkRowsBehaveAsTheirTurnedCopy) {
+  const Eigen::Index N = 40, L = 6;
+  auto rows = std::make_shared<Mat>(Mat::Random(N, 2 * L + 1) * 50.0);
+  (*rows)(3, 0) = -0.0;
+  const double theta = 0.7;
+  // What turning a row means, written out.
+  const auto turned = [&](Eigen::Index b, Eigen::Index e, std::optional<double> angle) {
+    V xy;
+    for (Eigen::Index i = b; i < e; ++i)
+      for (Eigen::Index j = 0; j < L; ++j) {
+        const double px = (*rows)(i, 2 * j), py = (*rows)(i, 2 * j + 1);
+        if (!angle) {
+          xy.insert(xy.end(), {px, py});
+          continue;
+        }
+        const double c = std::cos(*angle), s = std::sin(*angle);
+        xy.insert(xy.end(), {c * px - s * py, s * px + c * py});
+      }
+    return xy;
+  };
+  Line other = starStyle();
+  other.marker = 'o';
+  Figure copied, shared;
+  for (Figure* f : {&copied, &shared}) {
+    f->axes().hold(true);
+    f->axes().plotPoints(V{1, 2, 3, 4}, starStyle());
+  }
+  copied.axes().plotPoints(turned(0, 15, theta), starStyle());
+  copied.axes().plotPoints(V{-5, 5}, other);
+  copied.axes().plotPoints(turned(15, N, std::nullopt), other);
+  copied.axes().plotPoints(turned(20, 22, 0.0), starStyle());
+  {
+    const std::shared_ptr<const Mat> block = rows;
+    shared.axes().plotPoints(PointPositions(block, 0, 15, theta), starStyle());
+    shared.axes().plotPoints(V{-5, 5}, other);
+    shared.axes().plotPoints(PointPositions(block, 15, N, std::nullopt), other);
+    shared.axes().plotPoints(PointPositions(block, 20, 22, 0.0), starStyle());
+  }
+  // The picture keeps the rows it was given when the data move on.
+  rows.reset();
+  EXPECT_EQ(shared.axes().childCount(), 2 + 15 * L + 1 + 25 * L + 2 * L);
+
+  std::vector<const PointGroup*> a, b;
+  copied.axes().visit([](const Object&) {}, [&](const PointGroup& g) { a.push_back(&g); });
+  shared.axes().visit([](const Object&) {}, [&](const PointGroup& g) { b.push_back(&g); });
+  ASSERT_EQ(a.size(), 1u);
+  ASSERT_EQ(b.size(), 1u);
+  ASSERT_EQ(a[0]->size(), b[0]->size());
+  std::size_t k = 0;
+  b[0]->positions.forEach([&](double x, double y) {
+    const auto [cx, cy] = a[0]->positions.at(k);
+    const auto [sx, sy] = b[0]->positions.at(k);
+    EXPECT_TRUE(std::signbit(x) == std::signbit(cx) && x == cx && y == cy) << "member " << k;
+    EXPECT_TRUE(sx == x && sy == y) << "member " << k;
+    ++k;
+    return true;
+  });
+  EXPECT_EQ(k, a[0]->size());
+  EXPECT_EQ(copied.axes().dataExtent(), shared.axes().dataExtent());
+  EXPECT_EQ(plotDataJson(copied), plotDataJson(shared));
+  EXPECT_EQ(renderPicture(copied, PictureFormat::Png, 400, 300),
+            renderPicture(shared, PictureFormat::Png, 400, 300));
+  expectSameHandlesAndProperties(copied, shared);
 }
 
 }  // namespace
