@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "platform/graphics/color.hpp"
+#include "platform/graphics/repeat_sieve.hpp"
 #include "platform/graphics/text_metrics.hpp"
 
 namespace varnok::graphics {
@@ -33,6 +34,9 @@ class PixelStamp {
   virtual bool stamp(const MarkerStyle& style, double x, double y) = 0;
   // Hands the pixels back; call before drawing anything else.
   virtual void release() = 0;
+  // A sieve for markers of this look whose repeats add nothing to the
+  // picture, or null when every one of them must be stamped.
+  virtual std::unique_ptr<RepeatSieve> repeatSieve(const MarkerStyle&) { return nullptr; }
 };
 
 class DrawingBackend {

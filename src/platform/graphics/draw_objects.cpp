@@ -1,5 +1,8 @@
 #include <memory>
+#include <new>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -268,6 +271,12 @@ class MarkerBatch {
     if (++count_ >= kMaxBatch) flush(clip);
   }
 
+  // A sieve for the repeats of this look, when markers are stamped and
+  // its repeats add nothing.
+  std::unique_ptr<RepeatSieve> repeatSieve(const MarkerStyle& style) {
+    return stamper_ ? stamper_->repeatSieve(style) : nullptr;
+  }
+
   // Paints what is pending; called before anything else is drawn.
   void flush(BoxClip& clip) {
     if (stamper_) {
@@ -357,6 +366,54 @@ void drawChildren(DrawingBackend& b, const Frame& f, const Axes& ax, double widt
                                 drawContour(b, f, c);
                               }});
   };
+  // Many markers of one look whose repeats add nothing (a large study's
+  // superimposed landmarks, mostly on cells already stamped): the group is
+  // taken a stretch at a time, the two halves of each stretch sieved of
+  // their repeats on two threads, and only what passes is stamped, first
+  // half first, so the stamps and their order are those of one marker after
+  // another. False, having drawn nothing, when there is no sieve.
+  auto sieveGroup = [&](const PointGroup& g, const MarkerStyle& look) {
+    std::unique_ptr<RepeatSieve> sieves[2] = {batch.repeatSieve(look), batch.repeatSieve(look)};
+    if (!sieves[0] || !sieves[1]) return false;
+    constexpr std::size_t kStretch = std::size_t{1} << 20;
+    // Two values per member of half a stretch at most: reserved now, so
+    // sieving never allocates.
+    std::vector<double> kept[2];
+    try {
+      for (auto& k : kept) k.reserve(kStretch + 2);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    const auto sift = [&](int half, std::size_t from, std::size_t to) {
+      RepeatSieve& sieve = *sieves[half];
+      std::vector<double>& out = kept[half];
+      out.clear();
+      g.positions.forEachIn(from, to, [&](double px, double py) {
+        const double x = f.px(px), y = f.py(py);
+        if (f.contains(x, y, 0.5) && sieve.first(x, y)) {
+          out.push_back(x);
+          out.push_back(y);
+        }
+        return true;
+      });
+    };
+    batch.use(look, clip);
+    for (std::size_t from = 0, n = g.size(); from < n && going; from += kStretch) {
+      const std::size_t to = std::min(n, from + kStretch), mid = from + (to - from) / 2;
+      std::thread second;
+      try {
+        second = std::thread(sift, 1, mid, to);
+      } catch (const std::system_error&) {
+        sift(1, mid, to);  // no second thread: both halves on this one
+      }
+      sift(0, from, mid);
+      if (second.joinable()) second.join();
+      for (const auto& half : kept)
+        for (std::size_t k = 0; k < half.size(); k += 2) batch.add(half[k], half[k + 1], clip);
+      going = work.add(to - from);
+    }
+    return true;
+  };
   // A point group is many single-point lines of one style: no line is
   // stroked, and its markers go through the batch one after another.
   auto drawGroup = [&](const PointGroup& g) {
@@ -369,6 +426,9 @@ void drawChildren(DrawingBackend& b, const Frame& f, const Axes& ax, double widt
       looks.push_back(markerStyleOf(*st, ax.color));
       paints.push_back(st->visible && st->marker != 0 && looks.back().paints());
     }
+    constexpr std::size_t kSievedMembers = std::size_t{1} << 16;
+    if (g.styleIndex.empty() && paints[0] && g.size() >= kSievedMembers && sieveGroup(g, looks[0]))
+      return;
     std::size_t current = looks.size();
     std::size_t i = 0, counted = 0;
     g.positions.forEach([&](double px, double py) {

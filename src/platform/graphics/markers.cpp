@@ -360,6 +360,16 @@ bool MarkerStamper::stamp(const MarkerStyle& style, double x, double y) {
   return true;
 }
 
+std::unique_ptr<RepeatSieve> MarkerStamper::repeatSieve(const MarkerStyle& style) {
+  Entry& e = entryFor(style);
+  if (!repeatsOnce_ || !e.repeatsInvisible || seenFailed_) return nullptr;
+  // The sieve passes markers on as if each could be stamped; one that cannot
+  // would be drawn as a path and end the run.
+  for (int phase = 0; phase < 16; ++phase)
+    if (sprite(e, phase) == nullptr) return nullptr;
+  return std::make_unique<RepeatSieve>(xx_, yy_, x0_, y0_, clip_[0], clip_[1], clip_[2], clip_[3]);
+}
+
 void MarkerStamper::paintBand(int y0, int y1) const {
   for (const Pending& p : pending_) {
     const int r0 = std::max(p.r0, y0 - p.top), r1 = std::min(p.r1, y1 - p.top);

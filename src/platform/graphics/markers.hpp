@@ -57,6 +57,7 @@ class MarkerStamper final : public PixelStamp {
   // Hands the pixels back to Cairo; call before drawing anything else with
   // Cairo. Stamping may resume afterwards.
   void release() override;
+  std::unique_ptr<RepeatSieve> repeatSieve(const MarkerStyle& style) override;
   // Whether repeats are stamped once (the default) or every time.
   void stampRepeatsOnce(bool once) { repeatsOnce_ = once; }
   // Whether whole blocks are blended (the default) or one pixel at a time;

@@ -3,12 +3,14 @@
 // properties (properties.hpp), and the visitor that tells them apart.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/graphics/color.hpp"
@@ -215,7 +217,12 @@ class PointPositions {
   // Calls f(x, y) for each member in order until f returns false; false
   // when it stopped early.
   template <class F>
-  bool forEach(F&& f) const;
+  bool forEach(F&& f) const {
+    return forEachIn(0, size_, std::forward<F>(f));
+  }
+  // The same for members [from, to).
+  template <class F>
+  bool forEachIn(std::size_t from, std::size_t to, F&& f) const;
   // more's members follow these.
   void append(PointPositions&& more);
 
@@ -233,22 +240,29 @@ class PointPositions {
 };
 
 template <class F>
-bool PointPositions::forEach(F&& f) const {
+bool PointPositions::forEachIn(std::size_t from, std::size_t to, F&& f) const {
+  to = std::min(to, size_);
   for (const Run& r : runs_) {
+    if (r.start + r.size <= from) continue;
+    if (r.start >= to) break;
+    const std::size_t b = std::max(from, r.start) - r.start,
+                      e = std::min(to, r.start + r.size) - r.start;
     if (!r.rows) {
       const double* xy = r.xy.data();
-      for (std::size_t i = 0; i < r.size; ++i)
+      for (std::size_t i = b; i < e; ++i)
         if (!f(xy[2 * i], xy[2 * i + 1])) return false;
       continue;
     }
-    const Eigen::Index cols = r.rows->cols(), L = r.landmarks;
-    const Eigen::Index specimens = static_cast<Eigen::Index>(r.size) / L;
-    const double* row = r.rows->data() + r.begin * cols;
-    for (Eigen::Index i = 0; i < specimens; ++i, row += cols)
-      for (Eigen::Index j = 0; j < L; ++j) {
+    const auto L = static_cast<std::size_t>(r.landmarks);
+    const auto cols = static_cast<std::size_t>(r.rows->cols());
+    const double* first = r.rows->data() + static_cast<std::size_t>(r.begin) * cols;
+    for (std::size_t i = b; i < e;) {
+      const double* row = first + i / L * cols;
+      for (std::size_t j = i % L; j < L && i < e; ++j, ++i) {
         const double px = row[2 * j], py = row[2 * j + 1];
         if (!(r.turned ? f(r.c * px - r.s * py, r.s * px + r.c * py) : f(px, py))) return false;
       }
+    }
   }
   return true;
 }

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
@@ -33,9 +35,9 @@ struct Mark {
 // one pixel at a time on one thread.
 enum class Painting { Fast, Plain };
 
-// The scene stamped on white, with repeats stamped once or every time.
-std::vector<std::uint32_t> stampScene(const std::vector<Mark>& marks, bool repeatsOnce,
-                                      Painting painting = Painting::Fast) {
+// The pixels a stamper paints on white.
+template <class Stamping>
+std::vector<std::uint32_t> stampedPixels(Stamping&& stampAll) {
   cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, kWidth, kHeight);
   cairo_t* cr = cairo_create(s);
   cairo_set_source_rgb(cr, 1, 1, 1);
@@ -43,14 +45,7 @@ std::vector<std::uint32_t> stampScene(const std::vector<Mark>& marks, bool repea
   {
     auto stamper = MarkerStamper::forContext(cr, kWidth, kHeight);
     EXPECT_NE(stamper, nullptr);
-    stamper->stampRepeatsOnce(repeatsOnce);
-    if (painting == Painting::Plain) {
-      stamper->blendBlocks(false);
-      stamper->paintOnTwoThreads(false);
-    } else {
-      stamper->paintOnTwoThreads(true);  // even where the machine has one core
-    }
-    for (const Mark& m : marks) EXPECT_TRUE(stamper->stamp(m.style, m.x, m.y));
+    if (stamper) stampAll(*stamper);
   }
   cairo_surface_flush(s);
   std::vector<std::uint32_t> px(static_cast<std::size_t>(kWidth) * kHeight);
@@ -63,6 +58,21 @@ std::vector<std::uint32_t> stampScene(const std::vector<Mark>& marks, bool repea
   cairo_destroy(cr);
   cairo_surface_destroy(s);
   return px;
+}
+
+// The scene stamped on white, with repeats stamped once or every time.
+std::vector<std::uint32_t> stampScene(const std::vector<Mark>& marks, bool repeatsOnce,
+                                      Painting painting = Painting::Fast) {
+  return stampedPixels([&](MarkerStamper& stamper) {
+    stamper.stampRepeatsOnce(repeatsOnce);
+    if (painting == Painting::Plain) {
+      stamper.blendBlocks(false);
+      stamper.paintOnTwoThreads(false);
+    } else {
+      stamper.paintOnTwoThreads(true);  // even where the machine has one core
+    }
+    for (const Mark& m : marks) EXPECT_TRUE(stamper.stamp(m.style, m.x, m.y));
+  });
 }
 
 int channel(std::uint32_t p, int k) {
@@ -198,6 +208,54 @@ TEST(MarkerStamper, BlocksOnTwoThreadsPaintTheSamePixelsAsOneAtATime) {
   for (const bool once : {true, false})
     EXPECT_TRUE(stampScene(marks, once, Painting::Fast) == stampScene(marks, once, Painting::Plain))
         << "repeats stamped once: " << once;
+}
+
+TEST(MarkerStamper, SievingHalvesOfARunLeavesThePictureOfEveryMarkerInTurn) {
+  // One opaque look of one colour: markers crowded on a few spots (most of
+  // them repeats), on the quarter-pixel borders of cells, past the picture's
+  // edges and nowhere at all. Each half of the run is sieved on its own and
+  // what passes is stamped, first half first.
+  std::mt19937_64 rng(5);
+  std::normal_distribution<double> spread(0, 1.5);
+  std::uniform_real_distribution<double> x(-6, kWidth + 6), y(-6, kHeight + 6);
+  std::uniform_int_distribution<int> cell(0, 4 * kWidth);
+  for (const MarkerStyle& st :
+       {look('o', Rgb{0.2, 0.7, 0.3}, std::nullopt, 1), look('+', std::nullopt, Rgb{0, 0, 0}, 1),
+        look('s', Rgb{0, 0, 1}, Rgb{0, 0, 1}, 1)}) {
+    std::vector<Mark> marks;
+    const std::array<std::array<double, 2>, 3> spots = {{{60, 50}, {200, 120}, {318, 5}}};
+    for (int i = 0; i < 100000; ++i) {
+      const auto& at = spots[static_cast<std::size_t>(i % 3)];
+      marks.push_back({st, at[0] + spread(rng), at[1] + spread(rng)});
+      if (i % 50 == 0) marks.push_back({st, x(rng), y(rng)});
+      if (i % 97 == 0) marks.push_back({st, cell(rng) / 4.0, cell(rng) / 4.0 - 20});
+    }
+    marks.push_back({st, std::nan(""), 3});
+    marks.push_back({st, 5, HUGE_VAL});
+    marks.push_back({st, 3e7, 10});
+    std::size_t passed = 0;
+    const auto sieved = stampedPixels([&](MarkerStamper& stamper) {
+      std::unique_ptr<RepeatSieve> sieves[2] = {stamper.repeatSieve(st), stamper.repeatSieve(st)};
+      ASSERT_TRUE(sieves[0] && sieves[1]);
+      const std::size_t mid = marks.size() / 2;
+      for (std::size_t i = 0; i < marks.size(); ++i)
+        if (sieves[i < mid ? 0 : 1]->first(marks[i].x, marks[i].y)) {
+          ++passed;
+          EXPECT_TRUE(stamper.stamp(st, marks[i].x, marks[i].y));
+        }
+    });
+    EXPECT_TRUE(sieved == stampScene(marks, true)) << "marker " << st.marker;
+    EXPECT_LT(passed, marks.size() / 3) << "marker " << st.marker;
+  }
+
+  // Looks whose repeats show, and a stamper told to stamp every marker,
+  // have no sieve.
+  stampedPixels([&](MarkerStamper& stamper) {
+    EXPECT_EQ(stamper.repeatSieve(look('o', Rgb{1, 0, 0}, std::nullopt, 0.5)), nullptr);
+    EXPECT_EQ(stamper.repeatSieve(look('o', Rgb{1, 0, 0}, Rgb{0, 0, 1}, 1)), nullptr);
+    stamper.stampRepeatsOnce(false);
+    EXPECT_EQ(stamper.repeatSieve(look('o', Rgb{1, 0, 0}, std::nullopt, 1)), nullptr);
+  });
 }
 
 }  // namespace

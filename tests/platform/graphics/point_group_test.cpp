@@ -275,5 +275,37 @@ TEST(PointGroup, SharedLandmarkRowsBehaveAsTheirTurnedCopy) {
   expectSameHandlesAndProperties(copied, shared);
 }
 
+// A long run of one opaque look is sieved of its repeats on two threads
+// before it is stamped; the same markers in a group of two looks go one by
+// one. The pictures are the same to the bit.
+TEST(PointGroup, ALongRunOfOneLookDrawsTheSameSievedAsMarkerByMarker) {
+  V xy;
+  for (int i = 0; i < 90000; ++i) {
+    const double t = i * 0.001;
+    xy.insert(xy.end(),
+              {std::sin(t * 7) * (1 + (i % 13) * 0.01), std::cos(t * 3) + (i % 7) * 0.003});
+  }
+  Line dot = starStyle();
+  dot.marker = 'o';
+  dot.markerFaceColor = ColorSpec::of(Rgb{0, 0, 1});
+  Line other = starStyle();
+  other.color = {1, 0, 0};
+  Figure sieved, oneByOne;
+  for (Figure* f : {&sieved, &oneByOne}) f->axes().hold(true);
+  sieved.axes().plotPoints(xy, dot);
+  sieved.axes().text(-0.9, -0.9, "label");
+  sieved.axes().plotPoints(V{0.5, 0.5}, other);
+  oneByOne.axes().plotPoints(xy, dot);
+  oneByOne.axes().plotPoints(V{0.5, 0.5}, other);
+  oneByOne.axes().text(-0.9, -0.9, "label");
+  std::size_t groups[2] = {0, 0};
+  sieved.axes().visit([](const Object&) {}, [&](const PointGroup&) { ++groups[0]; });
+  oneByOne.axes().visit([](const Object&) {}, [&](const PointGroup&) { ++groups[1]; });
+  EXPECT_EQ(groups[0], 2u);
+  EXPECT_EQ(groups[1], 1u);
+  EXPECT_EQ(renderPicture(sieved, PictureFormat::Png, 500, 400),
+            renderPicture(oneByOne, PictureFormat::Png, 500, 400));
+}
+
 }  // namespace
 }  // namespace varnok::graphics
