@@ -37,6 +37,11 @@ class PixelStamp {
   // A sieve for markers of this look whose repeats add nothing to the
   // picture, or null when every one of them must be stamped.
   virtual std::unique_ptr<RepeatSieve> repeatSieve(const MarkerStyle&) { return nullptr; }
+  // A number for this look, or -1 when there is none: stampLook(n, x, y)
+  // stamps as stamp(look, x, y) does without comparing looks on every
+  // marker. Numbers hold until stamp is given more looks than are kept.
+  virtual int lookNumber(const MarkerStyle&) { return -1; }
+  virtual bool stampLook(int, double, double) { return false; }
 };
 
 class DrawingBackend {

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <string>
@@ -271,6 +272,15 @@ class MarkerBatch {
     if (++count_ >= kMaxBatch) flush(clip);
   }
 
+  // The stamper's number for a look, or -1 (see PixelStamp::lookNumber).
+  int lookNumber(const MarkerStyle& style) { return stamper_ ? stamper_->lookNumber(style) : -1; }
+  // add() for a look numbered by lookNumber, which style is.
+  void addLook(int look, const MarkerStyle& style, double x, double y, BoxClip& clip) {
+    if (stamper_->stampLook(look, x, y)) return;
+    style_ = style;
+    add(x, y, clip);  // a path, which stamp() will choose again
+  }
+
   // A sieve for the repeats of this look, when markers are stamped and
   // its repeats add nothing.
   std::unique_ptr<RepeatSieve> repeatSieve(const MarkerStyle& style) {
@@ -429,8 +439,28 @@ void drawChildren(DrawingBackend& b, const Frame& f, const Axes& ax, double widt
     constexpr std::size_t kSievedMembers = std::size_t{1} << 16;
     if (g.styleIndex.empty() && paints[0] && g.size() >= kSievedMembers && sieveGroup(g, looks[0]))
       return;
-    std::size_t current = looks.size();
     std::size_t i = 0, counted = 0;
+    // Looks taking turns (groups of a score plot) are told to the stamper by
+    // number, not compared on every marker.
+    std::vector<int> numbers;
+    for (std::size_t k = 0; k < looks.size() && g.styles.size() > 1; ++k)
+      numbers.push_back(paints[k] ? batch.lookNumber(looks[k]) : 0);
+    if (!numbers.empty() && *std::min_element(numbers.begin(), numbers.end()) >= 0) {
+      g.positions.forEach([&](double px, double py) {
+        const std::size_t k = g.styleAt(i++);
+        if (paints[k]) {
+          const double x = f.px(px), y = f.py(py);
+          if (f.contains(x, y, 0.5)) batch.addLook(numbers[k], looks[k], x, y, clip);
+        }
+        if (i - counted < kProgressStep) return true;
+        going = work.add(i - counted);
+        counted = i;
+        return going;
+      });
+      if (going && i > counted) going = work.add(i - counted);
+      return;
+    }
+    std::size_t current = looks.size();
     g.positions.forEach([&](double px, double py) {
       const std::size_t k = g.styleAt(i++);
       if (paints[k]) {

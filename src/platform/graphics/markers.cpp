@@ -204,8 +204,8 @@ MarkerStamper::Entry& MarkerStamper::entryFor(const MarkerStyle& style) {
   for (auto& e : cache_) {
     if (e->style == style) return *(last_ = e.get());
   }
-  if (cache_.size() >= 64) {  // many distinct looks: start again
-    paintPending();           // before their sprites go
+  if (cache_.size() >= kMostLooks) {  // many distinct looks: start again
+    paintPending();                   // before their sprites go
     endRun();
     cache_.clear();
   }
@@ -319,10 +319,31 @@ bool MarkerStamper::stamp(const MarkerStyle& style, double x, double y) {
   const double dx = xx_ * x + x0_, dy = yy_ * y + y0_;
   if (!std::isfinite(dx) || !std::isfinite(dy)) return true;  // nowhere to draw
   if (dx < -1e6 || dx > 1e6 || dy < -1e6 || dy > 1e6) return true;
+  return stampAt(last_ != nullptr && last_->style == style ? *last_ : entryFor(style), dx, dy);
+}
+
+int MarkerStamper::lookNumber(const MarkerStyle& style) {
+  for (std::size_t i = 0; i < cache_.size(); ++i)
+    if (cache_[i]->style == style) return static_cast<int>(i);
+  // A full cache would start again and forget the numbers given out.
+  if (cache_.size() >= kMostLooks) return -1;
+  entryFor(style);
+  return static_cast<int>(cache_.size()) - 1;
+}
+
+bool MarkerStamper::stampLook(int look, double x, double y) {
+  const double dx = xx_ * x + x0_, dy = yy_ * y + y0_;
+  if (!std::isfinite(dx) || !std::isfinite(dy)) return true;
+  if (dx < -1e6 || dx > 1e6 || dy < -1e6 || dy > 1e6) return true;
+  Entry& entry = *cache_[static_cast<std::size_t>(look)];
+  last_ = &entry;
+  return stampAt(entry, dx, dy);
+}
+
+bool MarkerStamper::stampAt(Entry& entry, double dx, double dy) {
   const double fx = std::floor(dx), fy = std::floor(dy);
   const int phase = std::min(3, static_cast<int>((dy - fy) * 4)) * 4 +
                     std::min(3, static_cast<int>((dx - fx) * 4));
-  Entry& entry = last_ != nullptr && last_->style == style ? *last_ : entryFor(style);
   // A repeat is known before its sprite is looked up: a cell is marked only
   // once its sprite was stamped.
   std::uint16_t* cell = cellOf(entry, static_cast<int>(fx), static_cast<int>(fy));

@@ -58,6 +58,8 @@ class MarkerStamper final : public PixelStamp {
   // Cairo. Stamping may resume afterwards.
   void release() override;
   std::unique_ptr<RepeatSieve> repeatSieve(const MarkerStyle& style) override;
+  int lookNumber(const MarkerStyle& style) override;
+  bool stampLook(int look, double x, double y) override;
   // Whether repeats are stamped once (the default) or every time.
   void stampRepeatsOnce(bool once) { repeatsOnce_ = once; }
   // Whether whole blocks are blended (the default) or one pixel at a time;
@@ -96,6 +98,9 @@ class MarkerStamper final : public PixelStamp {
   // Markers are painted in batches, on two threads when a batch is large.
   static constexpr std::size_t kMostPending = 1 << 15;
   static constexpr std::size_t kParallelPending = 2048;
+  // Looks remembered with their sprites; more start the cache again.
+  static constexpr std::size_t kMostLooks = 64;
+  bool stampAt(Entry& entry, double dx, double dy);
   void paintPending();
   void paintBand(int y0, int y1) const;
   Entry& entryFor(const MarkerStyle& style);

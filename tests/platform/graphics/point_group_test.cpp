@@ -307,5 +307,36 @@ TEST(PointGroup, ALongRunOfOneLookDrawsTheSameSievedAsMarkerByMarker) {
             renderPicture(oneByOne, PictureFormat::Png, 500, 400));
 }
 
+// Looks taking turns at random, many markers on the same cells: a group of
+// three styles draws the picture of the same markers plotted one by one.
+TEST(PointGroup, LooksTakingTurnsDrawAsTheSamePointsOneByOne) {
+  Line looks[3] = {starStyle(), starStyle(), starStyle()};
+  looks[0].marker = 'o';
+  looks[0].markerFaceColor = ColorSpec::of(Rgb{0, 0, 1});
+  looks[1].marker = 's';
+  looks[1].color = {1, 0, 0};
+  looks[2].color = {0, 0.5, 0};
+  Figure bulk, single;
+  for (Figure* f : {&bulk, &single}) f->axes().hold(true);
+  unsigned state = 7;
+  const auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 8; };
+  for (int i = 0; i < 4000; ++i) {
+    const Line& s = looks[next() % 3];
+    const double x = (next() % 400) / 40.0, y = (next() % 300) / 40.0;
+    bulk.axes().plotPoints(V{x, y}, s);
+    Line& l = single.axes().plot(V{x}, V{y});
+    l.color = s.color;
+    l.marker = s.marker;
+    l.lineStyle = s.lineStyle;
+    l.markerSize = s.markerSize;
+    l.markerFaceColor = s.markerFaceColor;
+  }
+  std::size_t groups = 0;
+  bulk.axes().visit([](const Object&) {}, [&](const PointGroup&) { ++groups; });
+  EXPECT_EQ(groups, 1u);
+  EXPECT_EQ(renderPicture(bulk, PictureFormat::Png, 500, 400),
+            renderPicture(single, PictureFormat::Png, 500, 400));
+}
+
 }  // namespace
 }  // namespace varnok::graphics
