@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "platform/graphics/color.hpp"
 #include "platform/graphics/repeat_sieve.hpp"
@@ -42,6 +43,23 @@ class PixelStamp {
   // marker. Numbers hold until stamp is given more looks than are kept.
   virtual int lookNumber(const MarkerStyle&) { return -1; }
   virtual bool stampLook(int, double, double) { return false; }
+
+  // Where markers of numbered looks land, worked out apart from stamping
+  // them, so that the parts of a long run can be worked out on threads of
+  // their own: place() only reads the stamper.
+  class Placement {
+   public:
+    virtual ~Placement() = default;
+    virtual void place(int look, double x, double y) = 0;
+    virtual void clear() = 0;
+  };
+  // A placement for up to `most` markers of these looks, or null unless
+  // every marker of each is stamped (no repeats left out) and can be.
+  virtual std::unique_ptr<Placement> placement(const std::vector<int>&, std::size_t) {
+    return nullptr;
+  }
+  // Stamps the markers placed, in the order placed, as stampLook would have.
+  virtual void stampPlaced(const Placement&) {}
 };
 
 class DrawingBackend {

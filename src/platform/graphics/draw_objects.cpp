@@ -281,6 +281,13 @@ class MarkerBatch {
     add(x, y, clip);  // a path, which stamp() will choose again
   }
 
+  // See PixelStamp::placement and stampPlaced.
+  std::unique_ptr<PixelStamp::Placement> placement(const std::vector<int>& looks,
+                                                   std::size_t most) {
+    return stamper_ ? stamper_->placement(looks, most) : nullptr;
+  }
+  void stampPlaced(const PixelStamp::Placement& placed) { stamper_->stampPlaced(placed); }
+
   // A sieve for the repeats of this look, when markers are stamped and
   // its repeats add nothing.
   std::unique_ptr<RepeatSieve> repeatSieve(const MarkerStyle& style) {
@@ -424,6 +431,51 @@ void drawChildren(DrawingBackend& b, const Frame& f, const Axes& ax, double widt
     }
     return true;
   };
+  // Many markers of looks taking turns, each of them stamped (as a score
+  // plot's translucent groups are): where each marker lands is worked out on
+  // two threads, half a stretch each, and the marks are stamped in order.
+  // False, having drawn nothing, when the stamper cannot place them.
+  constexpr std::size_t kPlacedMembers = std::size_t{1} << 16;
+  auto placeOnTwoThreads = [&](const PointGroup& g, const std::vector<MarkerStyle>& looks,
+                               const std::vector<char>& paints, const std::vector<int>& numbers) {
+    constexpr std::size_t kStretch = std::size_t{1} << 17;
+    std::vector<int> used;
+    for (std::size_t k = 0; k < looks.size(); ++k)
+      if (paints[k]) used.push_back(numbers[k]);
+    std::unique_ptr<PixelStamp::Placement> placed[2];
+    try {
+      for (auto& p : placed) p = batch.placement(used, kStretch / 2 + 1);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    if (!placed[0] || !placed[1]) return false;
+    const auto place = [&](int half, std::size_t from, std::size_t to) {
+      PixelStamp::Placement& out = *placed[half];
+      out.clear();
+      std::size_t i = from;
+      g.positions.forEachIn(from, to, [&](double px, double py) {
+        const std::size_t k = g.styleAt(i++);
+        if (!paints[k]) return true;
+        const double x = f.px(px), y = f.py(py);
+        if (f.contains(x, y, 0.5)) out.place(numbers[k], x, y);
+        return true;
+      });
+    };
+    for (std::size_t from = 0, n = g.size(); from < n && going; from += kStretch) {
+      const std::size_t to = std::min(n, from + kStretch), mid = from + (to - from) / 2;
+      std::thread second;
+      try {
+        second = std::thread(place, 1, mid, to);
+      } catch (const std::system_error&) {
+        place(1, mid, to);  // no second thread: both halves on this one
+      }
+      place(0, from, mid);
+      if (second.joinable()) second.join();
+      for (const auto& p : placed) batch.stampPlaced(*p);
+      going = work.add(to - from);
+    }
+    return true;
+  };
   // A point group is many single-point lines of one style: no line is
   // stroked, and its markers go through the batch one after another.
   auto drawGroup = [&](const PointGroup& g) {
@@ -446,6 +498,7 @@ void drawChildren(DrawingBackend& b, const Frame& f, const Axes& ax, double widt
     for (std::size_t k = 0; k < looks.size() && g.styles.size() > 1; ++k)
       numbers.push_back(paints[k] ? batch.lookNumber(looks[k]) : 0);
     if (!numbers.empty() && *std::min_element(numbers.begin(), numbers.end()) >= 0) {
+      if (g.size() >= kPlacedMembers && placeOnTwoThreads(g, looks, paints, numbers)) return;
       g.positions.forEach([&](double px, double py) {
         const std::size_t k = g.styleAt(i++);
         if (paints[k]) {

@@ -352,33 +352,94 @@ bool MarkerStamper::stampAt(Entry& entry, double dx, double dy) {
   const Sprite* sp = sprite(entry, phase);
   if (sp == nullptr) return false;
   if (cell != nullptr) *cell = static_cast<std::uint16_t>(*cell | bit);
-  if (!holding_) {
-    cairo_surface_flush(surface_);
-    data_ = cairo_image_surface_get_data(surface_);
-    stride_ = cairo_image_surface_get_stride(surface_);
-    if (data_ == nullptr) return false;
-    holding_ = true;
-    dirty_[0] = clip_[2];
-    dirty_[1] = clip_[3];
-    dirty_[2] = clip_[0];
-    dirty_[3] = clip_[1];
+  if (!hold()) return false;
+  Pending p;
+  if (land(entry, dx, dy, p)) addPending(p);
+  return true;
+}
+
+bool MarkerStamper::hold() {
+  if (holding_) return true;
+  cairo_surface_flush(surface_);
+  data_ = cairo_image_surface_get_data(surface_);
+  stride_ = cairo_image_surface_get_stride(surface_);
+  if (data_ == nullptr) return false;
+  holding_ = true;
+  dirty_[0] = clip_[2];
+  dirty_[1] = clip_[3];
+  dirty_[2] = clip_[0];
+  dirty_[3] = clip_[1];
+  return true;
+}
+
+void MarkerStamper::addPending(const Pending& p) {
+  pending_.push_back(p);
+  dirty_[0] = std::min(dirty_[0], p.left + p.c0);
+  dirty_[1] = std::min(dirty_[1], p.top + p.r0);
+  // Whole blocks end past the painted part only where the image goes on.
+  dirty_[2] = std::max(dirty_[2], p.left + (p.blocks ? std::min(p.c1, p.sprite->right) : p.c1));
+  dirty_[3] = std::max(dirty_[3], p.top + p.r1);
+  if (pending_.size() >= kMostPending) paintPending();
+}
+
+class MarkerStamper::Placed final : public PixelStamp::Placement {
+ public:
+  Placed(const MarkerStamper& stamper, std::size_t most) : stamper_(stamper) {
+    pending.reserve(most);  // so that placing never allocates
   }
+  void place(int look, double x, double y) override {
+    const double dx = stamper_.xx_ * x + stamper_.x0_, dy = stamper_.yy_ * y + stamper_.y0_;
+    if (!std::isfinite(dx) || !std::isfinite(dy)) return;
+    if (dx < -1e6 || dx > 1e6 || dy < -1e6 || dy > 1e6) return;
+    Pending p;
+    if (stamper_.land(*stamper_.cache_[static_cast<std::size_t>(look)], dx, dy, p) &&
+        pending.size() < pending.capacity())
+      pending.push_back(p);
+  }
+  void clear() override { pending.clear(); }
+  std::vector<Pending> pending;
+
+ private:
+  const MarkerStamper& stamper_;
+};
+
+bool MarkerStamper::land(const Entry& e, double dx, double dy, Pending& out) const {
+  const double fx = std::floor(dx), fy = std::floor(dy);
+  const int phase = std::min(3, static_cast<int>((dy - fy) * 4)) * 4 +
+                    std::min(3, static_cast<int>((dx - fx) * 4));
+  const Sprite* sp = &e.phases[static_cast<std::size_t>(phase)];
   const int left = static_cast<int>(fx) - sp->centre, top = static_cast<int>(fy) - sp->centre;
   const int c0 = std::max(sp->left, clip_[0] - left), c1 = std::min(sp->right, clip_[2] - left);
   const int r0 = std::max(sp->top, clip_[1] - top), r1 = std::min(sp->bottom, clip_[3] - top);
-  if (c0 >= c1 || r0 >= r1) return true;
+  if (c0 >= c1 || r0 >= r1) return false;
   // Whole blocks of 4 or 8 pixels where the image has them: the pixels past
   // the marker's edge take transparent ones, which leave them as they were,
   // and one block is a few vector instructions.
   const int wide = (c1 - c0 + 3) / 4 * 4;
   const bool blocks = wideBlends_ && left + c0 + wide <= clip_[2];
-  pending_.push_back({sp, left, top, r0, r1, c0, blocks ? c0 + wide : c1, blocks});
-  dirty_[0] = std::min(dirty_[0], left + c0);
-  dirty_[1] = std::min(dirty_[1], top + r0);
-  dirty_[2] = std::max(dirty_[2], left + c1);
-  dirty_[3] = std::max(dirty_[3], top + r1);
-  if (pending_.size() >= kMostPending) paintPending();
+  out = {sp, left, top, r0, r1, c0, blocks ? c0 + wide : c1, blocks};
   return true;
+}
+
+std::unique_ptr<PixelStamp::Placement> MarkerStamper::placement(const std::vector<int>& looks,
+                                                                std::size_t most) {
+  for (int look : looks) {
+    if (look < 0 || static_cast<std::size_t>(look) >= cache_.size()) return nullptr;
+    Entry& e = *cache_[static_cast<std::size_t>(look)];
+    if (repeatsOnce_ && e.repeatsInvisible) return nullptr;
+    for (int phase = 0; phase < 16; ++phase)
+      if (sprite(e, phase) == nullptr) return nullptr;
+  }
+  return std::make_unique<Placed>(*this, most);
+}
+
+void MarkerStamper::stampPlaced(const Placement& placed) {
+  const auto& marks = static_cast<const Placed&>(placed).pending;
+  if (marks.empty()) return;
+  // The run of the last look stamped ends with these markers.
+  endRun();
+  if (!hold()) return;
+  for (const Pending& p : marks) addPending(p);
 }
 
 std::unique_ptr<RepeatSieve> MarkerStamper::repeatSieve(const MarkerStyle& style) {

@@ -60,6 +60,8 @@ class MarkerStamper final : public PixelStamp {
   std::unique_ptr<RepeatSieve> repeatSieve(const MarkerStyle& style) override;
   int lookNumber(const MarkerStyle& style) override;
   bool stampLook(int look, double x, double y) override;
+  std::unique_ptr<Placement> placement(const std::vector<int>& looks, std::size_t most) override;
+  void stampPlaced(const Placement& placed) override;
   // Whether repeats are stamped once (the default) or every time.
   void stampRepeatsOnce(bool once) { repeatsOnce_ = once; }
   // Whether whole blocks are blended (the default) or one pixel at a time;
@@ -98,6 +100,13 @@ class MarkerStamper final : public PixelStamp {
   // Markers are painted in batches, on two threads when a batch is large.
   static constexpr std::size_t kMostPending = 1 << 15;
   static constexpr std::size_t kParallelPending = 2048;
+  class Placed;
+  // Where a marker of e at device point (dx, dy) lands, or false when it
+  // lands nowhere; the sprite must exist.
+  bool land(const Entry& e, double dx, double dy, Pending& out) const;
+  // Takes the image's pixels from Cairo, if not yet held; false when it has none.
+  bool hold();
+  void addPending(const Pending& p);
   // Looks remembered with their sprites; more start the cache again.
   static constexpr std::size_t kMostLooks = 64;
   bool stampAt(Entry& entry, double dx, double dy);

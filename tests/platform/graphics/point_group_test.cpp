@@ -308,34 +308,41 @@ TEST(PointGroup, ALongRunOfOneLookDrawsTheSameSievedAsMarkerByMarker) {
 }
 
 // Looks taking turns at random, many markers on the same cells: a group of
-// three styles draws the picture of the same markers plotted one by one.
+// three styles draws the picture of the same markers plotted one by one. A
+// long run of looks that stamp every marker (two colours) is placed on two
+// threads; one of one colour is stamped marker by marker.
 TEST(PointGroup, LooksTakingTurnsDrawAsTheSamePointsOneByOne) {
-  Line looks[3] = {starStyle(), starStyle(), starStyle()};
-  looks[0].marker = 'o';
-  looks[0].markerFaceColor = ColorSpec::of(Rgb{0, 0, 1});
-  looks[1].marker = 's';
-  looks[1].color = {1, 0, 0};
-  looks[2].color = {0, 0.5, 0};
-  Figure bulk, single;
-  for (Figure* f : {&bulk, &single}) f->axes().hold(true);
-  unsigned state = 7;
-  const auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 8; };
-  for (int i = 0; i < 4000; ++i) {
-    const Line& s = looks[next() % 3];
-    const double x = (next() % 400) / 40.0, y = (next() % 300) / 40.0;
-    bulk.axes().plotPoints(V{x, y}, s);
-    Line& l = single.axes().plot(V{x}, V{y});
-    l.color = s.color;
-    l.marker = s.marker;
-    l.lineStyle = s.lineStyle;
-    l.markerSize = s.markerSize;
-    l.markerFaceColor = s.markerFaceColor;
+  for (const bool twoColours : {false, true}) {
+    Line looks[3] = {starStyle(), starStyle(), starStyle()};
+    looks[0].marker = 'o';
+    looks[0].markerFaceColor = ColorSpec::of(twoColours ? Rgb{1, 1, 0} : Rgb{0, 0, 1});
+    looks[1].marker = 's';
+    looks[1].color = {1, 0, 0};
+    looks[1].markerFaceColor = ColorSpec::of(twoColours ? Rgb{0, 1, 0} : Rgb{1, 0, 0});
+    looks[2].color = {0, 0.5, 0};
+    if (twoColours) looks[2].marker = 'd', looks[2].markerFaceColor = ColorSpec::of(Rgb{1, 1, 1});
+    Figure bulk, single;
+    for (Figure* f : {&bulk, &single}) f->axes().hold(true);
+    unsigned state = 7;
+    const auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 8; };
+    for (int i = 0, n = twoColours ? 140000 : 4000; i < n; ++i) {
+      const Line& s = looks[next() % 3];
+      const double x = (next() % 400) / 40.0, y = (next() % 300) / 40.0;
+      bulk.axes().plotPoints(V{x, y}, s);
+      Line& l = single.axes().plot(V{x}, V{y});
+      l.color = s.color;
+      l.marker = s.marker;
+      l.lineStyle = s.lineStyle;
+      l.markerSize = s.markerSize;
+      l.markerFaceColor = s.markerFaceColor;
+    }
+    std::size_t groups = 0;
+    bulk.axes().visit([](const Object&) {}, [&](const PointGroup&) { ++groups; });
+    EXPECT_EQ(groups, 1u);
+    EXPECT_EQ(renderPicture(bulk, PictureFormat::Png, 500, 400),
+              renderPicture(single, PictureFormat::Png, 500, 400))
+        << "two colours: " << twoColours;
   }
-  std::size_t groups = 0;
-  bulk.axes().visit([](const Object&) {}, [&](const PointGroup&) { ++groups; });
-  EXPECT_EQ(groups, 1u);
-  EXPECT_EQ(renderPicture(bulk, PictureFormat::Png, 500, 400),
-            renderPicture(single, PictureFormat::Png, 500, 400));
 }
 
 }  // namespace
