@@ -206,20 +206,6 @@ Mat rowsOf(const CoordsIn& in) {
   return m;
 }
 
-// Whether all n values from p are finite numbers, read on two threads when
-// they are many: x * 0 is 0 for every finite x and NaN otherwise, so a sum of
-// them tells without a branch per value.
-bool allFinite(const double* p, Eigen::Index n) {
-  constexpr Eigen::Index kChunk = 1 << 16;
-  std::atomic<bool> finite{true};
-  forRowBlocks(n, static_cast<std::size_t>(n) * sizeof(double), kChunk, noProgress(),
-               [&](Eigen::Index b, Eigen::Index e, Eigen::Index, int) {
-                 const double zero = (Eigen::Map<const Eigen::ArrayXd>(p + b, e - b) * 0.0).sum();
-                 if (zero != 0.0) finite.store(false, std::memory_order_relaxed);
-               });
-  return finite.load();
-}
-
 // Fitted rows made ready for NumPy without the GIL: the sizes taken out and
 // the coordinates moved together in the rows' own storage.
 struct CoordsOut {

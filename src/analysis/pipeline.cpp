@@ -173,7 +173,7 @@ void shapeVariablesAndPca(session::ActionContext& ctx, const AnalysisRequest& re
   const Eigen::Index V = n - session::kShapeVariablesLess;
   const Eigen::Index rows = restrictedRows(ctx, req, r.pwscores.rows(), V);
   r.pca = pca(r.pwscores, V, rows, ctx.progress);
-  if (!r.pca.PCAScores.allFinite() || !r.pca.Vmatrix.allFinite())
+  if (!allFinite(r.pca.PCAScores.data(), r.pca.PCAScores.size()) || !r.pca.Vmatrix.allFinite())
     throw RuntimeError(
         "Run-time Error: The analysis gave values that are not finite numbers; check the data "
         "and the reference.");

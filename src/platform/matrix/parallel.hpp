@@ -103,4 +103,18 @@ void forRowBlocks(Eigen::Index n, std::size_t bytes, Eigen::Index blockRows, Pro
   if (reported < n) progress.advance(static_cast<long>(n) - reported);
 }
 
+// Whether all n values from p are finite numbers, read on two threads when
+// they are many: x * 0 is 0 for every finite x and NaN otherwise, so a sum of
+// them tells without a branch per value.
+inline bool allFinite(const double* p, Eigen::Index n) {
+  constexpr Eigen::Index kChunk = 1 << 16;
+  std::atomic<bool> finite{true};
+  forRowBlocks(n, static_cast<std::size_t>(n) * sizeof(double), kChunk, noProgress(),
+               [&](Eigen::Index b, Eigen::Index e, Eigen::Index, int) {
+                 const double zero = (Eigen::Map<const Eigen::ArrayXd>(p + b, e - b) * 0.0).sum();
+                 if (zero != 0.0) finite.store(false, std::memory_order_relaxed);
+               });
+  return finite.load();
+}
+
 }  // namespace varnok
