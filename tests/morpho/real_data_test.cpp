@@ -2,6 +2,7 @@
 // variables and reconstruction.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <vector>
 
@@ -116,6 +117,32 @@ TEST_P(RealData, NoSpecimenIsMirroredButAMirroredCopyIsFoundAmongThem) {
   const MirrorFit copy = mirrorFit(withCopy.row(x_.rows()), getconsensus(x_).y);
   EXPECT_NEAR(copy.mirrored, own.ss, 1e-12);
   EXPECT_NEAR(copy.ss, own.mirrored, 1e-12);
+}
+
+// A study large enough to be searched on two threads, mirrored copies
+// scattered through it and on the edges of the blocks of rows: the rows
+// found are those the fit of each row alone finds, in order.
+TEST_P(RealData, MirroredCopiesAreFoundInALargeStudyInOrder) {
+  const Index n = 12 * 4096 + 7;
+  Mat big(n, x_.cols());
+  std::vector<Index> copies;
+  for (Index i = 0; i < n; ++i) {
+    big.row(i) = x_.row(i % x_.rows());
+    if (i % 4096 == 4095 || i % 4096 == 0 || i % 1013 == 5 || i == n - 1) {
+      for (Index j = 0; j + 1 < x_.cols(); j += 2) big(i, j) = -big(i, j);
+      copies.push_back(i);
+    }
+  }
+  const RowVec consensus = getconsensus(x_).y;
+  std::vector<Index> oneByOne;
+  for (Index i = 0; i < n; ++i) {
+    const MirrorFit fit = mirrorFit(big.row(i), consensus);
+    if (fit.mirrored < kMirroredRatio * fit.ss) oneByOne.push_back(i);
+  }
+  // Most copies differ enough from their own mirror image to be found.
+  EXPECT_GT(oneByOne.size(), copies.size() / 2);
+  EXPECT_TRUE(std::includes(copies.begin(), copies.end(), oneByOne.begin(), oneByOne.end()));
+  EXPECT_EQ(mirroredRows(big, consensus), oneByOne);
 }
 
 INSTANTIATE_TEST_SUITE_P(Morpho, RealData,
