@@ -314,6 +314,25 @@ class MarkerBatch {
   int count_ = 0;
 };
 
+// For each stretch of [0, n) in turn: work(half, from, to) on its two halves,
+// the second on a thread of its own where one can be started, then
+// done(from, to) on this thread, until done returns false.
+template <class Work, class Done>
+void inHalves(std::size_t n, std::size_t stretch, const Work& work, Done&& done) {
+  for (std::size_t from = 0; from < n; from += stretch) {
+    const std::size_t to = std::min(n, from + stretch), mid = from + (to - from) / 2;
+    std::thread second;
+    try {
+      second = std::thread(work, 1, mid, to);
+    } catch (const std::system_error&) {
+      work(1, mid, to);  // no second thread: both halves on this one
+    }
+    work(0, from, mid);
+    if (second.joinable()) second.join();
+    if (!done(from, to)) return;
+  }
+}
+
 }  // namespace
 
 void drawChildren(DrawingBackend& b, const Frame& f, const Axes& ax, double width, double height,
@@ -415,20 +434,11 @@ void drawChildren(DrawingBackend& b, const Frame& f, const Axes& ax, double widt
       });
     };
     batch.use(look, clip);
-    for (std::size_t from = 0, n = g.size(); from < n && going; from += kStretch) {
-      const std::size_t to = std::min(n, from + kStretch), mid = from + (to - from) / 2;
-      std::thread second;
-      try {
-        second = std::thread(sift, 1, mid, to);
-      } catch (const std::system_error&) {
-        sift(1, mid, to);  // no second thread: both halves on this one
-      }
-      sift(0, from, mid);
-      if (second.joinable()) second.join();
+    inHalves(g.size(), kStretch, sift, [&](std::size_t from, std::size_t to) {
       for (const auto& half : kept)
         for (std::size_t k = 0; k < half.size(); k += 2) batch.add(half[k], half[k + 1], clip);
-      going = work.add(to - from);
-    }
+      return going = work.add(to - from);
+    });
     return true;
   };
   // Many markers of looks taking turns, each of them stamped (as a score
@@ -461,19 +471,10 @@ void drawChildren(DrawingBackend& b, const Frame& f, const Axes& ax, double widt
         return true;
       });
     };
-    for (std::size_t from = 0, n = g.size(); from < n && going; from += kStretch) {
-      const std::size_t to = std::min(n, from + kStretch), mid = from + (to - from) / 2;
-      std::thread second;
-      try {
-        second = std::thread(place, 1, mid, to);
-      } catch (const std::system_error&) {
-        place(1, mid, to);  // no second thread: both halves on this one
-      }
-      place(0, from, mid);
-      if (second.joinable()) second.join();
+    inHalves(g.size(), kStretch, place, [&](std::size_t from, std::size_t to) {
       for (const auto& p : placed) batch.stampPlaced(*p);
-      going = work.add(to - from);
-    }
+      return going = work.add(to - from);
+    });
     return true;
   };
   // A point group is many single-point lines of one style: no line is

@@ -108,6 +108,18 @@ TEST(PointGroup, PlotDataListsEveryMemberAndKeepsTheGroup) {
   EXPECT_EQ(t.bulk.axes().restyleTargets().size(), 3u);
 }
 
+// The point (x, y) in style s: in bulk in one figure, as a line of its own
+// in the other.
+void plotBoth(Figure& bulk, Figure& single, double x, double y, const Line& s) {
+  bulk.axes().plotPoints(V{x, y}, s);
+  Line& l = single.axes().plot(V{x}, V{y});
+  l.color = s.color;
+  l.marker = s.marker;
+  l.lineStyle = s.lineStyle;
+  l.markerSize = s.markerSize;
+  l.markerFaceColor = s.markerFaceColor;
+}
+
 // Specimens of two group codes taking turns, one plotPoints call each: one
 // group holding both styles, behaving as the single plots.
 struct TakingTurns {
@@ -127,12 +139,7 @@ struct TakingTurns {
     for (int i = 0; i < 7; ++i) {
       const Line& s = *styles[i % 3 == 1 ? 1 : 0];
       const double x = i, y = i * i % 5;
-      bulk.axes().plotPoints(V{x, y}, s);
-      Line& l = single.axes().plot(V{x}, V{y});
-      l.color = s.color;
-      l.marker = s.marker;
-      l.lineStyle = s.lineStyle;
-      l.markerSize = s.markerSize;
+      plotBoth(bulk, single, x, y, s);
     }
     for (Figure* f : {&bulk, &single}) f->axes().axisEqual();
   }
@@ -328,13 +335,7 @@ TEST(PointGroup, LooksTakingTurnsDrawAsTheSamePointsOneByOne) {
     for (int i = 0, n = twoColours ? 140000 : 4000; i < n; ++i) {
       const Line& s = looks[next() % 3];
       const double x = (next() % 400) / 40.0, y = (next() % 300) / 40.0;
-      bulk.axes().plotPoints(V{x, y}, s);
-      Line& l = single.axes().plot(V{x}, V{y});
-      l.color = s.color;
-      l.marker = s.marker;
-      l.lineStyle = s.lineStyle;
-      l.markerSize = s.markerSize;
-      l.markerFaceColor = s.markerFaceColor;
+      plotBoth(bulk, single, x, y, s);
     }
     std::size_t groups = 0;
     bulk.axes().visit([](const Object&) {}, [&](const PointGroup&) { ++groups; });
