@@ -498,32 +498,25 @@ void drawChildren(DrawingBackend& b, const Frame& f, const Axes& ax, double widt
     std::vector<int> numbers;
     for (std::size_t k = 0; k < looks.size() && g.styles.size() > 1; ++k)
       numbers.push_back(paints[k] ? batch.lookNumber(looks[k]) : 0);
-    if (!numbers.empty() && *std::min_element(numbers.begin(), numbers.end()) >= 0) {
-      if (g.size() >= kPlacedMembers && placeOnTwoThreads(g, looks, paints, numbers)) return;
-      g.positions.forEach([&](double px, double py) {
-        const std::size_t k = g.styleAt(i++);
-        if (paints[k]) {
-          const double x = f.px(px), y = f.py(py);
-          if (f.contains(x, y, 0.5)) batch.addLook(numbers[k], looks[k], x, y, clip);
-        }
-        if (i - counted < kProgressStep) return true;
-        going = work.add(i - counted);
-        counted = i;
-        return going;
-      });
-      if (going && i > counted) going = work.add(i - counted);
+    const bool numbered =
+        !numbers.empty() && *std::min_element(numbers.begin(), numbers.end()) >= 0;
+    if (numbered && g.size() >= kPlacedMembers && placeOnTwoThreads(g, looks, paints, numbers))
       return;
-    }
     std::size_t current = looks.size();
     g.positions.forEach([&](double px, double py) {
       const std::size_t k = g.styleAt(i++);
       if (paints[k]) {
-        if (k != current) {
+        if (!numbered && k != current) {
           batch.use(looks[k], clip);
           current = k;
         }
         const double x = f.px(px), y = f.py(py);
-        if (f.contains(x, y, 0.5)) batch.add(x, y, clip);
+        if (f.contains(x, y, 0.5)) {
+          if (numbered)
+            batch.addLook(numbers[k], looks[k], x, y, clip);
+          else
+            batch.add(x, y, clip);
+        }
       }
       if (i - counted < kProgressStep) return true;
       going = work.add(i - counted);

@@ -316,10 +316,9 @@ const MarkerStamper::Sprite* MarkerStamper::sprite(Entry& e, int phase) {
 }
 
 bool MarkerStamper::stamp(const MarkerStyle& style, double x, double y) {
-  const double dx = xx_ * x + x0_, dy = yy_ * y + y0_;
-  if (!std::isfinite(dx) || !std::isfinite(dy)) return true;  // nowhere to draw
-  if (dx < -1e6 || dx > 1e6 || dy < -1e6 || dy > 1e6) return true;
-  return stampAt(last_ != nullptr && last_->style == style ? *last_ : entryFor(style), dx, dy);
+  const auto c = quarterCell(xx_ * x + x0_, yy_ * y + y0_);
+  if (!c) return true;  // nowhere to draw
+  return stampAt(last_ != nullptr && last_->style == style ? *last_ : entryFor(style), *c);
 }
 
 int MarkerStamper::lookNumber(const MarkerStyle& style) {
@@ -332,29 +331,25 @@ int MarkerStamper::lookNumber(const MarkerStyle& style) {
 }
 
 bool MarkerStamper::stampLook(int look, double x, double y) {
-  const double dx = xx_ * x + x0_, dy = yy_ * y + y0_;
-  if (!std::isfinite(dx) || !std::isfinite(dy)) return true;
-  if (dx < -1e6 || dx > 1e6 || dy < -1e6 || dy > 1e6) return true;
+  const auto c = quarterCell(xx_ * x + x0_, yy_ * y + y0_);
+  if (!c) return true;
   Entry& entry = *cache_[static_cast<std::size_t>(look)];
   last_ = &entry;
-  return stampAt(entry, dx, dy);
+  return stampAt(entry, *c);
 }
 
-bool MarkerStamper::stampAt(Entry& entry, double dx, double dy) {
-  const double fx = std::floor(dx), fy = std::floor(dy);
-  const int phase = std::min(3, static_cast<int>((dy - fy) * 4)) * 4 +
-                    std::min(3, static_cast<int>((dx - fx) * 4));
+bool MarkerStamper::stampAt(Entry& entry, QuarterCell c) {
   // A repeat is known before its sprite is looked up: a cell is marked only
   // once its sprite was stamped.
-  std::uint16_t* cell = cellOf(entry, static_cast<int>(fx), static_cast<int>(fy));
-  const auto bit = static_cast<std::uint16_t>(1u << phase);
+  std::uint16_t* cell = cellOf(entry, c.x, c.y);
+  const auto bit = static_cast<std::uint16_t>(1u << c.phase);
   if (cell != nullptr && (*cell & bit) != 0) return true;
-  const Sprite* sp = sprite(entry, phase);
+  const Sprite* sp = sprite(entry, c.phase);
   if (sp == nullptr) return false;
   if (cell != nullptr) *cell = static_cast<std::uint16_t>(*cell | bit);
   if (!hold()) return false;
   Pending p;
-  if (land(entry, dx, dy, p)) addPending(p);
+  if (land(*sp, c, p)) addPending(p);
   return true;
 }
 
@@ -388,11 +383,11 @@ class MarkerStamper::Placed final : public PixelStamp::Placement {
     pending.reserve(most);  // so that placing never allocates
   }
   void place(int look, double x, double y) override {
-    const double dx = stamper_.xx_ * x + stamper_.x0_, dy = stamper_.yy_ * y + stamper_.y0_;
-    if (!std::isfinite(dx) || !std::isfinite(dy)) return;
-    if (dx < -1e6 || dx > 1e6 || dy < -1e6 || dy > 1e6) return;
+    const auto c = quarterCell(stamper_.xx_ * x + stamper_.x0_, stamper_.yy_ * y + stamper_.y0_);
+    if (!c) return;
+    const Entry& e = *stamper_.cache_[static_cast<std::size_t>(look)];
     Pending p;
-    if (stamper_.land(*stamper_.cache_[static_cast<std::size_t>(look)], dx, dy, p) &&
+    if (stamper_.land(e.phases[static_cast<std::size_t>(c->phase)], *c, p) &&
         pending.size() < pending.capacity())
       pending.push_back(p);
   }
@@ -403,12 +398,9 @@ class MarkerStamper::Placed final : public PixelStamp::Placement {
   const MarkerStamper& stamper_;
 };
 
-bool MarkerStamper::land(const Entry& e, double dx, double dy, Pending& out) const {
-  const double fx = std::floor(dx), fy = std::floor(dy);
-  const int phase = std::min(3, static_cast<int>((dy - fy) * 4)) * 4 +
-                    std::min(3, static_cast<int>((dx - fx) * 4));
-  const Sprite* sp = &e.phases[static_cast<std::size_t>(phase)];
-  const int left = static_cast<int>(fx) - sp->centre, top = static_cast<int>(fy) - sp->centre;
+bool MarkerStamper::land(const Sprite& sprite, QuarterCell c, Pending& out) const {
+  const Sprite* sp = &sprite;
+  const int left = c.x - sp->centre, top = c.y - sp->centre;
   const int c0 = std::max(sp->left, clip_[0] - left), c1 = std::min(sp->right, clip_[2] - left);
   const int r0 = std::max(sp->top, clip_[1] - top), r1 = std::min(sp->bottom, clip_[3] - top);
   if (c0 >= c1 || r0 >= r1) return false;

@@ -101,15 +101,15 @@ class MarkerStamper final : public PixelStamp {
   static constexpr std::size_t kMostPending = 1 << 15;
   static constexpr std::size_t kParallelPending = 2048;
   class Placed;
-  // Where a marker of e at device point (dx, dy) lands, or false when it
-  // lands nowhere; the sprite must exist.
-  bool land(const Entry& e, double dx, double dy, Pending& out) const;
+  // Where sprite, stamped in cell c, lands in the picture; false when no
+  // pixel of it is inside the clip.
+  bool land(const Sprite& sprite, QuarterCell c, Pending& out) const;
   // Takes the image's pixels from Cairo, if not yet held; false when it has none.
   bool hold();
   void addPending(const Pending& p);
   // Looks remembered with their sprites; more start the cache again.
   static constexpr std::size_t kMostLooks = 64;
-  bool stampAt(Entry& entry, double dx, double dy);
+  bool stampAt(Entry& entry, QuarterCell c);
   void paintPending();
   void paintBand(int y0, int y1) const;
   Entry& entryFor(const MarkerStyle& style);

@@ -14,9 +14,27 @@
 #include <cmath>
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace varnok::graphics {
+
+// The quarter-pixel cell a marker centred at device point (dx, dy) is
+// stamped in: its pixel and which of the 4 x 4 sprite phases it takes; none
+// for a point that is not finite or so far out that no sprite reaches the
+// picture. The stamper and the sieve both go by it.
+struct QuarterCell {
+  int x = 0, y = 0, phase = 0;
+};
+
+inline std::optional<QuarterCell> quarterCell(double dx, double dy) {
+  if (!std::isfinite(dx) || !std::isfinite(dy)) return std::nullopt;
+  if (dx < -1e6 || dx > 1e6 || dy < -1e6 || dy > 1e6) return std::nullopt;
+  const double fx = std::floor(dx), fy = std::floor(dy);
+  return QuarterCell{static_cast<int>(fx), static_cast<int>(fy),
+                     std::min(3, static_cast<int>((dy - fy) * 4)) * 4 +
+                         std::min(3, static_cast<int>((dx - fx) * 4))};
+}
 
 class RepeatSieve {
  public:
@@ -29,14 +47,10 @@ class RepeatSieve {
   // False when a marker at the user point (x, y) can be left out: one passed
   // before it fell in the same cell, or the stamper paints nothing there.
   bool first(double x, double y) {
-    const double dx = xx_ * x + x0_, dy = yy_ * y + y0_;
-    if (!std::isfinite(dx) || !std::isfinite(dy)) return false;
-    if (dx < -1e6 || dx > 1e6 || dy < -1e6 || dy > 1e6) return false;
-    const double fx = std::floor(dx), fy = std::floor(dy);
-    const int col = static_cast<int>(fx) - c0_, row = static_cast<int>(fy) - r0_;
+    const auto c = quarterCell(xx_ * x + x0_, yy_ * y + y0_);
+    if (!c) return false;
+    const int col = c->x - c0_, row = c->y - r0_;
     if (col < 0 || row < 0 || col >= w_ || row >= h_) return true;
-    const int phase = std::min(3, static_cast<int>((dy - fy) * 4)) * 4 +
-                      std::min(3, static_cast<int>((dx - fx) * 4));
     if (seen_.empty()) {
       if (keepAll_) return true;
       try {
@@ -48,7 +62,7 @@ class RepeatSieve {
     }
     std::uint16_t& cell = seen_[static_cast<std::size_t>(row) * static_cast<std::size_t>(w_) +
                                 static_cast<std::size_t>(col)];
-    const auto bit = static_cast<std::uint16_t>(1u << phase);
+    const auto bit = static_cast<std::uint16_t>(1u << c->phase);
     if ((cell & bit) != 0) return false;
     cell = static_cast<std::uint16_t>(cell | bit);
     return true;
